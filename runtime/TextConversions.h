@@ -1,0 +1,32 @@
+#pragma once
+// Number and text conversions of the runtime library.
+
+#include <cstdint>
+#include <string_view>
+
+#include "runtime/String.h"
+
+namespace orvalis {
+
+// The decimal text of a number ("-12", "0").
+String IntToStr(std::int64_t value);
+
+// Reads a decimal integer the lenient way: leading blanks skipped, one optional
+// sign, then digits up to the first character that is not a digit; no digit at
+// all gives 0. The value wraps around in 32 bits.
+std::int32_t LeadingInteger(std::string_view text);
+
+// ASCII letters changed case; every other byte (UTF-8 included) kept.
+String UpperCase(std::string_view text);
+String LowerCase(std::string_view text);
+// Equal without regard to ASCII letter case.
+bool SameText(std::string_view a, std::string_view b);
+
+// UTF-16 code units to UTF-8 (unpaired surrogates become U+FFFD).
+String Utf16ToUtf8(const char16_t* units, std::size_t count);
+// UTF-8 to the Windows-1252 code page; characters it lacks become "?".
+std::string Utf8ToWindows1252(std::string_view utf8);
+// Windows-1252 bytes to UTF-8.
+String Windows1252ToUtf8(std::string_view bytes);
+
+}  // namespace orvalis

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running Orvalis need.
+# As root the missing ones are installed; otherwise the one command to run is printed.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev libbenchmark-dev
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev libgtk-3-dev
+  fonts-dejavu-core
+  xvfb xdotool imagemagick libjpeg-turbo-progs
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+install_line="DEBIAN_FRONTEND=noninteractive apt-get install -y ${missing[*]}"
+if [[ $(id -u) -ne 0 ]]; then
+  echo "Missing packages. Run as root:" >&2
+  echo "  apt-get update && $install_line" >&2
+  exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+apt-get update -qq
+eval "$install_line"

@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include "runtime/TextConversions.h"
+
+using namespace orvalis;
+
+TEST(LeadingInteger, ReadsDigitsUpToTheFirstOtherCharacter) {
+    struct Case {
+        const char* text;
+        std::int32_t expected;
+    };
+    const Case cases[] = {
+        {"3", 3},     {"  15", 15},  {"2.5", 2},      {"7s", 7},        {"", 0},
+        {"abc", 0},   {"-4", -4},    {"+8", 8},       {"- 4", 0},       {"--4", 0},
+        {"\t12", 12}, {"4294967297", 1}, {"2147483648", -2147483647 - 1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(LeadingInteger(c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST(TextCase, OnlyAsciiLettersChange) {
+    EXPECT_EQ(UpperCase("vue3.jpeg"), "VUE3.JPEG");
+    EXPECT_EQ(UpperCase("é.jpg"), "é.JPG");
+    EXPECT_TRUE(SameText("TBitmap", "tbitmap"));
+    EXPECT_FALSE(SameText("TBitmap", "TBitmaps"));
+}
+
+TEST(CodePages, LogBytesAreWindows1252) {
+    EXPECT_EQ(Utf8ToWindows1252("N°"), std::string("N\xB0"));
+    EXPECT_EQ(Utf8ToWindows1252("€ œ"), std::string("\x80 \x9C"));
+    EXPECT_EQ(Utf8ToWindows1252("ā"), "?");
+    EXPECT_EQ(Windows1252ToUtf8("N\xB0"), "N°");
+    const char16_t wide[] = u"Délai";
+    EXPECT_EQ(Utf16ToUtf8(wide, 5), "Délai");
+}
