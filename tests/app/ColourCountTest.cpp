@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/ColourCount.h"
+
+using namespace orvalis;
+
+namespace {
+
+// The count as the documents state it, written plainly: a linear search of the class
+// list for every pixel, with no memo. The code under test must agree with it exactly.
+struct ReferenceClass {
+    int r, v, b, er, ev, eb, nb;
+};
+
+std::vector<ReferenceClass> ReferenceCount(const std::vector<std::vector<std::uint32_t>>& image) {
+    std::vector<ReferenceClass> list = {
+        {30, 30, 30, 31, 31, 31, 0},    {250, 250, 250, 6, 6, 6, 0},    {250, 152, 65, 10, 10, 10, 0},
+        {247, 215, 72, 10, 10, 10, 0},  {245, 237, 90, 5, 5, 10, 0},    {244, 244, 68, 5, 5, 10, 0},
+        {214, 248, 70, 15, 5, 5, 0},    {195, 248, 86, 10, 10, 10, 0},  {160, 250, 70, 10, 10, 10, 0},
+        {156, 246, 149, 10, 10, 10, 0}, {143, 246, 230, 10, 10, 10, 0}, {112, 244, 242, 10, 10, 10, 0},
+        {102, 146, 245, 10, 10, 10, 0}, {142, 140, 240, 10, 10, 10, 0}, {183, 144, 244, 10, 10, 10, 0},
+        {214, 164, 237, 10, 10, 10, 0},
+    };
+    for (const auto& row : image) {
+        for (const std::uint32_t pixel : row) {
+            const int R = (pixel >> 16) & 0xFF, G = (pixel >> 8) & 0xFF, B = pixel & 0xFF;
+            bool found = false;
+            for (auto& k : list) {
+                if (std::abs(k.r - R) < k.er && std::abs(k.v - G) < k.ev && std::abs(k.b - B) < k.eb) {
+                    ++k.nb;
+                    found = true;
+                    break;
+                }
+            }
+            if (found) continue;
+            if (R + G + B >= 200)
+                list.push_back({R, G, B, 10, 10, 10, 1});
+            else
+                ++list[0].nb;
+        }
+    }
+    return list;
+}
+
+std::vector<ClasseCouleur> Count(const std::vector<std::vector<std::uint32_t>>& image) {
+    const int width = image.empty() ? 0 : static_cast<int>(image[0].size());
+    return CountColours(width, static_cast<int>(image.size()), [&](int y) { return image[static_cast<std::size_t>(y)].data(); });
+}
+
+void ExpectSameAsReference(const std::vector<std::vector<std::uint32_t>>& image) {
+    const auto expected = ReferenceCount(image);
+    const auto actual = Count(image);
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(actual[i].r, expected[i].r) << "class " << i + 1;
+        EXPECT_EQ(actual[i].v, expected[i].v) << "class " << i + 1;
+        EXPECT_EQ(actual[i].b, expected[i].b) << "class " << i + 1;
+        EXPECT_EQ(actual[i].nb, expected[i].nb) << "class " << i + 1;
+    }
+}
+
+std::uint32_t Rgb(int r, int g, int b) { return static_cast<std::uint32_t>(r << 16 | g << 8 | b); }
+
+}  // namespace
+
+TEST(ColourCount, TolerancesAndTheDarkPixelRule) {
+    // One pixel per case; the expected class is the 1-based number in the report.
+    const std::vector<std::uint32_t> row = {
+        Rgb(0, 0, 0),        // class 1: |30 - 0| = 30 < 31
+        Rgb(61, 0, 0),       // fits nothing, sum 61 < 200: class 1 all the same
+        Rgb(255, 255, 255),  // class 2: |250 - 255| = 5 < 6
+        Rgb(255, 255, 243),  // |250 - 243| = 7: new class 17
+        Rgb(100, 100, 0),    // sum 200, fits nothing: new class 18
+        Rgb(105, 95, 5),     // differences 5, 5, 5: class 18
+        Rgb(110, 100, 0),    // difference 10: new class 19
+        0xFF000000u | Rgb(250, 152, 65),  // top byte ignored: class 3
+    };
+    const auto classes = Count({row});
+    ASSERT_EQ(classes.size(), 19u);
+    EXPECT_EQ(classes[0].nb, 2);
+    EXPECT_EQ(classes[1].nb, 1);
+    EXPECT_EQ(classes[2].nb, 1);
+    EXPECT_EQ((std::vector<int>{classes[16].r, classes[16].v, classes[16].b, classes[16].nb}), (std::vector<int>{255, 255, 243, 1}));
+    EXPECT_EQ((std::vector<int>{classes[17].r, classes[17].v, classes[17].b, classes[17].nb}), (std::vector<int>{100, 100, 0, 2}));
+    EXPECT_EQ((std::vector<int>{classes[18].r, classes[18].v, classes[18].b, classes[18].nb}), (std::vector<int>{110, 100, 0, 1}));
+}
+
+TEST(ColourCount, DarkPixelFittingAClassFoundEarlierGoesToThatClass) {
+    // (100, 100, 0) starts class 17; (95, 95, 5) has a sum of 195 but fits class 17.
+    const auto classes = Count({{Rgb(100, 100, 0), Rgb(95, 95, 5)}});
+    ASSERT_EQ(classes.size(), 17u);
+    EXPECT_EQ(classes[16].nb, 2);
+    EXPECT_EQ(classes[0].nb, 0);
+}
+
+TEST(ColourCount, DarkColourSeenBeforeIsTriedAgainstClassesAddedSince) {
+    // (95, 95, 5) first fits nothing and goes to class 1; once (100, 100, 0) has made
+    // class 17, the same colour fits it. A memo that kept "class 1" would be wrong.
+    const auto classes = Count({{Rgb(95, 95, 5), Rgb(100, 100, 0), Rgb(95, 95, 5)}});
+    ASSERT_EQ(classes.size(), 17u);
+    EXPECT_EQ(classes[0].nb, 1);
+    EXPECT_EQ(classes[16].nb, 2);
+}
+
+TEST(ColourCount, AgreesWithThePlainLinearSearchOnNoisyImages) {
+    std::mt19937 random(12345);
+    for (int palette : {8, 64, 4096}) {
+        std::vector<std::uint32_t> colours;
+        for (int i = 0; i < palette; ++i) colours.push_back(random() & 0xFFFFFFu);
+        std::vector<std::vector<std::uint32_t>> image(40, std::vector<std::uint32_t>(50));
+        for (auto& row : image)
+            for (auto& pixel : row) pixel = colours[random() % colours.size()] | (random() & 0xFF000000u);
+        ExpectSameAsReference(image);
+    }
+}
+
+TEST(ColourCount, EmptyImageReportsTheSixteenClasses) {
+    const auto classes = CountColours(0, 0, [](int) -> const std::uint32_t* { return nullptr; });
+    ASSERT_EQ(classes.size(), 16u);
+    for (const auto& k : classes) EXPECT_EQ(k.nb, 0);
+}
+
+TEST(ColourCountReport, LinesAreRightAlignedAsTheLogExpects) {
+    auto classes = PredefinedColourClasses();
+    classes[2].nb = 12;
+    classes.push_back({255, 255, 243, 10, 10, 10, 1234});
+    const std::string report = FormatColourReport(classes).ToStdString();
+    const std::string expectedStart = "\nFin de traitement\nN°   1 r= 30 v= 30 b= 30 nb=0\nN°   2 r=250 v=250 b=250 nb=0\n"
+                                      "N°   3 r=250 v=152 b= 65 nb=12\n";
+    EXPECT_EQ(report.substr(0, expectedStart.size()), expectedStart);
+    EXPECT_NE(report.find("\nN°  17 r=255 v=255 b=243 nb=1234\n"), std::string::npos);
+    EXPECT_EQ(report.back(), '\n');
+}
