@@ -161,9 +161,8 @@ std::vector<Kind> AllKinds()
     return kinds;
 }
 
-std::string KindName(const testing::TestParamInfo<Kind>& info)
+std::string NameOf(const Kind& kind)
 {
-    const Kind& kind = info.param;
     const char* type = kind.colourType == PNG_COLOR_TYPE_PALETTE      ? "Palette"
                        : kind.colourType == PNG_COLOR_TYPE_GRAY       ? "Grey"
                        : kind.colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? "GreyAlpha"
@@ -171,6 +170,16 @@ std::string KindName(const testing::TestParamInfo<Kind>& info)
                                                                       : "Rgba";
     return std::string(type) + std::to_string(kind.bitDepth) + (kind.withTransparency ? "Trns" : "") +
            (kind.interlaced ? "Interlaced" : "");
+}
+
+std::string KindName(const testing::TestParamInfo<Kind>& info)
+{
+    return NameOf(info.param);
+}
+
+void PrintTo(const Kind& kind, std::ostream* out)
+{
+    *out << NameOf(kind);
 }
 
 constexpr int kWidth = 13;
@@ -236,7 +245,10 @@ PngPicture PictureOf(const Kind& kind)
         picture.transparentColour = colour;
         // The tRNS colour itself and a colour near it, which both take entry 0.
         const int scale = kind.bitDepth == 8 ? 1 : 256;
-        const std::uint16_t planted[] = {colour.red, colour.green, colour.blue, static_cast<std::uint16_t>(12 * scale),
+        const std::uint16_t planted[] = {colour.red,
+                                         colour.green,
+                                         colour.blue,
+                                         static_cast<std::uint16_t>(12 * scale),
                                          static_cast<std::uint16_t>(198 * scale),
                                          static_cast<std::uint16_t>(33 * scale)};
         std::copy(std::begin(planted), std::end(planted), picture.samples.begin());
@@ -507,7 +519,8 @@ TEST_F(PngDecoding, GreyTransparencyIsTheGreyLevel)
         picture.bitDepth = sample.bitDepth;
         picture.samples = {0};
         const std::vector<std::uint8_t> bytes = test::ReadBytes(Write(picture));
-        const Decoded decoded = Decode(WriteBytes(test::WithChunkBeforeImageData(bytes, "tRNS", TrnsData({sample.grey}))));
+        const Decoded decoded =
+            Decode(WriteBytes(test::WithChunkBeforeImageData(bytes, "tRNS", TrnsData({sample.grey}))));
         ASSERT_NE(decoded.image, nullptr);
         EXPECT_EQ(decoded.image->transparent, sample.transparent);
         EXPECT_EQ(decoded.messages.find("gd-png"), std::string::npos) << decoded.messages;
@@ -584,25 +597,34 @@ TEST_F(PngDecoding, DamagedFilesGiveNothingAndTheTwoErrorLines)
              bytes[8 + 8 + 13] ^= 0xFF;
              return bytes;
          },
-         "CRC"},
+         "IHDR: CRC error"},
         {"image data byte flipped",
          [&](std::vector<std::uint8_t> bytes) {
              bytes[idat + 8 + 20] ^= 0x40;
              return bytes;
          },
-         ""},
+         "IDAT"},
         {"cut inside the image data",
          [&](std::vector<std::uint8_t> bytes) {
              bytes.resize(idat + 8 + 40);
              return bytes;
          },
-         ""},
+         "Read Error"},
         {"colour type 5",
-         [](std::vector<std::uint8_t> bytes) { return WithHeader(bytes, test::HeaderData(16, 16, 8, 5)); }, ""},
+         [](std::vector<std::uint8_t> bytes) {
+             return WithHeader(bytes, test::HeaderData(16, 16, 8, 5));
+         },
+         "IHDR"},
         {"palette type without PLTE",
-         [](std::vector<std::uint8_t> bytes) { return WithHeader(bytes, test::HeaderData(16, 16, 8, 3)); }, ""},
+         [](std::vector<std::uint8_t> bytes) {
+             return WithHeader(bytes, test::HeaderData(16, 16, 8, 3));
+         },
+         "PLTE"},
         {"bit depth 3",
-         [](std::vector<std::uint8_t> bytes) { return WithHeader(bytes, test::HeaderData(16, 16, 3, 0)); }, ""},
+         [](std::vector<std::uint8_t> bytes) {
+             return WithHeader(bytes, test::HeaderData(16, 16, 3, 0));
+         },
+         "IHDR"},
     };
     for (const auto& sample : cases) {
         SCOPED_TRACE(sample.name);
@@ -627,7 +649,8 @@ TEST_F(PngDecoding, LibpngWarningsAreWrittenAndDecodingGoesOn)
 {
     const std::vector<std::uint8_t> good = test::ReadBytes(Write(SmallRgb(), "good.png"));
     const std::size_t idat = test::FindChunk(good, "IDAT");
-    std::vector<std::uint8_t> bytes = test::WithChunkBeforeImageData(good, "tEXt", {'T', 'i', 't', 'l', 'e', 0, 'v', 'u', 'e'});
+    std::vector<std::uint8_t> bytes =
+        test::WithChunkBeforeImageData(good, "tEXt", {'T', 'i', 't', 'l', 'e', 0, 'v', 'u', 'e'});
     bytes[idat + 8 + 9] ^= 0xFF;  // the first byte of the new chunk's CRC
 
     const Decoded damaged = Decode(WriteBytes(bytes));
@@ -689,7 +712,8 @@ TEST_F(PngDecoding, DecodesOnTwoThreadsStayIndependent)
             if (decode(damaged) != nullptr)
                 ++wrong;
             const std::unique_ptr<gdImage> image = decode(good);
-            if (image == nullptr || !std::equal(image->pixels[0], image->pixels[0] + 16 * 16, reference.image->pixels[0]))
+            if (image == nullptr ||
+                !std::equal(image->pixels[0], image->pixels[0] + 16 * 16, reference.image->pixels[0]))
                 ++wrong;
         }
     };
