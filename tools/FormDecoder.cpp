@@ -1,0 +1,212 @@
+#include "tools/FormDecoder.h"
+
+#include <cstring>
+#include <string>
+
+#include "runtime/TextConversions.h"
+#include "tools/FormErrors.h"
+
+namespace orvalis::formc {
+namespace {
+
+std::string Count(std::size_t n) { return IntToStr(static_cast<std::int64_t>(n)).ToStdString(); }
+
+class Decoder {
+public:
+    explicit Decoder(std::span<const std::uint8_t> data) : data_(data) {}
+
+    FormComponent Run() {
+        if (data_.size() < sizeof kFormSignature || std::memcmp(data_.data(), kFormSignature, sizeof kFormSignature) != 0)
+            Fail(0, "the data does not begin with the signature TPF0");
+        pos_ = sizeof kFormSignature;
+        FormComponent root = ReadComponent(0);
+        if (pos_ != data_.size()) Fail(pos_, Count(data_.size() - pos_) + " bytes follow the root component");
+        return root;
+    }
+
+private:
+    [[noreturn]] void Fail(std::size_t offset, const std::string& what) const { throw FormDataError(offset, what); }
+
+    std::size_t Left() const { return data_.size() - pos_; }
+
+    std::uint8_t PeekByte(const char* inside) const {
+        if (pos_ == data_.size()) Fail(pos_, std::string("the data ends inside ") + inside);
+        return data_[pos_];
+    }
+    std::uint8_t ReadByte(const char* inside) {
+        const std::uint8_t byte = PeekByte(inside);
+        ++pos_;
+        return byte;
+    }
+    std::uint64_t ReadLittleEndian(std::size_t size, const char* inside) {
+        if (Left() < size) Fail(pos_, std::string("the data ends inside ") + inside);
+        std::uint64_t value = 0;
+        for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{data_[pos_ + i]} << (8 * i);
+        pos_ += size;
+        return value;
+    }
+    std::string ReadBytes(std::uint64_t count, const char* what) {
+        if (count > Left())
+            Fail(pos_, std::string(what) + " of " + Count(count) + " bytes runs past the end of the data (" +
+                           Count(Left()) + " left)");
+        std::string bytes(reinterpret_cast<const char*>(data_.data() + pos_), count);
+        pos_ += count;
+        return bytes;
+    }
+    std::string ReadShortString(const char* what) {
+        const std::uint8_t length = ReadByte(what);
+        return ReadBytes(length, what);
+    }
+    // The end-of-list byte, if it stands next; consumed.
+    bool AtListEnd(const char* inside) {
+        if (PeekByte(inside) != tagNull) return false;
+        ++pos_;
+        return true;
+    }
+    void CheckDepth(int depth) const {
+        if (depth > kMaxFormNesting) Fail(pos_, "nesting deeper than 100 levels");
+    }
+
+    FormComponent ReadComponent(int depth) {
+        CheckDepth(depth);
+        FormComponent component;
+        if (PeekByte("a component") >= kPrefixMark) {
+            const std::uint8_t flags = ReadByte("a prefix") & 0x0F;
+            component.prefixFlags = flags;
+            if (flags & prefixChildPos) component.position = ReadSmallInteger("a child position");
+        }
+        const std::size_t classAt = pos_;
+        component.className = ReadShortString("a class name");
+        if (component.className.empty()) Fail(classAt, "empty class name");
+        component.name = ReadShortString("a component name");
+        while (!AtListEnd("the properties of a component")) component.properties.push_back(ReadProperty(depth));
+        while (!AtListEnd("the children of a component")) component.children.push_back(ReadComponent(depth + 1));
+        return component;
+    }
+
+    FormProperty ReadProperty(int depth) {
+        FormProperty property;
+        property.name = ReadShortString("a property name");
+        property.value = ReadValue(depth + 1);
+        return property;
+    }
+
+    // Child positions and item indexes: int8, int16 or int32.
+    FormValue ReadSmallInteger(const char* what) {
+        const std::size_t at = pos_;
+        const std::uint8_t tag = ReadByte(what);
+        if (tag != tagInt8 && tag != tagInt16 && tag != tagInt32)
+            Fail(at, std::string(what) + " must be an integer of tag 2, 3 or 4, not " + Count(tag));
+        return ReadInteger(static_cast<TValueTag>(tag));
+    }
+
+    FormValue ReadInteger(TValueTag tag) {
+        const std::size_t size = tag == tagInt8 ? 1 : tag == tagInt16 ? 2 : tag == tagInt32 ? 4 : 8;
+        const std::uint64_t raw = ReadLittleEndian(size, "an integer");
+        const int unused = static_cast<int>(64 - 8 * size);
+        FormValue value;
+        value.kind = FormValue::Kind::Integer;
+        value.encoding = tag;
+        // Sign-extends from the stored width.
+        value.integer = static_cast<std::int64_t>(raw << unused) >> unused;
+        return value;
+    }
+
+    FormValue Scalar(FormValue::Kind kind, TValueTag tag, std::string bytes = {}) {
+        FormValue value;
+        value.kind = kind;
+        value.encoding = tag;
+        value.bytes = std::move(bytes);
+        return value;
+    }
+
+    FormValue ReadValue(int depth) {
+        CheckDepth(depth);
+        using Kind = FormValue::Kind;
+        const std::size_t at = pos_;
+        const auto tag = static_cast<TValueTag>(ReadByte("a value"));
+        switch (tag) {
+            case tagInt8:
+            case tagInt16:
+            case tagInt32:
+            case tagInt64:
+                return ReadInteger(tag);
+            case tagExtended:
+                return Scalar(Kind::Float, tag, ReadBytes(10, "an extended float"));
+            case tagSingle:
+                return Scalar(Kind::Float, tag, ReadBytes(4, "a single float"));
+            case tagCurrency:
+                return Scalar(Kind::Float, tag, ReadBytes(8, "a currency"));
+            case tagDate:
+                return Scalar(Kind::Float, tag, ReadBytes(8, "a date"));
+            case tagString:
+                return Scalar(Kind::Text, tag, ReadShortString("a short text"));
+            case tagLString:
+            case tagUtf8String:
+                return Scalar(Kind::Text, tag, ReadBytes(ReadLittleEndian(4, "a text length"), "a text"));
+            case tagWString:
+                return ReadWideText();
+            case tagIdent:
+                return Scalar(Kind::Ident, tag, ReadShortString("an identifier"));
+            case tagFalse:
+                return Scalar(Kind::Ident, tag, "False");
+            case tagTrue:
+                return Scalar(Kind::Ident, tag, "True");
+            case tagNil:
+                return Scalar(Kind::Ident, tag, "nil");
+            case tagNull:
+                return Scalar(Kind::Ident, tag, "Null");
+            case tagBinary:
+                return Scalar(Kind::Binary, tag, ReadBytes(ReadLittleEndian(4, "a binary length"), "binary data"));
+            case tagSet: {
+                FormValue value = Scalar(Kind::Set, tag);
+                for (;;) {
+                    std::string name = ReadShortString("a set");
+                    if (name.empty()) return value;
+                    value.names.push_back(std::move(name));
+                }
+            }
+            case tagList: {
+                FormValue value = Scalar(Kind::List, tag);
+                while (!AtListEnd("a list")) value.elements.push_back(ReadValue(depth + 1));
+                return value;
+            }
+            case tagCollection:
+                return ReadCollection(depth);
+        }
+        Fail(at, "unknown value tag " + Count(tag));
+    }
+
+    FormValue ReadWideText() {
+        const std::uint64_t count = ReadLittleEndian(4, "a wide text length");
+        if (count > Left() / 2)
+            Fail(pos_, "a wide text of " + Count(count) + " code units runs past the end of the data (" +
+                           Count(Left()) + " bytes left)");
+        FormValue value = Scalar(FormValue::Kind::WideText, tagWString);
+        value.wide.resize(count);
+        for (char16_t& unit : value.wide) unit = static_cast<char16_t>(ReadLittleEndian(2, "a wide text"));
+        return value;
+    }
+
+    FormValue ReadCollection(int depth) {
+        FormValue value = Scalar(FormValue::Kind::Collection, tagCollection);
+        while (!AtListEnd("a collection")) {
+            FormCollectionItem item;
+            if (PeekByte("a collection") != tagList) item.index = ReadSmallInteger("an item index");
+            const std::size_t at = pos_;
+            if (ReadByte("a collection item") != tagList) Fail(at, "a collection item must open with a list tag (1)");
+            while (!AtListEnd("a collection item")) item.properties.push_back(ReadProperty(depth + 1));
+            value.items.push_back(std::move(item));
+        }
+        return value;
+    }
+
+    std::span<const std::uint8_t> data_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+FormComponent DecodeForm(std::span<const std::uint8_t> data) { return Decoder(data).Run(); }
+
+}  // namespace orvalis::formc

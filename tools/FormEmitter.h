@@ -1,0 +1,20 @@
+#pragma once
+// Writes a form tree as form data through the framework's TWriter: a value with
+// no encoding of its own takes the writer's rules, any other is written with
+// exactly its tag, so that data printed and compiled again keeps its bytes.
+
+#include <cstdint>
+#include <vector>
+
+#include "framework/classes/Writer.h"
+#include "tools/FormTree.h"
+
+namespace orvalis::formc {
+
+// The signature, then the root component.
+std::vector<std::uint8_t> CompileForm(const FormComponent& root);
+
+void EmitComponent(TWriter& writer, const FormComponent& component);
+void EmitValue(TWriter& writer, const FormValue& value);
+
+}  // namespace orvalis::formc
