@@ -127,8 +127,8 @@ private:
         component.className = TakeName();
         if (component.className.empty()) Fail(start, "a class name cannot be empty");
         if (!AtName())
-            Fail(Peek(), "expected the name of the " + component.className +
-                             " component (write \"\" for a component without a name)");
+            Fail(Peek(), "expected '=' after the property " + component.className + ", or the name of a " +
+                             component.className + " component (\"\" for none)");
         const Token& nameToken = Peek();
         component.name = TakeName();
         CheckShort(nameToken, component.name.size(), "a component name");
