@@ -68,9 +68,21 @@ std::string ReadFile(const std::string& fileName) {
     return std::string(reinterpret_cast<const char*>(memory.Memory()), static_cast<std::size_t>(memory.Size()));
 }
 
+// Written beside the target and renamed over it, so that a build never sees a
+// half-written output as up to date.
 void WriteFile(const std::string& fileName, const void* bytes, std::size_t size) {
-    TFileStream file(String(fileName), fmCreate);
-    file.WriteBuffer(bytes, size);
+    const std::string partial = fileName + ".partial";
+    try {
+        TFileStream file(String(partial), fmCreate);
+        file.WriteBuffer(bytes, size);
+    } catch (const Exception&) {
+        std::remove(partial.c_str());
+        throw;
+    }
+    if (std::rename(partial.c_str(), fileName.c_str()) != 0) {
+        std::remove(partial.c_str());
+        throw Exception(String("cannot replace " + fileName));
+    }
 }
 
 std::vector<std::uint8_t> CompileFile(const std::string& fileName, std::string* className = nullptr) {
