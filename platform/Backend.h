@@ -1,0 +1,75 @@
+#pragma once
+// What a backend does for the platform layer. The generic layer keeps every window,
+// the queue, the timers, focus and painting; a backend only shows top-level windows
+// (created when a window is first shown), waits for its events, keeps the clock, runs
+// the native message box and file dialog without blocking, and holds the clipboard.
+// All calls come on the user-interface thread. Events go the other way through
+// NativeInput.h; a backend calls those functions from inside WaitForEvents (or from a
+// dialog call), and they are handled after it returns.
+
+#include <cairo.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Geometry.h"
+#include "platform/Menu.h"
+#include "platform/MessageBox.h"
+#include "platform/Messages.h"
+#include "platform/OpenFileDialog.h"
+#include "platform/ScreenMetrics.h"
+
+namespace orvalis::platform {
+
+struct NativeWindowState {
+    std::string title;
+    Rect outerBounds;        // screen coordinates, with the virtual frame
+    Size clientSize;         // the surface's size
+    std::uint32_t style = 0;
+    const MenuBar* menu = nullptr;
+    bool enabled = true;
+    bool minimized = false;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // Top-level windows, named by their handles.
+    virtual void CreateNativeWindow(HWND window, const NativeWindowState& state) = 0;
+    virtual void DestroyNativeWindow(HWND window) = 0;
+    virtual void ShowNativeWindow(HWND window, bool visible) = 0;
+    virtual void SetNativeTitle(HWND window, std::string_view title) = 0;
+    virtual void SetNativeGeometry(HWND window, const Rect& outerBounds, Size clientSize) = 0;
+    virtual void SetNativeMenu(HWND window, const MenuBar* menu) = 0;
+    virtual void EnableNativeWindow(HWND window, bool enabled) = 0;
+    virtual void MinimizeNativeWindow(HWND window, bool minimized) = 0;
+    virtual void ActivateNativeWindow(HWND window) = 0;
+    // Shows a part (client coordinates) of the window's surface.
+    virtual void PresentSurface(HWND window, cairo_surface_t* surface, const Rect& area) = 0;
+
+    // The monotonic clock in milliseconds.
+    virtual std::uint64_t Now() = 0;
+    // Waits until native events were handled, the deadline (a Now() value) passed, or
+    // `wakeFd` became readable (a post from another thread, a signal). Returns at once
+    // when any of them already holds.
+    virtual void WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd) = 0;
+
+    // Platform modal UI: shown without blocking, answered later through NativeInput.h.
+    // Several can be open at once (a timer's handler may open one above another).
+    virtual void ShowMessageBox(int dialog, const MessageBoxRequest& request) = 0;
+    virtual void CloseMessageBox(int dialog) = 0;
+    virtual void ShowOpenFileDialog(int dialog, const OpenFileRequest& request, const FileDialogState& initial) = 0;
+    // A confirmed choice was refused (the dialog stays open): say why.
+    virtual void RefuseOpenFileChoice(int dialog, const FileDialogRefusal& refusal) = 0;
+    virtual void CloseOpenFileDialog(int dialog) = 0;
+    virtual void Beep() = 0;
+
+    virtual bool SetClipboardText(std::string_view text) = 0;
+    virtual std::optional<std::string> GetClipboardText() = 0;
+    virtual ScreenMetrics Screen() = 0;
+};
+
+}  // namespace orvalis::platform

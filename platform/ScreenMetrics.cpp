@@ -1,0 +1,12 @@
+#include "platform/ScreenMetrics.h"
+
+#include "platform/Desktop.h"
+
+namespace orvalis::platform {
+
+ScreenMetrics GetScreenMetrics()
+{
+    return detail::UiDesktop().backend->Screen();
+}
+
+}  // namespace orvalis::platform

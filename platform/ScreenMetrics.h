@@ -1,0 +1,16 @@
+#pragma once
+// The screen the windows are shown on.
+
+namespace orvalis::platform {
+
+struct ScreenMetrics {
+    int width = 1280;
+    int height = 1024;
+    int bitsPerPixel = 32;   // 8 makes the bitmap and JPEG code take their palette paths
+    int planes = 1;
+    int pixelsPerInch = 96;
+};
+
+ScreenMetrics GetScreenMetrics();
+
+}  // namespace orvalis::platform
