@@ -46,6 +46,21 @@ void EmitProperties(TWriter& writer, const std::vector<FormProperty>& properties
     writer.WriteListEnd();
 }
 
+void EmitComponent(TWriter& writer, const FormComponent& component) {
+    if (component.prefixFlags) {
+        // Written by hand: a prefix byte without flags is kept too, and the
+        // position keeps its own integer tag.
+        const std::uint8_t prefix = kPrefixMark | *component.prefixFlags;
+        writer.Write(&prefix, 1);
+        if (component.position) EmitValue(writer, *component.position);
+    }
+    writer.WriteShortString(component.className);
+    writer.WriteShortString(component.name);
+    EmitProperties(writer, component.properties);
+    for (const FormComponent& child : component.children) EmitComponent(writer, child);
+    writer.WriteListEnd();
+}
+
 }  // namespace
 
 void EmitValue(TWriter& writer, const FormValue& value) {
@@ -87,21 +102,6 @@ void EmitValue(TWriter& writer, const FormValue& value) {
             }
             return writer.WriteListEnd();
     }
-}
-
-void EmitComponent(TWriter& writer, const FormComponent& component) {
-    if (component.prefixFlags) {
-        // Written by hand: a prefix byte without flags is kept too, and the
-        // position keeps its own integer tag.
-        const std::uint8_t prefix = kPrefixMark | *component.prefixFlags;
-        writer.Write(&prefix, 1);
-        if (component.position) EmitValue(writer, *component.position);
-    }
-    writer.WriteShortString(component.className);
-    writer.WriteShortString(component.name);
-    EmitProperties(writer, component.properties);
-    for (const FormComponent& child : component.children) EmitComponent(writer, child);
-    writer.WriteListEnd();
 }
 
 std::vector<std::uint8_t> CompileForm(const FormComponent& root) {

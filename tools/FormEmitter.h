@@ -14,7 +14,7 @@ namespace orvalis::formc {
 // The signature, then the root component.
 std::vector<std::uint8_t> CompileForm(const FormComponent& root);
 
-void EmitComponent(TWriter& writer, const FormComponent& component);
+// One tagged value (the printer compares its encodings this way).
 void EmitValue(TWriter& writer, const FormValue& value);
 
 }  // namespace orvalis::formc
