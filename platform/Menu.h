@@ -18,11 +18,11 @@ struct MenuItem {
     bool enabled = true;
     bool checked = false;
     bool separator = false;
-    std::vector<MenuItem> items;  // a submenu when not empty: choosing the item opens it
+    std::vector<MenuItem> items{};  // a submenu when not empty: choosing the item opens it
 };
 
 struct MenuBar {
-    std::vector<MenuItem> items;
+    std::vector<MenuItem> items{};
 };
 
 // Sets (or, with nullopt, removes) the menu bar of a top-level window. Its frame grows

@@ -207,14 +207,15 @@ void Conceal(Desktop& desktop, HWND window)
     bool wasShowing = IsShowing(desktop, *record);
     Rect area = BoundsInTop(desktop, *record);
     record->style &= ~WS_VISIBLE;
+    HWND parent = record->parent;
     ReleaseCaptureInside(desktop, window);
-    MoveFocusOutOf(desktop, window, record->parent);
-    if (record->IsTopLevel()) {
+    if (!parent) {
         if (record->native) desktop.backend->ShowNativeWindow(window, false);
+        // The activation moves first; the focus follows it.
         ActivateNext(desktop, window);
-    } else if (wasShowing) {
-        InvalidateRectInTop(desktop, desktop.Get(window), area);
     }
+    MoveFocusOutOf(desktop, window, parent);
+    if (parent && wasShowing && desktop.Find(window)) InvalidateRectInTop(desktop, desktop.Get(window), area);
 }
 
 void SetShowState(Desktop& desktop, WindowRecord& record, ShowState state)
@@ -386,8 +387,8 @@ bool DestroyWindow(HWND window)
     Rect area = record->IsTopLevel() ? Rect{} : BoundsInTop(desktop, *record);
 
     ReleaseCaptureInside(desktop, window);
-    MoveFocusOutOf(desktop, window, parent);
     if (!parent) ActivateNext(desktop, window);
+    MoveFocusOutOf(desktop, window, parent);
 
     for (HWND h : tree)
         if (desktop.Find(h)) Send(desktop, h, WM_DESTROY, 0, 0);

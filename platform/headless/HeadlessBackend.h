@@ -33,6 +33,9 @@ public:
 
     // What the user sees.
     std::uint64_t Clock() const { return now_; }
+    // Moves the clock on as if the program had been busy that long: nothing is
+    // dispatched on the way, so the timers that fell due tick once each afterwards.
+    void ElapseBusy(std::uint64_t milliseconds) { now_ += milliseconds; }
     // The message box on top; null when none is shown.
     const MessageBoxRequest* ShownMessageBox() const;
     // Every message box shown, in order, with its answer.
