@@ -1,0 +1,48 @@
+#pragma once
+// The library's progress hook for one decode or encode, with its throttling: a report
+// at most every 500 ms and only when the percentage changed. The first call of the
+// hook only starts the clock.
+
+#include <cstdint>
+#include <functional>
+
+#include "codecs/JpegErrorManager.h"
+#include "framework/classes/Events.h"
+#include "framework/classes/Rect.h"
+
+namespace orvalis {
+
+class JpegProgressMonitor : public jpeg_progress_mgr {
+public:
+    // What the graphic's OnProgress gets, less the sender and the message.
+    using Handler = std::function<void(TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& r)>;
+    // The millisecond tick count.
+    using Clock = std::function<std::uint64_t()>;
+
+    JpegProgressMonitor(Handler handler, Clock clock);
+    JpegProgressMonitor(const JpegProgressMonitor&) = delete;
+    JpegProgressMonitor& operator=(const JpegProgressMonitor&) = delete;
+
+    // Makes the library call the hook during the work of `object`.
+    void Attach(j_common_ptr object) { object->progress = this; }
+
+    // A report from the caller's own code (the starting and ending stages).
+    void Report(TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& r)
+    {
+        handler_(stage, percentDone, redrawNow, r);
+    }
+
+    static constexpr std::uint64_t kInterval = 500;
+
+private:
+    static void ReportProgress(j_common_ptr object);
+    void Tick(j_common_ptr object);
+
+    Handler handler_;
+    Clock clock_;
+    std::uint64_t lastTime_ = 0;
+    int lastPercent_ = 0;
+    JDIMENSION lastRow_ = 0;
+};
+
+}  // namespace orvalis
