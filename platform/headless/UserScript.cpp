@@ -326,7 +326,7 @@ UserScript& UserScript::AnswerFileDialog(std::string path, bool readOnly, Where 
     });
 }
 
-UserScript& UserScript::AnswerFileDialog(std::string folder, std::vector<std::string> names, Where where)
+UserScript& UserScript::AnswerFileDialogInFolder(std::string folder, std::vector<std::string> names, Where where)
 {
     return Add(Text("answer the file dialog with %u names in %s", {names.size(), std::string_view(folder)}), where,
                [=](HeadlessBackend& backend, auto) {
