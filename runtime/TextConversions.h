@@ -2,6 +2,7 @@
 // Number and text conversions of the runtime library.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "runtime/String.h"
@@ -22,6 +23,8 @@ String LowerCase(std::string_view text);
 // Equal without regard to ASCII letter case.
 bool SameText(std::string_view a, std::string_view b);
 
+// Appends the UTF-8 form of one code point.
+void AppendUtf8(std::string& out, char32_t codePoint);
 // UTF-16 code units to UTF-8 (unpaired surrogates become U+FFFD).
 String Utf16ToUtf8(const char16_t* units, std::size_t count);
 // UTF-8 to the Windows-1252 code page; characters it lacks become "?".

@@ -1,6 +1,5 @@
 #include "tools/Utf8.h"
 
-#include <cassert>
 
 namespace orvalis::formc {
 
@@ -30,25 +29,6 @@ std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& position)
     if (codePoint < smallest || codePoint > 0x10FFFF || IsSurrogate(codePoint)) return std::nullopt;
     position += static_cast<std::size_t>(length);
     return codePoint;
-}
-
-void AppendUtf8(std::string& out, char32_t codePoint) {
-    assert(!IsSurrogate(codePoint) && codePoint <= 0x10FFFF);
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
 }
 
 }  // namespace orvalis::formc

@@ -1,12 +1,14 @@
 #pragma once
 // UTF-8 steps that the form compiler needs beyond the runtime's conversions:
 // checking a sequence where it stands (the printer escapes the bytes that are
-// not UTF-8, the lexer refuses them) and encoding one code point.
+// not UTF-8, the lexer refuses them).
 
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "runtime/TextConversions.h"
 
 namespace orvalis::formc {
 
@@ -15,8 +17,8 @@ namespace orvalis::formc {
 // with `position` unchanged, when the bytes there are not such a sequence.
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& position);
 
-// Appends the UTF-8 form of a code point that is not a surrogate.
-void AppendUtf8(std::string& out, char32_t codePoint);
+// Appending a code point is the runtime's AppendUtf8.
+using orvalis::AppendUtf8;
 
 constexpr bool IsSurrogate(char32_t codePoint) { return codePoint >= 0xD800 && codePoint <= 0xDFFF; }
 
