@@ -25,8 +25,8 @@ namespace orvalis::platform {
 
 struct NativeWindowState {
     std::string title;
-    Rect outerBounds;        // screen coordinates, with the virtual frame
-    Size clientSize;         // the surface's size
+    Rect outerBounds;  // screen coordinates, with the virtual frame
+    Size clientSize;   // the surface's size
     std::uint32_t style = 0;
     const MenuBar* menu = nullptr;
     bool enabled = true;

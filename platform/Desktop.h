@@ -57,15 +57,15 @@ struct WindowRecord {
     std::string text;
     std::uint32_t style = 0;
     std::uint32_t exStyle = 0;
-    Rect bounds;                 // parent's client coordinates; top-level: outer frame on the screen
-    Rect restoreBounds;          // top-level: the bounds to come back to from minimised or maximised
+    Rect bounds;         // parent's client coordinates; top-level: outer frame on the screen
+    Rect restoreBounds;  // top-level: the bounds to come back to from minimised or maximised
     ShowState showState = ShowState::Normal;
     WindowProcedure* procedure = nullptr;
     std::optional<MenuBar> menu;
-    RegionPtr update;            // the invalid area, client coordinates; never null
+    RegionPtr update;  // the invalid area, client coordinates; never null
     bool erasePending = false;
-    SurfacePtr surface;          // top-level windows only, made when first needed
-    bool native = false;         // the backend shows a native window for it
+    SurfacePtr surface;   // top-level windows only, made when first needed
+    bool native = false;  // the backend shows a native window for it
     bool destroying = false;
 
     bool IsTopLevel() const { return parent == 0; }
@@ -94,20 +94,52 @@ struct InputEvent {
 };
 
 // Backend reports other than input, handled in order before the queue is looked at.
-struct CloseEvent { HWND window; };
-struct MenuEvent { HWND window; std::uint32_t id; };
-struct ActivatedEvent { HWND window; };
-struct ResizedEvent { HWND window; Size client; };
-struct MovedEvent { HWND window; Point position; };
-struct BoxAnsweredEvent { int dialog; int button; };
-struct FilterChangedEvent { int dialog; int filterIndex; };
-struct FolderChangedEvent { int dialog; std::string folder; };
-struct SelectionChangedEvent { int dialog; std::string path; };
-struct ConfirmedEvent { int dialog; std::string folder; std::vector<std::string> names; bool readOnly; };
-struct CancelledEvent { int dialog; };
-using NativeEvent = std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, BoxAnsweredEvent,
-                                 FilterChangedEvent, FolderChangedEvent, SelectionChangedEvent, ConfirmedEvent,
-                                 CancelledEvent>;
+struct CloseEvent {
+    HWND window;
+};
+struct MenuEvent {
+    HWND window;
+    std::uint32_t id;
+};
+struct ActivatedEvent {
+    HWND window;
+};
+struct ResizedEvent {
+    HWND window;
+    Size client;
+};
+struct MovedEvent {
+    HWND window;
+    Point position;
+};
+struct BoxAnsweredEvent {
+    int dialog;
+    int button;
+};
+struct FilterChangedEvent {
+    int dialog;
+    int filterIndex;
+};
+struct FolderChangedEvent {
+    int dialog;
+    std::string folder;
+};
+struct SelectionChangedEvent {
+    int dialog;
+    std::string path;
+};
+struct ConfirmedEvent {
+    int dialog;
+    std::string folder;
+    std::vector<std::string> names;
+    bool readOnly;
+};
+struct CancelledEvent {
+    int dialog;
+};
+using NativeEvent =
+    std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, BoxAnsweredEvent, FilterChangedEvent,
+                 FolderChangedEvent, SelectionChangedEvent, ConfirmedEvent, CancelledEvent>;
 
 // A message box or file dialog while its modal loop runs.
 struct MessageBoxRun {
@@ -171,10 +203,10 @@ Size ClientSizeOf(const WindowRecord& record);
 // The window's client origin in its top-level window's client coordinates.
 Point ClientOriginInTop(Desktop& desktop, const WindowRecord& record);
 Point ClientOriginOnScreen(Desktop& desktop, const WindowRecord& record);
-bool IsShowing(Desktop& desktop, const WindowRecord& record);      // it and its ancestors visible
-bool AcceptsInput(Desktop& desktop, const WindowRecord& record);   // it and its ancestors enabled
+bool IsShowing(Desktop& desktop, const WindowRecord& record);     // it and its ancestors visible
+bool AcceptsInput(Desktop& desktop, const WindowRecord& record);  // it and its ancestors enabled
 WindowRecord& TopLevelOf(Desktop& desktop, WindowRecord& record);
-bool IsInside(Desktop& desktop, HWND window, HWND ancestor);       // window is ancestor or below it
+bool IsInside(Desktop& desktop, HWND window, HWND ancestor);  // window is ancestor or below it
 // The deepest visible, enabled window at a point of a top-level client area, with the
 // point in that window's client coordinates. 0 when the top-level window is disabled.
 HWND HitTest(Desktop& desktop, WindowRecord& topLevel, Point client, Point& local);
@@ -182,8 +214,7 @@ HWND HitTest(Desktop& desktop, WindowRecord& topLevel, Point client, Point& loca
 void CollectTree(Desktop& desktop, HWND root, std::vector<HWND>& out);
 // Changes what shapes a window (bounds, frame style, menu bar) and settles the
 // consequences: surface, native window, invalidation, then WM_MOVE and WM_SIZE.
-void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(WindowRecord&)>& change,
-                    bool fromBackend);
+void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(WindowRecord&)>& change, bool fromBackend);
 void ApplyBounds(Desktop& desktop, HWND window, const Rect& bounds, bool fromBackend);
 LRESULT Send(Desktop& desktop, HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam);
 

@@ -89,11 +89,8 @@ void RecordKeyMessage(Desktop& desktop, const Message& message)
         state |= kKeyDown;
         break;
     case WM_KEYUP:
-    case WM_SYSKEYUP:
-        state &= ~kKeyDown;
-        break;
-    default:
-        break;
+    case WM_SYSKEYUP: state &= ~kKeyDown; break;
+    default: break;
     }
 }
 

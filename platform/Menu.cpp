@@ -42,8 +42,10 @@ std::string StripAccelerator(std::string_view caption)
     std::string shown;
     for (std::size_t i = 0; i < caption.size(); ++i) {
         if (caption[i] == '&') {
-            if (i + 1 < caption.size() && caption[i + 1] == '&') shown += '&';
-            else continue;
+            if (i + 1 < caption.size() && caption[i + 1] == '&')
+                shown += '&';
+            else
+                continue;
             ++i;
             continue;
         }

@@ -14,7 +14,7 @@ namespace orvalis::platform {
 
 struct MenuItem {
     std::uint32_t id = 0;
-    std::string caption;          // "&" marks the accelerator letter, "&&" is a plain "&"
+    std::string caption;  // "&" marks the accelerator letter, "&&" is a plain "&"
     bool enabled = true;
     bool checked = false;
     bool separator = false;

@@ -16,12 +16,12 @@ struct ButtonSet {
 
 // By the low four bits of the flags.
 constexpr ButtonSet kButtonSets[] = {
-    {{IDOK}, 1, IDOK},                          // MB_OK
-    {{IDOK, IDCANCEL}, 2, IDCANCEL},            // MB_OKCANCEL
-    {{IDABORT, IDRETRY, IDIGNORE}, 3, IDABORT}, // MB_ABORTRETRYIGNORE
-    {{IDYES, IDNO, IDCANCEL}, 3, IDCANCEL},     // MB_YESNOCANCEL
-    {{IDYES, IDNO}, 2, IDNO},                   // MB_YESNO
-    {{IDRETRY, IDCANCEL}, 2, IDCANCEL},         // MB_RETRYCANCEL
+    {{IDOK}, 1, IDOK},                           // MB_OK
+    {{IDOK, IDCANCEL}, 2, IDCANCEL},             // MB_OKCANCEL
+    {{IDABORT, IDRETRY, IDIGNORE}, 3, IDABORT},  // MB_ABORTRETRYIGNORE
+    {{IDYES, IDNO, IDCANCEL}, 3, IDCANCEL},      // MB_YESNOCANCEL
+    {{IDYES, IDNO}, 2, IDNO},                    // MB_YESNO
+    {{IDRETRY, IDCANCEL}, 2, IDCANCEL},          // MB_RETRYCANCEL
 };
 
 const ButtonSet& ButtonSetOf(std::uint32_t flags)

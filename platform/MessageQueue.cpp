@@ -97,13 +97,11 @@ bool RouteMouse(Desktop& desktop, const MouseInput& mouse, Message& message, Poi
     ButtonTraits traits = TraitsOf(mouse.button);
     WPARAM held = HeldButtons(desktop);
     switch (mouse.kind) {
-    case MouseInput::Kind::Move:
-        message.message = WM_MOUSEMOVE;
-        break;
+    case MouseInput::Kind::Move: message.message = WM_MOUSEMOVE; break;
     case MouseInput::Kind::Down:
         held |= traits.held;
-        message.message = (mouse.doubleClick && (desktop.Get(target).classStyle & CS_DBLCLKS)) ? traits.doubleClick
-                                                                                             : traits.down;
+        message.message =
+            (mouse.doubleClick && (desktop.Get(target).classStyle & CS_DBLCLKS)) ? traits.doubleClick : traits.down;
         break;
     case MouseInput::Kind::Up:
         held &= ~traits.held;
@@ -170,47 +168,47 @@ bool IsMessageAvailable(Desktop& desktop)
 
 void HandleNativeEvent(Desktop& desktop, NativeEvent& event)
 {
-    std::visit(
-        Overloaded{
-            [&](const CloseEvent& e) {
-                WindowRecord* record = desktop.Find(e.window);
-                if (record && record->IsTopLevel() && record->OwnEnabled())
-                    PostMessage(e.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-            },
-            [&](const MenuEvent& e) {
-                WindowRecord* record = desktop.Find(e.window);
-                if (!record || !record->IsTopLevel() || !record->OwnEnabled() || !record->menu) return;
-                const MenuItem* item = FindMenuItemById(*record->menu, e.id);
-                if (item && item->enabled && item->items.empty()) PostMessage(e.window, WM_COMMAND, e.id, 0);
-            },
-            [&](const ActivatedEvent& e) {
-                WindowRecord* record = desktop.Find(e.window);
-                if (!record || !record->IsTopLevel() || !record->OwnVisible()) return;
-                if (record->OwnEnabled()) {
-                    ActivateWindow(desktop, e.window, WA_ACTIVE);
-                } else if (WindowRecord* active = desktop.Find(desktop.active); active && active->native) {
-                    desktop.backend->ActivateNativeWindow(active->handle);
-                }
-            },
-            [&](const ResizedEvent& e) {
-                WindowRecord* record = desktop.Find(e.window);
-                if (!record || !record->IsTopLevel()) return;
-                FrameInsets insets = InsetsOf(*record);
-                Rect bounds{record->bounds.left, record->bounds.top,
-                            record->bounds.left + e.client.width + insets.left + insets.right,
-                            record->bounds.top + e.client.height + insets.top + insets.bottom};
-                ApplyBounds(desktop, e.window, bounds, true);
-            },
-            [&](const MovedEvent& e) {
-                WindowRecord* record = desktop.Find(e.window);
-                if (!record || !record->IsTopLevel()) return;
-                Rect bounds = record->bounds.Offset(e.position.x - record->bounds.left, e.position.y - record->bounds.top);
-                ApplyBounds(desktop, e.window, bounds, true);
-            },
-            [&](const BoxAnsweredEvent& e) { HandleMessageBoxAnswer(desktop, e); },
-            [&](const auto&) { HandleFileDialogEvent(desktop, event); },
-        },
-        event);
+    std::visit(Overloaded{
+                   [&](const CloseEvent& e) {
+                       WindowRecord* record = desktop.Find(e.window);
+                       if (record && record->IsTopLevel() && record->OwnEnabled())
+                           PostMessage(e.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+                   },
+                   [&](const MenuEvent& e) {
+                       WindowRecord* record = desktop.Find(e.window);
+                       if (!record || !record->IsTopLevel() || !record->OwnEnabled() || !record->menu) return;
+                       const MenuItem* item = FindMenuItemById(*record->menu, e.id);
+                       if (item && item->enabled && item->items.empty()) PostMessage(e.window, WM_COMMAND, e.id, 0);
+                   },
+                   [&](const ActivatedEvent& e) {
+                       WindowRecord* record = desktop.Find(e.window);
+                       if (!record || !record->IsTopLevel() || !record->OwnVisible()) return;
+                       if (record->OwnEnabled()) {
+                           ActivateWindow(desktop, e.window, WA_ACTIVE);
+                       } else if (WindowRecord* active = desktop.Find(desktop.active); active && active->native) {
+                           desktop.backend->ActivateNativeWindow(active->handle);
+                       }
+                   },
+                   [&](const ResizedEvent& e) {
+                       WindowRecord* record = desktop.Find(e.window);
+                       if (!record || !record->IsTopLevel()) return;
+                       FrameInsets insets = InsetsOf(*record);
+                       Rect bounds{record->bounds.left, record->bounds.top,
+                                   record->bounds.left + e.client.width + insets.left + insets.right,
+                                   record->bounds.top + e.client.height + insets.top + insets.bottom};
+                       ApplyBounds(desktop, e.window, bounds, true);
+                   },
+                   [&](const MovedEvent& e) {
+                       WindowRecord* record = desktop.Find(e.window);
+                       if (!record || !record->IsTopLevel()) return;
+                       Rect bounds =
+                           record->bounds.Offset(e.position.x - record->bounds.left, e.position.y - record->bounds.top);
+                       ApplyBounds(desktop, e.window, bounds, true);
+                   },
+                   [&](const BoxAnsweredEvent& e) { HandleMessageBoxAnswer(desktop, e); },
+                   [&](const auto&) { HandleFileDialogEvent(desktop, event); },
+               },
+               event);
 }
 
 }  // namespace
@@ -340,10 +338,14 @@ bool TranslateMessage(const Message& message)
     char32_t character = message.character;
     if (ctrl && !alt) {
         char32_t letter = character | 0x20;
-        if (letter >= U'a' && letter <= U'z') character = letter & 0x1F;
-        else if (character == U'\r') character = U'\n';
-        else if (character == U'\b') character = 0x7F;
-        else return false;
+        if (letter >= U'a' && letter <= U'z')
+            character = letter & 0x1F;
+        else if (character == U'\r')
+            character = U'\n';
+        else if (character == U'\b')
+            character = 0x7F;
+        else
+            return false;
     }
     PostMessage(message.hwnd, message.message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR, static_cast<WPARAM>(character),
                 message.lParam);

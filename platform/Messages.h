@@ -21,9 +21,9 @@ struct Message {
     std::uint32_t message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    std::uint32_t time = 0;    // the millisecond clock when the message was queued
-    Point pt;                  // the cursor, in screen coordinates, at that moment
-    char32_t character = 0;    // key-down messages: the character the key produces (0: none)
+    std::uint32_t time = 0;  // the millisecond clock when the message was queued
+    Point pt;                // the cursor, in screen coordinates, at that moment
+    char32_t character = 0;  // key-down messages: the character the key produces (0: none)
 };
 
 enum : std::uint32_t {
@@ -92,25 +92,40 @@ enum : WPARAM { SC_MINIMIZE = 0xF020, SC_MAXIMIZE = 0xF030, SC_CLOSE = 0xF060, S
 
 // Key messages: the bits of the 32-bit key data in lParam (repeat count 1 in the low word).
 enum : std::uint32_t {
-    KF_ALTDOWN = 0x20000000,   // Alt was held (the "context" bit)
-    KF_REPEAT = 0x40000000,    // the key was already down
-    KF_UP = 0x80000000,        // key-up messages
+    KF_ALTDOWN = 0x20000000,  // Alt was held (the "context" bit)
+    KF_REPEAT = 0x40000000,   // the key was already down
+    KF_UP = 0x80000000,       // key-up messages
 };
 
 constexpr LPARAM MakeLParam(int low, int high)
 {
     return static_cast<LPARAM>(static_cast<std::uint32_t>((low & 0xFFFF) | ((high & 0xFFFF) << 16)));
 }
-constexpr WPARAM MakeWParam(int low, int high) { return static_cast<WPARAM>(static_cast<std::uint32_t>(MakeLParam(low, high))); }
-constexpr std::uint16_t LoWord(std::uintptr_t value) { return static_cast<std::uint16_t>(value & 0xFFFF); }
-constexpr std::uint16_t HiWord(std::uintptr_t value) { return static_cast<std::uint16_t>((value >> 16) & 0xFFFF); }
+constexpr WPARAM MakeWParam(int low, int high)
+{
+    return static_cast<WPARAM>(static_cast<std::uint32_t>(MakeLParam(low, high)));
+}
+constexpr std::uint16_t LoWord(std::uintptr_t value)
+{
+    return static_cast<std::uint16_t>(value & 0xFFFF);
+}
+constexpr std::uint16_t HiWord(std::uintptr_t value)
+{
+    return static_cast<std::uint16_t>((value >> 16) & 0xFFFF);
+}
 // The signed coordinates packed in a mouse message's lParam.
 constexpr Point PointFromLParam(LPARAM lParam)
 {
     return {static_cast<std::int16_t>(LoWord(static_cast<std::uintptr_t>(lParam))),
             static_cast<std::int16_t>(HiWord(static_cast<std::uintptr_t>(lParam)))};
 }
-constexpr bool IsKeyMessage(std::uint32_t message) { return message >= WM_KEYFIRST && message < WM_KEYLAST; }
-constexpr bool IsMouseMessage(std::uint32_t message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
+constexpr bool IsKeyMessage(std::uint32_t message)
+{
+    return message >= WM_KEYFIRST && message < WM_KEYLAST;
+}
+constexpr bool IsMouseMessage(std::uint32_t message)
+{
+    return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST;
+}
 
 }  // namespace orvalis::platform

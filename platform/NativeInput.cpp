@@ -37,13 +37,34 @@ void MouseMoveEvent(HWND topLevel, Point client, unsigned modifiers)
     PushInput(MouseInput{MouseInput::Kind::Move, topLevel, client, MouseButton::Left, false, modifiers});
 }
 
-void CloseRequested(HWND topLevel) { PushNative(CloseEvent{topLevel}); }
-void MenuItemChosen(HWND topLevel, std::uint32_t id) { PushNative(MenuEvent{topLevel, id}); }
-void WindowActivated(HWND topLevel) { PushNative(ActivatedEvent{topLevel}); }
-void WindowResized(HWND topLevel, Size clientSize) { PushNative(ResizedEvent{topLevel, clientSize}); }
-void WindowMoved(HWND topLevel, Point outerPosition) { PushNative(MovedEvent{topLevel, outerPosition}); }
-void MessageBoxAnswered(int dialog, int button) { PushNative(BoxAnsweredEvent{dialog, button}); }
-void FileDialogFilterChanged(int dialog, int filterIndex) { PushNative(FilterChangedEvent{dialog, filterIndex}); }
+void CloseRequested(HWND topLevel)
+{
+    PushNative(CloseEvent{topLevel});
+}
+void MenuItemChosen(HWND topLevel, std::uint32_t id)
+{
+    PushNative(MenuEvent{topLevel, id});
+}
+void WindowActivated(HWND topLevel)
+{
+    PushNative(ActivatedEvent{topLevel});
+}
+void WindowResized(HWND topLevel, Size clientSize)
+{
+    PushNative(ResizedEvent{topLevel, clientSize});
+}
+void WindowMoved(HWND topLevel, Point outerPosition)
+{
+    PushNative(MovedEvent{topLevel, outerPosition});
+}
+void MessageBoxAnswered(int dialog, int button)
+{
+    PushNative(BoxAnsweredEvent{dialog, button});
+}
+void FileDialogFilterChanged(int dialog, int filterIndex)
+{
+    PushNative(FilterChangedEvent{dialog, filterIndex});
+}
 
 void FileDialogFolderChanged(int dialog, std::string folder)
 {
@@ -60,6 +81,9 @@ void FileDialogConfirmed(int dialog, std::string folder, std::vector<std::string
     PushNative(ConfirmedEvent{dialog, std::move(folder), std::move(names), readOnly});
 }
 
-void FileDialogCancelled(int dialog) { PushNative(CancelledEvent{dialog}); }
+void FileDialogCancelled(int dialog)
+{
+    PushNative(CancelledEvent{dialog});
+}
 
 }  // namespace orvalis::platform::native

@@ -51,9 +51,12 @@ FileDialogState InitialState(const OpenFileRequest& request)
 {
     FileDialogState state;
     state.filterIndex = request.filterIndex;
-    if (!request.initialDir.empty()) state.folder = request.initialDir;
-    else if (!ParentFolder(request.fileName).empty()) state.folder = ParentFolder(request.fileName);
-    else state.folder = WorkingFolder();
+    if (!request.initialDir.empty())
+        state.folder = request.initialDir;
+    else if (!ParentFolder(request.fileName).empty())
+        state.folder = ParentFolder(request.fileName);
+    else
+        state.folder = WorkingFolder();
     if (!request.fileName.empty()) state.path = Join(state.folder, request.fileName);
     return state;
 }
@@ -117,10 +120,14 @@ namespace detail {
 void HandleFileDialogEvent(Desktop& desktop, const NativeEvent& event)
 {
     ++desktop.dialogEvents;
-    int dialog = std::visit([](const auto& e) -> int {
-        if constexpr (requires { e.dialog; }) return e.dialog;
-        else return 0;
-    }, event);
+    int dialog = std::visit(
+        [](const auto& e) -> int {
+            if constexpr (requires { e.dialog; })
+                return e.dialog;
+            else
+                return 0;
+        },
+        event);
     auto found = desktop.fileDialogs.find(dialog);
     if (found == desktop.fileDialogs.end() || found->second->finished) return;
     FileDialogRun& run = *found->second;

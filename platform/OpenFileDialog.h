@@ -14,7 +14,7 @@
 namespace orvalis::platform {
 
 enum : std::uint32_t {
-    OFN_READONLY = 0x1,             // also an output: the read-only box was ticked
+    OFN_READONLY = 0x1,  // also an output: the read-only box was ticked
     OFN_OVERWRITEPROMPT = 0x2,
     OFN_HIDEREADONLY = 0x4,
     OFN_NOCHANGEDIR = 0x8,
@@ -51,15 +51,15 @@ struct FileFilter {
 
 struct OpenFileRequest {
     HWND owner = 0;
-    std::string title;                 // empty: the platform's own
+    std::string title;  // empty: the platform's own
     std::vector<FileFilter> filters;
-    int filterIndex = 1;               // 1-based
-    std::string initialDir;            // empty: the folder of fileName, else the working folder
-    std::string fileName;              // pre-filled
+    int filterIndex = 1;     // 1-based
+    std::string initialDir;  // empty: the folder of fileName, else the working folder
+    std::string fileName;    // pre-filled
     std::uint32_t flags = 0;
     std::uint32_t flagsEx = 0;
     std::size_t bufferSize = kFileBufferSize;  // characters the file buffer holds, its zeros included
-    std::string defaultExt;            // without the dot; added to a chosen name that has none
+    std::string defaultExt;                    // without the dot; added to a chosen name that has none
 };
 
 struct OpenFileResult {
@@ -74,7 +74,7 @@ struct OpenFileResult {
 // What the running dialog shows now.
 struct FileDialogState {
     std::string folder;
-    std::string path;     // the selected (or typed) file, full path; empty when none
+    std::string path;  // the selected (or typed) file, full path; empty when none
     int filterIndex = 1;
 };
 
@@ -88,7 +88,11 @@ public:
     virtual void OnFolderChange() {}
     virtual void OnSelectionChange() {}
     // The user confirmed; false keeps the dialog open.
-    virtual bool OnFileOk(const OpenFileResult& chosen) { (void)chosen; return true; }
+    virtual bool OnFileOk(const OpenFileResult& chosen)
+    {
+        (void)chosen;
+        return true;
+    }
     virtual void OnClose() {}
 
 protected:

@@ -247,8 +247,7 @@ void ReleaseDC(HWND window, cairo_t* context)
     WindowRecord* record = window ? desktop.Find(window) : nullptr;
     if (!record) return;
     RegionPtr visible = VisibleRegion(desktop, *record);
-    if (!cairo_region_is_empty(visible.get()))
-        Present(desktop, TopLevelOf(desktop, *record), Extents(visible.get()));
+    if (!cairo_region_is_empty(visible.get())) Present(desktop, TopLevelOf(desktop, *record), Extents(visible.get()));
 }
 
 cairo_surface_t* GetWindowSurface(HWND topLevelWindow)

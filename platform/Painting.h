@@ -15,8 +15,8 @@ namespace orvalis::platform {
 
 struct PaintStruct {
     cairo_t* context = nullptr;
-    Rect paint;           // the bounds of the area to paint, in client coordinates
-    bool erase = false;   // the background still needs erasing (WM_ERASEBKGND answered 0)
+    Rect paint;          // the bounds of the area to paint, in client coordinates
+    bool erase = false;  // the background still needs erasing (WM_ERASEBKGND answered 0)
 };
 
 // Adds an area (client coordinates; null: the whole client area) to the window's

@@ -6,7 +6,7 @@ namespace orvalis::platform {
 struct ScreenMetrics {
     int width = 1280;
     int height = 1024;
-    int bitsPerPixel = 32;   // 8 makes the bitmap and JPEG code take their palette paths
+    int bitsPerPixel = 32;  // 8 makes the bitmap and JPEG code take their palette paths
     int planes = 1;
     int pixelsPerInch = 96;
 };

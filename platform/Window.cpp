@@ -245,8 +245,10 @@ void ShowTopLevel(Desktop& desktop, HWND window, int command)
             Size client = ClientSizeOf(desktop.Get(window));
             Send(desktop, window, WM_SIZE, SIZE_MINIMIZED, MakeLParam(client.width, client.height));
         }
-        if (command == SW_SHOWMINIMIZED) ActivateWindow(desktop, window, WA_ACTIVE);
-        else ActivateNext(desktop, window);
+        if (command == SW_SHOWMINIMIZED)
+            ActivateWindow(desktop, window, WA_ACTIVE);
+        else
+            ActivateNext(desktop, window);
         return;
     }
     case SW_SHOWMAXIMIZED: {
@@ -263,8 +265,7 @@ void ShowTopLevel(Desktop& desktop, HWND window, int command)
             ApplyBounds(desktop, window, restore, false);
         }
         break;
-    default:
-        break;
+    default: break;
     }
     Reveal(desktop, window);
     if (!IsWindow(window)) return;
@@ -273,8 +274,7 @@ void ShowTopLevel(Desktop& desktop, HWND window, int command)
 
 }  // namespace
 
-void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(WindowRecord&)>& change,
-                    bool fromBackend)
+void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(WindowRecord&)>& change, bool fromBackend)
 {
     WindowRecord& record = desktop.Get(window);
     Rect oldBounds = record.bounds;
@@ -304,7 +304,8 @@ void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(Wind
 
 void ApplyBounds(Desktop& desktop, HWND window, const Rect& bounds, bool fromBackend)
 {
-    ChangeGeometry(desktop, window, [&](WindowRecord& record) { record.bounds = bounds; }, fromBackend);
+    ChangeGeometry(
+        desktop, window, [&](WindowRecord& record) { record.bounds = bounds; }, fromBackend);
 }
 
 }  // namespace detail
@@ -429,9 +430,7 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
     WindowRecord* record = desktop.Find(window);
     if (!record) return 0;
     switch (message) {
-    case WM_CLOSE:
-        DestroyWindow(window);
-        return 0;
+    case WM_CLOSE: DestroyWindow(window); return 0;
     case WM_PAINT: {
         PaintStruct paint;
         BeginPaint(window, paint);
@@ -461,8 +460,7 @@ LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM 
     case WM_CANCELMODE:
         if (desktop.capture == window) ReleaseCapture();
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
@@ -631,8 +629,7 @@ void SetWindowStyle(HWND window, std::uint32_t style)
     // Visibility, enabled and show state change through their own calls only.
     constexpr std::uint32_t kept = WS_VISIBLE | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE;
     ChangeGeometry(
-        desktop, window, [&](WindowRecord& record) { record.style = (style & ~kept) | (record.style & kept); },
-        false);
+        desktop, window, [&](WindowRecord& record) { record.style = (style & ~kept) | (record.style & kept); }, false);
 }
 
 bool SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, std::uint32_t flags)
@@ -667,7 +664,8 @@ bool BringWindowToTop(HWND window)
     WindowRecord* record = desktop.Find(window);
     if (!record) return false;
     Restack(desktop, *record, HWND_TOP);
-    if (record->IsTopLevel() && record->OwnVisible() && record->OwnEnabled()) ActivateWindow(desktop, window, WA_ACTIVE);
+    if (record->IsTopLevel() && record->OwnVisible() && record->OwnEnabled())
+        ActivateWindow(desktop, window, WA_ACTIVE);
     return true;
 }
 

@@ -31,9 +31,9 @@ enum : std::uint32_t {
     WS_MINIMIZEBOX = 0x00020000,
     WS_THICKFRAME = 0x00040000,  // sizeable border, 4 pixels
     WS_SYSMENU = 0x00080000,
-    WS_DLGFRAME = 0x00400000,    // fixed border, 3 pixels
-    WS_BORDER = 0x00800000,      // thin border, 1 pixel
-    WS_CAPTION = 0x00C00000,     // both bits: a caption bar of 19 pixels
+    WS_DLGFRAME = 0x00400000,  // fixed border, 3 pixels
+    WS_BORDER = 0x00800000,    // thin border, 1 pixel
+    WS_CAPTION = 0x00C00000,   // both bits: a caption bar of 19 pixels
     WS_MAXIMIZE = 0x01000000,
     WS_CLIPCHILDREN = 0x02000000,
     WS_CLIPSIBLINGS = 0x04000000,
@@ -88,12 +88,12 @@ bool UnregisterWindowClass(std::string_view name);
 bool IsWindowClassRegistered(std::string_view name);
 
 struct CreateWindowParams {
-    std::string className;        // a registered class
-    std::string text;             // caption of a top-level window, text of a child
+    std::string className;  // a registered class
+    std::string text;       // caption of a top-level window, text of a child
     std::uint32_t style = 0;
     std::uint32_t exStyle = 0;
-    Rect bounds;                  // top-level: outer frame in screen coordinates; child: in the parent's client area
-    HWND parent = 0;              // 0: a top-level window
+    Rect bounds;      // top-level: outer frame in screen coordinates; child: in the parent's client area
+    HWND parent = 0;  // 0: a top-level window
     WindowProcedure* procedure = nullptr;  // null: every message gets the default handling
 };
 
@@ -153,8 +153,8 @@ bool SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
 bool MoveWindow(HWND window, const Rect& bounds);
 bool BringWindowToTop(HWND window);
 Rect GetWindowBounds(HWND window);
-Rect GetWindowRect(HWND window);   // outer bounds in screen coordinates
-Rect GetClientRect(HWND window);   // (0, 0, client width, client height)
+Rect GetWindowRect(HWND window);  // outer bounds in screen coordinates
+Rect GetClientRect(HWND window);  // (0, 0, client width, client height)
 Point ClientToScreen(HWND window, Point point);
 Point ScreenToClient(HWND window, Point point);
 // The deepest visible, enabled window under a screen point (0: none).

@@ -115,9 +115,9 @@ void HeadlessBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int w
     wakeFd_ = -1;
     if (!complete) return;
     ++script_.next_;
-    lastPerformed_ = Text("step %u, %s (%s:%u)", {script_.next_, std::string_view(action.description),
-                                                  action.where.file_name(),
-                                                  static_cast<unsigned>(action.where.line())});
+    lastPerformed_ =
+        Text("step %u, %s (%s:%u)", {script_.next_, std::string_view(action.description), action.where.file_name(),
+                                     static_cast<unsigned>(action.where.line())});
 }
 
 void HeadlessBackend::CreateNativeWindow(HWND window, const NativeWindowState& state)
@@ -187,7 +187,8 @@ void HeadlessBackend::AnswerTopMessageBox(int button)
     MessageBoxRecord& record = messageBoxLog_[box.logIndex];
     bool offered = false;
     for (int id : MessageBoxButtons(record.request.flags)) offered = offered || id == button;
-    if (!offered) Fail(Text("the message box \"%s\" has no button %d", {std::string_view(record.request.text), button}));
+    if (!offered)
+        Fail(Text("the message box \"%s\" has no button %d", {std::string_view(record.request.text), button}));
     record.answer = button;
     openBoxes_.pop_back();
     native::MessageBoxAnswered(box.dialog, button);

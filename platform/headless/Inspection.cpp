@@ -41,7 +41,8 @@ std::uint32_t PixelAt(HWND window, Point client)
     int width = cairo_image_surface_get_width(surface);
     int height = cairo_image_surface_get_height(surface);
     if (inTop.x < 0 || inTop.y < 0 || inTop.x >= width || inTop.y >= height) return 0;
-    const unsigned char* row = cairo_image_surface_get_data(surface) + inTop.y * cairo_image_surface_get_stride(surface);
+    const unsigned char* row =
+        cairo_image_surface_get_data(surface) + inTop.y * cairo_image_surface_get_stride(surface);
     return reinterpret_cast<const std::uint32_t*>(row)[inTop.x] & 0x00FFFFFF;
 }
 

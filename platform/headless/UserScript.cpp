@@ -4,7 +4,6 @@
 
 #include <memory>
 
-
 #include "platform/Focus.h"
 #include "platform/Menu.h"
 #include "platform/OpenFileDialog.h"
@@ -49,7 +48,8 @@ char32_t CharacterOfKey(int virtualKey, unsigned modifiers)
     if (virtualKey >= 'A' && virtualKey <= 'Z')
         return static_cast<char32_t>((modifiers & ModShift) ? virtualKey : virtualKey + ('a' - 'A'));
     if (virtualKey >= '0' && virtualKey <= '9') return static_cast<char32_t>(virtualKey);
-    if (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_NUMPAD0 + 9) return static_cast<char32_t>('0' + virtualKey - VK_NUMPAD0);
+    if (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_NUMPAD0 + 9)
+        return static_cast<char32_t>('0' + virtualKey - VK_NUMPAD0);
     switch (virtualKey) {
     case VK_SPACE: return U' ';
     case VK_TAB: return U'\t';
@@ -104,7 +104,8 @@ HWND WindowAtPoint(HeadlessBackend& backend, const WindowTarget& target, Point c
     HWND window = VisibleWindow(backend, target);
     Rect area = GetClientRect(window);
     if (!area.Contains(client))
-        backend.Fail(Text("the point (%d, %d) lies outside the client area (%d x %d) of the %s", {client.x, client.y, area.Width(), area.Height(), std::string_view(target.Describe())}));
+        backend.Fail(Text("the point (%d, %d) lies outside the client area (%d x %d) of the %s",
+                          {client.x, client.y, area.Width(), area.Height(), std::string_view(target.Describe())}));
     return window;
 }
 
@@ -223,8 +224,8 @@ UserScript& UserScript::Click(WindowTarget window, Point client, native::MouseBu
 
 UserScript& UserScript::DoubleClick(WindowTarget window, Point client, Where where)
 {
-    return Add(Text("double-click at (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}), where,
-               [=](HeadlessBackend& backend, auto) {
+    return Add(Text("double-click at (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}),
+               where, [=](HeadlessBackend& backend, auto) {
                    HWND top = WindowAtPoint(backend, window, client);
                    auto left = native::MouseButton::Left;
                    native::MouseMoveEvent(top, client, 0);
@@ -238,8 +239,8 @@ UserScript& UserScript::DoubleClick(WindowTarget window, Point client, Where whe
 
 UserScript& UserScript::MoveMouse(WindowTarget window, Point client, Where where)
 {
-    return Add(Text("move the mouse to (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}), where,
-               [=](HeadlessBackend& backend, auto) {
+    return Add(Text("move the mouse to (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}),
+               where, [=](HeadlessBackend& backend, auto) {
                    native::MouseMoveEvent(WindowAtPoint(backend, window, client), client, 0);
                    return true;
                });
@@ -265,14 +266,17 @@ UserScript& UserScript::ChooseMenu(WindowTarget window, std::vector<std::string>
 {
     std::string path;
     for (const std::string& caption : captions) path += (path.empty() ? "" : " > ") + caption;
-    return Add(Text("choose the menu item %s of the %s", {std::string_view(path), std::string_view(window.Describe())}), where,
-               [=](HeadlessBackend& backend, auto) {
+    return Add(Text("choose the menu item %s of the %s", {std::string_view(path), std::string_view(window.Describe())}),
+               where, [=](HeadlessBackend& backend, auto) {
                    HWND top = VisibleWindow(backend, window);
                    const MenuBar* menu = GetMenu(top);
                    if (!menu) backend.Fail(Text("the %s has no menu bar", {std::string_view(window.Describe())}));
                    const MenuItem* item = FindMenuItem(*menu, captions);
-                   if (!item) backend.Fail(Text("the menu of the %s has no item %s", {std::string_view(window.Describe()), std::string_view(path)}));
-                   if (!item->items.empty()) backend.Fail(Text("the menu item %s opens a submenu", {std::string_view(path)}));
+                   if (!item)
+                       backend.Fail(Text("the menu of the %s has no item %s",
+                                         {std::string_view(window.Describe()), std::string_view(path)}));
+                   if (!item->items.empty())
+                       backend.Fail(Text("the menu item %s opens a submenu", {std::string_view(path)}));
                    native::MenuItemChosen(top, item->id);
                    return true;
                });
@@ -308,22 +312,23 @@ UserScript& UserScript::ChooseFileFilter(int filterIndex, Where where)
 
 UserScript& UserScript::AnswerFileDialog(std::string path, bool readOnly, Where where)
 {
-    return Add(Text("answer the file dialog with %s", {std::string_view(path)}), where, [=](HeadlessBackend& backend, auto) {
-        ShownFileDialog& shown = backend.TopFileDialog();
-        std::size_t slash = path.rfind('/');
-        std::string folder = slash == std::string::npos ? shown.state.folder
-                             : slash == 0               ? std::string("/")
-                                                        : path.substr(0, slash);
-        std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        if (folder != shown.state.folder) {
-            shown.state.folder = folder;
-            native::FileDialogFolderChanged(shown.dialog, folder);
-        }
-        shown.state.path = folder == "/" ? "/" + name : folder + "/" + name;
-        native::FileDialogSelectionChanged(shown.dialog, shown.state.path);
-        native::FileDialogConfirmed(shown.dialog, folder, {name}, readOnly);
-        return true;
-    });
+    return Add(Text("answer the file dialog with %s", {std::string_view(path)}), where,
+               [=](HeadlessBackend& backend, auto) {
+                   ShownFileDialog& shown = backend.TopFileDialog();
+                   std::size_t slash = path.rfind('/');
+                   std::string folder = slash == std::string::npos ? shown.state.folder
+                                        : slash == 0               ? std::string("/")
+                                                                   : path.substr(0, slash);
+                   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+                   if (folder != shown.state.folder) {
+                       shown.state.folder = folder;
+                       native::FileDialogFolderChanged(shown.dialog, folder);
+                   }
+                   shown.state.path = folder == "/" ? "/" + name : folder + "/" + name;
+                   native::FileDialogSelectionChanged(shown.dialog, shown.state.path);
+                   native::FileDialogConfirmed(shown.dialog, folder, {name}, readOnly);
+                   return true;
+               });
 }
 
 UserScript& UserScript::AnswerFileDialogInFolder(std::string folder, std::vector<std::string> names, Where where)
@@ -355,11 +360,10 @@ UserScript& UserScript::CancelFileDialog(Where where)
 
 UserScript& UserScript::AnswerMessageBox(int button, Where where)
 {
-    return Add(Text("answer the message box with button %d", {button}), where,
-               [=](HeadlessBackend& backend, auto) {
-                   backend.AnswerTopMessageBox(button);
-                   return true;
-               });
+    return Add(Text("answer the message box with button %d", {button}), where, [=](HeadlessBackend& backend, auto) {
+        backend.AnswerTopMessageBox(button);
+        return true;
+    });
 }
 
 UserScript& UserScript::Check(std::function<void()> check, Where where)

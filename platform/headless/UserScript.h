@@ -71,7 +71,8 @@ public:
     // a path, or several names in one folder, or cancel.
     UserScript& ChooseFileFilter(int filterIndex, Where where = Where::current());
     UserScript& AnswerFileDialog(std::string path, bool readOnly = false, Where where = Where::current());
-    UserScript& AnswerFileDialogInFolder(std::string folder, std::vector<std::string> names, Where where = Where::current());
+    UserScript& AnswerFileDialogInFolder(std::string folder, std::vector<std::string> names,
+                                         Where where = Where::current());
     UserScript& CancelFileDialog(Where where = Where::current());
     // The message box on top, with one of its buttons.
     UserScript& AnswerMessageBox(int button, Where where = Where::current());

@@ -33,10 +33,11 @@ protected:
 
 TEST_F(ModalTest, TheMessageBoxKeepsDispatchingTimerTicks)
 {
-    script.Check([this] {
-              ASSERT_NE(backend.ShownMessageBox(), nullptr);
-              EXPECT_EQ(backend.ShownMessageBox()->caption, "Question");
-          })
+    script
+        .Check([this] {
+            ASSERT_NE(backend.ShownMessageBox(), nullptr);
+            EXPECT_EQ(backend.ShownMessageBox()->caption, "Question");
+        })
         .Advance(2500)
         .AnswerMessageBox(IDYES);
     int answer = MessageBox(main, "Continuer ?", "Question", MB_YESNO | MB_ICONQUESTION);
@@ -140,12 +141,13 @@ TEST_F(ModalTest, TheFileDialogReportsWhatTheUserDoesAndKeepsTheTimerTicking)
 {
     HookRecorder hooks;
     OpenFileRequest request = ViewerRequest();
-    script.Check([this] {
-              const headless::ShownFileDialog* shown = backend.ShownFileDialogBox();
-              ASSERT_NE(shown, nullptr);
-              EXPECT_EQ(shown->request.title, "Ouverture d'une liste de vues de perspectives");
-              EXPECT_EQ(shown->state.folder, "/plans");
-          })
+    script
+        .Check([this] {
+            const headless::ShownFileDialog* shown = backend.ShownFileDialogBox();
+            ASSERT_NE(shown, nullptr);
+            EXPECT_EQ(shown->request.title, "Ouverture d'une liste de vues de perspectives");
+            EXPECT_EQ(shown->state.folder, "/plans");
+        })
         .Advance(1500)
         .ChooseFileFilter(2)
         .AnswerFileDialog("/images/comptage.png");
@@ -154,9 +156,9 @@ TEST_F(ModalTest, TheFileDialogReportsWhatTheUserDoesAndKeepsTheTimerTicking)
     EXPECT_EQ(result.fileBuffer, "/images/comptage.png");
     EXPECT_EQ(result.filterIndex, 2);
     EXPECT_EQ(result.flags, request.flags);
-    EXPECT_EQ(hooks.events, (std::vector<std::string>{"show", "type 2", "folder /images",
-                                                      "selection /images/comptage.png",
-                                                      "ok /images/comptage.png", "close"}));
+    EXPECT_EQ(hooks.events,
+              (std::vector<std::string>{"show", "type 2", "folder /images", "selection /images/comptage.png",
+                                        "ok /images/comptage.png", "close"}));
     EXPECT_EQ(tickTimes, (std::vector<std::uint64_t>{1000}));
     EXPECT_EQ(RunningOpenFileDialog(), nullptr);
     EXPECT_EQ(backend.ShownFileDialogBox(), nullptr);

@@ -46,10 +46,10 @@ TEST_F(PaintingTest, EachWindowPaintsOnlyThePartOfItThatShows)
 {
     EXPECT_EQ(headless::PixelAt(form, {5, 5}), kBlue);
     EXPECT_EQ(headless::PixelAt(form, {20, 20}), kRed);
-    EXPECT_EQ(headless::PixelAt(form, {45, 45}), kGreen);   // front covers back there
+    EXPECT_EQ(headless::PixelAt(form, {45, 45}), kGreen);  // front covers back there
     EXPECT_EQ(headless::PixelAt(form, {59, 30}), kRed);
-    EXPECT_EQ(headless::PixelAt(form, {90, 90}), kBlue);    // the children's overflow was clipped
-    EXPECT_EQ(headless::PixelAt(back, {35, 35}), kGreen);   // child coordinates, read on the form's surface
+    EXPECT_EQ(headless::PixelAt(form, {90, 90}), kBlue);   // the children's overflow was clipped
+    EXPECT_EQ(headless::PixelAt(back, {35, 35}), kGreen);  // child coordinates, read on the form's surface
     EXPECT_GT(backend.PresentCount(form), 0);
 }
 

@@ -32,8 +32,7 @@ public:
     LRESULT WindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) override
     {
         log.push_back({window, message, wParam, lParam});
-        if (auto found = handlers.find(message); found != handlers.end())
-            return found->second(window, wParam, lParam);
+        if (auto found = handlers.find(message); found != handlers.end()) return found->second(window, wParam, lParam);
         return DefWindowProc(window, message, wParam, lParam);
     }
 

@@ -35,8 +35,8 @@ TEST_F(QueueTest, TakesPostedThenQuitThenInputThenPaintThenTimer)
         taken.emplace_back(message.message, message.wParam);
         if (message.message != WM_QUIT) DispatchMessage(message);
     }
-    std::vector<std::pair<std::uint32_t, WPARAM>> expected{
-        {WM_USER, 1}, {WM_USER, 2}, {WM_QUIT, 3}, {WM_KEYDOWN, 'A'}, {WM_PAINT, 0}, {WM_TIMER, 7}};
+    std::vector<std::pair<std::uint32_t, WPARAM>> expected{{WM_USER, 1},      {WM_USER, 2},  {WM_QUIT, 3},
+                                                           {WM_KEYDOWN, 'A'}, {WM_PAINT, 0}, {WM_TIMER, 7}};
     EXPECT_EQ(taken, expected);
 }
 
@@ -121,9 +121,9 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"tab", VK_TAB, 0, WM_CHAR, 9}, KeyCase{"enter", VK_RETURN, 0, WM_CHAR, 13},
                       KeyCase{"escape", VK_ESCAPE, 0, WM_CHAR, 27}, KeyCase{"backspace", VK_BACK, 0, WM_CHAR, 8},
                       KeyCase{"ctrl+c", 'C', ModCtrl, WM_CHAR, 3}, KeyCase{"ctrl+z", 'Z', ModCtrl, WM_CHAR, 26},
-                      KeyCase{"ctrl+enter", VK_RETURN, ModCtrl, WM_CHAR, 10},
-                      KeyCase{"ctrl+digit", '1', ModCtrl, 0, 0}, KeyCase{"alt+f", 'F', ModAlt, WM_SYSCHAR, U'f'},
-                      KeyCase{"arrow", VK_LEFT, 0, 0, 0}, KeyCase{"function key", VK_F1, 0, 0, 0}),
+                      KeyCase{"ctrl+enter", VK_RETURN, ModCtrl, WM_CHAR, 10}, KeyCase{"ctrl+digit", '1', ModCtrl, 0, 0},
+                      KeyCase{"alt+f", 'F', ModAlt, WM_SYSCHAR, U'f'}, KeyCase{"arrow", VK_LEFT, 0, 0, 0},
+                      KeyCase{"function key", VK_F1, 0, 0, 0}),
     [](const auto& info) {
         std::string name = info.param.name;
         for (char& c : name)

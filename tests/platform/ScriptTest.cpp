@@ -26,9 +26,10 @@ protected:
 TEST_F(ScriptFailureTest, RunningOutOfActionsNamesTheLoopThatWaits)
 {
     script.Click(WindowTarget::Captioned("Orvalis"), {10, 10});
-    EXPECT_DEATH(RunLoop(), "the script has no more actions(.|\n)*waits in its message loop(.|\n)*"
-                            "Active window: \"Orvalis\" \\(client 688 x 453\\)(.|\n)*"
-                            "Last step performed: step 1, click at \\(10, 10\\)");
+    EXPECT_DEATH(RunLoop(),
+                 "the script has no more actions(.|\n)*waits in its message loop(.|\n)*"
+                 "Active window: \"Orvalis\" \\(client 688 x 453\\)(.|\n)*"
+                 "Last step performed: step 1, click at \\(10, 10\\)");
 }
 
 TEST_F(ScriptFailureTest, RunningOutOfActionsInsideAMessageBoxNamesTheBox)
@@ -45,9 +46,18 @@ TEST_F(ScriptFailureTest, ActionsThatCannotApply)
     };
     const Case cases[] = {
         {[](auto& s) { s.AnswerMessageBox(IDOK); }, "there is no message box to answer"},
-        {[](auto& s) { s.Click(WindowTarget::Captioned("Options"), {1, 1}); }, "window captioned \"Options\" is hidden"},
-        {[](auto& s) { s.Click(WindowTarget::Captioned("Absente"), {1, 1}); }, "there is no window captioned"},
-        {[](auto& s) { s.Click(WindowTarget::Active(), {700, 10}); }, "outside the client area \\(688 x 453\\)"},
+        {[](auto& s) {
+             s.Click(WindowTarget::Captioned("Options"), {1, 1});
+         },
+         "window captioned \"Options\" is hidden"},
+        {[](auto& s) {
+             s.Click(WindowTarget::Captioned("Absente"), {1, 1});
+         },
+         "there is no window captioned"},
+        {[](auto& s) {
+             s.Click(WindowTarget::Active(), {700, 10});
+         },
+         "outside the client area \\(688 x 453\\)"},
         {[](auto& s) { s.ChooseMenu(WindowTarget::Active(), {"Fichier"}); }, "has no menu bar"},
         {[](auto& s) { s.CancelFileDialog(); }, "there is no file dialog"},
     };

@@ -14,7 +14,10 @@ protected:
             return 0;
         };
     }
-    void Quit() { script.Check([] { PostQuitMessage(0); }); }
+    void Quit()
+    {
+        script.Check([] { PostQuitMessage(0); });
+    }
 
     HWND window;
     std::vector<std::pair<WPARAM, std::uint64_t>> ticks;  // timer id, virtual time

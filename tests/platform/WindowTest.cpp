@@ -48,8 +48,8 @@ protected:
 TEST_F(HitTestTest, TheDeepestVisibleEnabledWindowInFrontGetsTheClick)
 {
     const ClickCase cases[] = {
-        {{60, 60}, "right", {10, 10}},   // right lies over left
-        {{15, 15}, "inner", {5, 5}},     // a grandchild, inside left
+        {{60, 60}, "right", {10, 10}},  // right lies over left
+        {{15, 15}, "inner", {5, 5}},    // a grandchild, inside left
         {{30, 30}, "left", {20, 20}},
         {{190, 10}, "form", {190, 10}},  // outside every child
     };
