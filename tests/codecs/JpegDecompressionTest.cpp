@@ -532,6 +532,18 @@ TEST(JpegDecode, TheSizeCapCountsTheOutputScale)
     EXPECT_LE(std::uint64_t{8125} * ((8125 * 3 + 3) & ~3), JpegDecompression::kMaxOutputBytes);
 }
 
+TEST(JpegDecode, TheLibrarysWorkingMemoryIsCapped)
+{
+    // A progressive file keeps every coefficient until its last scan: 65000 x 65000
+    // would take gigabytes, even for a small output.
+    const Bytes file =
+        test::WithFrameSize(WriteJpeg(ColourPicture(16, 16), {.progressive = true}), 65000, 65000);
+    const auto stream = StreamOf(file);
+    JpegDecompression decoder(*stream, {.OutputScale = osEighth});
+    const EJPEG error = CatchJpegError([&] { decoder.Start(); });
+    EXPECT_EQ(error.ErrorCode(), JERR_NO_BACKING_STORE);
+}
+
 // --- Progress --------------------------------------------------------------------------
 
 struct ProgressReport {
