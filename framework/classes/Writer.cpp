@@ -4,6 +4,10 @@
 #include <cfloat>
 #include <cstring>
 
+#include "framework/classes/ClassInfo.h"
+#include "framework/classes/Collection.h"
+#include "framework/classes/Component.h"
+#include "framework/classes/IdentMaps.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -23,7 +27,14 @@ bool IsAscii(std::string_view text) {
 
 TWriter::TWriter(TStream& stream, std::size_t bufferSize) : stream_(stream), buffer_(bufferSize) {}
 
-TWriter::~TWriter() { FlushBuffer(); }
+TWriter::~TWriter() {
+    try {
+        FlushBuffer();
+    } catch (...) {
+        // A destructor cannot report it: writers that must know call FlushBuffer
+        // themselves (WriteRootComponent does).
+    }
+}
 
 void TWriter::Write(const void* bytes, std::size_t count) {
     const auto* from = static_cast<const std::uint8_t*>(bytes);
@@ -129,5 +140,188 @@ void TWriter::WriteBinary(std::span<const std::uint8_t> bytes) {
 }
 
 void TWriter::WriteNil() { WriteTag(tagNil); }
+
+// Components.
+
+void TWriter::WriteRootComponent(TComponent& root, TComponent* ancestor) {
+    SetRoot(&root);
+    SetLookupRoot(&root);
+    rootAncestor_ = ancestor;
+    WriteSignature();
+    WriteComponent(root);
+    FlushBuffer();
+}
+
+void TWriter::WriteComponent(TComponent& component) {
+    TComponent* ancestor = nullptr;
+    if (rootAncestor_)
+        ancestor = &component == Root() ? rootAncestor_ : rootAncestor_->FindComponent(component.Name().View());
+    WritePrefix(ancestor && &component != Root() ? prefixInherited : 0);
+    WriteShortString(component.ClassName());
+    WriteShortString(component.Name().View());
+    TPersistent* const savedAncestor = Ancestor();
+    SetAncestor(ancestor);
+    WriteProperties(component);
+    SetAncestor(savedAncestor);
+    WriteListEnd();
+    if (Root()) component.EnumerateChildren([this](TComponent& child) { WriteComponent(child); }, *Root());
+    WriteListEnd();
+}
+
+void TWriter::WriteProperties(TPersistent& object) {
+    for (const TPropInfo* property : AllProperties(object.ClassInfo()))
+        if (property->IsStored()) WriteProperty(object, *property);
+    object.DeclareCustomProperties(*this);
+}
+
+void TWriter::WritePropertyName(std::string_view name) {
+    WriteShortString((propertyPath_ + String(name)).View());
+}
+
+String TWriter::ReferenceName(const TComponent& component) const {
+    if (&component == LookupRoot() || component.Owner() == LookupRoot() || !component.Owner()) return component.Name();
+    return component.Owner()->Name() + "." + component.Name();
+}
+
+void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
+    const TTypeInfo& type = property.Type();
+    const TPropValue value = property.Get(object);
+    // The ancestor's value, when the ancestor has this very property.
+    TPersistent* const ancestor = Ancestor();
+    std::optional<TPropValue> inherited;
+    if (ancestor && FindProperty(ancestor->ClassInfo(), property.Name()) == &property)
+        inherited = property.Get(*ancestor);
+
+    if (IsOrdinalKind(type.kind)) {
+        const std::int64_t ordinal = std::get<std::int64_t>(value);
+        if (inherited ? ordinal == std::get<std::int64_t>(*inherited) : property.Default() == ordinal) return;
+        WritePropertyName(property.Name());
+        switch (type.kind) {
+            case kindInteger: {
+                String ident;
+                const std::optional<TIdentMap> map = FindIdentMap(type);
+                if (map && map->toIdent && map->toIdent(static_cast<std::int32_t>(ordinal), ident))
+                    return WriteIdent(ident.View());
+                return WriteInteger(ordinal);
+            }
+            case kindChar: {
+                const char c = static_cast<char>(ordinal);
+                return WriteText(std::string_view(&c, ordinal == 0 ? 0 : 1));
+            }
+            case kindEnumeration: {
+                if (type.boolean) return WriteBoolean(ordinal != 0);
+                const std::string_view name = EnumValueName(type, ordinal);
+                return name.empty() ? WriteInteger(ordinal) : WriteIdent(name);
+            }
+            case kindSet: {
+                std::vector<std::string_view> names;
+                for (int bit = 0; bit < 32; ++bit)
+                    if (ordinal & (std::int64_t{1} << bit))
+                        if (const std::string_view name = EnumValueName(*type.elementType, bit); !name.empty())
+                            names.push_back(name);
+                return WriteSet(names);
+            }
+            default:
+                return WriteInteger(ordinal);
+        }
+    }
+
+    switch (type.kind) {
+        case kindFloat: {
+            const long double number = std::get<long double>(value);
+            if (inherited ? number == std::get<long double>(*inherited) : number == 0) return;
+            WritePropertyName(property.Name());
+            return WriteFloat(number);
+        }
+        case kindShortString:
+        case kindLongString: {
+            const String& text = std::get<String>(value);
+            if (inherited ? text == std::get<String>(*inherited) : text.IsEmpty()) return;
+            WritePropertyName(property.Name());
+            return WriteText(text.View());
+        }
+        case kindWideString: {
+            const std::u16string& units = std::get<std::u16string>(value);
+            if (inherited ? units == std::get<std::u16string>(*inherited) : units.empty()) return;
+            WritePropertyName(property.Name());
+            return WriteText(Utf16ToUtf8(units.data(), units.size()).View());
+        }
+        case kindMethod: {
+            const TMethod& handler = std::get<TMethod>(value);
+            const TMethodInfo* method = Root() ? FindMethodOf(Root()->ClassInfo(), *Root(), handler) : nullptr;
+            if (inherited) {
+                const TMethod& old = std::get<TMethod>(*inherited);
+                const TMethodInfo* oldMethod = Root() ? FindMethodOf(Root()->ClassInfo(), *Root(), old) : nullptr;
+                if (method == oldMethod && handler.IsAssigned() == old.IsAssigned()) return;
+            } else if (!handler.IsAssigned()) {
+                return;
+            }
+            WritePropertyName(property.Name());
+            // A handler that is no published method of the root cannot be named.
+            return method ? WriteIdent(method->Name()) : WriteNil();
+        }
+        case kindClass:
+            break;
+        default:
+            return;  // not published by this layer's classes
+    }
+
+    TObject* const held = std::get<TObject*>(value);
+    TObject* const inheritedHeld = inherited ? std::get<TObject*>(*inherited) : nullptr;
+    auto* component = dynamic_cast<TComponent*>(held);
+    if (!held || (component && !component->IsSubComponent())) {
+        // A reference to another component, or none.
+        const auto* old = dynamic_cast<TComponent*>(inheritedHeld);
+        const bool same = inherited ? (component && old ? ReferenceName(*component) == ReferenceName(*old)
+                                                        : component == old)
+                                    : !component;
+        if (same) return;
+        WritePropertyName(property.Name());
+        return component ? WriteIdent(ReferenceName(*component).View()) : WriteNil();
+    }
+    auto* persistent = dynamic_cast<TPersistent*>(held);
+    if (!persistent) return;
+    if (auto* collection = dynamic_cast<TCollection*>(persistent)) {
+        if (collection->Count() == 0 && !inherited) return;
+        WritePropertyName(property.Name());
+        WriteTag(tagCollection);
+        const String savedPath = propertyPath_;
+        TPersistent* const savedAncestor = Ancestor();
+        propertyPath_ = String();
+        SetAncestor(nullptr);
+        for (int i = 0; i < collection->Count(); ++i) {
+            WriteListBegin();
+            WriteProperties(*collection->Items(i));
+            WriteListEnd();
+        }
+        propertyPath_ = savedPath;
+        SetAncestor(savedAncestor);
+        return WriteListEnd();
+    }
+    // An object of its own (a font, a string list): its properties under a path.
+    const String savedPath = propertyPath_;
+    TPersistent* const savedAncestor = Ancestor();
+    propertyPath_ = propertyPath_ + String(property.Name()) + ".";
+    SetAncestor(dynamic_cast<TPersistent*>(inheritedHeld));
+    WriteProperties(*persistent);
+    propertyPath_ = savedPath;
+    SetAncestor(savedAncestor);
+}
+
+void TWriter::OfferCustomProperty(std::string_view name, const TCustomReadProc&, const TCustomWriteProc& write,
+                                  bool hasData) {
+    if (!hasData || !write) return;
+    WritePropertyName(name);
+    write(*this);
+}
+
+void TWriter::OfferBinaryProperty(std::string_view name, const TBinaryReadProc&, const TBinaryWriteProc& write,
+                                  bool hasData) {
+    if (!hasData || !write) return;
+    TMemoryStream data;
+    write(data);
+    WritePropertyName(name);
+    WriteBinary({data.Memory(), static_cast<std::size_t>(data.Size())});
+}
 
 }  // namespace orvalis

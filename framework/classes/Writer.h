@@ -3,24 +3,33 @@
 // the tags by the writer rules: the smallest integer tag, a prefix byte only when
 // a flag is set, ASCII texts as tagString and texts with other characters as
 // tagUtf8String.
+//
+// Above the primitives, it writes components through their type information:
+// the published properties that differ from their defaults (or, given an ancestor,
+// from the ancestor's values), the custom properties that the objects offer, and
+// the children.
 
 #include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
 
+#include "framework/classes/Filer.h"
 #include "framework/classes/ValueTags.h"
 #include "runtime/Stream.h"
+#include "runtime/String.h"
 
 namespace orvalis {
 
-class TWriter {
+class TPropInfo;
+
+class TWriter : public TFiler {
 public:
     explicit TWriter(TStream& stream, std::size_t bufferSize = 4096);
     TWriter(const TWriter&) = delete;
     TWriter& operator=(const TWriter&) = delete;
     // Flushes what is still buffered.
-    virtual ~TWriter();
+    ~TWriter() override;
 
     void WriteSignature();
     // Nothing when `flags` is 0; else 0xF0 | flags, then the position for prefixChildPos.
@@ -47,10 +56,34 @@ public:
     void Write(const void* bytes, std::size_t count);
     void FlushBuffer();
 
+    // Components. The signature, then `root` with its children; with an ancestor
+    // (the same form as its class's ancestor resource would build it), only what
+    // differs from it, the children the ancestor has being marked inherited.
+    void WriteRootComponent(TComponent& root, TComponent* ancestor = nullptr);
+    // One component: prefix, class name, name, properties, children.
+    void WriteComponent(TComponent& component);
+    // The stored published properties of `object` that differ from their defaults
+    // or from the ancestor's, objects held by class properties through paths
+    // ("Font.Height"), then the custom properties `object` offers.
+    void WriteProperties(TPersistent& object);
+
+    void OfferCustomProperty(std::string_view name, const TCustomReadProc& read, const TCustomWriteProc& write,
+                             bool hasData) override;
+    void OfferBinaryProperty(std::string_view name, const TBinaryReadProc& read, const TBinaryWriteProc& write,
+                             bool hasData) override;
+
 private:
+    void WriteProperty(TPersistent& object, const TPropInfo& property);
+    void WritePropertyName(std::string_view name);
+    String ReferenceName(const TComponent& component) const;
+
+
     TStream& stream_;
     std::vector<std::uint8_t> buffer_;
     std::size_t used_ = 0;
+    TComponent* rootAncestor_ = nullptr;
+    // The path of the object whose properties are written ("Font." inside the font).
+    String propertyPath_;
 };
 
 }  // namespace orvalis
