@@ -41,14 +41,8 @@ std::string StripAccelerator(std::string_view caption)
 {
     std::string shown;
     for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&') {
-            if (i + 1 < caption.size() && caption[i + 1] == '&')
-                shown += '&';
-            else
-                continue;
-            ++i;
-            continue;
-        }
+        // "&" marks the next letter; "&&" stands for one "&".
+        if (caption[i] == '&' && ++i == caption.size()) break;
         shown += caption[i];
     }
     return shown;

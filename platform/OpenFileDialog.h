@@ -79,8 +79,9 @@ struct FileDialogState {
 };
 
 // Notifications of the running dialog, called from the queue on the user-interface
-// thread. They should not throw: an exception closes the dialog as cancelled and
-// passes out of GetOpenFileName.
+// thread (by whichever loop takes the user's action, usually the dialog's own). They
+// should not throw: an exception passes out of the queue call that delivered it, and
+// when that is the dialog's own loop, the dialog closes as cancelled.
 class OpenFileHooks {
 public:
     virtual void OnShow() {}

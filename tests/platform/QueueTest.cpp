@@ -133,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(QueueTest, KeyStateFollowsTheKeysTaken)
 {
-    HWND window = TopLevel({0, 0, 50, 50}, WS_POPUP | WS_VISIBLE);
+    TopLevel({0, 0, 50, 50}, WS_POPUP | WS_VISIBLE);
     std::vector<bool> ctrlDownAtC;
     recorder.handlers[WM_KEYDOWN] = [&](HWND, WPARAM key, LPARAM) {
         if (key == 'C') ctrlDownAtC.push_back(GetKeyState(VK_CONTROL) < 0);
@@ -143,7 +143,6 @@ TEST_F(QueueTest, KeyStateFollowsTheKeysTaken)
     RunScript();
     EXPECT_EQ(ctrlDownAtC, (std::vector<bool>{true, false}));
     EXPECT_GE(GetKeyState(VK_CONTROL), 0);
-    (void)window;
 }
 
 TEST_F(QueueTest, TypedTextReachesTheFocusWindowAsCharacters)

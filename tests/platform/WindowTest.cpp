@@ -282,6 +282,42 @@ TEST_F(WindowTest, MenuChoicesPostTheirCommand)
     EXPECT_EQ(commands, (std::vector<WPARAM>{11, 3}));
 }
 
+TEST(MenuCaptions, AcceleratorMarksAreNotShown)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"&Fichier", "Fichier"}, {"O&uvrir", "Ouvrir"}, {"Tom && Jerry", "Tom & Jerry"}, {"fin&", "fin"},
+        {"Comptage couleurs ", "Comptage couleurs "}};
+    for (auto [caption, shown] : cases) EXPECT_EQ(StripAccelerator(caption), shown) << caption;
+}
+
+TEST_F(WindowTest, TextGoesThroughSetTextAndTitlesTheNativeWindow)
+{
+    HWND form = TopLevel({0, 0, 100, 100}, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Orvalis");
+    SetWindowText(form, "Fichier /plans/vue Dessin de la vue n° 3");
+    EXPECT_EQ(GetWindowText(form), "Fichier /plans/vue Dessin de la vue n° 3");
+    EXPECT_EQ(backend.NativeWindow(form)->title, "Fichier /plans/vue Dessin de la vue n° 3");
+    EXPECT_EQ(recorder.Only({WM_SETTEXT}).size(), 1u);
+}
+
+TEST_F(WindowTest, MaximisingFillsTheScreenAndRestoringComesBack)
+{
+    HWND form = TopLevel({237, 205, 933, 685}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    recorder.log.clear();
+    ShowWindow(form, SW_SHOWMAXIMIZED);
+    EXPECT_TRUE(IsZoomed(form));
+    EXPECT_EQ(GetWindowRect(form), (Rect{0, 0, 1280, 1024}));
+    auto sizes = recorder.Only({WM_SIZE});
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(sizes[0].wParam, SIZE_MAXIMIZED);
+    ShowWindow(form, SW_RESTORE);
+    EXPECT_FALSE(IsZoomed(form));
+    EXPECT_EQ(GetWindowRect(form), (Rect{237, 205, 933, 685}));
+    ShowWindow(form, SW_MINIMIZE);
+    EXPECT_TRUE(IsIconic(form));
+    EXPECT_EQ(GetActiveWindow(), 0u);  // a minimised window gives the activation away
+    EXPECT_TRUE(backend.NativeWindow(form)->minimized);
+}
+
 TEST_F(WindowTest, ChildrenAreListedFrontFirstAndRestack)
 {
     HWND form = TopLevel({0, 0, 100, 100});
