@@ -169,7 +169,8 @@ Samples GreyOf(const Samples& colour)
 {
     Samples grey{colour.width, colour.height, 1, {}};
     for (std::size_t i = 0; i < colour.bytes.size(); i += 3)
-        grey.bytes.push_back(static_cast<std::uint8_t>((colour.bytes[i] + 2 * colour.bytes[i + 1] + colour.bytes[i + 2]) / 4));
+        grey.bytes.push_back(
+            static_cast<std::uint8_t>((colour.bytes[i] + 2 * colour.bytes[i + 1] + colour.bytes[i + 2]) / 4));
     return grey;
 }
 
@@ -229,9 +230,16 @@ TEST(JpegHeader, DataThatIsNotJpegIsRefusedByTheHeaderRead)
 
 TEST(JpegHeader, FileCutInsideTheHeaderIsAnError)
 {
-    const Bytes file = WriteJpeg(ColourPicture(16, 16));
-    const auto stream = StreamOf(Bytes(file.begin(), file.begin() + 30));
-    EXPECT_THROW(JpegDecompression::ReadHeader(*stream), EJPEG);
+    // Cut inside the tables, and inside a marker longer than the source's buffer.
+    const Bytes plain = WriteJpeg(ColourPicture(16, 16));
+    const Bytes longMarker = WriteJpeg(ColourPicture(16, 16), {.appBytes = 20000});
+    const Bytes cuts[] = {Bytes(plain.begin(), plain.begin() + 30),
+                          Bytes(longMarker.begin(), longMarker.begin() + 9000)};
+    for (const Bytes& cut : cuts) {
+        const auto stream = StreamOf(cut);
+        const EJPEG error = CatchJpegError([&] { JpegDecompression::ReadHeader(*stream); });
+        EXPECT_NE(error.ErrorCode(), 0);
+    }
 }
 
 // A stream whose reads fail after the first bytes.
