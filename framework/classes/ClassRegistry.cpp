@@ -142,6 +142,13 @@ void TRegGroups::UnregisterStreamClass(const TClassInfo& cls) {
     for (const auto& group : groups_) group->RemoveClass(cls);
 }
 
+const TRegGroup* TRegGroups::GroupHolding(const TClassInfo& cls) const {
+    std::lock_guard guard(lock_);
+    for (const auto& group : groups_)
+        if (group->Holds(cls)) return group.get();
+    return nullptr;
+}
+
 void RegisterStreamClass(const TClassInfo& cls) { TRegGroups::Instance().RegisterStreamClass(cls); }
 
 void RegisterStreamClasses(std::initializer_list<const TClassInfo*> classes) {

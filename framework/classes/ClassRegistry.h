@@ -81,6 +81,8 @@ public:
     // started later than the first; returns the class activated before, or null.
     const TClassInfo* ActivateClassGroup(const TClassInfo& cls);
     void UnregisterStreamClass(const TClassInfo& cls);
+    // The group in which `cls` is registered, or null.
+    const TRegGroup* GroupHolding(const TClassInfo& cls) const;
 
 private:
     friend class TClassFinder;

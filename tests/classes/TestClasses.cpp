@@ -51,6 +51,7 @@ const TClassInfo& TTestChild::StaticClassInfo() {
         .Property("Enabled", &TTestChild::enabled_).Default(true)
         .Property("Flag", &TTestChild::flag_).Type(kLongBoolType).Default(0)
         .Property("Hint", &TTestChild::hint_)
+        .Property("Many", &TTestChild::many_).Type(kManySetType).Default(0)
         .Property("Ratio", &TTestChild::ratio_)
         .Property("Width", &TTestChild::width_)
         .Property("OnClick", &TTestChild::OnClick, &TTestChild::SetOnClick);

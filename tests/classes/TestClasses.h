@@ -88,7 +88,7 @@ private:
 class TTestChild : public TComponent {
     ORVALIS_TYPE_INFO(TTestChild)
 
-    explicit TTestChild(TComponent* owner) : TComponent(owner) {}
+    explicit TTestChild(TComponent* owner) : TComponent(owner), constructedState_(State()) {}
 
     const String& Caption() const { return caption_; }
     std::int32_t Width() const { return width_; }
@@ -102,6 +102,8 @@ class TTestChild : public TComponent {
     const std::u16string& Hint() const { return hint_; }
     std::int64_t Big() const { return big_; }
     std::int32_t Flag() const { return flag_; }
+    std::uint32_t Many() const { return many_; }
+    TComponentState ConstructedState() const { return constructedState_; }
     const std::vector<std::uint8_t>& Data() const { return data_; }
     void SetData(std::vector<std::uint8_t> data) { data_ = std::move(data); }
     TComponent* AttachedParent() const { return attachedParent_; }
@@ -124,6 +126,8 @@ private:
     std::u16string hint_;
     std::int64_t big_ = 0;
     std::int32_t flag_ = 0;
+    std::uint32_t many_ = 0;
+    TComponentState constructedState_;
     std::vector<std::uint8_t> data_;
     TComponent* attachedParent_ = nullptr;
     std::vector<std::pair<TComponent*, int>> placements_;
