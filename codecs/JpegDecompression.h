@@ -12,7 +12,7 @@
 //
 // Rows arrive top first, 8-bit rows as palette indices, 24-bit rows as blue, green, red
 // bytes whatever the coding of the file (YCbCr, RGB, or CMYK and YCCK, which are
-// converted). A failure destroys the library object before its exception leaves the
+// converted; these cannot give 8-bit rows and are refused for them). A failure destroys the library object before its exception leaves the
 // step: EJPEG with the library's message code, or the exception of a progress handler
 // (EAbort ends the decode; the rows already written stay). After a failure only the
 // destructor may be called.

@@ -1,7 +1,7 @@
 #pragma once
 // The library's progress hook for one decode or encode, with its throttling: a report
 // at most every 500 ms and only when the percentage changed. The first call of the
-// hook only starts the clock.
+// hook only starts the clock. One monitor serves one decode or encode.
 
 #include <cstdint>
 #include <functional>
