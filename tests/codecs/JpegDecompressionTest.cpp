@@ -516,6 +516,35 @@ TEST(JpegDecode, TruncatedFileDecodesWithTheMissingRowsFilled)
     EXPECT_TRUE(std::equal(full.memory.begin(), full.memory.begin() + 64 * full.stride, zeros.memory.begin()));
 }
 
+TEST(JpegDecode, DamagedFilesDecodeOrRaiseOnlyAJpegError)
+{
+    // Bytes changed all over sequential and progressive files, decoded with each kind of
+    // output: the result is a picture or EJPEG, never anything else.
+    const JpegDecodeSettings settings[] = {
+        {}, {.OutputDepth = od8Bit}, {.GrayOutput = true, .DecodeMode = dmBestSpeed}, {.ProgressiveRedraw = true}};
+    int decoded = 0, refused = 0;
+    for (const bool progressive : {false, true}) {
+        const Bytes file = WriteJpeg(ColourPicture(40, 32), {.progressive = progressive, .restartRows = 2});
+        std::uint32_t seed = 12345;
+        auto next = [&] { return seed = seed * 1103515245 + 12345, seed >> 8; };
+        for (int round = 0; round < 120; ++round) {
+            Bytes damaged = file;
+            for (int change = 0; change < 1 + round % 4; ++change)
+                damaged[2 + next() % (damaged.size() - 2)] = static_cast<std::uint8_t>(next());
+            const JpegDecodeSettings& chosen = settings[round % std::size(settings)];
+            try {
+                const Canvas canvas = Decode(damaged, chosen, Canvas(round % 2 == 1));
+                EXPECT_GT(canvas.width, 0);
+                ++decoded;
+            } catch (const EJPEG&) {
+                ++refused;
+            }
+        }
+    }
+    EXPECT_GT(decoded, 20);
+    EXPECT_GT(refused, 20);
+}
+
 TEST(JpegDecode, OversizedPictureIsRefusedBeforeAnyAllocation)
 {
     const Bytes file = test::WithFrameSize(WriteJpeg(ColourPicture(16, 16)), 65000, 65000);
