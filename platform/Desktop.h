@@ -40,6 +40,12 @@ struct SurfaceDeleter {
 };
 using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 
+// Visiting a variant with one lambda per alternative.
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+
 inline RegionPtr MakeRegion(const Rect& rect)
 {
     cairo_rectangle_int_t r{rect.left, rect.top, rect.Width(), rect.Height()};
@@ -239,6 +245,10 @@ void RecordKeyMessage(Desktop& desktop, const Message& message);
 
 // MessageQueue.cpp
 void ProcessNativeEvents(Desktop& desktop);
+
+// EndSession.cpp: the signal that asked for the end of the session, not yet delivered.
+bool TakeEndSessionNotice();
+bool IsEndSessionNoticePending();
 
 // MessageBox.cpp, OpenFileDialog.cpp
 void HandleMessageBoxAnswer(Desktop& desktop, const BoxAnsweredEvent& event);

@@ -11,16 +11,7 @@ namespace orvalis::platform {
 
 namespace detail {
 
-// EndSession.cpp
-bool TakeEndSessionNotice();
-bool IsEndSessionNoticePending();
-
 namespace {
-
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
 
 std::uint32_t Clock(Desktop& desktop)
 {

@@ -12,11 +12,6 @@ namespace orvalis::platform {
 
 namespace {
 
-template <class... Ts>
-struct Overloaded : Ts... {
-    using Ts::operator()...;
-};
-
 std::string WorkingFolder()
 {
     std::string folder(4096, '\0');
@@ -131,7 +126,7 @@ void HandleFileDialogEvent(Desktop& desktop, const NativeEvent& event)
     auto found = desktop.fileDialogs.find(dialog);
     if (found == desktop.fileDialogs.end() || found->second->finished) return;
     FileDialogRun& run = *found->second;
-    std::visit(Overloaded{
+    std::visit(detail::Overloaded{
                    [&](const FilterChangedEvent& e) {
                        if (e.filterIndex == run.state.filterIndex) return;
                        run.state.filterIndex = e.filterIndex;

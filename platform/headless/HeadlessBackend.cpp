@@ -8,21 +8,16 @@
 #include "platform/Focus.h"
 #include "platform/Window.h"
 #include "platform/headless/Inspection.h"
-#include "runtime/Format.h"
+#include "platform/headless/Report.h"
 
 namespace orvalis::platform::headless {
 
 namespace {
 
-std::string Text(std::string_view pattern, std::initializer_list<FormatArg> args)
-{
-    return Format(pattern, args).ToStdString();
-}
-
 std::string DescribeWindow(HWND window)
 {
     Rect client = GetClientRect(window);
-    return Text("\"%s\" (client %d x %d)", {std::string_view(GetWindowText(window)), client.Width(), client.Height()});
+    return Report("\"%s\" (client %d x %d)", {std::string_view(GetWindowText(window)), client.Width(), client.Height()});
 }
 
 bool IsReadable(int fd)
@@ -68,11 +63,11 @@ std::string HeadlessBackend::DescribeWaiting() const
     std::string text;
     if (!openBoxes_.empty()) {
         const MessageBoxRequest& box = messageBoxLog_[openBoxes_.back().logIndex].request;
-        text += Text("  The program waits while a message box is shown: caption \"%s\", text \"%s\".\n",
+        text += Report("  The program waits while a message box is shown: caption \"%s\", text \"%s\".\n",
                      {std::string_view(box.caption), std::string_view(box.text)});
     }
     if (!openFileDialogs_.empty()) {
-        text += Text("  The program waits while the file dialog \"%s\" is shown.\n",
+        text += Report("  The program waits while the file dialog \"%s\" is shown.\n",
                      {std::string_view(openFileDialogs_.back().request.title)});
     }
     if (openBoxes_.empty() && openFileDialogs_.empty())
@@ -82,7 +77,7 @@ std::string HeadlessBackend::DescribeWaiting() const
     std::string visible;
     for (HWND window : VisibleTopLevelWindows()) visible += (visible.empty() ? "" : ", ") + DescribeWindow(window);
     text += "  Visible windows: " + (visible.empty() ? std::string("none") : visible) + ".\n";
-    text += Text("  Virtual clock: %u ms.\n", {now_});
+    text += Report("  Virtual clock: %u ms.\n", {now_});
     return text;
 }
 
@@ -92,7 +87,7 @@ void HeadlessBackend::Fail(const std::string& problem) const
     std::size_t step = script_.next_;
     if (step < script_.actions_.size()) {
         const UserScript::Action& action = script_.actions_[step];
-        report += Text("  At step %u of the script: %s (%s:%u).\n",
+        report += Report("  At step %u of the script: %s (%s:%u).\n",
                        {step + 1, std::string_view(action.description), action.where.file_name(),
                         static_cast<unsigned>(action.where.line())});
     }
@@ -116,7 +111,7 @@ void HeadlessBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int w
     if (!complete) return;
     ++script_.next_;
     lastPerformed_ =
-        Text("step %u, %s (%s:%u)", {script_.next_, std::string_view(action.description), action.where.file_name(),
+        Report("step %u, %s (%s:%u)", {script_.next_, std::string_view(action.description), action.where.file_name(),
                                      static_cast<unsigned>(action.where.line())});
 }
 
@@ -182,13 +177,13 @@ void HeadlessBackend::CloseMessageBox(int dialog)
 
 void HeadlessBackend::AnswerTopMessageBox(int button)
 {
-    if (openBoxes_.empty()) Fail(Text("there is no message box to answer with button %d", {button}));
+    if (openBoxes_.empty()) Fail(Report("there is no message box to answer with button %d", {button}));
     OpenBox box = openBoxes_.back();
     MessageBoxRecord& record = messageBoxLog_[box.logIndex];
     bool offered = false;
     for (int id : MessageBoxButtons(record.request.flags)) offered = offered || id == button;
     if (!offered)
-        Fail(Text("the message box \"%s\" has no button %d", {std::string_view(record.request.text), button}));
+        Fail(Report("the message box \"%s\" has no button %d", {std::string_view(record.request.text), button}));
     record.answer = button;
     openBoxes_.pop_back();
     native::MessageBoxAnswered(box.dialog, button);

@@ -11,16 +11,11 @@
 #include "platform/Window.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "platform/headless/Inspection.h"
-#include "runtime/Format.h"
+#include "platform/headless/Report.h"
 
 namespace orvalis::platform::headless {
 
 namespace {
-
-std::string Text(std::string_view pattern, std::initializer_list<FormatArg> args)
-{
-    return Format(pattern, args).ToStdString();
-}
 
 // The code points of a UTF-8 text; a malformed byte stands for itself.
 std::vector<char32_t> CodePoints(std::string_view text)
@@ -87,15 +82,15 @@ std::string DescribeKey(int virtualKey, unsigned modifiers)
     if (modifiers & ModAlt) text += "Alt+";
     if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
         return text + static_cast<char>(virtualKey);
-    return text + Text("key %d", {virtualKey});
+    return text + Report("key %d", {virtualKey});
 }
 
 // The window for a mouse or window action: it must exist and show.
 HWND VisibleWindow(HeadlessBackend& backend, const WindowTarget& target)
 {
     HWND window = target.Resolve();
-    if (!window) backend.Fail(Text("there is no %s", {std::string_view(target.Describe())}));
-    if (!IsWindowVisible(window)) backend.Fail(Text("the %s is hidden", {std::string_view(target.Describe())}));
+    if (!window) backend.Fail(Report("there is no %s", {std::string_view(target.Describe())}));
+    if (!IsWindowVisible(window)) backend.Fail(Report("the %s is hidden", {std::string_view(target.Describe())}));
     return window;
 }
 
@@ -104,7 +99,7 @@ HWND WindowAtPoint(HeadlessBackend& backend, const WindowTarget& target, Point c
     HWND window = VisibleWindow(backend, target);
     Rect area = GetClientRect(window);
     if (!area.Contains(client))
-        backend.Fail(Text("the point (%d, %d) lies outside the client area (%d x %d) of the %s",
+        backend.Fail(Report("the point (%d, %d) lies outside the client area (%d x %d) of the %s",
                           {client.x, client.y, area.Width(), area.Height(), std::string_view(target.Describe())}));
     return window;
 }
@@ -146,8 +141,8 @@ std::string WindowTarget::Describe() const
 {
     switch (kind_) {
     case Kind::Active: return "active window";
-    case Kind::Caption: return Text("window captioned \"%s\"", {std::string_view(caption_)});
-    case Kind::Handle: return Text("window %X", {window_});
+    case Kind::Caption: return Report("window captioned \"%s\"", {std::string_view(caption_)});
+    case Kind::Handle: return Report("window %X", {window_});
     }
     return {};
 }
@@ -197,7 +192,7 @@ UserScript& UserScript::Press(int virtualKey, unsigned modifiers, Where where)
 UserScript& UserScript::Type(std::string_view utf8Text, Where where)
 {
     std::string text(utf8Text);
-    return Add(Text("type \"%s\"", {std::string_view(text)}), where, [text](HeadlessBackend&, auto) {
+    return Add(Report("type \"%s\"", {std::string_view(text)}), where, [text](HeadlessBackend&, auto) {
         for (char32_t c : CodePoints(text)) {
             auto [key, shifted] = KeyOfCharacter(c);
             unsigned modifiers = shifted ? ModShift : 0u;
@@ -212,7 +207,7 @@ UserScript& UserScript::Type(std::string_view utf8Text, Where where)
 
 UserScript& UserScript::Click(WindowTarget window, Point client, native::MouseButton button, Where where)
 {
-    return Add(Text("click at (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}), where,
+    return Add(Report("click at (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}), where,
                [=](HeadlessBackend& backend, auto) {
                    HWND top = WindowAtPoint(backend, window, client);
                    native::MouseMoveEvent(top, client, 0);
@@ -224,7 +219,7 @@ UserScript& UserScript::Click(WindowTarget window, Point client, native::MouseBu
 
 UserScript& UserScript::DoubleClick(WindowTarget window, Point client, Where where)
 {
-    return Add(Text("double-click at (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}),
+    return Add(Report("double-click at (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}),
                where, [=](HeadlessBackend& backend, auto) {
                    HWND top = WindowAtPoint(backend, window, client);
                    auto left = native::MouseButton::Left;
@@ -239,7 +234,7 @@ UserScript& UserScript::DoubleClick(WindowTarget window, Point client, Where whe
 
 UserScript& UserScript::MoveMouse(WindowTarget window, Point client, Where where)
 {
-    return Add(Text("move the mouse to (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}),
+    return Add(Report("move the mouse to (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}),
                where, [=](HeadlessBackend& backend, auto) {
                    native::MouseMoveEvent(WindowAtPoint(backend, window, client), client, 0);
                    return true;
@@ -266,17 +261,17 @@ UserScript& UserScript::ChooseMenu(WindowTarget window, std::vector<std::string>
 {
     std::string path;
     for (const std::string& caption : captions) path += (path.empty() ? "" : " > ") + caption;
-    return Add(Text("choose the menu item %s of the %s", {std::string_view(path), std::string_view(window.Describe())}),
+    return Add(Report("choose the menu item %s of the %s", {std::string_view(path), std::string_view(window.Describe())}),
                where, [=](HeadlessBackend& backend, auto) {
                    HWND top = VisibleWindow(backend, window);
                    const MenuBar* menu = GetMenu(top);
-                   if (!menu) backend.Fail(Text("the %s has no menu bar", {std::string_view(window.Describe())}));
+                   if (!menu) backend.Fail(Report("the %s has no menu bar", {std::string_view(window.Describe())}));
                    const MenuItem* item = FindMenuItem(*menu, captions);
                    if (!item)
-                       backend.Fail(Text("the menu of the %s has no item %s",
+                       backend.Fail(Report("the menu of the %s has no item %s",
                                          {std::string_view(window.Describe()), std::string_view(path)}));
                    if (!item->items.empty())
-                       backend.Fail(Text("the menu item %s opens a submenu", {std::string_view(path)}));
+                       backend.Fail(Report("the menu item %s opens a submenu", {std::string_view(path)}));
                    native::MenuItemChosen(top, item->id);
                    return true;
                });
@@ -285,7 +280,7 @@ UserScript& UserScript::ChooseMenu(WindowTarget window, std::vector<std::string>
 UserScript& UserScript::Advance(std::uint64_t milliseconds, Where where)
 {
     auto target = std::make_shared<std::optional<std::uint64_t>>();
-    return Add(Text("advance the clock by %u ms", {milliseconds}), where,
+    return Add(Report("advance the clock by %u ms", {milliseconds}), where,
                [=](HeadlessBackend& backend, std::optional<std::uint64_t> deadline) {
                    if (!*target) *target = backend.Clock() + milliseconds;
                    if (deadline && *deadline <= **target) {
@@ -299,11 +294,11 @@ UserScript& UserScript::Advance(std::uint64_t milliseconds, Where where)
 
 UserScript& UserScript::ChooseFileFilter(int filterIndex, Where where)
 {
-    return Add(Text("choose filter entry %d in the file dialog", {filterIndex}), where,
+    return Add(Report("choose filter entry %d in the file dialog", {filterIndex}), where,
                [=](HeadlessBackend& backend, auto) {
                    ShownFileDialog& shown = backend.TopFileDialog();
                    if (filterIndex < 1 || filterIndex > static_cast<int>(shown.request.filters.size()))
-                       backend.Fail(Text("the file dialog has no filter entry %d", {filterIndex}));
+                       backend.Fail(Report("the file dialog has no filter entry %d", {filterIndex}));
                    shown.state.filterIndex = filterIndex;
                    native::FileDialogFilterChanged(shown.dialog, filterIndex);
                    return true;
@@ -312,7 +307,7 @@ UserScript& UserScript::ChooseFileFilter(int filterIndex, Where where)
 
 UserScript& UserScript::AnswerFileDialog(std::string path, bool readOnly, Where where)
 {
-    return Add(Text("answer the file dialog with %s", {std::string_view(path)}), where,
+    return Add(Report("answer the file dialog with %s", {std::string_view(path)}), where,
                [=](HeadlessBackend& backend, auto) {
                    ShownFileDialog& shown = backend.TopFileDialog();
                    std::size_t slash = path.rfind('/');
@@ -333,7 +328,7 @@ UserScript& UserScript::AnswerFileDialog(std::string path, bool readOnly, Where 
 
 UserScript& UserScript::AnswerFileDialogInFolder(std::string folder, std::vector<std::string> names, Where where)
 {
-    return Add(Text("answer the file dialog with %u names in %s", {names.size(), std::string_view(folder)}), where,
+    return Add(Report("answer the file dialog with %u names in %s", {names.size(), std::string_view(folder)}), where,
                [=](HeadlessBackend& backend, auto) {
                    ShownFileDialog& shown = backend.TopFileDialog();
                    if (names.empty()) backend.Fail("an answer of the file dialog names at least one file");
@@ -360,7 +355,7 @@ UserScript& UserScript::CancelFileDialog(Where where)
 
 UserScript& UserScript::AnswerMessageBox(int button, Where where)
 {
-    return Add(Text("answer the message box with button %d", {button}), where, [=](HeadlessBackend& backend, auto) {
+    return Add(Report("answer the message box with button %d", {button}), where, [=](HeadlessBackend& backend, auto) {
         backend.AnswerTopMessageBox(button);
         return true;
     });
@@ -376,11 +371,11 @@ UserScript& UserScript::Check(std::function<void()> check, Where where)
 
 UserScript& UserScript::AwaitPost(std::chrono::milliseconds timeout, Where where)
 {
-    return Add(Text("wait for a post from another thread (%u ms at most)", {timeout.count()}), where,
+    return Add(Report("wait for a post from another thread (%u ms at most)", {timeout.count()}), where,
                [=](HeadlessBackend& backend, auto) {
                    pollfd wake{backend.wakeFd_, POLLIN, 0};
                    if (poll(&wake, 1, static_cast<int>(timeout.count())) <= 0)
-                       backend.Fail(Text("no message was posted within %u ms", {timeout.count()}));
+                       backend.Fail(Report("no message was posted within %u ms", {timeout.count()}));
                    return true;
                });
 }
