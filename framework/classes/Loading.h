@@ -29,6 +29,8 @@ public:
     // Reading within one's own write is allowed.
     void BeginRead();
     void EndRead();
+    // Whether some thread holds it for writing.
+    bool IsWriteLocked() const { return writer_.load() != std::thread::id(); }
 
 private:
     TNameSpaceLock() = default;
