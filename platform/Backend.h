@@ -28,7 +28,7 @@ struct NativeWindowState {
     Rect outerBounds;  // screen coordinates, with the virtual frame
     Size clientSize;   // the surface's size
     std::uint32_t style = 0;
-    const MenuBar* menu = nullptr;
+    const MenuBar* menu = nullptr;  // valid until the next SetNativeMenu or DestroyNativeWindow
     bool enabled = true;
     bool minimized = false;
 };

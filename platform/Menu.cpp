@@ -25,10 +25,14 @@ void SetMenu(HWND window, std::optional<MenuBar> menu)
     detail::WindowRecord* record = desktop.Find(window);
     if (!record) return;
     assert(record->IsTopLevel() && "only top-level windows have a menu bar");
+    // The backend hears of the new bar before the new client size that it brings.
     detail::ChangeGeometry(
-        desktop, window, [&](detail::WindowRecord& r) { r.menu = std::move(menu); }, false);
-    record = desktop.Find(window);
-    if (record && record->native) desktop.backend->SetNativeMenu(window, record->menu ? &*record->menu : nullptr);
+        desktop, window,
+        [&](detail::WindowRecord& r) {
+            r.menu = std::move(menu);
+            if (r.native) desktop.backend->SetNativeMenu(window, r.menu ? &*r.menu : nullptr);
+        },
+        false);
 }
 
 const MenuBar* GetMenu(HWND window)
