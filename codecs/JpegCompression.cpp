@@ -23,7 +23,7 @@ public:
             monitor->Attach(reinterpret_cast<j_common_ptr>(&info_));
         destination_.Attach(&info_);
     }
-    ~Encoder() { Destroy(); }
+    ~Encoder() { jpeg_destroy_compress(&info_); }  // safe after a failure too
     Encoder(const Encoder&) = delete;
     Encoder& operator=(const Encoder&) = delete;
 
@@ -32,25 +32,13 @@ public:
     template <typename Call>
     void Run(Call&& call)
     {
-        assert(alive_ && "no library call after a failure");
-        if (!errors_.Protect(call)) {
-            Destroy();
-            errors_.ThrowFailure();
-        }
+        errors_.Run(reinterpret_cast<j_common_ptr>(&info_), call);
     }
 
 private:
-    void Destroy()
-    {
-        if (alive_)
-            jpeg_destroy_compress(&info_);
-        alive_ = false;
-    }
-
     JpegErrorManager errors_;
     JpegStreamDestination destination_;
     jpeg_compress_struct info_{};
-    bool alive_ = true;  // destroying a partly created object is safe
 };
 
 }  // namespace

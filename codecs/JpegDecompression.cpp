@@ -29,7 +29,6 @@ JpegDecompression::JpegDecompression(TStream& compressed, const JpegDecodeSettin
 {
     compressed.SetPosition(0);
     info_.err = &errors_;
-    alive_ = true;  // destroying a partly created object is safe
     Run([&] { jpeg_CreateDecompress(&info_, JPEG_LIB_VERSION, sizeof info_); });
     info_.mem->max_memory_to_use = static_cast<long>(kMaxOutputBytes);
     if (monitor)
@@ -74,7 +73,8 @@ JpegDecompression::JpegDecompression(TStream& compressed, const JpegDecodeSettin
 
 JpegDecompression::~JpegDecompression()
 {
-    Destroy();
+    // Also after a failure: destroying twice, or a partly created object, is safe.
+    jpeg_destroy_decompress(&info_);
 }
 
 JpegHeader JpegDecompression::ReadHeader(TStream& compressed)
@@ -86,7 +86,7 @@ JpegHeader JpegDecompression::ReadHeader(TStream& compressed)
 
 void JpegDecompression::UseColorMap(const std::vector<JpegPaletteEntry>& entries)
 {
-    assert(EightBitOutput() && !started_);
+    assert(info_.mem && EightBitOutput() && !started_);
     if (entries.empty())
         return;
     const auto count = static_cast<JDIMENSION>(std::min<std::size_t>(entries.size(), 256));
@@ -165,27 +165,10 @@ void JpegDecompression::Finish()
     Run([&] { jpeg_finish_decompress(&info_); });
 }
 
-template <typename Call>
-void JpegDecompression::Run(Call&& call)
-{
-    assert(alive_ && "no library call after a failure");
-    if (!errors_.Protect(call)) {
-        Destroy();
-        errors_.ThrowFailure();
-    }
-}
-
 void JpegDecompression::Refuse(int code)
 {
-    Destroy();
+    jpeg_destroy_decompress(&info_);
     throw EJPEG(code);
-}
-
-void JpegDecompression::Destroy()
-{
-    if (alive_)
-        jpeg_destroy_decompress(&info_);
-    alive_ = false;
 }
 
 bool JpegDecompression::CmykOutput() const

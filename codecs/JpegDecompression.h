@@ -100,9 +100,11 @@ public:
 
 private:
     template <typename Call>
-    void Run(Call&& call);
+    void Run(Call&& call)
+    {
+        errors_.Run(reinterpret_cast<j_common_ptr>(&info_), call);
+    }
     [[noreturn]] void Refuse(int code);
-    void Destroy();
 
     bool CmykOutput() const;
     void CheckOutputSize();
@@ -114,7 +116,6 @@ private:
     JpegErrorManager errors_;
     JpegStreamSource source_;
     jpeg_decompress_struct info_{};
-    bool alive_ = false;
     bool multipleScans_ = false;
     // The settings of the last pass of a progressive redraw.
     J_DCT_METHOD finalDctMethod_ = JDCT_ISLOW;

@@ -3,13 +3,13 @@
 // brings a library failure back into C++ code.
 //
 // The library is C code built without unwind information for exceptions, so no C++
-// exception may cross its frames. Every call into the library therefore runs under
-// Protect: the library's error_exit, and any callback of ours that caught an exception
-// (a stream error, an EAbort from a progress handler), jump back there with longjmp.
-// Protect then reports false; its caller destroys the library object and calls
-// ThrowFailure from plain C++ code, which throws EJPEG with the library's message code,
-// or the callback's own exception. The only frames a jump skips are the library's and
-// our callbacks', which hold no object with a destructor at that moment.
+// exception may cross its frames. Every call into the library therefore goes through
+// Run, which sets a jump buffer: the library's error_exit, and any callback of ours that
+// caught an exception (a stream error, an EAbort from a progress handler), jump back
+// there with longjmp. Run then destroys the library object, so that no library state
+// outlives the failure, and throws from plain C++ code: EJPEG with the library's message
+// code, or the callback's own exception. The only frames a jump skips are the library's
+// and our callbacks', which hold no object with a destructor at that moment.
 //
 // Warnings and trace messages are ignored: emit_message, output_message and
 // format_message do nothing, so a truncated file decodes with the missing rows filled
@@ -32,22 +32,22 @@ public:
 
     static JpegErrorManager& Of(j_common_ptr object) { return static_cast<JpegErrorManager&>(*object->err); }
 
-    // Runs `call`, which calls into the library. False when the library failed or a
-    // callback left it; the library object is then unusable and must be destroyed
-    // before ThrowFailure.
+    // Runs `call`, which calls into the library for `object`. When the library fails or
+    // a callback leaves it, destroys `object` and throws what ended the call.
     template <typename Call>
-    bool Protect(Call&& call);
-
-    // Throws what ended the last protected call: the exception a callback kept, else
-    // EJPEG with the library's message code.
-    [[noreturn]] void ThrowFailure();
+    void Run(j_common_ptr object, Call&& call);
 
     // For a callback that the library calls: runs `body`; an exception from it is kept
-    // and the library is left by a jump to the running Protect.
+    // and the library is left by a jump back to the running Run.
     template <typename Body>
     static void Shield(j_common_ptr object, Body&& body);
 
 private:
+    // Runs `call`; false when a jump ended it.
+    template <typename Call>
+    bool Protect(Call& call);
+    // Throws the exception a callback kept, else EJPEG with the library's message code.
+    [[noreturn]] void ThrowFailure();
     [[noreturn]] void Escape();
 
     static void ErrorExit(j_common_ptr object);
@@ -62,7 +62,16 @@ private:
 };
 
 template <typename Call>
-bool JpegErrorManager::Protect(Call&& call)
+void JpegErrorManager::Run(j_common_ptr object, Call&& call)
+{
+    if (!Protect(call)) {
+        jpeg_destroy(object);
+        ThrowFailure();
+    }
+}
+
+template <typename Call>
+bool JpegErrorManager::Protect(Call& call)
 {
     assert(!protecting_ && "library calls do not nest");
     if (setjmp(escape_) != 0) {
