@@ -169,8 +169,10 @@ void TWriter::WriteComponent(TComponent& component) {
 }
 
 void TWriter::WriteProperties(TPersistent& object) {
+    // Read-only properties are left out, except objects whose own properties are written.
     for (const TPropInfo* property : AllProperties(object.ClassInfo()))
-        if (property->IsStored()) WriteProperty(object, *property);
+        if (property->IsStored() && (property->IsWritable() || property->Kind() == kindClass))
+            WriteProperty(object, *property);
     object.DeclareCustomProperties(*this);
 }
 
@@ -249,15 +251,18 @@ void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
         case kindMethod: {
             const TMethod& handler = std::get<TMethod>(value);
             const TMethodInfo* method = Root() ? FindMethodOf(Root()->ClassInfo(), *Root(), handler) : nullptr;
+            // A handler that is no published method of the root cannot be named.
+            if (handler.IsAssigned() && !method) return;
             if (inherited) {
                 const TMethod& old = std::get<TMethod>(*inherited);
-                const TMethodInfo* oldMethod = Root() ? FindMethodOf(Root()->ClassInfo(), *Root(), old) : nullptr;
-                if (method == oldMethod && handler.IsAssigned() == old.IsAssigned()) return;
-            } else if (!handler.IsAssigned()) {
+                // The ancestor's handlers are bound to the ancestor's root.
+                TComponent* const oldRoot = rootAncestor_ ? rootAncestor_ : Root();
+                const TMethodInfo* oldMethod = oldRoot ? FindMethodOf(oldRoot->ClassInfo(), *oldRoot, old) : nullptr;
+                if (method == oldMethod) return;
+            } else if (!method) {
                 return;
             }
             WritePropertyName(property.Name());
-            // A handler that is no published method of the root cannot be named.
             return method ? WriteIdent(method->Name()) : WriteNil();
         }
         case kindClass:
@@ -271,6 +276,7 @@ void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
     auto* component = dynamic_cast<TComponent*>(held);
     if (!held || (component && !component->IsSubComponent())) {
         // A reference to another component, or none.
+        if (!property.IsWritable()) return;
         const auto* old = dynamic_cast<TComponent*>(inheritedHeld);
         const bool same = inherited ? (component && old ? ReferenceName(*component) == ReferenceName(*old)
                                                         : component == old)
