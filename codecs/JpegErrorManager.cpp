@@ -29,7 +29,7 @@ void JpegErrorManager::ThrowFailure()
 
 void JpegErrorManager::Escape()
 {
-    assert(protecting_ && "the library runs only under Protect");
+    assert(protecting_ && "the library runs only under Run");
     std::longjmp(escape_, 1);
 }
 

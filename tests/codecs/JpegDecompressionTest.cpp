@@ -640,6 +640,32 @@ TEST(JpegProgress, ReportsAtMostEvery500MsAndOnlyNewPercentages)
     }
 }
 
+TEST(JpegProgress, ProgressiveRedrawReportsBandsWithinThePicture)
+{
+    // When a new pass starts over at the top, the band reported runs from the last row
+    // reported to the bottom of the picture.
+    const Bytes file = WriteJpeg(ColourPicture(40, 400), {.progressive = true});
+    std::vector<TRect> bands;
+    JpegProgressMonitor monitor(
+        [&](TProgressStage, std::uint8_t, bool, const TRect& r) { bands.push_back(r); }, SteppingClock{1000, 600});
+    const auto stream = StreamOf(file);
+    JpegDecompression decoder(*stream, {.ProgressiveRedraw = true}, &monitor);
+    decoder.Start();
+    Canvas canvas;
+    canvas.Begin(decoder);
+    decoder.ReadImage(canvas);
+    decoder.Finish();
+    ASSERT_GT(bands.size(), 10u);
+    int wraps = 0;
+    for (const TRect& band : bands) {
+        EXPECT_LE(0, band.Top);
+        EXPECT_LE(band.Top, band.Bottom);
+        EXPECT_LE(band.Bottom, 400);
+        wraps += band.Bottom == 400 && band.Top > 0;
+    }
+    EXPECT_GT(wraps, 0);
+}
+
 TEST(JpegProgress, AbortFromTheHandlerEndsTheDecodeKeepingTheRowsDone)
 {
     const Bytes file = WriteJpeg(ColourPicture(40, 400));
