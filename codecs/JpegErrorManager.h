@@ -2,8 +2,9 @@
 // The error manager of every libjpeg object of the system, and the boundary that
 // brings a library failure back into C++ code.
 //
-// The library is C code built without unwind information for exceptions, so no C++
-// exception may cross its frames. Every call into the library therefore goes through
+// The library is C code not built for exceptions: an exception unwound through its
+// frames would leave its state half-changed, and nothing promises unwind information
+// for all of them. So no C++ exception may cross its frames. Every call into the library therefore goes through
 // Run, which sets a jump buffer: the library's error_exit, and any callback of ours that
 // caught an exception (a stream error, an EAbort from a progress handler), jump back
 // there with longjmp. Run then destroys the library object, so that no library state
