@@ -10,13 +10,14 @@
 //         return info;
 //     }
 //
-// A property is read through a data member or a getter (`T Get() const`, or
-// `T Get(int index) const` with .Index(n)) and written through the same data member,
-// a setter (`void Set(T)`, or `void Set(int index, T)`), or not at all (read-only).
-// Its type description comes from the C++ type (TypeInfoOf<T>) unless .Type()
-// names another one of the same storage (a colour is an int32_t with TColorType).
-// Methods are the form's handlers, fields its members that designate the named
-// children; the classes of the fields form the class's field class table.
+// A property is read and written through one data member (`.Property("Tag", &C::tag_)`),
+// or read through a getter (`T Get() const`, or `T Get(int index) const` with
+// .Index(n)) and written through a setter (`void Set(T)`, or `void Set(int index, T)`),
+// a data member, or nothing (a getter alone, or nullptr as setter: read-only). Its
+// type description comes from the C++ type (TypeInfoOf<T>) unless .Type() names
+// another one of the same storage (a colour is an int32_t with .Type(kColorType)).
+// Methods are the handlers that form resources name; fields are the members that
+// designate the named children, and their classes form the field class table.
 
 #include <algorithm>
 #include <cassert>
