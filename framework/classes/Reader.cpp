@@ -690,7 +690,8 @@ void TReader::ReadBody(TComponent& component) {
 
 void TReader::ReadNamedProperty(TPersistent& object) {
     const String path = ReadShortString();
-    canHandleErrors_ = true;
+    // Errors of a custom property's own reading are not offered to OnReadError.
+    bool canHandleErrors = true;
     std::string_view rest = path.View();
     std::string_view segment = rest;
     try {
@@ -717,9 +718,9 @@ void TReader::ReadNamedProperty(TPersistent& object) {
             StoreValue(*current, *property);
         } else {
             pendingCustomName_ = String(segment);
-            canHandleErrors_ = false;
+            canHandleErrors = false;
             current->DeclareCustomProperties(*this);
-            canHandleErrors_ = true;
+            canHandleErrors = true;
             if (!pendingCustomName_.IsEmpty()) {
                 pendingCustomName_ = String();
                 SkipValue();
@@ -729,7 +730,7 @@ void TReader::ReadNamedProperty(TPersistent& object) {
     } catch (const Exception& error) {
         pendingCustomName_ = String();
         const EReadError wrapped(ResId::PropertyReadError, {object.NamePath(), ".", segment, error.Message()});
-        if (canHandleErrors_ && AskReadError(wrapped.Message())) return;
+        if (canHandleErrors && AskReadError(wrapped.Message())) return;
         throw wrapped;
     }
 }

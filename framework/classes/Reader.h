@@ -161,7 +161,6 @@ private:
     std::unique_ptr<std::vector<TPropFixup>> fixups_;
     std::unique_ptr<TClassFinder> classFinder_;
     String pendingCustomName_;
-    bool canHandleErrors_ = false;
     int nesting_ = 0;
 };
 

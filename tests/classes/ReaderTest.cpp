@@ -416,6 +416,56 @@ TEST_F(FormReading, AReadErrorHandlerMayDropAPropertyOrAChild) {
                                     "Classe TMissing non trouvée"}));
 }
 
+TEST_F(FormReading, ErrorsOfACustomPropertysOwnReadingAreNotOfferedToTheHandler) {
+    struct Handler : TObject {
+        void ReadError(TReader*, const String&, bool& handled) { handled = true; }
+    } handler;
+    Resource resource;
+    const auto stream = StreamOf(resource.Component("TTestForm", "Form1").Int("Items.Strings", 5).Leaf().Bytes());
+    TTestForm form(nullptr);
+    TReader reader(*stream);
+    reader.OnReadError = TReadErrorEvent(&handler, &Handler::ReadError);
+    EXPECT_THROW(reader.ReadTopComponent(&form), EReadError);
+}
+
+TEST_F(FormReading, ItsEventsMayRenameChildClassesReferencesAndHandlers) {
+    struct Hooks : TObject {
+        TTestForm* form = nullptr;
+        void NameChild(TReader*, TComponent*, String& name) {
+            if (name == "Bouton") name = "Button1";
+        }
+        void FindChildClass(TReader*, const String& className, const TClassInfo*& cls) {
+            if (className == "TBouton") cls = &TTestChild::StaticClassInfo();
+        }
+        void RenameReference(TReader*, String& name) {
+            if (name == "Ancien") name = "Button1";
+        }
+        void FindHandler(TReader*, const String& name, TMethod& handler) {
+            if (name == "Clic") handler = TNotifyEvent(form, &TTestForm::Timer1Timer).Method();
+        }
+    } hooks;
+    Resource resource;
+    resource.Component("TTestForm", "Form1")
+        .Ident("Menu", "Ancien")
+        .Children()
+        .Component("TBouton", "Bouton")
+        .Ident("OnClick", "Clic")
+        .Leaf()
+        .End();
+    const auto stream = StreamOf(resource.Bytes());
+    TTestForm form(nullptr);
+    hooks.form = &form;
+    TReader reader(*stream);
+    reader.OnNameChild = TNameChildEvent(&hooks, &Hooks::NameChild);
+    reader.OnFindChildClass = TFindChildClassEvent(&hooks, &Hooks::FindChildClass);
+    reader.OnRenameReference = TRenameReferenceEvent(&hooks, &Hooks::RenameReference);
+    reader.OnFindHandler = TFindHandlerEvent(&hooks, &Hooks::FindHandler);
+    reader.ReadTopComponent(&form);
+    ASSERT_NE(form.Button1, nullptr);
+    EXPECT_EQ(form.Menu(), form.Button1);
+    EXPECT_TRUE(form.Button1->OnClick() == TNotifyEvent(&form, &TTestForm::Timer1Timer));
+}
+
 TEST_F(FormReading, ReadsTheResourcesOfAClassChainBaseClassFirst) {
     static const std::vector<std::uint8_t> base = [] {
         Resource resource;
