@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 
-.PHONY: all deps configure build test run clean
+.PHONY: all deps configure build test run asan clean
 
 all: build
 
@@ -25,5 +25,11 @@ run: build
 	  echo "The viewer is not built yet: only the framework layers exist so far."; \
 	fi
 
+# Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+asan: deps
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_SANITIZE=ON >/dev/null
+	@cmake --build build-asan
+	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan
