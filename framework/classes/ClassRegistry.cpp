@@ -137,11 +137,6 @@ const TClassInfo* TRegGroups::ActivateClassGroup(const TClassInfo& cls) {
     return previous;
 }
 
-void TRegGroups::UnregisterStreamClass(const TClassInfo& cls) {
-    std::lock_guard guard(lock_);
-    for (const auto& group : groups_) group->RemoveClass(cls);
-}
-
 const TRegGroup* TRegGroups::GroupHolding(const TClassInfo& cls) const {
     std::lock_guard guard(lock_);
     for (const auto& group : groups_)

@@ -80,7 +80,6 @@ public:
     // Activates the groups that `cls` belongs to and deactivates the other groups
     // started later than the first; returns the class activated before, or null.
     const TClassInfo* ActivateClassGroup(const TClassInfo& cls);
-    void UnregisterStreamClass(const TClassInfo& cls);
     // The group in which `cls` is registered, or null.
     const TRegGroup* GroupHolding(const TClassInfo& cls) const;
 
