@@ -103,6 +103,23 @@ String Utf16ToUtf8(const char16_t* units, std::size_t count) {
     return String(out);
 }
 
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string units;
+    units.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t c = NextUtf8(utf8, i);
+        if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            units += static_cast<char16_t>(0xD800 + (c >> 10));
+            units += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(c);
+        }
+    }
+    return units;
+}
+
 std::string Utf8ToWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());

@@ -27,6 +27,8 @@ bool SameText(std::string_view a, std::string_view b);
 void AppendUtf8(std::string& out, char32_t codePoint);
 // UTF-16 code units to UTF-8 (unpaired surrogates become U+FFFD).
 String Utf16ToUtf8(const char16_t* units, std::size_t count);
+// UTF-8 to UTF-16 code units (a malformed sequence gives U+FFFD).
+std::u16string Utf8ToUtf16(std::string_view utf8);
 // UTF-8 to the Windows-1252 code page; characters it lacks become "?".
 std::string Utf8ToWindows1252(std::string_view utf8);
 // Windows-1252 bytes to UTF-8.

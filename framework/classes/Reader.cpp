@@ -46,35 +46,6 @@ long double DecodeExtended(const std::uint8_t bytes[10]) {
     return (signAndExponent & 0x8000) ? -value : value;
 }
 
-// UTF-8 to UTF-16; a malformed sequence becomes U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view text) {
-    std::u16string units;
-    units.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i++]);
-        const int extra = lead < 0x80 ? 0 : lead >= 0xF0 && lead < 0xF8 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
-        char32_t c = 0xFFFD;
-        if (extra == 0) {
-            c = lead;
-        } else if (extra > 0 && i + static_cast<std::size_t>(extra) <= text.size()) {
-            char32_t decoded = lead & (0x3F >> extra);
-            int k = 0;
-            for (; k < extra && (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80; ++k)
-                decoded = (decoded << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-            i += static_cast<std::size_t>(k);
-            if (k == extra && decoded <= 0x10FFFF && (decoded < 0xD800 || decoded > 0xDFFF)) c = decoded;
-        }
-        if (c >= 0x10000) {
-            c -= 0x10000;
-            units += static_cast<char16_t>(0xD800 + (c >> 10));
-            units += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-        } else {
-            units += static_cast<char16_t>(c);
-        }
-    }
-    return units;
-}
-
 // At most `maxLength` bytes of a UTF-8 text, without cutting a character in two.
 String CutText(const String& text, std::size_t maxLength) {
     if (text.Length() <= maxLength) return text;

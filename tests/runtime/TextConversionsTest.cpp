@@ -31,4 +31,6 @@ TEST(CodePages, LogBytesAreWindows1252) {
     EXPECT_EQ(Windows1252ToUtf8("N\xB0"), "N°");
     const char16_t wide[] = u"Délai";
     EXPECT_EQ(Utf16ToUtf8(wide, 5), "Délai");
+    EXPECT_EQ(Utf8ToUtf16("Délai 😀"), u"Délai 😀");
+    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
 }
