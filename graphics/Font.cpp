@@ -1,0 +1,113 @@
+#include "graphics/Font.h"
+
+#include <cmath>
+
+#include "framework/classes/ClassBuilder.h"
+#include "platform/ScreenMetrics.h"
+#include "platform/Platform.h"
+#include "runtime/TextConversions.h"
+
+namespace orvalis {
+namespace {
+
+struct FamilyEntry {
+    std::string_view name;
+    std::string_view family;
+};
+
+// The names with a family of their own; every other name is drawn in DejaVu Sans.
+constexpr FamilyEntry kFamilies[] = {
+    {"DejaVu Sans", "DejaVu Sans"},
+    {"DejaVu Sans Mono", "DejaVu Sans Mono"},
+    {"DejaVu Serif", "DejaVu Serif"},
+    {"Courier New", "DejaVu Sans Mono"},
+    {"Courier", "DejaVu Sans Mono"},
+    {"Times New Roman", "DejaVu Serif"},
+};
+constexpr std::string_view kDefaultFamily = "DejaVu Sans";
+constexpr std::string_view kFixedFamily = "DejaVu Sans Mono";
+
+std::int32_t RoundedRatio(std::int64_t value, std::int64_t numerator, std::int64_t denominator) {
+    return static_cast<std::int32_t>(std::lround(static_cast<double>(value) * numerator / denominator));
+}
+
+}  // namespace
+
+const TClassInfo& TFont::StaticClassInfo() {
+    static const TClassInfo info = DescribeClass<TFont, TGraphicsObject>("TFont")
+        .Property("Charset", &TFont::Charset, &TFont::SetCharset).Type(kFontCharsetType)
+        .Property("Color", &TFont::Color, &TFont::SetColor).Type(kColorType)
+        .Property("Height", &TFont::Height, &TFont::SetHeight)
+        .Property("Name", &TFont::Name, &TFont::SetName)
+        .Property("Pitch", &TFont::Pitch, &TFont::SetPitch).Default(fpDefault)
+        .Property("Size", &TFont::Size, &TFont::SetSize).Stored(false)
+        .Property("Style", &TFont::Style, &TFont::SetStyle).Type(kFontStylesType);
+    return info;
+}
+
+TFont::TFont() {
+    if (platform::IsBackendInstalled()) pixelsPerInch_ = platform::GetScreenMetrics().pixelsPerInch;
+    height_ = -RoundedRatio(8, pixelsPerInch_, 72);
+}
+
+void TFont::SetCharset(TFontCharset charset) {
+    if (charset == charset_) return;
+    charset_ = charset;
+    Changed();
+}
+
+void TFont::SetColor(TColor color) {
+    if (color == color_) return;
+    color_ = color;
+    Changed();
+}
+
+void TFont::SetHeight(std::int32_t height) {
+    if (height == height_) return;
+    height_ = height;
+    Changed();
+}
+
+void TFont::SetName(const String& name) {
+    if (name.IsEmpty() || name == name_) return;
+    name_ = name;
+    Changed();
+}
+
+void TFont::SetPitch(TFontPitch pitch) {
+    if (pitch == pitch_) return;
+    pitch_ = pitch;
+    Changed();
+}
+
+std::int32_t TFont::Size() const { return -RoundedRatio(height_, 72, pixelsPerInch_); }
+
+void TFont::SetSize(std::int32_t size) { SetHeight(-RoundedRatio(size, pixelsPerInch_, 72)); }
+
+void TFont::SetStyle(TFontStyles style) {
+    if (style == style_) return;
+    style_ = style;
+    Changed();
+}
+
+void TFont::CopyFromObject(TPersistent* source) {
+    auto* font = dynamic_cast<TFont*>(source);
+    if (!font) return TGraphicsObject::CopyFromObject(source);
+    charset_ = font->charset_;
+    color_ = font->color_;
+    // The other font's size is kept in this font's resolution.
+    height_ = font->pixelsPerInch_ == pixelsPerInch_ ? font->height_
+                                                      : RoundedRatio(font->height_, pixelsPerInch_, font->pixelsPerInch_);
+    name_ = font->name_;
+    pitch_ = font->pitch_;
+    style_ = font->style_;
+    Changed();
+}
+
+std::string_view FontFamilyFor(const TFont& font) {
+    for (const FamilyEntry& entry : kFamilies)
+        if (SameText(entry.name, font.Name().View())) return entry.family;
+    return font.Pitch() == fpFixed ? kFixedFamily : kDefaultFamily;
+}
+
+}  // namespace orvalis

@@ -1,0 +1,26 @@
+#pragma once
+// TGraphicsObject: what the canvas's tools (TFont, TBrush, TPen) share: an OnChange
+// event fired after each change of one of their properties, so that whoever uses the
+// tool (a canvas, a control) can take the change into account.
+
+#include "framework/classes/Events.h"
+#include "framework/classes/Persistent.h"
+
+namespace orvalis {
+
+class TGraphicsObject : public TPersistent {
+    ORVALIS_TYPE_INFO(TGraphicsObject)
+
+    const TNotifyEvent& OnChange() const { return onChange_; }
+    void SetOnChange(const TNotifyEvent& handler) { onChange_ = handler; }
+
+protected:
+    TGraphicsObject() = default;
+    // Fires OnChange with this object as sender.
+    void Changed();
+
+private:
+    TNotifyEvent onChange_;
+};
+
+}  // namespace orvalis
