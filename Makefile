@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 
-.PHONY: all deps configure build test run asan clean
+.PHONY: all deps configure build test run asan fuzz clean
 
 all: build
 
@@ -30,6 +30,11 @@ asan: deps
 	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_SANITIZE=ON >/dev/null
 	@cmake --build build-asan
 	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
+
+# The fuzz targets (docs/fuzzing.md), built with clang in build-fuzz, FUZZ_SECONDS each.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) ./fuzz/run.sh
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan
