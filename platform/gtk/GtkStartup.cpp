@@ -1,0 +1,35 @@
+#include "platform/gtk/GtkStartup.h"
+
+#include <gtk/gtk.h>
+
+#include <clocale>
+#include <memory>
+
+#include "platform/Platform.h"
+#include "platform/gtk/AppIcon.h"
+#include "platform/gtk/GtkBackend.h"
+#include "runtime/Resources.h"
+
+namespace orvalis::platform::gtk {
+
+bool InstallGtkBackend()
+{
+    // GTK's dialogs speak the user's language, but the program's own conversions keep the
+    // "C" rules for numbers and characters, as on any backend.
+    gtk_disable_setlocale();
+    std::setlocale(LC_MESSAGES, "");
+    if (!gtk_init_check(nullptr, nullptr)) return false;
+
+    if (!FindResource(ResourceType::Icon, "MAINICON")) RegisterResource(ResourceType::Icon, "MAINICON", MainIconBytes());
+    SetDefaultWindowIcon(*FindResource(ResourceType::Icon, "MAINICON"));
+    InstallBackend(std::make_unique<GtkBackend>());
+    return true;
+}
+
+const char* NoDisplayMessage()
+{
+    return "Orvalis a besoin d'un affichage graphique : lancez-le dans une session X ou sous Xvfb "
+           "(xvfb-run ./orvalis).";
+}
+
+}  // namespace orvalis::platform::gtk

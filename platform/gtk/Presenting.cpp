@@ -1,0 +1,23 @@
+#include "platform/gtk/Presenting.h"
+
+#ifdef GDK_WINDOWING_X11
+#include <gdk/gdkx.h>
+#endif
+
+namespace orvalis::platform::gtk {
+
+void PresentNow(GtkWindow* window)
+{
+    guint32 time = GDK_CURRENT_TIME;
+#ifdef GDK_WINDOWING_X11
+    GdkWindow* native = gtk_widget_get_window(GTK_WIDGET(window));
+    if (native && GDK_IS_X11_WINDOW(native)) {
+        // The server answers through a property change on the window, which must be selected.
+        gdk_window_set_events(native, static_cast<GdkEventMask>(gdk_window_get_events(native) | GDK_PROPERTY_CHANGE_MASK));
+        time = gdk_x11_get_server_time(native);
+    }
+#endif
+    gtk_window_present_with_time(window, time);
+}
+
+}  // namespace orvalis::platform::gtk
