@@ -1,0 +1,291 @@
+#include "graphics/BmpFile.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/raster/DeviceImage.h"
+#include "platform/raster/DibImage.h"
+#include "runtime/Exceptions.h"
+
+namespace orvalis {
+
+namespace {
+
+using raster::BI_BITFIELDS;
+using raster::BI_RGB;
+using raster::BI_RLE4;
+using raster::BI_RLE8;
+
+constexpr std::uint16_t kSignature = 0x4D42;  // "BM"
+constexpr std::uint32_t kFileHeaderBytes = 14;
+constexpr std::uint32_t kCoreHeaderBytes = 12;
+constexpr std::uint32_t kInfoHeaderBytes = 40;
+constexpr std::uint32_t kMaskBytes = 12;
+constexpr std::size_t kMaxColours = 256;
+
+std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint32_t Get32(const std::uint8_t* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+[[noreturn]] void RaiseInvalid() { throw EInvalidGraphic(ResId::InvalidBitmap); }
+
+// Reading within the file's length: a read beyond it, or beyond the stream's end, is
+// the stream read error.
+class FileReader {
+public:
+    FileReader(TStream& stream, std::int64_t length)
+        : stream_(&stream), remaining_(std::min(length, stream.Size() - stream.Position())) {}
+
+    std::int64_t Remaining() const { return remaining_; }
+
+    void Read(void* buffer, std::int64_t count) {
+        if (count > remaining_) throw EReadError(ResId::StreamRead);
+        stream_->ReadBuffer(buffer, std::size_t(count));
+        remaining_ -= count;
+    }
+
+    void Skip(std::int64_t count) {
+        if (count > remaining_) throw EReadError(ResId::StreamRead);
+        stream_->Seek(count, SeekOrigin::Current);
+        remaining_ -= count;
+    }
+
+    // The rest of the file is copied after `head` into a memory stream, from which the
+    // reading goes on right after the head.
+    std::unique_ptr<TMemoryStream> KeepFile(std::span<const std::uint8_t> head) {
+        auto kept = std::make_unique<TMemoryStream>();
+        kept->WriteBuffer(head.data(), head.size());
+        if (remaining_ > 0) kept->CopyFrom(*stream_, remaining_);
+        kept->SetPosition(std::int64_t(head.size()));
+        stream_ = kept.get();
+        return kept;
+    }
+
+private:
+    TStream* stream_;
+    std::int64_t remaining_;
+};
+
+bool IsValidBitCount(std::uint16_t bitCount) {
+    return bitCount == 1 || bitCount == 4 || bitCount == 8 || bitCount == 16 || bitCount == 24 || bitCount == 32;
+}
+
+bool CompressionFits(std::uint32_t compression, std::uint16_t bitCount) {
+    switch (compression) {
+    case BI_RGB: return true;
+    case BI_BITFIELDS: return bitCount == 16 || bitCount == 32;
+    case BI_RLE8: return bitCount == 8;
+    case BI_RLE4: return bitCount == 4;
+    default: return false;
+    }
+}
+
+// Everything the rest of the reading relies on, checked before anything is allocated.
+void CheckHeader(const raster::BitmapInfoHeader& header) {
+    if (header.biPlanes != 1 || !IsValidBitCount(header.biBitCount) ||
+        !CompressionFits(header.biCompression, header.biBitCount))
+        RaiseInvalid();
+    const bool compressed = header.biCompression == BI_RLE8 || header.biCompression == BI_RLE4;
+    if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == INT32_MIN ||
+        (compressed && header.biHeight < 0))
+        RaiseInvalid();
+    const std::int64_t pixelBytes =
+        raster::RowStride(header.biWidth, header.biBitCount) * std::abs(std::int64_t(header.biHeight));
+    if (pixelBytes > raster::kMaxPixelBytes || header.biClrUsed > kMaxColours) RaiseInvalid();
+}
+
+raster::BitmapInfoHeader ParseInfoHeader(std::uint32_t size, const std::uint8_t* p) {
+    raster::BitmapInfoHeader header;
+    header.biSize = size;
+    header.biWidth = std::int32_t(Get32(p));
+    header.biHeight = std::int32_t(Get32(p + 4));
+    header.biPlanes = Get16(p + 8);
+    header.biBitCount = Get16(p + 10);
+    header.biCompression = Get32(p + 12);
+    header.biSizeImage = Get32(p + 16);
+    header.biXPelsPerMeter = std::int32_t(Get32(p + 20));
+    header.biYPelsPerMeter = std::int32_t(Get32(p + 24));
+    header.biClrUsed = Get32(p + 28);
+    header.biClrImportant = Get32(p + 32);
+    return header;
+}
+
+raster::PaletteHandle PaletteOf(std::span<const raster::RgbQuad> colours) {
+    std::vector<raster::PaletteEntry> entries;
+    for (const raster::RgbQuad& quad : colours) entries.push_back(raster::ToPaletteEntry(quad));
+    return raster::CreatePalette(entries);
+}
+
+// Little-endian output.
+class ByteWriter {
+public:
+    void Put16(std::uint32_t value) {
+        bytes_.push_back(std::uint8_t(value));
+        bytes_.push_back(std::uint8_t(value >> 8));
+    }
+    void Put32(std::uint32_t value) {
+        Put16(value & 0xFFFF);
+        Put16(value >> 16);
+    }
+    void Put8(std::uint8_t value) { bytes_.push_back(value); }
+    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
+
+private:
+    std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace
+
+TBmpContents ReadBmpFile(TStream& stream, std::int64_t length) {
+    FileReader in(stream, length);
+    std::uint8_t fileHeader[kFileHeaderBytes];
+    in.Read(fileHeader, sizeof fileHeader);
+    if (Get16(fileHeader) != kSignature) RaiseInvalid();
+
+    TBmpContents contents;
+    std::uint8_t sizeField[4];
+    if (in.Remaining() < 4) RaiseInvalid();
+    in.Read(sizeField, 4);
+    const std::uint32_t headerSize = Get32(sizeField);
+    contents.os2Format = headerSize == kCoreHeaderBytes;
+
+    raster::BitmapInfoHeader header;
+    std::array<std::uint32_t, 3> masks{};
+    if (contents.os2Format) {
+        std::uint8_t core[kCoreHeaderBytes - 4];
+        if (in.Remaining() < std::int64_t(sizeof core)) RaiseInvalid();
+        in.Read(core, sizeof core);
+        header.biSize = kInfoHeaderBytes;
+        header.biWidth = Get16(core);
+        header.biHeight = Get16(core + 2);
+        header.biPlanes = Get16(core + 4);
+        header.biBitCount = Get16(core + 6);
+        CheckHeader(header);
+    } else {
+        if (headerSize < kInfoHeaderBytes || headerSize - 4 > in.Remaining()) RaiseInvalid();
+        // The 40-byte header and, in a longer one, the masks that follow it.
+        std::uint8_t fixed[kInfoHeaderBytes - 4 + kMaskBytes];
+        const std::uint32_t fixedBytes = std::min<std::uint32_t>(headerSize - 4, sizeof fixed);
+        in.Read(fixed, fixedBytes);
+        header = ParseInfoHeader(headerSize, fixed);
+        CheckHeader(header);
+        if (fixedBytes == sizeof fixed)
+            for (int i = 0; i < 3; ++i) masks[i] = Get32(fixed + kInfoHeaderBytes - 4 + 4 * i);
+        const std::uint32_t rest = headerSize - 4 - fixedBytes;
+        if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) {
+            // Compressed: the file is kept whole, to be written back unchanged.
+            std::vector<std::uint8_t> head(fileHeader, fileHeader + kFileHeaderBytes);
+            head.insert(head.end(), sizeField, sizeField + 4);
+            head.insert(head.end(), fixed, fixed + fixedBytes);
+            contents.savedStream = in.KeepFile(head);
+        }
+        in.Skip(rest);
+        if (headerSize == kInfoHeaderBytes && header.biCompression == BI_BITFIELDS) {
+            std::uint8_t maskBytes[kMaskBytes];
+            in.Read(maskBytes, sizeof maskBytes);
+            for (int i = 0; i < 3; ++i) masks[i] = Get32(maskBytes + 4 * i);
+        }
+    }
+
+    if (header.biClrUsed == 0 && header.biBitCount <= 8) header.biClrUsed = 1u << header.biBitCount;
+    std::vector<raster::RgbQuad> colours(header.biClrUsed);
+    const int entryBytes = contents.os2Format ? 3 : 4;
+    std::vector<std::uint8_t> table(colours.size() * entryBytes);
+    in.Read(table.data(), std::int64_t(table.size()));
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        colours[i] = {table[i * entryBytes], table[i * entryBytes + 1], table[i * entryBytes + 2], 0};
+
+    const std::int64_t pixelBytes =
+        raster::RowStride(header.biWidth, header.biBitCount) * std::abs(std::int64_t(header.biHeight));
+    if (header.biSizeImage == 0) header.biSizeImage = std::uint32_t(pixelBytes);
+
+    if (!contents.savedStream) {
+        // At most the buffer's size; a file that ends before is cut short.
+        const std::int64_t count = std::min<std::int64_t>(header.biSizeImage, pixelBytes);
+        auto dib = raster::DibImage::Create({header, masks, colours});
+        if (!dib) RaiseInvalid();
+        in.Read(dib->Bits(), count);
+        contents.image = std::move(dib);
+    } else {
+        const std::int64_t count = std::min<std::int64_t>(in.Remaining(), header.biSizeImage);
+        std::vector<std::uint8_t> data(static_cast<std::size_t>(count));
+        in.Read(data.data(), count);
+        contents.image = raster::DeviceImage::CreateFromCompressed(header, colours, data);
+        if (!contents.image) RaiseInvalid();
+        if (!colours.empty()) contents.palette = PaletteOf(colours);
+    }
+    if (header.biBitCount > 8 && !colours.empty() && !contents.palette) contents.palette = PaletteOf(colours);
+
+    const raster::DibSection fresh = contents.image->Describe();
+    if (contents.image->AsDib())
+        contents.description = fresh;
+    else
+        contents.description.dsBm = fresh.dsBm;
+    raster::BitmapInfoHeader& described = contents.description.dsBmih;
+    described.biXPelsPerMeter = header.biXPelsPerMeter;
+    described.biYPelsPerMeter = header.biYPelsPerMeter;
+    described.biClrUsed = header.biClrUsed;
+    described.biClrImportant = header.biClrImportant;
+    return contents;
+}
+
+void WriteBmpFile(TStream& stream, const TBmpImage& image, bool withLength) {
+    const raster::BitmapInfoHeader& header = image.header;
+    const std::size_t colourCount = image.colours.size();
+    std::uint32_t headerBytes;
+    if (image.os2Format) {
+        headerBytes = kCoreHeaderBytes + (header.biBitCount <= 8 ? 3u << header.biBitCount : 0);
+    } else {
+        const bool masks = header.biBitCount > 8 && (header.biCompression & 3) != 0;
+        headerBytes = kInfoHeaderBytes + (masks ? kMaskBytes : 0) + 4 * std::uint32_t(colourCount);
+    }
+    const std::uint32_t fileSize = kFileHeaderBytes + headerBytes + header.biSizeImage;
+
+    ByteWriter out;
+    if (withLength) out.Put32(fileSize);
+    out.Put16(kSignature);
+    out.Put32(fileSize);
+    out.Put16(0);
+    out.Put16(0);
+    out.Put32(kFileHeaderBytes + headerBytes);
+    if (image.os2Format) {
+        out.Put32(kCoreHeaderBytes);
+        out.Put16(std::uint32_t(header.biWidth) & 0xFFFF);
+        out.Put16(std::uint32_t(header.biHeight) & 0xFFFF);
+        out.Put16(1);
+        out.Put16(header.biBitCount);
+        if (header.biBitCount <= 8)
+            for (std::size_t i = 0; i < (std::size_t(1) << header.biBitCount); ++i) {
+                const raster::RgbQuad quad = i < colourCount ? image.colours[i] : raster::RgbQuad{};
+                out.Put8(quad.rgbBlue);
+                out.Put8(quad.rgbGreen);
+                out.Put8(quad.rgbRed);
+            }
+    } else {
+        out.Put32(header.biSize);
+        out.Put32(std::uint32_t(header.biWidth));
+        out.Put32(std::uint32_t(header.biHeight));
+        out.Put16(header.biPlanes);
+        out.Put16(header.biBitCount);
+        out.Put32(header.biCompression);
+        out.Put32(header.biSizeImage);
+        out.Put32(std::uint32_t(header.biXPelsPerMeter));
+        out.Put32(std::uint32_t(header.biYPelsPerMeter));
+        out.Put32(header.biClrUsed);
+        out.Put32(header.biClrImportant);
+        if (header.biBitCount > 8 && (header.biCompression & 3) != 0)
+            for (std::uint32_t mask : image.masks) out.Put32(mask);
+        for (const raster::RgbQuad& quad : image.colours) {
+            out.Put8(quad.rgbBlue);
+            out.Put8(quad.rgbGreen);
+            out.Put8(quad.rgbRed);
+            out.Put8(0);
+        }
+    }
+    stream.WriteBuffer(out.Bytes().data(), out.Bytes().size());
+    stream.WriteBuffer(image.bits, header.biSizeImage);
+}
+
+}  // namespace orvalis

@@ -1,0 +1,14 @@
+#include "graphics/Icon.h"
+
+#include "framework/classes/ClassBuilder.h"
+
+namespace orvalis {
+
+const TClassInfo& TIcon::StaticClassInfo() {
+    static const TClassInfo info = DescribeClass<TIcon, TGraphic>("TIcon");
+    return info;
+}
+
+void TIcon::Draw(TCanvas&, const TRect&) {}
+
+}  // namespace orvalis

@@ -1,0 +1,14 @@
+#include "graphics/Metafile.h"
+
+#include "framework/classes/ClassBuilder.h"
+
+namespace orvalis {
+
+const TClassInfo& TMetafile::StaticClassInfo() {
+    static const TClassInfo info = DescribeClass<TMetafile, TGraphic>("TMetafile");
+    return info;
+}
+
+void TMetafile::Draw(TCanvas&, const TRect&) {}
+
+}  // namespace orvalis

@@ -1,0 +1,22 @@
+#pragma once
+// TMetafile: the graphic class of metafiles, as far as this system needs it: a class
+// that the registries name for "wmf", "emf" and the metafile clipboard formats. It
+// holds no picture here: it is Empty, 0 x 0, and draws nothing; reading and writing
+// metafile data are not provided (the abstract operations of TGraphic).
+
+#include "graphics/Graphic.h"
+
+namespace orvalis {
+
+class TMetafile : public TGraphic {
+    ORVALIS_TYPE_INFO(TMetafile)
+
+    TMetafile() = default;
+
+    void Draw(TCanvas& canvas, const TRect& rect) override;
+    bool Empty() override { return true; }
+    std::int32_t Height() override { return 0; }
+    std::int32_t Width() override { return 0; }
+};
+
+}  // namespace orvalis
