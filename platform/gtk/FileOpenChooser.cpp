@@ -80,6 +80,8 @@ FileOpenChooser::FileOpenChooser(GtkBackend& backend, int dialog, const OpenFile
 
     gtk_window_set_position(Window(), parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
     g_signal_connect(widget_, "response", G_CALLBACK(OnResponse), this);
+    // Escape and the close box only answer: the platform closes the dialog.
+    g_signal_connect(widget_, "delete-event", G_CALLBACK(gtk_true), nullptr);
     g_signal_connect(widget_, "notify::filter", G_CALLBACK(OnFilterChanged), this);
     g_signal_connect(widget_, "current-folder-changed", G_CALLBACK(OnFolderChanged), this);
     g_signal_connect(widget_, "selection-changed", G_CALLBACK(OnSelectionChanged), this);
@@ -105,6 +107,7 @@ void FileOpenChooser::Refuse(const FileDialogRefusal& refusal)
     gtk_window_set_title(GTK_WINDOW(refusal_), title_.c_str());
     gtk_window_set_position(GTK_WINDOW(refusal_), GTK_WIN_POS_CENTER_ON_PARENT);
     g_signal_connect(refusal_, "response", G_CALLBACK(OnRefusalResponse), this);
+    g_signal_connect(refusal_, "delete-event", G_CALLBACK(gtk_true), nullptr);
     gtk_widget_show(refusal_);
     backend_.DialogShown(GTK_WINDOW(refusal_));
 }

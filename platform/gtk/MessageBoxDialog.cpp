@@ -16,19 +16,37 @@ constexpr std::pair<int, const char*> kButtonLabels[] = {
     {IDIGNORE, "_Ignorer"}, {IDYES, "_Oui"},    {IDNO, "_Non"},
 };
 
+struct IconKind {
+    std::uint32_t flag;
+    GtkMessageType type;
+    const char* iconName;
+};
 // By the icon bits of the flags.
-constexpr std::pair<std::uint32_t, GtkMessageType> kIconTypes[] = {
-    {MB_ICONHAND, GTK_MESSAGE_ERROR},
-    {MB_ICONQUESTION, GTK_MESSAGE_QUESTION},
-    {MB_ICONEXCLAMATION, GTK_MESSAGE_WARNING},
-    {MB_ICONASTERISK, GTK_MESSAGE_INFO},
+constexpr IconKind kIconKinds[] = {
+    {MB_ICONHAND, GTK_MESSAGE_ERROR, "dialog-error"},
+    {MB_ICONQUESTION, GTK_MESSAGE_QUESTION, "dialog-question"},
+    {MB_ICONEXCLAMATION, GTK_MESSAGE_WARNING, "dialog-warning"},
+    {MB_ICONASTERISK, GTK_MESSAGE_INFO, "dialog-information"},
 };
 
-GtkMessageType IconTypeOf(std::uint32_t flags)
+const IconKind* IconKindOf(std::uint32_t flags)
 {
-    for (const auto& [icon, type] : kIconTypes)
-        if ((flags & MB_ICONMASK) == icon) return type;
-    return GTK_MESSAGE_OTHER;
+    for (const IconKind& kind : kIconKinds)
+        if ((flags & MB_ICONMASK) == kind.flag) return &kind;
+    return nullptr;
+}
+
+// GTK 3 message dialogs show no icon of their own any more: it goes left of the text.
+void ShowIcon(GtkMessageDialog* dialog, const char* iconName)
+{
+    GtkWidget* text = gtk_message_dialog_get_message_area(dialog);
+    GtkWidget* row = gtk_widget_get_parent(text);
+    if (!GTK_IS_BOX(row)) return;
+    GtkWidget* image = gtk_image_new_from_icon_name(iconName, GTK_ICON_SIZE_DIALOG);
+    gtk_widget_set_valign(image, GTK_ALIGN_START);
+    gtk_box_pack_start(GTK_BOX(row), image, FALSE, FALSE, 0);
+    gtk_box_reorder_child(GTK_BOX(row), image, 0);
+    gtk_widget_show(image);
 }
 
 }  // namespace
@@ -51,9 +69,11 @@ const char* MessageBoxButtonLabel(int button)
 MessageBoxDialog::MessageBoxDialog(int dialog, const MessageBoxRequest& request, GtkWindow* parent)
     : dialog_(dialog),
       flags_(request.flags),
-      widget_(gtk_message_dialog_new(parent, GtkDialogFlags{}, IconTypeOf(request.flags), GTK_BUTTONS_NONE, "%s",
-                                     ValidUtf8(request.text).c_str()))
+      widget_(gtk_message_dialog_new(parent, GtkDialogFlags{},
+                                     IconKindOf(request.flags) ? IconKindOf(request.flags)->type : GTK_MESSAGE_OTHER,
+                                     GTK_BUTTONS_NONE, "%s", ValidUtf8(request.text).c_str()))
 {
+    if (const IconKind* icon = IconKindOf(flags_)) ShowIcon(GTK_MESSAGE_DIALOG(widget_), icon->iconName);
     gtk_window_set_title(Window(), ValidUtf8(request.caption).c_str());
     std::span<const int> buttons = MessageBoxButtons(flags_);
     for (int button : buttons) gtk_dialog_add_button(GTK_DIALOG(widget_), MessageBoxButtonLabel(button), button);
@@ -64,6 +84,8 @@ MessageBoxDialog::MessageBoxDialog(int dialog, const MessageBoxRequest& request,
     gtk_window_set_deletable(Window(), MessageBoxEscapeAnswer(flags_).has_value());
     gtk_window_set_position(Window(), parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
     g_signal_connect(widget_, "response", G_CALLBACK(OnResponse), this);
+    // The platform closes the box once it has its answer; GTK must not destroy it first.
+    g_signal_connect(widget_, "delete-event", G_CALLBACK(gtk_true), nullptr);
     gtk_widget_show(widget_);
 }
 

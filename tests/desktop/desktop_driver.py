@@ -1,0 +1,277 @@
+"""Driving a program of ours in a virtual X display, as a person would.
+
+The desktop tests of the platform (desktop_scenario.py) and of the viewer use this:
+
+    with VirtualDisplay() as display:                      # Xvfb, no window manager
+        program = Program([binary, folder], display.env)   # its stdout, line by line
+        window = find_window(display.env, r"^Orvalis")     # xdotool search, bounded
+        program.wait_line(r"ready .*")
+        key(display.env, "F10", "Down", "Return")
+        shot = Screenshot.take(display.env, artifacts / "menu.png")
+        assert shot.pixel(x, y) == (255, 0, 0)
+        assert program.wait_exit() == 0
+
+Every wait is a bounded poll (WAIT_SECONDS in POLL_SECONDS steps) that raises Failure
+with what was expected; nothing sleeps longer than needed.
+"""
+
+import os
+import re
+import select
+import shutil
+import subprocess
+import threading
+import time
+
+WAIT_SECONDS = 10.0
+POLL_SECONDS = 0.05
+TOOLS = {
+    "Xvfb": "xvfb",
+    "xdotool": "xdotool",
+    "import": "imagemagick",
+    "convert": "imagemagick",
+}
+
+
+class Failure(Exception):
+    """A desktop test found something other than what it expected."""
+
+
+def require_tools():
+    """Fails with the packages to install when a tool is missing."""
+    missing = sorted({package for tool, package in TOOLS.items() if not shutil.which(tool)})
+    if missing:
+        raise Failure(
+            "the desktop tests need Xvfb, xdotool and ImageMagick; missing package(s): "
+            + " ".join(missing)
+            + ". Install them with scripts/ensure-deps.sh (as root) or: apt-get install -y "
+            + " ".join(missing)
+        )
+
+
+def wait_until(predicate, what, timeout=WAIT_SECONDS):
+    """Polls `predicate` until it gives a true value, which is returned."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise Failure(f"waited {timeout:g} s for {what}")
+        time.sleep(POLL_SECONDS)
+
+
+class VirtualDisplay:
+    """An Xvfb server on a display number that it picks itself (-displayfd), so that test
+    runs side by side never take the same one. `env` is the environment for programs
+    shown on it: X11 for GTK, no accessibility bus, settings kept in memory."""
+
+    def __init__(self, width=1280, height=1024, log_path=None):
+        self.width = width
+        self.height = height
+        self.log_path = log_path
+        self.process = None
+        self.env = None
+
+    def __enter__(self):
+        require_tools()
+        read_end, write_end = os.pipe()
+        log = open(self.log_path, "w") if self.log_path else subprocess.DEVNULL
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{self.width}x{self.height}x24",
+             "-nolisten", "tcp"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        os.close(write_end)
+        try:
+            number = self._read_display_number(read_end)
+        finally:
+            os.close(read_end)
+            if log is not subprocess.DEVNULL:
+                log.close()
+        env = dict(os.environ)
+        env.pop("WAYLAND_DISPLAY", None)
+        env.update(DISPLAY=f":{number}", GDK_BACKEND="x11", NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory",
+                   GIO_USE_VFS="local", GTK_A11Y="none")
+        self.env = env
+        return self
+
+    def _read_display_number(self, read_end):
+        text = b""
+        deadline = time.monotonic() + WAIT_SECONDS
+        while not text.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or self.process.poll() is not None:
+                self.__exit__(None, None, None)
+                raise Failure("Xvfb did not start" + (f" (see {self.log_path})" if self.log_path else ""))
+            ready, _, _ = select.select([read_end], [], [], min(left, POLL_SECONDS))
+            if ready:
+                chunk = os.read(read_end, 64)
+                if not chunk:
+                    continue
+                text += chunk
+        return int(text.strip())
+
+    def __exit__(self, *exc):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        return False
+
+
+class Program:
+    """A program shown on the display; its standard output is read line by line."""
+
+    def __init__(self, argv, env):
+        self.lines = []
+        self.errors = []
+        self._changed = threading.Condition()
+        self.process = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE)
+        self._readers = [threading.Thread(target=self._read, args=(self.process.stdout, self.lines), daemon=True),
+                         threading.Thread(target=self._read, args=(self.process.stderr, self.errors), daemon=True)]
+        for reader in self._readers:
+            reader.start()
+
+    def _read(self, stream, into):
+        for raw in stream:
+            with self._changed:
+                into.append(raw.decode("utf-8", "replace").rstrip("\n"))
+                self._changed.notify_all()
+
+    def mark(self):
+        """The number of lines read so far: a starting point for wait_line."""
+        with self._changed:
+            return len(self.lines)
+
+    def wait_line(self, pattern, since=0, timeout=WAIT_SECONDS):
+        """The first line from `since` on that matches the regular expression whole;
+        returns (its index, the match)."""
+        expression = re.compile(pattern)
+        deadline = time.monotonic() + timeout
+        with self._changed:
+            while True:
+                for index in range(since, len(self.lines)):
+                    match = expression.fullmatch(self.lines[index])
+                    if match:
+                        return index, match
+                left = deadline - time.monotonic()
+                if left <= 0 or (self.process.poll() is not None and not self._reading()):
+                    raise Failure(f"waited for a line matching {pattern!r}; the program printed since:\n"
+                                  + self.describe(since))
+                self._changed.wait(min(left, POLL_SECONDS))
+
+    def _reading(self):
+        return any(reader.is_alive() for reader in self._readers)
+
+    def lines_since(self, since):
+        with self._changed:
+            return list(self.lines[since:])
+
+    def describe(self, since=0):
+        shown = self.lines_since(since)[-40:]
+        text = "\n".join("    " + line for line in shown) or "    (nothing)"
+        if self.errors:
+            text += "\n  and on its error stream:\n" + "\n".join("    " + line for line in self.errors[-20:])
+        return text
+
+    def wait_exit(self, timeout=WAIT_SECONDS):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure(f"the program did not end within {timeout:g} s")
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        for reader in self._readers:
+            reader.join(timeout=5)
+
+
+def xdotool(env, *args):
+    result = subprocess.run(["xdotool", *args], env=env, capture_output=True, timeout=WAIT_SECONDS)
+    return result.returncode, result.stdout.decode("utf-8", "replace")
+
+
+def find_window(env, name_pattern, timeout=WAIT_SECONDS):
+    """The visible window whose name matches the regular expression (the first found)."""
+    def search():
+        code, out = xdotool(env, "search", "--onlyvisible", "--name", name_pattern)
+        return out.split()[0] if code == 0 and out.split() else None
+    return wait_until(search, f"a visible window named like {name_pattern!r}", timeout)
+
+
+def window_exists(env, name_pattern):
+    code, out = xdotool(env, "search", "--onlyvisible", "--name", name_pattern)
+    return code == 0 and bool(out.split())
+
+
+def window_name(env, window):
+    code, out = xdotool(env, "getwindowname", window)
+    if code != 0:
+        raise Failure(f"window {window} has no name (it is gone)")
+    return out.rstrip("\n")
+
+
+def window_geometry(env, window):
+    """(x, y, width, height) of the window on the screen."""
+    code, out = xdotool(env, "getwindowgeometry", "--shell", window)
+    if code != 0:
+        raise Failure(f"window {window} has no geometry (it is gone)")
+    values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def key(env, *keys):
+    """Presses and releases each key (xdotool names: "F10", "ctrl+c", "Return")."""
+    code, out = xdotool(env, "key", "--delay", "30", *keys)
+    if code != 0:
+        raise Failure(f"xdotool could not press {keys}: {out}")
+
+
+def type_text(env, text):
+    code, out = xdotool(env, "type", "--delay", "20", text)
+    if code != 0:
+        raise Failure(f"xdotool could not type {text!r}: {out}")
+
+
+def move_mouse(env, x, y):
+    xdotool(env, "mousemove", str(x), str(y))
+
+
+def click(env, button=1, repeat=1):
+    xdotool(env, "click", "--repeat", str(repeat), "--delay", "60", str(button))
+
+
+class Screenshot:
+    """The whole screen, saved as PNG (for a person to look at) and read as pixels."""
+
+    def __init__(self, width, height, rgb):
+        self.width = width
+        self.height = height
+        self.rgb = rgb
+
+    @staticmethod
+    def take(env, png_path):
+        subprocess.run(["import", "-window", "root", f"png:{png_path}"], env=env, check=True, timeout=WAIT_SECONDS)
+        ppm = subprocess.run(["convert", str(png_path), "ppm:-"], check=True, capture_output=True,
+                             timeout=WAIT_SECONDS).stdout
+        # A binary PPM: "P6", width, height, maximum value, then the pixels.
+        fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", ppm)
+        if not fields or int(fields.group(3)) != 255:
+            raise Failure("the screenshot could not be read")
+        return Screenshot(int(fields.group(1)), int(fields.group(2)), ppm[fields.end():])
+
+    def pixel(self, x, y):
+        if not (0 <= x < self.width and 0 <= y < self.height):
+            raise Failure(f"point ({x}, {y}) is off the screen")
+        at = 3 * (y * self.width + x)
+        return tuple(self.rgb[at:at + 3])
