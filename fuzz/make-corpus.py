@@ -22,51 +22,46 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 
-# Forms of the reader target's classes (fuzz_form_reader.cpp), each showing a few of
-# the things a resource can hold.
+# Forms of the reader target's classes (tests/classes/TestClasses.h), each showing a
+# few of the things a resource can hold.
 READER_FORMS = {
     "every_kind": """
-TFuzzForm Form1 {
+TTestForm Form1 {
   Caption = "Essai"
   Color = clBtnFace
   Font.Charset = DEFAULT_CHARSET
   Font.Color = clWindowText
   Font.Height = -11
   Font.Name = "MS Sans Serif"
-  Font.Size = single(9.5)
-  Font.Style = {fsBold, fsItalic}
+  Font.Style = {tsBold, tsItalic, fsUnknown}
   Items.Strings = ["Continu", "Arrêt sur image", long"x"]
-  Columns = collection { item { Caption = "A" Width = 40 } item 3 { Word = 65535 } }
+  Columns = collection { item { Caption = "A" Width = 40 } item 3 { Width = 60 } }
   Menu = Timer1
   Default = Button1
   OnClose = FormClose
   Tag = 7
   Left = 10
   Top = 20
-  TFuzzChild Button1 {
+  TTestChild Button1 {
     Accelerator = "O"
     Align = alClient
     Associate = Button2
     Big = 0x123456789
     Caption = "Délai entre chaque vue"
-    Cardinal = 4000000000
     Enabled = False
-    Extended = 1.5
     Flag = True
     Hint = wide"h\\u{E9}"
     Many = {m0, m31, m39}
     Ratio = -2e3
-    ShortCaption = "a text longer than fifteen bytes"
-    Small = -11
     Width = 197
     OnClick = Button1Click
     Data = hex"424D 0000 0102"
   }
-  TFuzzChild Button2 {
+  TTestChild Button2 {
     Associate = Other.Button1
     Caption = utf8"ascii"
   }
-  TFuzzTimer Timer1 {
+  TTestTimer Timer1 {
     Interval = 3000
     OnTimer = Timer1Timer
     Left = 280
@@ -75,53 +70,61 @@ TFuzzForm Form1 {
 }
 """,
     "nested_children": """
-TFuzzForm Form1 {
-  TFuzzChild A {
-    TFuzzChild B {
-      TFuzzChild C { Associate = A }
+TTestForm Form1 {
+  TTestChild A {
+    TTestChild B {
+      TTestChild C { Associate = A }
     }
   }
-  TFuzzTimer T (position 2) { }
+  TTestTimer T (position 2) { }
 }
 """,
     "inherited_and_inline": """
-TFuzzForm Form1 {
-  Panel.Caption = "part"
-  TFuzzChild Button2 (inherited) { Width = 5 }
-  TFuzzChild Frame1 (inline) {
-    TFuzzChild Inner { Associate = Frame1 }
+TTestDerivedForm Form1 {
+  TTestChild Inherited1 (inherited) { Width = 5 }
+  TTestChild Extra (inline) {
+    TTestChild Inner { Associate = Extra }
   }
 }
 """,
     "references": """
-TFuzzForm Form2 {
+TTestForm Form2 {
   Menu = Form3.Button1
   Default = Other.Button1
-  TFuzzChild Button1 { Associate = Owner }
-  TFuzzChild Button3 { Associate = Button1 }
+  OnClose = nil
+  TTestChild Button1 { Associate = Owner }
+  TTestChild Button3 { Associate = Button1 }
 }
 """,
     "every_tag": """
-TFuzzForm Form1 {
-  TFuzzChild Button1 {
+TTestForm Form1 {
+  TTestChild Button1 {
     Width = int64(5)
-    Small = int8(-1)
-    Cardinal = int32(7)
-    Ratio = int16(3)
-    Extended = extended(hex"00000000000000C0FF7F")
+    Ratio = extended(hex"00000000000000C0FF7F")
     Caption = long"long"
     Hint = utf8"é"
     Big = int8(1)
     Flag = ident"-5"
     Align = ident"alTop"
+    Accelerator = wide"x"
     Enabled = True
   }
 }
 """,
+    "read_only": """
+TTestForm Form1 {
+  Counter = 1
+}
+""",
+    "another_form": """
+TTestForm Form1 {
+  Menu = Other.Owner
+}
+""",
     "no_root_class": """
-TFuzzChild Lone {
+TTestChild Lone {
   Caption = "root of its own class"
-  TFuzzTimer T { }
+  TTestTimer T { }
 }
 """,
 }

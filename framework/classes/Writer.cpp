@@ -23,6 +23,20 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
+// The path by which the reader finds `form` itself among its own components: "Owner",
+// or the empty path when a component of that name would be found instead.
+String SelfPath(const TComponent& form) { return form.FindComponent("Owner") ? String() : String("Owner"); }
+
+// The name under which the reader finds `component` again from `root` (FindByPath,
+// then the references into other forms): its name when `root` owns it, the path of
+// `root` itself, else the name of its form followed by its path in that form.
+String ReferenceName(const TComponent& component, const TComponent* root) {
+    if (&component == root) return SelfPath(component);
+    if (component.Owner() == root) return component.Name();
+    if (!component.Owner()) return component.Name() + "." + SelfPath(component);
+    return component.Owner()->Name() + "." + component.Name();
+}
+
 }  // namespace
 
 TWriter::TWriter(TStream& stream, std::size_t bufferSize) : stream_(stream), buffer_(bufferSize) {}
@@ -180,11 +194,6 @@ void TWriter::WritePropertyName(std::string_view name) {
     WriteShortString((propertyPath_ + String(name)).View());
 }
 
-String TWriter::ReferenceName(const TComponent& component) const {
-    if (&component == LookupRoot() || component.Owner() == LookupRoot() || !component.Owner()) return component.Name();
-    return component.Owner()->Name() + "." + component.Name();
-}
-
 void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
     const TTypeInfo& type = property.Type();
     const TPropValue value = property.Get(object);
@@ -278,12 +287,14 @@ void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
         // A reference to another component, or none.
         if (!property.IsWritable()) return;
         const auto* old = dynamic_cast<TComponent*>(inheritedHeld);
-        const bool same = inherited ? (component && old ? ReferenceName(*component) == ReferenceName(*old)
+        // The ancestor's references are named from the ancestor's root.
+        const bool same = inherited ? (component && old ? ReferenceName(*component, LookupRoot()) ==
+                                                              ReferenceName(*old, rootAncestor_)
                                                         : component == old)
                                     : !component;
         if (same) return;
         WritePropertyName(property.Name());
-        return component ? WriteIdent(ReferenceName(*component).View()) : WriteNil();
+        return component ? WriteIdent(ReferenceName(*component, LookupRoot()).View()) : WriteNil();
     }
     auto* persistent = dynamic_cast<TPersistent*>(held);
     if (!persistent) return;

@@ -75,8 +75,6 @@ public:
 private:
     void WriteProperty(TPersistent& object, const TPropInfo& property);
     void WritePropertyName(std::string_view name);
-    String ReferenceName(const TComponent& component) const;
-
 
     TStream& stream_;
     std::vector<std::uint8_t> buffer_;
