@@ -160,11 +160,14 @@ std::unique_ptr<raster::Image> TBitmap::BuildImage(raster::Image* source, raster
                 info.colours = raster::DefaultColourTable(1);
             } else if (newPalette) {
                 info.colours = raster::ColourTableOf(*newPalette);
-            } else if (sourceDib) {
+            } else if (sourceDib && !sourceDib->ColourTable().empty()) {
                 const auto table = sourceDib->ColourTable();
                 info.colours.assign(table.begin(), table.end());
                 header.biClrUsed = std::uint32_t(table.size());
             } else if (source) {
+                // A source without colour table of its own (a device image, or a DIB of
+                // more than 8 bits): the table the platform derives, never an empty one
+                // that would turn every pixel black.
                 info.colours = raster::DefaultColourTable(header.biBitCount);
             }
         } else if (header.biBitCount == 16 || header.biBitCount == 32) {

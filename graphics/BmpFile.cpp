@@ -91,9 +91,10 @@ void CheckHeader(const raster::BitmapInfoHeader& header) {
     if (header.biWidth <= 0 || header.biHeight == 0 || header.biHeight == INT32_MIN ||
         (compressed && header.biHeight < 0))
         RaiseInvalid();
-    const std::int64_t pixelBytes =
-        raster::RowStride(header.biWidth, header.biBitCount) * std::abs(std::int64_t(header.biHeight));
-    if (pixelBytes > raster::kMaxPixelBytes || header.biClrUsed > kMaxColours) RaiseInvalid();
+    // Row size times height, compared without multiplying: it could overflow.
+    const std::int64_t stride = raster::RowStride(header.biWidth, header.biBitCount);
+    if (stride > raster::kMaxPixelBytes / std::abs(std::int64_t(header.biHeight)) || header.biClrUsed > kMaxColours)
+        RaiseInvalid();
 }
 
 raster::BitmapInfoHeader ParseInfoHeader(std::uint32_t size, const std::uint8_t* p) {

@@ -202,7 +202,7 @@ bool MaskedStretchBlt(cairo_t* destination, const Rect& destinationRect, Image& 
     if (!surface) return false;
     // The mask as coverage: opaque where it is black.
     const int width = mask.Width(), height = mask.Height();
-    if (width <= 0 || height <= 0 || std::int64_t(width) * height * 4 > kMaxPixelBytes) return false;
+    if (width <= 0 || height <= 0 || std::int64_t(width) * height > kMaxPixelBytes / 4) return false;
     SurfacePtr coverage(cairo_image_surface_create(CAIRO_FORMAT_A8, width, height));
     if (cairo_surface_status(coverage.get()) != CAIRO_STATUS_SUCCESS) return false;
     std::vector<std::uint32_t> row(static_cast<std::size_t>(width));

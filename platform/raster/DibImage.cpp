@@ -37,8 +37,9 @@ std::unique_ptr<DibImage> DibImage::Create(const BitmapInfo& info)
         header.biHeight == INT32_MIN)
         return nullptr;
     const std::int64_t stride = RowStride(header.biWidth, header.biBitCount);
-    const std::int64_t size = stride * std::abs(std::int64_t(header.biHeight));
-    if (size > kMaxPixelBytes) return nullptr;
+    const std::int64_t rows = std::abs(std::int64_t(header.biHeight));
+    if (stride > kMaxPixelBytes / rows) return nullptr;  // compared before multiplying: no overflow
+    const std::int64_t size = stride * rows;
     // calloc: large buffers come as zero pages that cost nothing until written.
     std::unique_ptr<std::uint8_t[], FreeDeleter> bits(static_cast<std::uint8_t*>(std::calloc(std::size_t(size), 1)));
     if (!bits) return nullptr;

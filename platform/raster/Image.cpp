@@ -11,7 +11,7 @@ Image::~Image()
 
 SurfacePtr CreateRgbSurface(int width, int height)
 {
-    if (width <= 0 || height <= 0 || std::int64_t(width) * height * 4 > kMaxPixelBytes) return nullptr;
+    if (width <= 0 || height <= 0 || std::int64_t(width) * height > kMaxPixelBytes / 4) return nullptr;
     SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
     return surface;
