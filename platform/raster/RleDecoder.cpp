@@ -52,18 +52,19 @@ private:
         return true;
     }
 
-    // Whether `count` pixels fit on the current line of the picture.
-    bool Fits(int count) const { return y_ < height_ && x_ + count <= width_; }
+    // Pixels go on a line of the picture; those past its right edge are dropped (encoders
+    // write the padding of the last bytes of a row as pixels).
+    bool OnALine() const { return y_ < height_; }
 
     void Put(std::uint8_t index)
     {
-        indices_[std::size_t(height_ - 1 - y_) * width_ + std::size_t(x_)] = index;
+        if (x_ < width_) indices_[std::size_t(height_ - 1 - y_) * width_ + std::size_t(x_)] = index;
         ++x_;
     }
 
     bool EncodedRun(int count, std::uint8_t value)
     {
-        if (!Fits(count)) return false;
+        if (!OnALine()) return false;
         for (int i = 0; i < count; ++i)
             Put(kind_ == RleKind::Rle8 ? value : i % 2 == 0 ? value >> 4 : value & 0x0F);
         return true;
@@ -71,7 +72,7 @@ private:
 
     bool AbsoluteRun(int count)
     {
-        if (!Fits(count)) return false;
+        if (!OnALine()) return false;
         const int bytes = kind_ == RleKind::Rle8 ? count : (count + 1) / 2;
         std::uint8_t byte = 0;
         for (int i = 0; i < count; ++i) {
@@ -93,8 +94,8 @@ private:
     std::size_t position_ = 0;
     int width_;
     int height_;
-    int x_ = 0;
-    int y_ = 0;  // counted from the bottom row
+    std::int64_t x_ = 0;  // may pass the right edge
+    std::int64_t y_ = 0;  // counted from the bottom row
     std::vector<std::uint8_t> indices_;
 };
 

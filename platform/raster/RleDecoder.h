@@ -6,7 +6,8 @@
 // high and low nibbles (RLE4). A first byte 0 is an escape: 0 ends the line, 1 ends the
 // bitmap, 2 is a delta (the next two bytes move right and up), and n >= 3 is an absolute
 // run of n pixels that follow (bytes for RLE8, nibbles for RLE4), padded to an even
-// number of bytes. Pixels that no command reaches keep index 0.
+// number of bytes. Pixels that no command reaches keep index 0; pixels that runs put past
+// the right edge of a row are dropped (encoders write a row's padding as pixels).
 
 #include <cstdint>
 #include <optional>
@@ -18,8 +19,9 @@ namespace orvalis::platform::raster {
 enum class RleKind { Rle8, Rle4 };
 
 // One index per pixel, `width` x `height`, top row first. Nothing for damaged data: a
-// command cut short, a run or delta that leaves the picture, or data that ends before
-// the end-of-bitmap escape; nothing also for more than kMaxPixelBytes pixels.
+// command cut short, pixels above the top row, a delta that leaves the picture, or data
+// that ends before the end-of-bitmap escape; nothing also for more than kMaxPixelBytes
+// pixels.
 std::optional<std::vector<std::uint8_t>> DecodeRle(RleKind kind, std::span<const std::uint8_t> data, int width,
                                                    int height);
 

@@ -374,7 +374,7 @@ std::vector<BadFile> BadFiles() {
         Bad("more than 1 GiB of pixels", R::InvalidBitmap, [](BmpFile& f) { f.width = 20000; f.height = -20000; f.bitCount = 32; }),
         Bad("a top-down compressed picture", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.compression = 1; f.height = -2; }),
         Bad("RLE8 without its end", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.compression = 1; f.clrUsed = 1; f.colours = {0}; f.pixels = {2, 0, 0, 0}; }),
-        Bad("RLE8 past the right edge", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.compression = 1; f.clrUsed = 1; f.colours = {0}; f.pixels = {3, 0, 0, 1}; }),
+        Bad("RLE8 above the top row", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.compression = 1; f.clrUsed = 1; f.colours = {0}; f.pixels = {0, 2, 0, 2, 1, 0, 0, 1}; }),
         Bad("pixels cut short", R::ReadError, [](BmpFile& f) { f.pixels.resize(15); }),
         Bad("a colour table cut short", R::ReadError, [](BmpFile& f) { f.bitCount = 8; f.clrUsed = 200; f.colours = {0, 0}; f.pixels.clear(); }),
         Bad("masks cut short", R::ReadError, [](BmpFile& f) { f.bitCount = 16; f.compression = 3; f.pixels.clear(); }),

@@ -147,14 +147,21 @@ TEST(RleDecoder, DamagedDataGivesNothing)
         {"a command cut short", {2}},
         {"an absolute run cut short", {0, 4, 1, 2}},
         {"a delta cut short", {0, 2, 1}},
-        {"a run past the right edge", {5, 1, 0, 1}},
-        {"an absolute run past the right edge", {0, 5, 1, 2, 3, 4, 5, 0, 0, 1}},
         {"a delta past the top", {0, 2, 0, 3, 0, 1}},
         {"a delta past the right edge", {0, 2, 5, 0, 0, 1}},
         {"pixels above the top row", {0, 0, 0, 0, 1, 1, 0, 1}},
         {"empty data", {}},
     };
     for (const Case& c : cases) EXPECT_FALSE(DecodeRle(RleKind::Rle8, c.data, 4, 2)) << c.what;
+}
+
+TEST(RleDecoder, PixelsPastTheRightEdgeAreDropped)
+{
+    // 3 x 1 written as the 4 pixels of its padded row, and again as an absolute run.
+    const std::vector<std::uint8_t> encoded = {4, 5, 0, 1};
+    EXPECT_EQ(DecodeRle(RleKind::Rle8, encoded, 3, 1), (std::vector<std::uint8_t>{5, 5, 5}));
+    const std::vector<std::uint8_t> absolute = {0, 5, 1, 2, 3, 4, 5, 0, 0, 1};
+    EXPECT_EQ(DecodeRle(RleKind::Rle8, absolute, 3, 1), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
 TEST(DeviceImage, CompressedDataOfAnotherKindOrTopDownIsRefused)
