@@ -14,11 +14,15 @@ namespace orvalis::platform::gtk {
 
 bool InstallGtkBackend()
 {
-    // GTK's dialogs speak the user's language, but the program's own conversions keep the
-    // "C" rules for numbers and characters, as on any backend.
-    gtk_disable_setlocale();
-    std::setlocale(LC_MESSAGES, "");
-    if (!gtk_init_check(nullptr, nullptr)) return false;
+    static bool opened = false;
+    if (!opened) {
+        // GTK's dialogs speak the user's language, but the program's own conversions keep
+        // the "C" rules for numbers and characters, as on any backend.
+        gtk_disable_setlocale();
+        std::setlocale(LC_MESSAGES, "");
+        opened = gtk_init_check(nullptr, nullptr);
+        if (!opened) return false;
+    }
 
     if (!FindResource(ResourceType::Icon, "MAINICON")) RegisterResource(ResourceType::Icon, "MAINICON", MainIconBytes());
     SetDefaultWindowIcon(*FindResource(ResourceType::Icon, "MAINICON"));

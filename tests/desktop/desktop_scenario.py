@@ -13,12 +13,12 @@ Screenshots and the display's log go to the artifacts folder."""
 import argparse
 import pathlib
 import re
+import subprocess
 import sys
 import tempfile
 
 from desktop_driver import (Failure, Program, Screenshot, VirtualDisplay, click, find_window, key, move_mouse,
                             type_text, wait_until, window_exists, window_geometry, window_name)
-import subprocess
 
 CAPTION = r"^Sonde Orvalis n° [0-9]+$"
 QUESTION = r"^Question de la sonde$"
