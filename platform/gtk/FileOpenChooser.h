@@ -28,8 +28,6 @@ public:
 
     GtkWindow* Window() const { return GTK_WINDOW(widget_); }
     GtkFileChooser* Chooser() const { return GTK_FILE_CHOOSER(widget_); }
-    // The filters of the entries, in order.
-    const std::vector<GtkFileFilter*>& Filters() const { return filters_; }
     // Says why a confirmed choice was refused, in a box above the dialog.
     void Refuse(const FileDialogRefusal& refusal);
 
