@@ -1,0 +1,334 @@
+#include "framework/Control.h"
+
+#include <cassert>
+
+#include "framework/Application.h"
+#include "framework/Form.h"
+#include "framework/Screen.h"
+#include "framework/WinControl.h"
+#include "framework/classes/ClassBuilder.h"
+#include "platform/Focus.h"
+#include "platform/Painting.h"
+#include "platform/VirtualKeys.h"
+
+namespace orvalis {
+namespace {
+
+// The control that took the mouse capture (its window, or its parent's for a windowless
+// control, holds the platform's capture).
+TControl* captureControl = nullptr;
+
+TShiftState MouseShiftState(WPARAM keys) {
+    TShiftState shift = 0;
+    if (keys & platform::MK_SHIFT) shift |= ssShift;
+    if (keys & platform::MK_CONTROL) shift |= ssCtrl;
+    if (keys & platform::MK_LBUTTON) shift |= ssLeft;
+    if (keys & platform::MK_RBUTTON) shift |= ssRight;
+    if (keys & platform::MK_MBUTTON) shift |= ssMiddle;
+    if (platform::GetKeyState(platform::VK_MENU) < 0) shift |= ssAlt;
+    return shift;
+}
+
+}  // namespace
+
+TShiftState KeyboardShiftState() {
+    TShiftState shift = 0;
+    if (platform::GetKeyState(platform::VK_SHIFT) < 0) shift |= ssShift;
+    if (platform::GetKeyState(platform::VK_CONTROL) < 0) shift |= ssCtrl;
+    if (platform::GetKeyState(platform::VK_MENU) < 0) shift |= ssAlt;
+    return shift;
+}
+
+const TClassInfo& TControl::StaticClassInfo() {
+    static const TClassInfo info = DescribeClass<TControl, TComponent>("TControl")
+        .Property("Left", &TControl::Left, &TControl::SetLeft)
+        .Property("Top", &TControl::Top, &TControl::SetTop)
+        .Property("Width", &TControl::Width, &TControl::SetWidth)
+        .Property("Height", &TControl::Height, &TControl::SetHeight);
+    return info;
+}
+
+TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>()) {
+    font_->SetOnChange(TNotifyEvent(this, &TControl::FontObjectChanged));
+}
+
+TControl::~TControl() {
+    if (captureControl == this) SetMouseCapture(false);
+    if (Application) Application->ControlDestroyed(*this);
+    if (parent_) parent_->RemoveControl(*this);
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    if (parent == parent_) return;
+    assert(parent != this && "a control is not its own parent");
+    if (parent_) parent_->RemoveControl(*this);
+    if (parent) parent->InsertControl(*this);
+}
+
+void TControl::SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
+    if (left == left_ && top == top_ && width == width_ && height == height_) return;
+    InvalidateInParent(BoundsRect());
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    Invalidate();
+    RequestAlign();
+}
+
+void TControl::SetClientWidth(std::int32_t width) { SetWidth(width + width_ - ClientWidth()); }
+
+void TControl::SetClientHeight(std::int32_t height) { SetHeight(height + height_ - ClientHeight()); }
+
+void TControl::SetAlign(TAlign align) {
+    if (align == align_) return;
+    align_ = align;
+    RequestAlign();
+}
+
+void TControl::SetAutoSize(bool autoSize) {
+    if (autoSize == autoSize_) return;
+    autoSize_ = autoSize;
+    AdjustSize();
+}
+
+TPoint TControl::ClientToScreen(TPoint point) const {
+    assert(parent_ && "a windowless control is on the screen through its parent");
+    return parent_->ClientToScreen({point.X + left_, point.Y + top_});
+}
+
+TPoint TControl::ScreenToClient(TPoint point) const {
+    const TPoint origin = ClientToScreen({0, 0});
+    return {point.X - origin.X, point.Y - origin.Y};
+}
+
+void TControl::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    if (!visible) InvalidateInParent(BoundsRect());
+    visible_ = visible;
+    VisibleChanged();
+    RequestAlign();
+}
+
+void TControl::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    EnabledChanged();
+}
+
+void TControl::SetText(const String& text) {
+    if (text == text_) return;
+    text_ = text;
+    TextChanged();
+}
+
+void TControl::SetColor(TColor color) {
+    if (color == color_) {
+        parentColor_ = false;
+        return;
+    }
+    color_ = color;
+    parentColor_ = false;
+    ColorChanged();
+}
+
+void TControl::SetParentColor(bool parentColor) {
+    if (parentColor == parentColor_) return;
+    parentColor_ = parentColor;
+    if (parentColor_ && parent_ && !HasState(stateReading)) Perform(CM_PARENTCOLORCHANGED);
+}
+
+void TControl::SetParentFont(bool parentFont) {
+    if (parentFont == parentFont_) return;
+    parentFont_ = parentFont;
+    if (parentFont_ && parent_ && !HasState(stateReading)) Perform(CM_PARENTFONTCHANGED);
+}
+
+void TControl::FontObjectChanged(TObject*) {
+    parentFont_ = false;
+    FontChanged();
+}
+
+void TControl::Invalidate() {
+    if (visible_) InvalidateInParent(BoundsRect());
+}
+
+void TControl::InvalidateInParent(const TRect& bounds) {
+    if (!parent_ || !parent_->HandleAllocated()) return;
+    const platform::Rect area{bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
+    platform::InvalidateRect(parent_->Handle(), &area, (style_ & csOpaque) == 0);
+}
+
+void TControl::Update() {
+    if (parent_) parent_->Update();
+}
+
+void TControl::Repaint() {
+    Invalidate();
+    Update();
+}
+
+LRESULT TControl::Perform(std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+    TMessage m{message, wParam, lParam, 0};
+    WndProc(m);
+    return m.Result;
+}
+
+void TControl::WndProc(TMessage& message) {
+    switch (message.Msg) {
+        case platform::WM_LBUTTONDOWN: ButtonDown(message, mbLeft, false); break;
+        case platform::WM_LBUTTONDBLCLK: ButtonDown(message, mbLeft, true); break;
+        case platform::WM_RBUTTONDOWN: ButtonDown(message, mbRight, false); break;
+        case platform::WM_RBUTTONDBLCLK: ButtonDown(message, mbRight, true); break;
+        case platform::WM_MBUTTONDOWN: ButtonDown(message, mbMiddle, false); break;
+        case platform::WM_MBUTTONDBLCLK: ButtonDown(message, mbMiddle, true); break;
+        case platform::WM_LBUTTONUP: ButtonUp(message, mbLeft); break;
+        case platform::WM_RBUTTONUP: ButtonUp(message, mbRight); break;
+        case platform::WM_MBUTTONUP: ButtonUp(message, mbMiddle); break;
+        case platform::WM_MOUSEMOVE: {
+            const platform::Point point = platform::PointFromLParam(message.LParam);
+            MouseMove(MouseShiftState(message.WParam), point.x, point.y);
+            break;
+        }
+        case platform::WM_CANCELMODE:
+            if (MouseCapture()) SetMouseCapture(false);
+            ExcludeControlState(csClicked);
+            break;
+        case CM_MOUSEENTER:
+            if (OnMouseEnter) OnMouseEnter(this);
+            return;
+        case CM_MOUSELEAVE:
+            if (OnMouseLeave) OnMouseLeave(this);
+            return;
+        case CM_PARENTCOLORCHANGED:
+            if (parentColor_ && parent_) {
+                SetColor(parent_->Color());
+                parentColor_ = true;
+            }
+            return;
+        case CM_PARENTFONTCHANGED:
+            if (parentFont_ && parent_) {
+                SetFont(parent_->Font());
+                parentFont_ = true;
+            }
+            return;
+        default: break;
+    }
+    DefaultHandler(message);
+}
+
+void TControl::DefaultHandler(TMessage&) {}
+
+void TControl::ButtonDown(TMessage& message, TMouseButton button, bool doubleClick) {
+    if (button == mbLeft) {
+        if (style_ & csCaptureMouse) SetMouseCapture(true);
+        if (style_ & csClickEvents) IncludeControlState(csClicked);
+    }
+    if (doubleClick && (style_ & csDoubleClicks)) DblClick();
+    const platform::Point point = platform::PointFromLParam(message.LParam);
+    MouseDown(button, MouseShiftState(message.WParam) | (doubleClick ? ssDouble : 0), point.x, point.y);
+}
+
+void TControl::ButtonUp(TMessage& message, TMouseButton button) {
+    const platform::Point point = platform::PointFromLParam(message.LParam);
+    if (button == mbLeft) {
+        if (style_ & csCaptureMouse) SetMouseCapture(false);
+        if (HasControlState(csClicked)) {
+            ExcludeControlState(csClicked);
+            const TRect client = ClientRect();
+            if (point.x >= client.Left && point.x < client.Right && point.y >= client.Top && point.y < client.Bottom)
+                Click();
+        }
+    }
+    MouseUp(button, MouseShiftState(message.WParam), point.x, point.y);
+}
+
+bool TControl::MouseCapture() const { return captureControl == this && platform::GetCapture() != 0; }
+
+void TControl::SetMouseCapture(bool capture) {
+    if (capture == MouseCapture()) return;
+    if (!capture) {
+        captureControl = nullptr;
+        platform::ReleaseCapture();
+        return;
+    }
+    auto* windowed = dynamic_cast<TWinControl*>(this);
+    TWinControl* holder = windowed ? windowed : parent_;
+    if (!holder) return;
+    captureControl = this;
+    platform::SetCapture(holder->Handle());
+}
+
+TControl* CaptureControl() { return platform::GetCapture() ? captureControl : nullptr; }
+
+void TControl::Click() {
+    if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick() {
+    if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, std::int32_t x, std::int32_t y) {
+    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, std::int32_t x, std::int32_t y) {
+    if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, std::int32_t x, std::int32_t y) {
+    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::VisibleChanged() {
+    if (visible_) Invalidate();
+}
+
+void TControl::EnabledChanged() { Invalidate(); }
+
+void TControl::TextChanged() {
+    AdjustSize();
+    Invalidate();
+}
+
+void TControl::ColorChanged() { Invalidate(); }
+
+void TControl::FontChanged() {
+    AdjustSize();
+    Invalidate();
+}
+
+bool TControl::CanAutoSize(std::int32_t&, std::int32_t&) { return false; }
+
+void TControl::AdjustSize() {
+    if (!autoSize_ || HasState(stateLoading)) return;
+    std::int32_t width = width_;
+    std::int32_t height = height_;
+    if (CanAutoSize(width, height)) SetBounds(left_, top_, width, height);
+}
+
+void TControl::RequestAlign() {
+    if (parent_ && align_ != alNone) parent_->Realign();
+}
+
+void TControl::AttachToParent(TComponent* parent) { SetParent(dynamic_cast<TWinControl*>(parent)); }
+
+TComponent* TControl::ParentComponent() const { return parent_; }
+
+void TControl::LoadingFinished() {
+    TComponent::LoadingFinished();
+    if (parent_) {
+        if (parentColor_) Perform(CM_PARENTCOLORCHANGED);
+        if (parentFont_) Perform(CM_PARENTFONTCHANGED);
+    }
+    AdjustSize();
+}
+
+TCustomForm* GetParentForm(const TControl& control) {
+    const TControl* root = &control;
+    while (root->Parent()) root = root->Parent();
+    return dynamic_cast<TCustomForm*>(const_cast<TControl*>(root));
+}
+
+}  // namespace orvalis

@@ -1,0 +1,61 @@
+#pragma once
+// TMenu: a menu, whose items hang under a root item (Items), and TMainMenu, the menu of
+// a form's menu bar: the form shows it as the platform's native menu bar, and choosing
+// an item there (WM_COMMAND with the item's command) runs the item's Click. Each change
+// of an item shows at once.
+
+#include <cstdint>
+
+#include "framework/MenuItem.h"
+#include "platform/Menu.h"
+
+namespace orvalis {
+
+class TCustomForm;
+
+class TMenu : public TComponent {
+    ORVALIS_TYPE_INFO(TMenu)
+
+    explicit TMenu(TComponent* owner);
+
+    // The root item: the menu's items are its submenu.
+    TMenuItem& Items() const { return *items_; }
+    TMenuItem* FindItem(std::uint32_t command) { return items_->FindItem(command); }
+    // Clicks the enabled, visible item whose shortcut is the key (with the keyboard's
+    // modifiers); false when there is none.
+    bool IsShortCut(const TWMKey& key);
+
+    // Items written inside the menu in a resource come under the root item.
+    void EnumerateChildren(const std::function<void(TComponent&)>& visit, TComponent& root) override;
+
+protected:
+    // An item changed: shows it. Nothing here.
+    virtual void MenuChanged();
+
+private:
+    friend class TMenuItem;
+    TMenuItem* items_;  // owned as a component of the menu
+};
+
+class TMainMenu : public TMenu {
+    ORVALIS_TYPE_INFO(TMainMenu)
+
+    explicit TMainMenu(TComponent* owner) : TMenu(owner) {}
+    // The form that shows it forgets it.
+    ~TMainMenu() override;
+
+    // The form whose menu bar this is (set by the form's Menu).
+    TCustomForm* Form() const { return form_; }
+    void AttachForm(TCustomForm& form);
+    void DetachForm(TCustomForm& form);
+    // The native menu bar: the visible items and their submenus, in order.
+    platform::MenuBar BuildMenuBar() const;
+
+protected:
+    void MenuChanged() override;
+
+private:
+    TCustomForm* form_ = nullptr;
+};
+
+}  // namespace orvalis
