@@ -78,8 +78,8 @@ void GtkBackend::WindowFocused(const TopLevelWindow& window)
 {
     if (window.Handle() == active_) {
         activationAskedAt_.reset();
-        // The user came back to a window the platform keeps disabled under a dialog.
-        if (!dialogs_.empty()) refocus_ = true;
+        // The user came back to a window that the platform keeps disabled under a dialog.
+        if (!dialogs_.empty() && !IsWindowEnabled(window.Handle())) refocus_ = true;
         return;
     }
     if (activationAskedAt_ && Now() - *activationAskedAt_ < kActivationSettleMilliseconds) return;

@@ -190,8 +190,13 @@ class Scenario:
         self.expect(not complaints, "GTK complained:\n" + "\n".join(complaints))
 
     def check_surface(self, client):
-        shot = self.screenshot("window")
         ox, oy = self.origin
+
+        def drawn():
+            # The program painted its surface; GTK shows it on the next frame.
+            shot = self.screenshot("window")
+            return shot if near(shot.pixel(ox, oy), RED) else None
+        shot = wait_until(drawn, "the window's surface to show on the screen")
         width, height = client
         checks = [
             ((0, 0), RED, "the top left corner of the client area"),
