@@ -67,7 +67,7 @@ void TControl::SetParent(TWinControl* parent) {
 
 void TControl::SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
-    InvalidateInParent(BoundsRect());
+    InvalidateInParent(BoundsRect(), true);
     left_ = left;
     top_ = top;
     width_ = width;
@@ -104,7 +104,7 @@ TPoint TControl::ScreenToClient(TPoint point) const {
 
 void TControl::SetVisible(bool visible) {
     if (visible == visible_) return;
-    if (!visible) InvalidateInParent(BoundsRect());
+    if (!visible) InvalidateInParent(BoundsRect(), true);
     visible_ = visible;
     VisibleChanged();
     RequestAlign();
@@ -150,13 +150,14 @@ void TControl::FontObjectChanged(TObject*) {
 }
 
 void TControl::Invalidate() {
-    if (visible_) InvalidateInParent(BoundsRect());
+    // An opaque control paints all of its area: nothing need be erased under it.
+    if (visible_) InvalidateInParent(BoundsRect(), (style_ & csOpaque) == 0);
 }
 
-void TControl::InvalidateInParent(const TRect& bounds) {
+void TControl::InvalidateInParent(const TRect& bounds, bool erase) {
     if (!parent_ || !parent_->HandleAllocated()) return;
     const platform::Rect area{bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
-    platform::InvalidateRect(parent_->Handle(), &area, (style_ & csOpaque) == 0);
+    platform::InvalidateRect(parent_->Handle(), &area, erase);
 }
 
 void TControl::Update() {
@@ -220,11 +221,17 @@ void TControl::WndProc(TMessage& message) {
 void TControl::DefaultHandler(TMessage&) {}
 
 void TControl::ButtonDown(TMessage& message, TMouseButton button, bool doubleClick) {
+    // Without csDoubleClicks the second press of a double click is a press like the first.
+    doubleClick = doubleClick && (style_ & csDoubleClicks);
     if (button == mbLeft) {
         if (style_ & csCaptureMouse) SetMouseCapture(true);
-        if (style_ & csClickEvents) IncludeControlState(csClicked);
+        // The release after a double click makes no click of its own.
+        if (doubleClick) {
+            if (style_ & csClickEvents) DblClick();
+        } else if (style_ & csClickEvents) {
+            IncludeControlState(csClicked);
+        }
     }
-    if (doubleClick && (style_ & csDoubleClicks)) DblClick();
     const platform::Point point = platform::PointFromLParam(message.LParam);
     MouseDown(button, MouseShiftState(message.WParam) | (doubleClick ? ssDouble : 0), point.x, point.y);
 }

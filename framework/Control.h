@@ -65,7 +65,7 @@ enum : TControlStyle {
     csCaptureMouse = 0x01,  // takes the mouse capture while the left button is down
     csClickEvents = 0x02,   // accepts clicks: a press and release on it make a Click
     csOpaque = 0x04,        // paints all of its area: the parent need not erase under it
-    csDoubleClicks = 0x08,  // a double click calls DblClick
+    csDoubleClicks = 0x08,  // a double click calls DblClick (else it is a second press)
 };
 
 // What a control is doing.
@@ -194,9 +194,9 @@ protected:
     void AdjustSize();
     // The parent lays out its children again when this one is aligned.
     void RequestAlign();
-    // Asks the parent to repaint the control's area (a windowless control has no window
-    // of its own).
-    void InvalidateInParent(const TRect& bounds);
+    // Asks the parent to repaint an area of its client area that the control covers or
+    // covered (a windowless control has no window of its own); `erase`: the background first.
+    void InvalidateInParent(const TRect& bounds, bool erase);
 
 private:
     friend class TWinControl;

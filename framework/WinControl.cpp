@@ -106,7 +106,7 @@ void TWinControl::RemoveControl(TControl& control) {
         std::erase(tabList_, windowed);
         windowed->DestroyHandle();
     } else {
-        control.InvalidateInParent(control.BoundsRect());
+        control.InvalidateInParent(control.BoundsRect(), true);
     }
     std::erase(controls_, &control);
     control.parent_ = nullptr;

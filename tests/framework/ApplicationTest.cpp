@@ -4,8 +4,10 @@
 // exceptions shown in error boxes, closing, the end of the session, and the start-up.
 
 #include <stdexcept>
+#include <thread>
 
 #include "framework/Screen.h"
+#include "framework/SynchronisedCalls.h"
 #include "platform/Focus.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
@@ -249,6 +251,46 @@ TEST_F(TwoForms, AMenuShortcutIsTheFormsAndTheApplicationStepIsSkipped) {
         EXPECT_EQ(MainForm->shortCuts, (std::vector<std::uint16_t>{platform::VK_CONTROL, platform::VK_CONTROL, 'Q'}));
         EXPECT_TRUE(MainForm->keys.empty());
     });
+}
+
+bool refuseToQuit = true;
+bool AskBeforeQuitting() { return !refuseToQuit; }
+
+TEST_F(TwoForms, ATerminateHookThatRefusesKeepsTheProgramRunning) {
+    AddTerminateHook(&AskBeforeQuitting);
+    script.ChooseMenu(Main(), {"Fichier", "Quitter"})
+        .Check([] {
+            EXPECT_EQ(MainForm->closes, 1);
+            EXPECT_FALSE(Application->QuitRequested());
+            refuseToQuit = false;
+        })
+        .ChooseMenu(Main(), {"Fichier", "Quitter"});
+    Run([](TApplication& application) {
+        Start(application);
+        application.RunMessageLoop();
+        EXPECT_EQ(MainForm->closes, 2);
+    });
+    RemoveTerminateHook(&AskBeforeQuitting);
+}
+
+TEST_F(FrameworkTest, CallsQueuedByOtherThreadsRunOnTheLoopsThread) {
+    struct Idle : TObject {
+        void Step(TObject*, bool&) { ++steps; }
+        int steps = 0;
+    } idle;
+    std::thread::id ranOn;
+    // The other thread's queueing wakes the waiting loop, which runs the call.
+    script.Check([&] {
+              std::thread([&] { QueueSynchronisedCall([&] { ranOn = std::this_thread::get_id(); }); }).join();
+              EXPECT_EQ(ranOn, std::thread::id());
+          })
+        .Check([&] { EXPECT_EQ(ranOn, std::this_thread::get_id()); });
+    Run([&](TApplication& application) {
+        application.OnAppIdle = TIdleEvent(&idle, &Idle::Step);
+        PumpUntilScriptEnds();
+    });
+    EXPECT_EQ(ranOn, std::this_thread::get_id());
+    EXPECT_GT(idle.steps, 0);
 }
 
 TEST_F(FrameworkTest, WithoutAFormTheLoopReturnsAtOnce) {
