@@ -7,8 +7,6 @@
 namespace orvalis::canvastext {
 namespace {
 
-constexpr double kPixelsPerInch = 96.0;
-
 struct FontOptionsRelease {
     void operator()(cairo_font_options_t* options) const { cairo_font_options_destroy(options); }
 };
@@ -16,7 +14,7 @@ struct FontOptionsRelease {
 // The font map and the context that every text of this thread is laid out in.
 struct ThreadContext {
     ThreadContext() : fontMap(pango_cairo_font_map_new()) {
-        pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(fontMap.get()), kPixelsPerInch);
+        pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(fontMap.get()), TFont::kPixelsPerInch);
         context.reset(pango_font_map_create_context(fontMap.get()));
         std::unique_ptr<cairo_font_options_t, FontOptionsRelease> options(cairo_font_options_create());
         cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);

@@ -3,8 +3,6 @@
 #include <cmath>
 
 #include "framework/classes/ClassBuilder.h"
-#include "platform/ScreenMetrics.h"
-#include "platform/Platform.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -45,11 +43,6 @@ const TClassInfo& TFont::StaticClassInfo() {
     return info;
 }
 
-TFont::TFont() {
-    if (platform::IsBackendInstalled()) pixelsPerInch_ = platform::GetScreenMetrics().pixelsPerInch;
-    height_ = -RoundedRatio(8, pixelsPerInch_, 72);
-}
-
 void TFont::SetCharset(TFontCharset charset) {
     if (charset == charset_) return;
     charset_ = charset;
@@ -80,9 +73,9 @@ void TFont::SetPitch(TFontPitch pitch) {
     Changed();
 }
 
-std::int32_t TFont::Size() const { return -RoundedRatio(height_, 72, pixelsPerInch_); }
+std::int32_t TFont::Size() const { return -RoundedRatio(height_, 72, kPixelsPerInch); }
 
-void TFont::SetSize(std::int32_t size) { SetHeight(-RoundedRatio(size, pixelsPerInch_, 72)); }
+void TFont::SetSize(std::int32_t size) { SetHeight(-RoundedRatio(size, kPixelsPerInch, 72)); }
 
 void TFont::SetStyle(TFontStyles style) {
     if (style == style_) return;
@@ -95,9 +88,7 @@ void TFont::CopyFromObject(TPersistent* source) {
     if (!font) return TGraphicsObject::CopyFromObject(source);
     charset_ = font->charset_;
     color_ = font->color_;
-    // The other font's size is kept in this font's resolution.
-    height_ = font->pixelsPerInch_ == pixelsPerInch_ ? font->height_
-                                                      : RoundedRatio(font->height_, pixelsPerInch_, font->pixelsPerInch_);
+    height_ = font->height_;
     name_ = font->name_;
     pitch_ = font->pitch_;
     style_ = font->style_;

@@ -37,7 +37,7 @@ class TFont : public TGraphicsObject {
     ORVALIS_TYPE_INFO(TFont)
 
     // MS Sans Serif, 8 points (-11 pixels at 96 pixels per inch), window text colour.
-    TFont();
+    TFont() = default;
 
     TFontCharset Charset() const { return charset_; }
     void SetCharset(TFontCharset charset);
@@ -49,15 +49,14 @@ class TFont : public TGraphicsObject {
     void SetName(const String& name);
     TFontPitch Pitch() const { return pitch_; }
     void SetPitch(TFontPitch pitch);
-    // Points: -Height × 72 / PixelsPerInch, rounded; setting it sets Height.
+    // Points: -Height × 72 / kPixelsPerInch, rounded; setting it sets Height.
     std::int32_t Size() const;
     void SetSize(std::int32_t size);
     TFontStyles Style() const { return style_; }
     void SetStyle(TFontStyles style);
     bool HasStyle(TFontStyle style) const { return (style_ & FontStyleBit(style)) != 0; }
-    // The resolution that Size is counted in (the screen's when the font is made).
-    std::int32_t PixelsPerInch() const { return pixelsPerInch_; }
-    void SetPixelsPerInch(std::int32_t pixelsPerInch) { pixelsPerInch_ = pixelsPerInch; }
+    // The resolution that Size is counted in: the one text is drawn at.
+    static constexpr std::int32_t kPixelsPerInch = 96;
 
     // Copies another font (all of it, one OnChange); other sources as TPersistent says.
     void CopyFromObject(TPersistent* source) override;
@@ -69,7 +68,6 @@ private:
     String name_ = "MS Sans Serif";
     TFontPitch pitch_ = fpDefault;
     TFontStyles style_ = 0;
-    std::int32_t pixelsPerInch_ = 96;
 };
 
 // The family that text in `font` is drawn with: one of the DejaVu families.

@@ -40,8 +40,14 @@ protected:
 };
 
 TEST_F(TwoForms, TheFirstFormIsThePrimaryFormAndActivatesOnceWhenFirstShown) {
+    struct AppEvents : TObject {
+        void Activated(TObject*) { ++activations; }
+        int activations = 0;
+    } appEvents;
     script
-        .Check([] {
+        .Check([&] {
+            EXPECT_EQ(appEvents.activations, 1) << "the application became active with its first window";
+            EXPECT_TRUE(Application->AppActive());
             EXPECT_EQ(MainForm->activations, 1);
             EXPECT_EQ(Screen->FocusedForm(), MainForm);
             EXPECT_TRUE(platform::IsWindowVisible(MainForm->Handle()));
@@ -51,7 +57,8 @@ TEST_F(TwoForms, TheFirstFormIsThePrimaryFormAndActivatesOnceWhenFirstShown) {
         .Activate(Main())
         .Check([] { EXPECT_EQ(MainForm->activations, 1) << "bringing it forward again is no new activation"; })
         .CloseWindow(Main());
-    Run([](TApplication& application) {
+    Run([&](TApplication& application) {
+        application.OnAppActivate = TNotifyEvent(&appEvents, &AppEvents::Activated);
         Start(application);
         EXPECT_EQ(application.PrimaryForm(), MainForm);
         EXPECT_TRUE(MainForm->childrenInBody) << "the construction body runs after the resource";
