@@ -14,9 +14,10 @@
 namespace orvalis {
 namespace {
 
-// The control that took the mouse capture (its window, or its parent's for a windowless
-// control, holds the platform's capture).
+// The control that took the mouse capture, and the window that holds the platform's
+// capture for it (its own, or its parent's for a windowless control).
 TControl* captureControl = nullptr;
+HWND captureWindow = 0;
 
 TShiftState MouseShiftState(WPARAM keys) {
     TShiftState shift = 0;
@@ -53,7 +54,11 @@ TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_uniqu
 }
 
 TControl::~TControl() {
-    if (captureControl == this) SetMouseCapture(false);
+    if (captureControl == this) {
+        if (MouseCapture()) platform::ReleaseCapture();
+        captureControl = nullptr;
+        captureWindow = 0;
+    }
     if (Application) Application->ControlDestroyed(*this);
     if (parent_) parent_->RemoveControl(*this);
 }
@@ -250,12 +255,13 @@ void TControl::ButtonUp(TMessage& message, TMouseButton button) {
     MouseUp(button, MouseShiftState(message.WParam), point.x, point.y);
 }
 
-bool TControl::MouseCapture() const { return captureControl == this && platform::GetCapture() != 0; }
+bool TControl::MouseCapture() const { return CaptureControl() == this; }
 
 void TControl::SetMouseCapture(bool capture) {
     if (capture == MouseCapture()) return;
     if (!capture) {
         captureControl = nullptr;
+        captureWindow = 0;
         platform::ReleaseCapture();
         return;
     }
@@ -263,10 +269,12 @@ void TControl::SetMouseCapture(bool capture) {
     TWinControl* holder = windowed ? windowed : parent_;
     if (!holder) return;
     captureControl = this;
-    platform::SetCapture(holder->Handle());
+    captureWindow = holder->Handle();
+    platform::SetCapture(captureWindow);
 }
 
-TControl* CaptureControl() { return platform::GetCapture() ? captureControl : nullptr; }
+// A capture that the platform took away (another window, a release) is no longer the control's.
+TControl* CaptureControl() { return captureWindow && platform::GetCapture() == captureWindow ? captureControl : nullptr; }
 
 void TControl::Click() {
     if (OnClick) OnClick(this);

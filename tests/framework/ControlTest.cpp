@@ -232,6 +232,28 @@ TEST_F(Controls, FocusMovesThroughEnterAndExitInTabOrder) {
     });
 }
 
+TEST_F(Controls, AFormWithKeyPreviewSeesTheCharactersFirstAndMaySwallowThem) {
+    struct Keys : TObject {
+        void FormKey(TObject*, char32_t& key) {
+            seen += U"form " + std::u32string(1, key) + U" ";
+            if (key == U'z') key = 0;
+        }
+        void BoxKey(TObject*, char32_t& key) { seen += U"box " + std::u32string(1, key) + U" "; }
+        std::u32string seen;
+    } keys;
+    Run([&](TApplication& application) {
+        TForm* form = MakeForm(application);
+        auto* box = Add<TTestBox>(*form, "Boite", {0, 0, 50, 20});
+        form->OnKeyPress = TKeyPressEvent(&keys, &Keys::FormKey);
+        box->OnKeyPress = TKeyPressEvent(&keys, &Keys::BoxKey);
+        form->SetKeyPreview(true);
+        form->Show();
+        script.Type("az");
+        PumpUntilScriptEnds();
+        EXPECT_EQ(keys.seen, U"form a box a form z ");
+    });
+}
+
 std::vector<int>& ReleasePasses() {
     static std::vector<int> passes;
     return passes;
