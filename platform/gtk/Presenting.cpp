@@ -18,6 +18,8 @@ void PresentNow(GtkWindow* window)
     }
 #endif
     gtk_window_present_with_time(window, time);
+    // The request leaves now, not at the next wait: keys typed meanwhile go to the window.
+    gdk_display_flush(gtk_widget_get_display(GTK_WIDGET(window)));
 }
 
 }  // namespace orvalis::platform::gtk

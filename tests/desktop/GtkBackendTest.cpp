@@ -136,7 +136,7 @@ protected:
     // that the queue keeps waiting on GTK meanwhile), `ready` acts and answers true.
     void WhenReady(std::function<bool()> ready) { whenReady_ = std::move(ready); }
 
-    // Pumps the queue until `done` holds; false after five seconds.
+    // Pumps the queue until `done` holds; false after twenty seconds.
     bool PumpUntil(const std::function<bool()>& done)
     {
         Arm();
@@ -157,7 +157,7 @@ protected:
     void Arm()
     {
         gaveUp_ = false;
-        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         SetTimer(helperWindow_, 1, 20);
     }
 

@@ -5,6 +5,7 @@ The desktop tests of the platform (desktop_scenario.py) and of the viewer use th
     with VirtualDisplay() as display:                      # Xvfb, no window manager
         program = Program([binary, folder], display.env)   # its stdout, line by line
         window = find_window(display.env, r"^Orvalis")     # xdotool search, bounded
+        wait_focused(display.env, window)                   # before typing
         program.wait_line(r"ready .*")
         key(display.env, "F10", "Down", "Return")
         shot = Screenshot.take(display.env, artifacts / "menu.png")
@@ -212,6 +213,14 @@ def find_window(env, name_pattern, timeout=WAIT_SECONDS):
 def window_exists(env, name_pattern):
     code, out = xdotool(env, "search", "--onlyvisible", "--name", name_pattern)
     return code == 0 and bool(out.split())
+
+
+def wait_focused(env, window, timeout=WAIT_SECONDS):
+    """Waits until the window has the keyboard (a person looks before typing)."""
+    def focused():
+        code, out = xdotool(env, "getwindowfocus")
+        return code == 0 and out.strip() == window
+    wait_until(focused, f"window {window} to get the keyboard", timeout)
 
 
 def window_name(env, window):

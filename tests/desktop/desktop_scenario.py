@@ -18,7 +18,7 @@ import sys
 import tempfile
 
 from desktop_driver import (Failure, Program, Screenshot, VirtualDisplay, click, find_window, key, move_mouse,
-                            type_text, wait_until, window_exists, window_geometry, window_name)
+                            type_text, wait_focused, wait_until, window_exists, window_geometry, window_name)
 
 CAPTION = r"^Sonde Orvalis n° [0-9]+$"
 QUESTION = r"^Question de la sonde$"
@@ -80,6 +80,7 @@ class Scenario:
         _, ready = self.probe.wait_line(r"ready client=([0-9]+),([0-9]+)")
         client = int(ready.group(1)), int(ready.group(2))
         self.window = find_window(self.env, CAPTION)
+        wait_focused(self.env, self.window)
         x, y, width, height = window_geometry(self.env, self.window)
         self.expect(width == client[0], f"the window is {width} wide, its client area should be {client[0]}")
         self.expect(height > client[1], f"the window is {height} high: no room for a menu bar above {client[1]}")
@@ -100,6 +101,7 @@ class Scenario:
         self.step("F10 and the arrows choose a menu item; Enter answers the message box")
         self.choose_question()
         box = find_window(self.env, QUESTION)
+        wait_focused(self.env, box)
         self.screenshot("message-box")
         self.expect_ticking("while the message box is open")
         mark = self.probe.mark()
@@ -109,11 +111,10 @@ class Scenario:
 
         self.step("Escape answers the message box with Cancel")
         self.choose_question()
-        find_window(self.env, QUESTION)
+        wait_focused(self.env, find_window(self.env, QUESTION))
         mark = self.probe.mark()
         key(self.env, "Escape")
         self.probe.wait_line(r"messagebox 2", mark)
-        del box
 
         self.step("Alt and a mnemonic open the menu; the file dialog opens in the folder asked")
         mark = self.probe.mark()
@@ -121,7 +122,7 @@ class Scenario:
         key(self.env, "o")
         self.probe.wait_line(r"command 101", mark)
         self.probe.wait_line(r"hook show", mark)
-        find_window(self.env, FILE_DIALOG)
+        wait_focused(self.env, find_window(self.env, FILE_DIALOG))
 
         self.step("the timer keeps ticking while the file dialog is open")
         self.expect_ticking("while the file dialog is open")
@@ -147,6 +148,7 @@ class Scenario:
         wait_until(lambda: not window_exists(self.env, FILE_DIALOG), "the file dialog to go")
 
         self.step("the keyboard is back at the window once the dialog went")
+        wait_focused(self.env, self.window)
         mark = self.probe.mark()
         key(self.env, "b")
         self.probe.wait_line(r"keydown vk=66 sys=0", mark)
@@ -155,7 +157,7 @@ class Scenario:
         mark = self.probe.mark()
         key(self.env, "F10", "Down", "Down", "Return")
         self.probe.wait_line(r"command 104", mark)
-        find_window(self.env, FILE_DIALOG)
+        wait_focused(self.env, find_window(self.env, FILE_DIALOG))
         self.probe.wait_line(re.escape(f"hook selection {self.folder / 'image.png'}"), mark)
         key(self.env, "Return")
         self.probe.wait_line(re.escape(f"open ok path={self.folder / 'image.png'} filter=2"), mark)
@@ -164,8 +166,8 @@ class Scenario:
         mark = self.probe.mark()
         key(self.env, "alt+f")
         key(self.env, "o")
-        find_window(self.env, FILE_DIALOG)
-        self.probe.wait_line(r"hook show", mark)
+        wait_focused(self.env, find_window(self.env, FILE_DIALOG))
+        self.probe.wait_line(r"hook selection .*", mark)
         key(self.env, "Escape")
         self.probe.wait_line(r"open cancelled", mark)
 
@@ -178,6 +180,7 @@ class Scenario:
         self.expect_ticking("after the refused close")
 
         self.step("quitting from the menu by keyboard ends the program with status 0")
+        wait_focused(self.env, self.window)
         mark = self.probe.mark()
         key(self.env, "F10", "Up", "Return")
         self.probe.wait_line(r"command 103", mark)
