@@ -8,6 +8,9 @@
 #include "framework/Image.h"
 #include "framework/classes/ClassBuilder.h"
 #include "framework/classes/ClassInfo.h"
+#include "framework/classes/ClassRegistry.h"
+#include "framework/classes/Loading.h"
+#include "framework/classes/Writer.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Icon.h"
 #include "platform/headless/Inspection.h"
@@ -182,6 +185,33 @@ TEST(Image, AutoSizeTakesThePicturesSizeInTheDimensionsTheAlignmentLeavesFree) {
         EXPECT_EQ(width, c.width) << int(c.align);
         EXPECT_EQ(height, c.height) << int(c.align);
     }
+}
+
+TEST(Image, ItsPictureTravelsThroughAFormResourceAsItsData) {
+    RegisterStreamClass(TImage::StaticClassInfo());
+    TComponent root(nullptr);
+    root.SetName("Racine");
+    auto* image = new TImage(&root);
+    image->SetName("Image1");
+    image->SetStretch(true);
+    image->Picture()->CopyFromObject(Filled(3, 2, 0x123456).get());
+    TMemoryStream stream;
+    {
+        TWriter writer(stream);
+        writer.WriteRootComponent(root);
+    }
+    stream.SetPosition(0);
+    TComponent copy(nullptr);
+    ReadComponentFromStream(stream, &copy);
+    auto* read = dynamic_cast<TImage*>(copy.FindComponent("Image1"));
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(read->Stretch());
+    auto* bitmap = dynamic_cast<TBitmap*>(read->Picture()->Graphic());
+    ASSERT_NE(bitmap, nullptr);
+    ASSERT_EQ(bitmap->Width(), 3);
+    ASSERT_EQ(bitmap->Height(), 2);
+    bitmap->SetPixelLayout(pl32Bit);
+    EXPECT_EQ(*reinterpret_cast<std::uint32_t*>(bitmap->RowPointer(1)) & 0xFFFFFF, 0x123456u);
 }
 
 TEST_F(Images, TheBitmapIsPaintedAtItsSizeAtTheTopLeftAndClipped) {
