@@ -228,6 +228,28 @@ TEST_F(GtkBackendTest, TheDrawingAreaHasExactlyTheClientSize)
     }
 }
 
+TEST_F(GtkBackendTest, TheUsersOwnResizingAndMovingReachThePlatform)
+{
+    Recorder recorder;
+    HWND window = MakeWindow(WS_OVERLAPPEDWINDOW, {300, 200}, ViewerLikeMenu(), &recorder);
+    const gtk::TopLevelWindow* native = Backend().NativeWindow(window);
+    GtkWidget* area = native->DrawingArea();
+    ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(area) && Allocation(area) == Size{300, 200}; }));
+
+    // What a window manager does when the user drags the frame.
+    int width = 0, height = 0;
+    gtk_window_get_size(native->Window(), &width, &height);
+    gtk_window_resize(native->Window(), width + 50, height + 20);
+    EXPECT_TRUE(PumpUntil([&] { return GetClientRect(window).Extent() == Size{350, 220}; }))
+        << GetClientRect(window).Width() << " x " << GetClientRect(window).Height();
+    EXPECT_TRUE(recorder.Saw(WM_SIZE, SIZE_RESTORED));
+    EXPECT_EQ(Allocation(area), (Size{350, 220}));
+
+    gtk_window_move(native->Window(), 321, 123);
+    EXPECT_TRUE(PumpUntil([&] { return GetWindowRect(window).Origin() == Point{321, 123}; }));
+    EXPECT_TRUE(recorder.Saw(WM_MOVE, 0));
+}
+
 std::string LabelOf(GtkWidget* item)
 {
     GtkWidget* child = gtk_bin_get_child(GTK_BIN(item));
@@ -517,6 +539,29 @@ TEST_F(GtkBackendTest, AnotherFilterAndAFileChosenInTheDialogAreTheResult)
     EXPECT_EQ(hooks.heard.back(), "close");
     EXPECT_EQ(hooks.heard[hooks.heard.size() - 2], "fileok");
     EXPECT_EQ(TopDialog(), nullptr);
+}
+
+TEST_F(GtkBackendTest, ThePreFilledFileIsSelectedInItsFolder)
+{
+    Folder folder{"vue1.jpg", "vue2.jpg"};
+    OpenFileRequest request;
+    request.filters = kViewerFilters;
+    request.fileName = folder / "vue2.jpg";
+    request.flags = OFN_HIDEREADONLY | OFN_EXPLORER;
+    ScriptedHooks hooks;
+    hooks.onShow = [&] {
+        WhenReady([&] {
+            gchar* selected = gtk_file_chooser_get_filename(ChooserOf(TopDialog()));
+            bool there = selected && folder / "vue2.jpg" == selected;
+            g_free(selected);
+            if (there) gtk_dialog_response(GTK_DIALOG(TopDialog()), GTK_RESPONSE_ACCEPT);
+            return there;
+        });
+    };
+    OpenFileResult result;
+    Arm();
+    ASSERT_TRUE(GetOpenFileName(request, &hooks, result));
+    EXPECT_EQ(result.fileBuffer, folder / "vue2.jpg");
 }
 
 TEST_F(GtkBackendTest, SeveralFilesComeAsTheFolderAndTheirNamesAndARefusalKeepsTheDialogOpen)

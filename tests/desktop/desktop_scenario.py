@@ -11,13 +11,14 @@ from the keyboard, hear the close box, and end with status 0.
 Screenshots and the display's log go to the artifacts folder."""
 
 import argparse
+import os
 import pathlib
 import re
 import subprocess
 import sys
 import tempfile
 
-from desktop_driver import (Failure, Program, Screenshot, VirtualDisplay, click, find_window, key, move_mouse,
+from desktop_driver import (WAIT_SECONDS, Failure, Program, Screenshot, VirtualDisplay, click, find_window, key, move_mouse,
                             type_text, wait_focused, wait_until, window_exists, window_geometry, window_name)
 
 CAPTION = r"^Sonde Orvalis n° [0-9]+$"
@@ -292,6 +293,12 @@ def main():
     scenario = None
     probe = None
     try:
+        print("-- without a display the program says so in one line and ends", flush=True)
+        headless = {name: value for name, value in os.environ.items() if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
+        ended = subprocess.run([options.probe, "."], env=headless, capture_output=True, timeout=WAIT_SECONDS)
+        said = ended.stderr.decode("utf-8", "replace").strip()
+        if ended.returncode == 0 or not said.startswith("Orvalis a besoin d'un affichage graphique") or "\n" in said:
+            raise Failure(f"without a display the probe ended with status {ended.returncode}, saying {said!r}")
         with tempfile.TemporaryDirectory(prefix="orvalis-desktop-") as folder, \
                 VirtualDisplay(log_path=options.artifacts / "xvfb.log") as display:
             folder = pathlib.Path(folder)
