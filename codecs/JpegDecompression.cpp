@@ -147,12 +147,15 @@ void JpegDecompression::ReadImage(JpegOutput& output)
     }
     info_.dct_method = finalDctMethod_;
     info_.dither_mode = finalDitherMode_;
-    if (finalTwoPass_) {
+    // Two-pass quantisation chooses the colours again, from the whole picture; a colour
+    // map given from outside stays the one to map onto.
+    const bool chooseAgain = finalTwoPass_ && !givenColorMap_;
+    if (chooseAgain) {
         info_.two_pass_quantize = TRUE;
-        info_.colormap = nullptr;  // the library chooses the colours again, from the whole picture
+        info_.colormap = nullptr;
     }
     Run([&] { jpeg_start_output(&info_, info_.input_scan_number); });
-    if (finalTwoPass_)
+    if (chooseAgain)
         TakeLibraryPalette(output);
     ReadRows(output);
 }
