@@ -160,7 +160,14 @@ void DibImage::CopyRowsFrom(DibImage& source, int rows)
 void DibImage::LoadSurface()
 {
     cairo_surface_flush(surface_.get());
-    for (int y = 0; y < Height(); ++y) codec_.Decode(RowBits(y), SurfaceRow(surface_.get(), y), Width());
+    for (int y = 0; y < Height(); ++y) {
+        // A 32-bit row is already in cairo's layout: copied as it is (cairo ignores the
+        // fourth byte).
+        if (codec_.HasCairoLayout())
+            std::memcpy(SurfaceRow(surface_.get(), y), RowBits(y), std::size_t(Width()) * 4);
+        else
+            codec_.Decode(RowBits(y), SurfaceRow(surface_.get(), y), Width());
+    }
     cairo_surface_mark_dirty(surface_.get());
     surfaceCurrent_ = true;
 }

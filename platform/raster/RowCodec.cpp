@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <cassert>
 #include <limits>
 
 #include "platform/raster/Palette.h"
 
 namespace orvalis::platform::raster {
+
+// A 32-bit DIB pixel (bytes blue, green, red, 0) is the little-endian word 0x00RRGGBB;
+// cairo keeps RGB24 pixels as native words: the two are one layout on this platform.
+static_assert(std::endian::native == std::endian::little, "DIB rows are copied as cairo's native words");
 
 RowCodec::RowCodec(const BitmapInfoHeader& header, const std::array<std::uint32_t, 3>& masks,
                    std::span<const RgbQuad> colours)
@@ -18,6 +23,7 @@ RowCodec::RowCodec(const BitmapInfoHeader& header, const std::array<std::uint32_
            "a DIB layout");
     const auto effective = EffectiveMasks(header, masks);
     for (std::size_t i = 0; i < 3; ++i) channels_[i] = ChannelOf(effective[i]);
+    cairoLayout_ = bitCount_ == 32 && effective == std::array<std::uint32_t, 3>{0xFF0000, 0x00FF00, 0x0000FF};
     if (bitCount_ <= 8) {
         const std::size_t entries = std::min(colours.size(), std::size_t(1) << bitCount_);
         for (std::size_t i = 0; i < entries; ++i) table_.push_back(RgbOf(colours[i]));
@@ -83,6 +89,11 @@ void RowCodec::Decode(const std::uint8_t* row, std::uint32_t* pixels, int width)
             pixels[x] = std::uint32_t(row[2]) << 16 | std::uint32_t(row[1]) << 8 | row[0];
         break;
     default:
+        if (cairoLayout_) {
+            std::memcpy(pixels, row, std::size_t(width) * 4);
+            for (int x = 0; x < width; ++x) pixels[x] &= 0xFFFFFF;
+            break;
+        }
         for (int x = 0; x < width; ++x, row += 4)
             pixels[x] = DecodeMasked(std::uint32_t(row[0]) | std::uint32_t(row[1]) << 8 | std::uint32_t(row[2]) << 16 |
                                      std::uint32_t(row[3]) << 24);
@@ -124,6 +135,13 @@ void RowCodec::Encode(const std::uint32_t* pixels, std::uint8_t* row, int width)
         }
         break;
     default:
+        if (cairoLayout_) {
+            for (int x = 0; x < width; ++x) {
+                const std::uint32_t word = pixels[x] & 0xFFFFFF;
+                std::memcpy(row + 4 * x, &word, 4);
+            }
+            break;
+        }
         for (int x = 0; x < width; ++x, row += 4) {
             const std::uint32_t word = EncodeMasked(pixels[x]);
             for (int i = 0; i < 4; ++i) row[i] = std::uint8_t(word >> (8 * i));

@@ -28,6 +28,8 @@ public:
 
     // Whether rows of both layouts hold the same bytes for the same colours.
     bool SameLayoutAs(const RowCodec& other) const;
+    // 32-bit pixels that are 0x00RRGGBB words: cairo's own RGB24 layout.
+    bool HasCairoLayout() const { return cairoLayout_; }
 
 private:
     struct Channel {
@@ -46,6 +48,7 @@ private:
 
     int bitCount_;
     std::array<Channel, 3> channels_;
+    bool cairoLayout_ = false;
     std::vector<std::uint32_t> table_;  // the colour table as 0x00RRGGBB
     std::unordered_map<std::uint32_t, std::uint8_t> nearest_;
 };
