@@ -56,6 +56,11 @@ public:
     // `wakeFd` became readable (a post from another thread, a signal). Returns at once
     // when any of them already holds.
     virtual void WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd) = 0;
+    // Handles the native events already waiting, without blocking. Called whenever the
+    // queue is read, so that a program that never runs out of messages (a timer whose
+    // handler outlasts its period) still redraws and still takes input. A backend whose
+    // events only move when the program waits (the scripted user) keeps the default.
+    virtual void PollEvents() {}
 
     // Platform modal UI: shown without blocking, answered later through NativeInput.h.
     // Several can be open at once (a timer's handler may open one above another).

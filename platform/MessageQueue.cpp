@@ -249,6 +249,7 @@ bool PeekMessage(Message& message, std::uint32_t flags)
 {
     Desktop& desktop = UiDesktop();
     bool remove = flags & PM_REMOVE;
+    desktop.backend->PollEvents();
     ProcessNativeEvents(desktop);
 
     if (TakeEndSessionNotice()) {

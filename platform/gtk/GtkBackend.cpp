@@ -210,7 +210,13 @@ void GtkBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd
         DropSource(timeout);
         DropSource(wake);
     }
-    // The rest of what is ready, in order, so that a batch of events is seen whole.
+    PollEvents();
+}
+
+void GtkBackend::PollEvents()
+{
+    // What is ready, in order, so that a batch of events is seen whole.
+    GMainContext* context = g_main_context_default();
     for (int i = 0; i < kEventsPerWait && g_main_context_iteration(context, FALSE); ++i) {
     }
     FinishBatch();

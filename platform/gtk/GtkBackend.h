@@ -66,6 +66,7 @@ public:
     void PresentSurface(HWND window, cairo_surface_t* surface, const Rect& area) override;
     std::uint64_t Now() override;
     void WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd) override;
+    void PollEvents() override;
     void ShowMessageBox(int dialog, const MessageBoxRequest& request) override;
     void CloseMessageBox(int dialog) override;
     void ShowOpenFileDialog(int dialog, const OpenFileRequest& request, const FileDialogState& initial) override;

@@ -507,6 +507,8 @@ TEST_F(GtkBackendTest, TheFileDialogsFiltersMatchWithoutRegardToCase)
     Arm();
     EXPECT_FALSE(GetOpenFileName(request, &hooks, result));
     EXPECT_FALSE(gaveUp_);
+    // The chooser may report selecting its folder while it loads; nothing else may come.
+    std::erase_if(hooks.heard, [](const std::string& h) { return h.starts_with("selection "); });
     EXPECT_EQ(hooks.heard, (std::vector<std::string>{"show", "close"}));
 }
 
