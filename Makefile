@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 
-.PHONY: all deps configure build test run asan fuzz clean
+.PHONY: all deps configure build test run asan fuzz bench clean
 
 all: build
 
@@ -29,12 +29,19 @@ run: build
 asan: deps
 	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_SANITIZE=ON >/dev/null
 	@cmake --build build-asan
-	@ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
+	@ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
 
 # The fuzz targets (docs/fuzzing.md), built with clang in build-fuzz, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) ./fuzz/run.sh
+
+# The benchmarks against their references (docs/performance.md), in a Release build of
+# their own; one table, and a failure when a ratio is above its target.
+bench: deps
+	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build build-release --target orvalis_bench
+	@build-release/bench/orvalis_bench build-release/bench/data
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan
