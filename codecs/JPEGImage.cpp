@@ -1,6 +1,7 @@
 #include "codecs/JPEGImage.h"
 
 #include <cassert>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "graphics/Picture.h"
 #include "platform/Platform.h"
 #include "platform/Timers.h"
+#include "platform/raster/DibImage.h"
 #include "platform/raster/Screen.h"
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
@@ -67,6 +69,32 @@ std::vector<JpegPaletteEntry> EntriesOf(const raster::Palette& palette)
     for (const raster::PaletteEntry& entry : palette.Entries())
         entries.push_back({entry.peRed, entry.peGreen, entry.peBlue});
     return entries;
+}
+
+// The 24-bit picture of a decode: what setting the width and height of the bitmap would
+// make, less the white fill of every pixel, which the decoder's rows replace at once.
+// Only the rows that a cancelled or failed decode never reached are made white
+// (WhitenRowsFrom), so that the bitmap ends as the fill would have left it.
+std::unique_ptr<raster::DibImage> NewRgbPicture(int width, int height)
+{
+    raster::BitmapInfo info;
+    info.header.biSize = 40;
+    info.header.biWidth = width;
+    info.header.biHeight = height;  // bottom-up, as a resized bitmap is
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 24;
+    info.header.biCompression = raster::BI_RGB;
+    std::unique_ptr<raster::DibImage> picture = raster::DibImage::Create(info);
+    if (!picture)
+        throw EOutOfResources(ResId::OutOfSystemResources);
+    return picture;
+}
+
+void WhitenRowsFrom(TBitmap& bitmap, int row)
+{
+    const std::size_t rowBytes = std::size_t(bitmap.Width()) * 3;
+    for (int y = row; y < bitmap.Height(); ++y)
+        std::memset(bitmap.RowPointer(y), 0xFF, rowBytes);
 }
 
 int startUpCount = 0;
@@ -407,11 +435,17 @@ TBitmap& TJPEGImage::DecodeToBitmap()
             }
             decoder.Start();
             bitmap.SetHandle(nullptr);
-            bitmap.SetWidth(decoder.OutputWidth());
-            bitmap.SetHeight(decoder.OutputHeight());
+            if (decoder.EightBitOutput()) {
+                bitmap.SetWidth(decoder.OutputWidth());
+                bitmap.SetHeight(decoder.OutputHeight());
+            } else {
+                bitmap.SetHandle(NewRgbPicture(decoder.OutputWidth(), decoder.OutputHeight()));
+            }
             decoder.ReadImage(rows);
             decoder.Finish();
         } catch (...) {
+            if (!decoder.EightBitOutput())
+                WhitenRowsFrom(bitmap, decoder.RowsWritten());
             finish(0);
             throw;
         }

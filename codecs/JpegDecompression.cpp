@@ -232,6 +232,7 @@ void JpegDecompression::ReadRows(JpegOutput& output)
             for (JDIMENSION i = 0; i < got; ++i)
                 ConvertCmykRow(pointers[i], rowAddress(first + i));
         }
+        rowsWritten_ = std::max(rowsWritten_, first + got);
     }
 }
 

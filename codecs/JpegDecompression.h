@@ -93,6 +93,9 @@ public:
 
     void ReadImage(JpegOutput& output);
     void Finish();
+    // How many rows from the top have been written by some pass so far; still known
+    // after a failure.
+    int RowsWritten() const { return static_cast<int>(rowsWritten_); }
 
     // The largest decoded picture accepted, as the bitmap stores it (rows padded to
     // 4 bytes); also the cap of the library's own working memory.
@@ -123,6 +126,7 @@ private:
     J_DITHER_MODE finalDitherMode_ = JDITHER_NONE;
     JSAMPARRAY givenColorMap_ = nullptr;
     bool started_ = false;
+    JDIMENSION rowsWritten_ = 0;
 };
 
 }  // namespace orvalis

@@ -9,6 +9,7 @@
 #include <jerror.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -92,6 +93,18 @@ TEST_P(ColourDecode, GivesA24BitBitmapOfBlueGreenRedBytes)
     ASSERT_EQ(bitmap.PixelLayout(), pl24Bit);
     ASSERT_EQ(bitmap.Width(), 37);
     ASSERT_EQ(bitmap.Height(), 23);
+    // Described as a 24-bit bitmap given that size describes itself.
+    TBitmap sized;
+    sized.SetPixelLayout(pl24Bit);
+    sized.SetWidth(37);
+    sized.SetHeight(23);
+    const raster::DibSection& got = bitmap.ImageRecord().DIB();
+    const raster::DibSection& want = sized.ImageRecord().DIB();
+    EXPECT_EQ(std::memcmp(&got.dsBmih, &want.dsBmih, sizeof got.dsBmih), 0);
+    EXPECT_EQ(got.dsBm.bmWidthBytes, want.dsBm.bmWidthBytes);
+    EXPECT_EQ(got.dsBm.bmHeight, want.dsBm.bmHeight);
+    EXPECT_EQ(got.dsBm.bmBitsPixel, want.dsBm.bmBitsPixel);
+    EXPECT_EQ(bitmap.Palette(), nullptr);
     for (int y = 0; y < 23; ++y) {
         const std::uint8_t* row = bitmap.RowPointer(y);
         for (int x = 0; x < 37; ++x) {
