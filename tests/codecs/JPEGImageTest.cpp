@@ -330,6 +330,53 @@ TEST_F(JPEGImageTest, ABitmapCopiedFromAnImageSharesTheDecodedRecord)
     EXPECT_EQ(bitmap.PixelLayout(), pl24Bit);
 }
 
+TEST_F(JPEGImageTest, DrawingDecodesAndPaintsThePicture)
+{
+    TJPEGImage image;
+    test::LoadBytes(image, WriteJpeg(ColourPicture(30, 20)));
+    TBitmap target;
+    target.SetPixelLayout(pl32Bit);
+    target.SetWidth(30);
+    target.SetHeight(20);
+    image.Draw(target.Canvas(), TRect{0, 0, 30, 20});
+
+    ASSERT_NE(image.DecodedBitmap(), nullptr);
+    TBitmap& decoded = *image.DecodedBitmap();
+    for (int y = 0; y < 20; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(target.RowPointer(y));
+        for (int x = 0; x < 30; ++x) {
+            const Rgb want = PixelOf(decoded, x, y);
+            ASSERT_EQ(row[x] & 0xFFFFFF, std::uint32_t(want.red << 16 | want.green << 8 | want.blue)) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(JPEGImageTest, ClipboardDataIsTheDecodedPictureAndLoadingItLeavesNoOldBytes)
+{
+    TJPEGImage image;
+    test::LoadBytes(image, WriteJpeg(ColourPicture(30, 20)));
+    TClipboardData data = image.SaveClipboardData();
+    EXPECT_EQ(data.format, CF_BITMAP);
+    ASSERT_TRUE(data.data);
+    EXPECT_EQ(data.data->Width(), 30);
+
+    TJPEGImage other;
+    test::LoadBytes(other, WriteJpeg(ColourPicture(8, 8)));
+    other.LoadClipboardData(data.format, data.data.get(), data.palette);
+    EXPECT_EQ(other.Compressed().Stream(), nullptr);
+    EXPECT_EQ(other.Width(), 30);
+    EXPECT_EQ(other.Height(), 20);
+    TMemoryStream saved;
+    other.SaveStream(saved);  // the clipboard's picture, encoded
+    TJPEGImage reloaded;
+    saved.SetPosition(0);
+    reloaded.LoadStream(saved);
+    EXPECT_EQ(reloaded.Width(), 30);
+
+    EXPECT_THROW(other.LoadClipboardData(3, data.data.get(), data.palette), EInvalidGraphic);
+    EXPECT_EQ(other.Width(), 30);  // a refused format changes nothing
+}
+
 TEST_F(JPEGImageTest, OnlyABitmapTakesAnImage)
 {
     TJPEGImage image;
