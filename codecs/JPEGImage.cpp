@@ -415,6 +415,7 @@ TBitmap& TJPEGImage::DecodeToBitmap()
     JpegProgressMonitor monitor(ProgressHandler(), ProgressClock);
     JpegDecompression decoder(*compressed, DecodeSettings(), &monitor);
     BitmapRows rows(*this, bitmap);
+    const bool eightBit = decoder.EightBitOutput();
     auto finish = [&](std::uint8_t percentDone) {
         ReportProgress(progressEnding, percentDone, PaletteModified(), TRect{});
         if (PaletteModified())
@@ -423,7 +424,7 @@ TBitmap& TJPEGImage::DecodeToBitmap()
     try {
         try {
             bitmap.SetHandle(nullptr);
-            bitmap.SetPixelLayout(decoder.EightBitOutput() ? pl8Bit : pl24Bit);
+            bitmap.SetPixelLayout(eightBit ? pl8Bit : pl24Bit);
             ReportProgress(progressStarting, 0, false, TRect{});
             if (tempPalette_) {
                 if (outputDepth_ == od8Bit) {
@@ -435,7 +436,7 @@ TBitmap& TJPEGImage::DecodeToBitmap()
             }
             decoder.Start();
             bitmap.SetHandle(nullptr);
-            if (decoder.EightBitOutput()) {
+            if (eightBit) {
                 bitmap.SetWidth(decoder.OutputWidth());
                 bitmap.SetHeight(decoder.OutputHeight());
             } else {
@@ -444,7 +445,7 @@ TBitmap& TJPEGImage::DecodeToBitmap()
             decoder.ReadImage(rows);
             decoder.Finish();
         } catch (...) {
-            if (!decoder.EightBitOutput())
+            if (!eightBit)
                 WhitenRowsFrom(bitmap, decoder.RowsWritten());
             finish(0);
             throw;
