@@ -1,8 +1,14 @@
 #include "framework/FrameworkClasses.h"
 
+#include "framework/Button.h"
+#include "framework/Edit.h"
 #include "framework/Form.h"
+#include "framework/Label.h"
 #include "framework/Menu.h"
+#include "framework/OpenDialog.h"
+#include "framework/RadioGroup.h"
 #include "framework/Timer.h"
+#include "framework/UpDown.h"
 #include "framework/classes/ClassRegistry.h"
 
 namespace orvalis {
@@ -10,7 +16,10 @@ namespace orvalis {
 void RegisterFrameworkClasses() {
     static const bool registered = [] {
         RegisterStreamClasses({&TForm::StaticClassInfo(), &TMainMenu::StaticClassInfo(),
-                               &TMenuItem::StaticClassInfo(), &TTimer::StaticClassInfo()});
+                               &TMenuItem::StaticClassInfo(), &TTimer::StaticClassInfo(),
+                               &TLabel::StaticClassInfo(), &TEdit::StaticClassInfo(), &TButton::StaticClassInfo(),
+                               &TUpDown::StaticClassInfo(), &TRadioGroup::StaticClassInfo(),
+                               &TOpenDialog::StaticClassInfo()});
         return true;
     }();
     (void)registered;

@@ -5,7 +5,9 @@
 
 namespace orvalis {
 
-// Registers TForm, TMainMenu, TMenuItem and TTimer; once is enough, again does nothing.
+// Registers TForm, TMainMenu, TMenuItem, TTimer, the controls of the dialogs (TLabel,
+// TEdit, TButton, TUpDown, TRadioGroup) and TOpenDialog; once is enough, again does
+// nothing.
 void RegisterFrameworkClasses();
 
 }  // namespace orvalis

@@ -1,0 +1,220 @@
+#include "framework/MessageDialog.h"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+#include <span>
+#include <optional>
+
+#include "framework/Application.h"
+#include "framework/Button.h"
+#include "framework/DialogIcons.h"
+#include "framework/HelpSystem.h"
+#include "framework/Image.h"
+#include "framework/Label.h"
+#include "framework/Screen.h"
+#include "framework/classes/ClassBuilder.h"
+#include "platform/Clipboard.h"
+#include "platform/MessageBox.h"
+#include "runtime/Exceptions.h"
+#include "runtime/ResourceStrings.h"
+
+namespace orvalis {
+
+std::array<std::int32_t, kDialogButtonCount> ButtonWidthCache{};
+
+namespace {
+
+struct DialogKindEntry {
+    std::optional<ResId> caption;  // none: the application's title
+    std::optional<TDialogIcon> icon;
+};
+constexpr DialogKindEntry kDialogKinds[] = {
+    {ResId::WarningCaption, TDialogIcon::Exclamation},
+    {ResId::ErrorCaption, TDialogIcon::Stop},
+    {ResId::InformationCaption, TDialogIcon::Information},
+    {ResId::ConfirmationCaption, TDialogIcon::Question},
+    {std::nullopt, std::nullopt},
+};
+
+struct DialogButtonEntry {
+    std::string_view name;
+    ResId caption;
+    TModalResult result;
+};
+constexpr DialogButtonEntry kDialogButtons[kDialogButtonCount] = {
+    {"Yes", ResId::YesButton, 6},           {"No", ResId::NoButton, 7},
+    {"OK", ResId::OKButton, 1},             {"Cancel", ResId::CancelButton, 2},
+    {"Abort", ResId::AbortButton, 3},       {"Retry", ResId::RetryButton, 4},
+    {"Ignore", ResId::IgnoreButton, 5},     {"All", ResId::AllButton, 8},
+    {"NoToAll", ResId::NoToAllButton, 9},   {"YesToAll", ResId::YesToAllButton, 10},
+    {"Help", ResId::HelpButton, 0},
+};
+
+// The default button and the cancel button: the first of each list in the set.
+constexpr TDialogButton kDefaultChoices[] = {dbOK, dbYes, dbRetry};
+constexpr TDialogButton kCancelChoices[] = {dbCancel, dbNo, dbOK};
+
+std::optional<TDialogButton> FirstIn(TDialogButtons set, std::span<const TDialogButton> choices) {
+    for (TDialogButton button : choices)
+        if (HasDialogButton(set, button)) return button;
+    return std::nullopt;
+}
+
+// a × b / c rounded to the nearest integer, halves away from zero.
+std::int32_t MulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
+    const std::int64_t product = std::int64_t{a} * b;
+    const std::int64_t half = c / 2;
+    return static_cast<std::int32_t>((product >= 0 ? product + half : product - half) / c);
+}
+
+// The average width of a character (of the 52 letters) and the height of a line.
+TSize AverageCharSize(TCanvas& canvas) {
+    const TSize extent = canvas.TextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    return {extent.cx / 52, extent.cy};
+}
+
+constexpr std::string_view kDashLine = "---------------------------\r\n";
+
+}  // namespace
+
+const TClassInfo& TMessageForm::StaticClassInfo() {
+    static const TClassInfo info = DescribeClass<TMessageForm, TForm>("TMessageForm")
+        .Field("Message", &TMessageForm::Message)
+        .Method("HelpButtonClick", &TMessageForm::HelpButtonClick)
+        .Method("CustomKeyDown", &TMessageForm::CustomKeyDown);
+    return info;
+}
+
+TMessageForm::TMessageForm(TComponent* owner) : TForm(owner, kNoResource) {}
+
+String TMessageForm::DialogText() const {
+    String buttons;
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (const auto* button = dynamic_cast<const TButton*>(Components(i))) {
+            buttons += button->Caption();
+            buttons += "   ";
+        }
+    std::string withoutAmpersands(buttons.View());
+    std::erase(withoutAmpersands, '&');
+    String text(kDashLine);
+    text += Caption();
+    text += "\r\n";
+    text += kDashLine;
+    if (Message) text += Message->Caption();
+    text += "\r\n";
+    text += kDashLine;
+    text += withoutAmpersands;
+    text += "\r\n";
+    text += kDashLine;
+    return text;
+}
+
+void TMessageForm::HelpButtonClick(TObject*) { RequestHelp(helpContext_); }
+
+void TMessageForm::CustomKeyDown(TObject*, std::uint16_t& Key, TShiftState Shift) {
+    if ((Shift & (ssShift | ssCtrl | ssAlt)) != ssCtrl || Key != 'C') return;
+    platform::MessageBeep();
+    if (!platform::SetClipboardText(DialogText().View())) throw Exception(ResId::CannotOpenClipboard);
+}
+
+std::unique_ptr<TMessageForm> BuildMessageDialog(std::string_view text, TDialogKind kind, TDialogButtons buttons) {
+    assert(Application && "a message dialog belongs to the application");
+    auto form = std::make_unique<TMessageForm>(Application);
+    form->AfterConstruction();
+    form->SetBorderStyle(bsDialog);
+    form->SetKeyPreview(true);
+    form->OnKeyDown = TKeyEvent(form.get(), &TMessageForm::CustomKeyDown);
+    TCanvas& canvas = form->Canvas();
+    canvas.SetFont(*form->Font());
+
+    const TSize average = AverageCharSize(canvas);
+    const std::int32_t horizontalMargin = MulDiv(8, average.cx, 4);
+    const std::int32_t verticalMargin = MulDiv(8, average.cy, 8);
+    const std::int32_t horizontalSpacing = MulDiv(10, average.cx, 4);
+    const std::int32_t verticalSpacing = MulDiv(10, average.cy, 8);
+    const std::int32_t buttonHeight = MulDiv(14, average.cy, 8);
+    const std::int32_t buttonSpacing = MulDiv(4, average.cx, 4);
+    std::int32_t buttonWidth = MulDiv(50, average.cx, 4);
+    for (int button = 0; button < kDialogButtonCount; ++button) {
+        if (!HasDialogButton(buttons, static_cast<TDialogButton>(button))) continue;
+        std::int32_t& cached = ButtonWidthCache[static_cast<std::size_t>(button)];
+        if (cached == 0) {
+            TRect rect{0, 0, 0, 0};
+            canvas.DrawText(LoadResString(kDialogButtons[button].caption), rect, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
+            cached = rect.Right - rect.Left + 8;
+        }
+        buttonWidth = std::max(buttonWidth, cached);
+    }
+
+    // The message is shown as it is: a "&" in it (a file name) marks no accelerator.
+    TRect textRect{0, 0, Screen->Width() / 2, 0};
+    canvas.DrawText(text, textRect, DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    const std::int32_t textWidth = textRect.Right;
+    const std::int32_t textHeight = textRect.Bottom;
+    const DialogKindEntry& kindEntry = kDialogKinds[kind];
+    std::int32_t iconTextWidth = textWidth;
+    std::int32_t iconTextHeight = textHeight;
+    if (kindEntry.icon) {
+        iconTextWidth += kDialogIconSize + horizontalSpacing;
+        iconTextHeight = std::max(iconTextHeight, kDialogIconSize);
+    }
+    const int buttonCount = std::popcount(static_cast<unsigned>(buttons & ((1u << kDialogButtonCount) - 1)));
+    const std::int32_t buttonGroupWidth = buttonCount == 0 ? 0 : buttonCount * buttonWidth + (buttonCount - 1) * buttonSpacing;
+
+    form->SetClientWidth(std::max(iconTextWidth, buttonGroupWidth) + 2 * horizontalMargin);
+    form->SetClientHeight(iconTextHeight + buttonHeight + verticalSpacing + 2 * verticalMargin);
+    form->SetBounds(Screen->Width() / 2 - form->Width() / 2, Screen->Height() / 2 - form->Height() / 2, form->Width(),
+                    form->Height());
+    form->SetCaption(kindEntry.caption ? String(LoadResString(*kindEntry.caption)) : Application->AppTitle());
+
+    if (kindEntry.icon) {
+        auto* image = new TImage(form.get());
+        image->SetName("Image");
+        image->SetParent(form.get());
+        PaintDialogIcon(image->Picture()->Bitmap(), *kindEntry.icon);
+        image->SetBounds(horizontalMargin, verticalMargin, kDialogIconSize, kDialogIconSize);
+    }
+
+    auto* message = new TLabel(form.get());
+    message->SetName("Message");
+    message->SetParent(form.get());
+    message->SetShowAccelChar(false);
+    message->SetWordWrap(true);
+    message->SetCaption(String(text));
+    message->SetBounds(iconTextWidth - textWidth + horizontalMargin, verticalMargin, textWidth, textHeight);
+
+    const std::optional<TDialogButton> defaultButton = FirstIn(buttons, kDefaultChoices);
+    const std::optional<TDialogButton> cancelButton = FirstIn(buttons, kCancelChoices);
+    std::int32_t x = (form->ClientWidth() - buttonGroupWidth) / 2;
+    for (int index = 0; index < kDialogButtonCount; ++index) {
+        const auto buttonKind = static_cast<TDialogButton>(index);
+        if (!HasDialogButton(buttons, buttonKind)) continue;
+        const DialogButtonEntry& entry = kDialogButtons[index];
+        auto* button = new TButton(form.get());
+        button->SetName(String(entry.name));
+        button->SetParent(form.get());
+        button->SetCaption(String(LoadResString(entry.caption)));
+        button->SetModalResult(entry.result);
+        if (buttonKind == defaultButton) {
+            button->SetDefault(true);
+            // Enter presses the button that shows as the default one.
+            form->SetActiveControl(button);
+        }
+        if (buttonKind == cancelButton) button->SetCancel(true);
+        button->SetBounds(x, iconTextHeight + verticalMargin + verticalSpacing, buttonWidth, buttonHeight);
+        x += buttonWidth + buttonSpacing;
+        if (buttonKind == dbHelp) button->OnClick = TNotifyEvent(form.get(), &TMessageForm::HelpButtonClick);
+    }
+    return form;
+}
+
+TModalResult ShowMessageDialog(std::string_view text, TDialogKind kind, TDialogButtons buttons,
+                               std::int32_t helpContext) {
+    const std::unique_ptr<TMessageForm> form = BuildMessageDialog(text, kind, buttons);
+    form->SetHelpContext(helpContext);
+    form->SetPosition(poScreenCenter);
+    return form->ShowAsModal();
+}
+
+}  // namespace orvalis
