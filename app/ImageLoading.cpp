@@ -1,0 +1,106 @@
+#include "app/ImageLoading.h"
+
+#include <cctype>
+#include <cstdio>
+#include <memory>
+
+#include "app/FileNames.h"
+#include "app/ViewerTexts.h"
+#include "codecs/GdPng.h"
+#include "codecs/JPEGImage.h"
+#include "framework/MessageDialog.h"
+#include "graphics/Bitmap.h"
+#include "platform/FileTests.h"
+#include "runtime/FileStream.h"
+#include "runtime/Format.h"
+#include "runtime/ResourceStrings.h"
+
+namespace orvalis {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+bool IsJpegExtension(const String& extension) { return extension == "JPG" || extension == "JPEG"; }
+
+// The two first bytes as the refusal shows them: each a signed byte widened to 32 bits,
+// in upper-case hexadecimal ("FFFFFF89-50" for a PNG file).
+String SignatureText(const std::uint8_t (&bytes)[2]) {
+    return Format("%X-%X", {static_cast<int>(static_cast<std::int8_t>(bytes[0])),
+                            static_cast<int>(static_cast<std::int8_t>(bytes[1]))});
+}
+
+}  // namespace
+
+std::int32_t MessageErreur(const String& message, std::int32_t helpContext) {
+    return ShowMessageDialog(message.View(), dkError, DialogButtons({dbOK}), helpContext);
+}
+
+TBitmap* LitBitmap(const String& name, TBitmap& target) {
+    if (name.IsEmpty()) return nullptr;
+    if (name == texts::kClipboardName) {
+        MessageErreur(String(texts::kClipboardRefused), 0);
+        return nullptr;
+    }
+    if (!platform::FileExists(name.View())) return nullptr;
+
+    // Opened exclusively, as the reader of the whole file; released on every path.
+    auto stream = std::make_unique<TFileStream>(name, fmOpenRead | fmShareExclusive);
+    const String extension = ExtensionFichier(name);
+    std::uint8_t signature[2];
+    stream->ReadBuffer(signature, sizeof signature);
+
+    if (extension == "BMP" && std::toupper(signature[0]) == 'B' && std::toupper(signature[1]) == 'M') {
+        // The BMP reader opens the file by name: the exclusive stream would refuse it.
+        stream.reset();
+        TBitmap temporary;
+        temporary.LoadFile(name);
+        target.CopyFromObject(&temporary);
+        return &target;
+    }
+    if (IsJpegExtension(extension) && signature[0] == 0xFF && signature[1] == 0xD8) {
+        stream->SetPosition(0);
+        TJPEGImage jpeg;
+        jpeg.LoadStream(*stream);
+        target.CopyFromObject(&jpeg);  // decodes
+        return &target;
+    }
+    // Released before the box, so that the file is free while the user reads it.
+    stream.reset();
+    MessageErreur(String(texts::kUnknownFormatStart) + SignatureText(signature) + ")", 0);
+    return nullptr;
+}
+
+TBitmap& LitPNG(const String& name, TBitmap& target) {
+    InputFile file(std::fopen(name.CStr(), "rb"));
+    if (!file) {
+        MessageErreur(Format(LoadResString(ResId::FileOpen), {name}), 0);
+        return target;
+    }
+    std::unique_ptr<gd::gdImage> image = gd::gdImageCreateFromPng(file.get());
+    file.reset();
+    if (!image) {
+        MessageErreur(Format(texts::kPngUnreadable, {name}), 0);
+        return target;
+    }
+
+    TBitmap temporary;
+    temporary.SetWidth(image->sx);
+    temporary.SetHeight(image->sy);
+    temporary.SetPixelLayout(pl32Bit);
+    for (int y = 0; y < image->sy; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(temporary.RowPointer(y));
+        for (int x = 0; x < image->sx; ++x) {
+            const int k = gd::gdImageGetPixel(*image, x, y);
+            row[x] = static_cast<std::uint32_t>((image->red[k] & 0xFF) << 16 | (image->green[k] & 0xFF) << 8 |
+                                                (image->blue[k] & 0xFF));
+        }
+    }
+    gd::gdImageDestroy(std::move(image));
+    target.CopyFromObject(&temporary);
+    return target;
+}
+
+}  // namespace orvalis

@@ -1,0 +1,168 @@
+#include "app/MainOrvalis.h"
+
+#include <cstdint>
+
+#include "app/ColourCount.h"
+#include "app/FileNames.h"
+#include "app/ImageLoading.h"
+#include "app/UOptions.h"
+#include "app/ViewerTexts.h"
+#include "framework/Application.h"
+#include "framework/Image.h"
+#include "framework/Menu.h"
+#include "framework/MenuItem.h"
+#include "framework/MessageDialog.h"
+#include "framework/OpenDialog.h"
+#include "framework/Timer.h"
+#include "framework/classes/ClassBuilder.h"
+#include "graphics/Bitmap.h"
+#include "platform/FileTests.h"
+#include "platform/VirtualKeys.h"
+#include "runtime/TextConversions.h"
+
+namespace orvalis {
+
+TOrvalis* Orvalis = nullptr;
+
+namespace {
+
+constexpr const char* kLogFileName = "espion.log";
+
+}  // namespace
+
+const TClassInfo& TOrvalis::StaticClassInfo() {
+    static const TClassInfo info = DescribeClass<TOrvalis, TForm>("TOrvalis")
+        .Field("Image1", &TOrvalis::Image1)
+        .Field("OpenDialog1", &TOrvalis::OpenDialog1)
+        .Field("Timer1", &TOrvalis::Timer1)
+        .Field("MainMenu1", &TOrvalis::MainMenu1)
+        .Field("Fichier1", &TOrvalis::Fichier1)
+        .Field("mOuvrir", &TOrvalis::mOuvrir)
+        .Field("Quitter1", &TOrvalis::Quitter1)
+        .Field("mOptions", &TOrvalis::mOptions)
+        .Field("TraitementPNG1", &TOrvalis::TraitementPNG1)
+        .Field("Comptagedescouleurs1", &TOrvalis::Comptagedescouleurs1)
+        .Field("Modifcouleurs1", &TOrvalis::Modifcouleurs1)
+        .Method("FormActivate", &TOrvalis::FormActivate)
+        .Method("FormClick", &TOrvalis::FormClick)
+        .Method("FormClose", &TOrvalis::FormClose)
+        .Method("FormKeyPress", &TOrvalis::FormKeyPress)
+        .Method("FormShortCut", &TOrvalis::FormShortCut)
+        .Method("Timer1Timer", &TOrvalis::Timer1Timer)
+        .Method("mOuvrirClick", &TOrvalis::mOuvrirClick)
+        .Method("Quitter1Click", &TOrvalis::Quitter1Click)
+        .Method("mOptionsClick", &TOrvalis::mOptionsClick)
+        .Method("Comptagedescouleurs1Click", &TOrvalis::Comptagedescouleurs1Click);
+    return info;
+}
+
+TOrvalis::TOrvalis(TComponent* owner) : TForm(owner) {}
+
+TOrvalis::~TOrvalis() = default;
+
+void TOrvalis::ConstructionBody() {
+    NomBase = String();
+    BitmapCourant = std::make_unique<TBitmap>();
+    ArretSurImage = false;
+    FichierLog = LogFile::Open(kLogFileName);
+}
+
+// The window is activated once, when it is first shown: the open dialog greets the user.
+void TOrvalis::FormActivate(TObject* Sender) { mOuvrirClick(Sender); }
+
+void TOrvalis::FormClick(TObject*) { VueSuivante(); }
+
+void TOrvalis::FormKeyPress(TObject*, char32_t&) { VueSuivante(); }
+
+void TOrvalis::FormShortCut(TWMKey& Msg, bool&) {
+    if (Msg.CharCode == platform::VK_ESCAPE) RequestClose();
+}
+
+void TOrvalis::Timer1Timer(TObject*) {
+    if (!ArretSurImage) VueSuivante();
+}
+
+void TOrvalis::FormClose(TObject*, TCloseAction& Action) {
+    BitmapCourant.reset();
+    Action = closeFree;
+}
+
+void TOrvalis::Quitter1Click(TObject*) {
+    RequestClose();
+    FichierLog.reset();
+}
+
+void TOrvalis::mOptionsClick(TObject*) { Options->ShowAsModal(); }
+
+void TOrvalis::VueSuivante() {
+    if (advancing_) return;
+    advancing_ = true;
+    struct Guard {
+        bool& flag;
+        ~Guard() { flag = false; }
+    } guard{advancing_};
+    try {
+        ShowNextView();
+    } catch (...) {
+        // The application's error box, shown while the advance still holds the ticks
+        // back: a view that keeps failing gives one box at a time, not one per tick.
+        HandleUncaughtException(this);
+    }
+}
+
+void TOrvalis::ShowNextView() {
+    if (!BitmapCourant) return;  // the window has closed
+    const String name = NomBase + IntToStr(NumVue) + ".jpg";
+    if (!platform::EntryExists(name.View())) return;
+    SetCaption(String(texts::kViewCaptionStart) + NomBase + texts::kViewCaptionMiddle + IntToStr(NumVue));
+    Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant));
+    Image1->Invalidate();
+    ++NumVue;
+}
+
+void TOrvalis::mOuvrirClick(TObject*) {
+    OpenDialog1->SetTitle(String(texts::kOpenDialogTitle));
+    OpenDialog1->SetFilter(String(texts::kOpenDialogFilter));
+    if (!OpenDialog1->RunDialog()) return;
+    NomBase = OpenDialog1->FileName();
+    const String extension = ExtensionFichier(NomBase);
+
+    if (extension == "JPG" || extension == "JPEG") {
+        if (!BitmapCourant) return;  // the window has closed
+        Image1->Picture()->CopyFromObject(LitBitmap(NomBase, *BitmapCourant));
+        SetClientWidth(Image1->Picture()->Width());
+        SetClientHeight(Image1->Picture()->Height());
+        String base;
+        if (!SeriesBaseName(NomBase, base)) {
+            ShowMessageDialog(texts::kIncorrectFileName, dkWarning, DialogButtons({dbOK}), 0);
+            return;
+        }
+        NumVue = 1;
+        NomBase = base;
+    } else if (extension == "PNG") {
+        BitmapCourant = std::make_unique<TBitmap>();
+        BitmapCourant->SetPixelLayout(pl32Bit);
+        LitPNG(NomBase, *BitmapCourant);
+    }
+}
+
+void TOrvalis::Comptagedescouleurs1Click(TObject*) {
+    if (!BitmapCourant || BitmapCourant->PixelLayout() != pl32Bit) {
+        MessageErreur(String(texts::kWrongBitmapFormat), 0);
+        return;
+    }
+    Image1->Picture()->CopyFromObject(BitmapCourant.get());
+    Image1->Invalidate();
+    if (!FichierLog) {
+        MessageErreur(String(texts::kLogUnavailable), 0);
+        return;
+    }
+    TBitmap& bitmap = *BitmapCourant;
+    const std::vector<ClasseCouleur> classes = CountColours(bitmap.Width(), bitmap.Height(), [&](int y) {
+        return reinterpret_cast<const std::uint32_t*>(bitmap.RowPointer(y));
+    });
+    FichierLog->Write(FormatColourReport(classes));
+    FichierLog->Flush();
+}
+
+}  // namespace orvalis

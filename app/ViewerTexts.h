@@ -1,0 +1,34 @@
+#pragma once
+// The viewer's own texts, as the user reads them (UTF-8). The framework's texts (error
+// boxes of exceptions, dialog captions and buttons) come from runtime/ResourceStrings.
+
+#include <string_view>
+
+namespace orvalis::texts {
+
+// The open command's dialog.
+inline constexpr std::string_view kOpenDialogTitle = "Ouverture d'une liste de vues de perspectives";
+inline constexpr std::string_view kOpenDialogFilter = "Fichiers JPEG |*.JPG;*JPEG|Graphique Portable |*.PNG";
+
+// The caption of a view: kViewCaptionStart + base name + kViewCaptionMiddle + number.
+inline constexpr std::string_view kViewCaptionStart = "Fichier ";
+inline constexpr std::string_view kViewCaptionMiddle = " Dessin de la vue n° ";
+
+// Refusals.
+inline constexpr std::string_view kIncorrectFileName = "Le nom du fichier est incorrect";
+inline constexpr std::string_view kClipboardName = "Presse-papier";
+inline constexpr std::string_view kClipboardRefused =
+    "Erreur système : on essaye de lire le presse-papier avec 'LitBitmap()'";
+// Followed by the first two bytes ("%X-%X") and ")".
+inline constexpr std::string_view kUnknownFormatStart = "Format d'image non reconnu (";
+inline constexpr std::string_view kWrongBitmapFormat = "Le bitmap n'est pas au bon format";
+
+// Failures the viewer reports of its own accord: a PNG file that is no readable PNG
+// (with the file's name; one that cannot be opened gets the framework's "Impossible
+// d'ouvrir le fichier %s"), and a colour count whose report has nowhere to go.
+inline constexpr std::string_view kPngUnreadable = "Le fichier %s n'est pas une image PNG lisible";
+inline constexpr std::string_view kLogUnavailable =
+    "Le rapport du comptage n'est pas enregistré : le fichier espion.log n'a pas pu être créé "
+    "dans le dossier de travail";
+
+}  // namespace orvalis::texts

@@ -1,0 +1,88 @@
+#include "tests/app/ViewerFiles.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "tests/codecs/JpegFiles.h"
+#include "tests/codecs/PngFiles.h"
+
+namespace orvalis::test {
+
+namespace fs = std::filesystem;
+
+WorkFolder::WorkFolder() : previous_(fs::current_path()) {
+    std::string pattern = (fs::temp_directory_path() / "orvalis-viewer-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
+    path_ = fs::canonical(pattern);
+    fs::current_path(path_);
+}
+
+WorkFolder::~WorkFolder() {
+    fs::current_path(previous_);
+    std::error_code ignored;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+}
+
+void WriteSolidJpeg(const fs::path& path, int width, int height, std::uint32_t colour) {
+    Samples samples{width, height, 3, {}};
+    for (int i = 0; i < width * height; ++i) {
+        samples.bytes.push_back(static_cast<std::uint8_t>(colour >> 16));
+        samples.bytes.push_back(static_cast<std::uint8_t>(colour >> 8));
+        samples.bytes.push_back(static_cast<std::uint8_t>(colour));
+    }
+    const std::vector<std::uint8_t> file = WriteJpeg(samples, {.quality = 100});
+    gd::test::WriteBytes(path, file);
+}
+
+void WritePalettePng(const fs::path& path, const PixelRows& rows) {
+    gd::test::PngPicture picture;
+    picture.height = static_cast<int>(rows.size());
+    picture.width = rows.empty() ? 0 : static_cast<int>(rows[0].size());
+    picture.colourType = PNG_COLOR_TYPE_PALETTE;
+    std::vector<std::uint32_t> colours;
+    for (const auto& row : rows) {
+        for (const std::uint32_t pixel : row) {
+            auto found = std::find(colours.begin(), colours.end(), pixel);
+            if (found == colours.end()) {
+                colours.push_back(pixel);
+                picture.palette.push_back({static_cast<png_byte>(pixel >> 16), static_cast<png_byte>(pixel >> 8),
+                                           static_cast<png_byte>(pixel)});
+                found = colours.end() - 1;
+            }
+            picture.samples.push_back(static_cast<std::uint16_t>(found - colours.begin()));
+        }
+    }
+    ASSERT_LE(colours.size(), 256u);
+    gd::test::WritePng(path, picture);
+}
+
+void WriteFileBytes(const fs::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> OpenFilesIn(const fs::path& folder) {
+    std::vector<std::string> open;
+    const std::string prefix = folder.string() + "/";
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        const fs::path target = fs::read_symlink(entry.path(), error);
+        if (error) continue;  // the descriptor of the listing itself, gone by now
+        const std::string name = target.string();
+        if (name.starts_with(prefix) && target.filename() != "espion.log") open.push_back(name);
+    }
+    return open;
+}
+
+}  // namespace orvalis::test

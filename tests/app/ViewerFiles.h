@@ -1,0 +1,44 @@
+#pragma once
+// Real files for the viewer's tests, made in a folder of the test's own: JPEG views
+// written by libjpeg, PNG images written by libpng, raw bytes; and what the process
+// holds open there.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tests/app/ReferenceColourCount.h"
+
+namespace orvalis::test {
+
+// A new folder, made the working directory while it lives (so that espion.log lands
+// there); the previous working directory comes back and the folder goes afterwards.
+class WorkFolder {
+public:
+    WorkFolder();
+    ~WorkFolder();
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path previous_;
+};
+
+// A JPEG file of one colour (0x00RRGGBB), at the best quality.
+void WriteSolidJpeg(const std::filesystem::path& path, int width, int height, std::uint32_t colour);
+// A palette PNG (8 bits per index) whose pixels have these colours, rows top first; the
+// palette holds each colour once, in the order the rows first use them.
+void WritePalettePng(const std::filesystem::path& path, const PixelRows& rows);
+void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
+std::string ReadFileBytes(const std::filesystem::path& path);
+
+// The files below `folder` that the process has open, other than espion.log.
+std::vector<std::string> OpenFilesIn(const std::filesystem::path& folder);
+
+}  // namespace orvalis::test

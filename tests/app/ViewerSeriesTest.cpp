@@ -1,0 +1,342 @@
+// The viewer as the user meets it, from start to end, on the headless backend: the open
+// dialog at start, a series shown view after view on ticks and keys, the end of a
+// series and a view copied in later, the names that set up a series or are refused,
+// files that are not what their name says, and the advances that a box holds back.
+
+#include <string>
+#include <vector>
+
+#include "app/MainOrvalis.h"
+#include "framework/Application.h"
+#include "framework/Image.h"
+#include "framework/OpenDialog.h"
+#include "framework/Timer.h"
+#include "graphics/Picture.h"
+#include "platform/MessageBox.h"
+#include "platform/VirtualKeys.h"
+#include "tests/app/ViewerTest.h"
+
+namespace orvalis::test {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::headless::WindowTarget;
+
+constexpr std::uint32_t kRed = 0xE01010, kGreen = 0x10C010, kBlue = 0x1010E0, kYellow = 0xE0E010;
+
+class ViewerSeries : public ViewerTest {
+protected:
+    // The caption of view `number` of the series whose base is `base`.
+    static std::string ViewCaption(const std::string& base, int number) {
+        return "Fichier " + base + " Dessin de la vue n° " + std::to_string(number);
+    }
+    // Opens `path` through the menu, as the user does after the first dialog.
+    void Open(const std::string& path) {
+        script.ChooseMenu(WindowTarget::Active(), {"Fichier", "Ouvrir"}).AnswerFileDialog(path);
+    }
+    void ExpectNoFileOpen() { EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{}); }
+};
+
+TEST_F(ViewerSeries, TheOpenDialogGreetsTheUserAndTheLogStartsEmpty) {
+    WriteFileBytes(folder / "espion.log", "un rapport d'avant\r\n");
+    script
+        .Check([&] {
+            ASSERT_EQ(backend.FileDialogsShown(), 1u);
+            const auto* dialog = backend.ShownFileDialogBox();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->request.title, "Ouverture d'une liste de vues de perspectives");
+            ASSERT_EQ(dialog->request.filters.size(), 2u);
+            EXPECT_EQ(dialog->request.filters[0].description, "Fichiers JPEG ");
+            EXPECT_EQ(dialog->request.filters[0].patterns, "*.JPG;*JPEG");
+            EXPECT_EQ(dialog->request.filters[1].description, "Graphique Portable ");
+            EXPECT_EQ(dialog->request.filters[1].patterns, "*.PNG");
+            EXPECT_EQ(dialog->request.filterIndex, 1);
+            EXPECT_TRUE(Orvalis->Visible());
+            EXPECT_EQ(MainCaption(), "Orvalis");
+            EXPECT_EQ(MainClientSize(), std::make_pair(688, 434));
+            EXPECT_EQ(ReadFileBytes(folder / "espion.log"), "") << "each start empties the log";
+        })
+        .CancelFileDialog()
+        .Check([] {
+            EXPECT_TRUE(Orvalis->NomBase.IsEmpty());
+            EXPECT_EQ(Orvalis->NumVue, 0);
+        })
+        // Before any series, each tick looks for 0.jpg in the working directory.
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), "Orvalis");
+            EXPECT_EQ(Orvalis->NumVue, 0);
+            WriteSolidJpeg(folder / "0.jpg", 20, 10, kGreen);
+        })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), "Fichier  Dessin de la vue n° 0");
+            EXPECT_NEAR_COLOUR(MainPixel(5, 5), kGreen);
+            EXPECT_EQ(Orvalis->NumVue, 1);
+            EXPECT_EQ(MainClientSize(), std::make_pair(688, 434)) << "an advance never resizes";
+            ExpectNoFileOpen();
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(ReadFileBytes(folder / "espion.log"), "");
+}
+
+TEST_F(ViewerSeries, OpeningAViewShowsItThenTheSeriesFromViewOneOnTicksAndKeys) {
+    WriteSolidJpeg(folder / "vue1.jpg", 40, 30, kRed);
+    WriteSolidJpeg(folder / "vue2.jpg", 50, 20, kGreen);
+    WriteSolidJpeg(folder / "vue3.jpg", 60, 40, kBlue);
+    const std::string base = folder / "vue";
+    script.AnswerFileDialog(folder / "vue3.jpg")
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), "Orvalis") << "opening never changes the caption";
+            EXPECT_EQ(MainClientSize(), std::make_pair(60, 40));
+            EXPECT_NEAR_COLOUR(MainPixel(0, 0), kBlue);
+            EXPECT_NEAR_COLOUR(MainPixel(59, 39), kBlue);
+            EXPECT_EQ(Orvalis->NomBase, base);
+            EXPECT_EQ(Orvalis->NumVue, 1);
+            EXPECT_EQ(Orvalis->OpenDialog1->FileName(), folder / "vue3.jpg") << "the chosen name stays offered";
+            ExpectNoFileOpen();
+        })
+        .Advance(2999)
+        .Check([] { EXPECT_EQ(MainCaption(), "Orvalis"); })
+        .Advance(1)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 1));
+            EXPECT_NEAR_COLOUR(MainPixel(10, 10), kRed);
+            EXPECT_EQ(MainClientSize(), std::make_pair(60, 40)) << "an advance never resizes";
+            EXPECT_EQ(Orvalis->NumVue, 2);
+            ExpectNoFileOpen();
+        })
+        // Keys without a character, and Tab, do not advance; a click lands on the
+        // picture, which has no click handler.
+        .Press(platform::VK_RIGHT)
+        .Press(platform::VK_F4)
+        .Press(platform::VK_TAB)
+        .Click(WindowTarget::Active(), {5, 5})
+        .Check([&] { EXPECT_EQ(MainCaption(), ViewCaption(base, 1)); })
+        .Press('A')
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 2));
+            EXPECT_NEAR_COLOUR(MainPixel(10, 10), kGreen);
+        })
+        .Press(platform::VK_SPACE)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 3));
+            EXPECT_NEAR_COLOUR(MainPixel(10, 10), kBlue);
+        })
+        // The end of the series: the last view stays with its caption, every tick
+        // looks for view 4 again.
+        .Advance(6000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 3));
+            EXPECT_NEAR_COLOUR(MainPixel(10, 10), kBlue);
+            EXPECT_EQ(Orvalis->NumVue, 4);
+            WriteSolidJpeg(folder / "vue4.jpg", 30, 30, kYellow);
+        })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 4));
+            EXPECT_NEAR_COLOUR(MainPixel(10, 10), kYellow);
+            EXPECT_EQ(Orvalis->NumVue, 5);
+            ExpectNoFileOpen();
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+TEST_F(ViewerSeries, TheNameOfTheChosenFileSetsUpTheSeriesOrIsRefused) {
+    for (const char* name : {"12.jpg", "1.jpg", "plan.jpg", "vue12.jpeg", "vue1.jpg", ".jpeg", "photo.jpeg2"})
+        WriteSolidJpeg(folder / name, 10, 8, kRed);
+    WriteSolidJpeg(folder / "2.jpg", 12, 6, kGreen);
+    const std::string root = "/4242.jpg";  // one character, then digits only: refused
+    ASSERT_FALSE(fs::exists(root));
+
+    script.AnswerFileDialog(folder / "12.jpg")
+        .Check([&] {
+            // Digits are cut back to the folder's "/": the views are F/1.jpg, F/2.jpg, ...
+            EXPECT_EQ(Orvalis->NomBase, folder.Path().string() + "/");
+            EXPECT_EQ(Orvalis->NumVue, 1);
+        })
+        .Advance(6000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(folder.Path().string() + "/", 2));
+            EXPECT_NEAR_COLOUR(MainPixel(3, 3), kGreen);
+        });
+    // No digit before the dot: the whole name is the base, and the series never moves.
+    Open(folder / "plan.jpg");
+    script
+        .Check([&] {
+            EXPECT_EQ(Orvalis->NomBase, folder / "plan.jpg");
+            EXPECT_EQ(Orvalis->NumVue, 1);
+            EXPECT_EQ(MainClientSize(), std::make_pair(10, 8));
+        })
+        .Advance(3000)
+        .Check([&] { EXPECT_EQ(MainCaption(), ViewCaption(folder.Path().string() + "/", 2)); });
+    // A .jpeg view starts a series of .jpg views.
+    Open(folder / "vue12.jpeg");
+    script.Advance(3000).Check([&] {
+        EXPECT_EQ(MainCaption(), ViewCaption(folder / "vue", 1));
+        EXPECT_EQ(Orvalis->NumVue, 2);
+    });
+    Open(folder / ".jpeg");
+    script.Check([&] {
+        EXPECT_EQ(Orvalis->NomBase, folder / ".jpeg");
+        EXPECT_EQ(Orvalis->NumVue, 1);
+    });
+    // Refused: the name is kept whole and the view number stays; the picture and size
+    // of the (missing) file stay too.
+    Open(root);
+    script
+        .Check([&] {
+            EXPECT_EQ(MessageDialogs(), (std::vector<Seen>{{"Avertissement", "Le nom du fichier est incorrect"}}));
+            EXPECT_EQ(MainClientSize(), std::make_pair(0, 0));
+            EXPECT_EQ(Orvalis->Image1->Picture()->Graphic(), nullptr);
+        })
+        .Press(platform::VK_RETURN)
+        .Check([&] {
+            EXPECT_EQ(MessageDialogs(), std::vector<Seen>{});
+            EXPECT_EQ(Orvalis->NomBase, root);
+            EXPECT_EQ(Orvalis->NumVue, 1);
+        });
+    // An extension of five characters is none of the viewer's: the name only.
+    Open(folder / "vue1.jpg");
+    script.Check([&] { EXPECT_NEAR_COLOUR(MainPixel(3, 3), kRed); });
+    Open(folder / "photo.jpeg2");
+    script
+        .Check([&] {
+            EXPECT_EQ(Orvalis->NomBase, folder / "photo.jpeg2");
+            EXPECT_EQ(Orvalis->NumVue, 1);
+            EXPECT_NEAR_COLOUR(MainPixel(3, 3), kRed);
+            EXPECT_EQ(MainClientSize(), std::make_pair(10, 8));
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+TEST_F(ViewerSeries, AFileThatIsNotWhatItsNameSaysIsToldAndTheSeriesIsSetUpAllTheSame) {
+    WritePalettePng(folder / "x3.jpg", {{0xFF0000, 0x00FF00}});
+    WriteFileBytes(folder / "y5.jpg", "\xFF");
+    WriteSolidJpeg(folder / "vue2.jpg", 16, 16, kBlue);
+    script.AnswerFileDialog(folder / "vue2.jpg")
+        .Check([&] { EXPECT_EQ(MainClientSize(), std::make_pair(16, 16)); });
+    Open(folder / "x3.jpg");
+    script
+        .Check([&] {
+            EXPECT_EQ(MessageDialogs(), (std::vector<Seen>{{"Erreur", "Format d'image non reconnu (FFFFFF89-50)"}}));
+            ExpectNoFileOpen();
+        })
+        .Press(platform::VK_RETURN)
+        .Check([&] {
+            EXPECT_EQ(Orvalis->Image1->Picture()->Graphic(), nullptr);
+            EXPECT_EQ(MainClientSize(), std::make_pair(0, 0));
+            EXPECT_EQ(Orvalis->NomBase, folder / "x");
+            EXPECT_EQ(Orvalis->NumVue, 1);
+        });
+    // A file shorter than two bytes: the read error reaches the application's box and
+    // the open command stops there, the name taken.
+    Open(folder / "y5.jpg");
+    script
+        .Check([&] {
+            const auto* box = backend.ShownMessageBox();
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text, "Erreur de lecture du flux.");
+            EXPECT_EQ(box->caption, Application->AppTitle().ToStdString());
+            ExpectNoFileOpen();
+        })
+        .AnswerMessageBox(platform::IDOK)
+        .Check([&] {
+            EXPECT_EQ(Orvalis->NomBase, folder / "y5.jpg");
+            EXPECT_EQ(Orvalis->NumVue, 1);
+            EXPECT_EQ(MainCaption(), "Orvalis");
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(ErrorBoxes().size(), 1u);
+}
+
+TEST_F(ViewerSeries, AViewThatIsNoJpegIsToldOnceWhileTicksComeAndTheSeriesMovesPastIt) {
+    WriteSolidJpeg(folder / "vue1.jpg", 16, 16, kRed);
+    WritePalettePng(folder / "vue2.jpg", {{0xFF0000, 0x00FF00}});
+    WriteSolidJpeg(folder / "vue3.jpg", 16, 16, kBlue);
+    fs::create_directory(folder / "vue4.jpg");
+    WriteSolidJpeg(folder / "vue5.jpg", 16, 16, kGreen);
+    const std::string base = folder / "vue";
+    script.AnswerFileDialog(folder / "vue1.jpg")
+        .Advance(3000)
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 2)) << "the caption is set before the load";
+            EXPECT_EQ(MessageDialogs(), (std::vector<Seen>{{"Erreur", "Format d'image non reconnu (FFFFFF89-50)"}}));
+        })
+        // The dialog keeps the advance open: the ticks meanwhile start no other.
+        .Advance(9000)
+        .Check([&] {
+            EXPECT_EQ(MessageDialogs().size(), 1u);
+            EXPECT_EQ(Orvalis->NumVue, 2);
+        })
+        .Press(platform::VK_RETURN)
+        .Check([&] {
+            EXPECT_EQ(Orvalis->NumVue, 3);
+            EXPECT_EQ(Orvalis->Image1->Picture()->Graphic(), nullptr) << "the picture is emptied";
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 2));
+        })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 3));
+            EXPECT_NEAR_COLOUR(MainPixel(8, 8), kBlue);
+        })
+        // A folder bearing the next view's name counts as found: nothing to show.
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 4));
+            EXPECT_EQ(Orvalis->Image1->Picture()->Graphic(), nullptr);
+            EXPECT_EQ(Orvalis->NumVue, 5);
+            EXPECT_EQ(MessageDialogs(), std::vector<Seen>{});
+        })
+        .Advance(3000)
+        .Check([&] { EXPECT_NEAR_COLOUR(MainPixel(8, 8), kGreen); })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+TEST_F(ViewerSeries, AViewThatRaisesIsShownInOneErrorBoxAtATimeAndNotSteppedPast) {
+    WriteSolidJpeg(folder / "vue1.jpg", 16, 16, kRed);
+    WriteFileBytes(folder / "vue2.jpg", "\xFF");
+    const std::string base = folder / "vue";
+    script.AnswerFileDialog(folder / "vue1.jpg")
+        .Advance(6000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 2));
+            EXPECT_EQ(ErrorBoxes(), (std::vector<Seen>{{Application->AppTitle().ToStdString(), "Erreur de lecture du flux."}}));
+        })
+        .Advance(9000)
+        .Check([&] { EXPECT_EQ(ErrorBoxes().size(), 1u) << "no box piles up while one is open"; })
+        .AnswerMessageBox(platform::IDOK)
+        .Check([&] {
+            EXPECT_EQ(Orvalis->NumVue, 2) << "a view whose load raised is not stepped past";
+            EXPECT_TRUE(Orvalis->Timer1->Enabled());
+            ExpectNoFileOpen();
+        })
+        .Advance(3000)
+        .Check([&] { EXPECT_EQ(ErrorBoxes().size(), 2u) << "the next tick tries the view again"; })
+        .AnswerMessageBox(platform::IDOK)
+        .Check([&] { WriteSolidJpeg(folder / "vue2.jpg", 16, 16, kGreen); })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(ErrorBoxes().size(), 2u);
+            EXPECT_NEAR_COLOUR(MainPixel(8, 8), kGreen);
+            EXPECT_EQ(Orvalis->NumVue, 3);
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+TEST_F(ViewerSeries, QuitterEndsTheProgram) {
+    script.CancelFileDialog().ChooseMenu(WindowTarget::Active(), {"Fichier", "Quitter"});
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(Orvalis, nullptr);
+    EXPECT_TRUE(fs::exists(folder / "espion.log"));
+}
+
+}  // namespace
+}  // namespace orvalis::test
