@@ -3,6 +3,7 @@
 // byte with a report computed apart from the viewer; the refusals of other bitmaps and
 // of a log that could not be created.
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/MainOrvalis.h"
 #include "framework/Image.h"
 #include "graphics/Picture.h"
+#include "platform/EndSession.h"
 #include "platform/VirtualKeys.h"
 #include "tests/app/ViewerTest.h"
 
@@ -122,6 +124,17 @@ TEST_F(ViewerColourCount, APngOpenedWhileASeriesRunsStopsItAndAJpegViewIsRefused
         .ChooseMenu(WindowTarget::Active(), {"Fichier", "Quitter"});
     EXPECT_EQ(RunTheViewer(), 0);
     EXPECT_EQ(Log(), ReferenceReportBytes(ReferenceCount(picture))) << "Quitter closes the log whole";
+}
+
+TEST_F(ViewerColourCount, TheEndOfTheSessionKeepsEveryReportInTheLog) {
+    platform::InstallEndSessionHandler();
+    const PixelRows picture = {{0xFF0000, 0x0000FF, 0x646400}};
+    WritePalettePng(folder / "trois.png", picture);
+    script.AnswerFileDialog(folder / "trois.png");
+    Count();
+    script.Check([] { std::raise(SIGTERM); });
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(Log(), ReferenceReportBytes(ReferenceCount(picture)));
 }
 
 TEST_F(ViewerColourCount, ALogThatCouldNotBeCreatedIsToldAndNothingIsWritten) {

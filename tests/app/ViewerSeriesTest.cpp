@@ -3,6 +3,7 @@
 // series and a view copied in later, the names that set up a series or are refused,
 // files that are not what their name says, and the advances that a box holds back.
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "framework/OpenDialog.h"
 #include "framework/Timer.h"
 #include "graphics/Picture.h"
+#include "platform/EndSession.h"
 #include "platform/MessageBox.h"
 #include "platform/VirtualKeys.h"
 #include "tests/app/ViewerTest.h"
@@ -336,6 +338,20 @@ TEST_F(ViewerSeries, QuitterEndsTheProgram) {
     EXPECT_EQ(RunTheViewer(), 0);
     EXPECT_EQ(Orvalis, nullptr);
     EXPECT_TRUE(fs::exists(folder / "espion.log"));
+}
+
+TEST_F(ViewerSeries, TheEndOfTheSessionClosesTheOpenDialogAndEndsTheProgram) {
+    platform::InstallEndSessionHandler();
+    script.Check([] { std::raise(SIGTERM); })
+        .Check([&] {
+            EXPECT_EQ(backend.ShownFileDialogBox(), nullptr) << "the dialog went as if cancelled";
+            EXPECT_TRUE(Orvalis->NomBase.IsEmpty());
+            EXPECT_TRUE(Application->QuitRequested());
+        })
+        // The main loop looks at its quit flag when it wakes up: at the next tick.
+        .Advance(3000);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(backend.FileDialogsShown(), 1u);
 }
 
 }  // namespace
