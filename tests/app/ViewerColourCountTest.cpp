@@ -126,6 +126,20 @@ TEST_F(ViewerColourCount, APngOpenedWhileASeriesRunsStopsItAndAJpegViewIsRefused
     EXPECT_EQ(Log(), ReferenceReportBytes(ReferenceCount(picture))) << "Quitter closes the log whole";
 }
 
+TEST_F(ViewerColourCount, AnUnreadablePngIsToldAndLeavesAnEmptyImageToCount) {
+    WriteFileBytes(folder / "texte.png", "ceci n'est pas une image\n");
+    script.AnswerFileDialog(folder / "texte.png")
+        .Check([&] {
+            EXPECT_EQ(MessageDialogs(), (std::vector<Seen>{{"Erreur", "Le fichier " + (folder / "texte.png") +
+                                                                         " n'est pas une image PNG lisible"}}));
+        })
+        .Press(platform::VK_RETURN);
+    Count();
+    script.Check([&] { EXPECT_EQ(Log(), ReferenceReportBytes(ReferenceCount({}))) << "sixteen classes, none counted"; })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
 TEST_F(ViewerColourCount, TheEndOfTheSessionKeepsEveryReportInTheLog) {
     platform::InstallEndSessionHandler();
     const PixelRows picture = {{0xFF0000, 0x0000FF, 0x646400}};
