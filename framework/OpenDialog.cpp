@@ -160,7 +160,7 @@ platform::OpenFileRequest TOpenDialog::BuildRequest() const {
     request.fileName = std::string(CutToCharacters(fileName_.View(), request.bufferSize - 1));
     // The new style (Explorer) is on unless the old one is asked for.
     request.flags = (platform::OFN_ENABLEHOOK | OpenOptionFlags(options_)) ^ platform::OFN_EXPLORER;
-    request.flagsEx = (optionsEx_ & (1u << ofExNoPlacesBar)) ? platform::OFN_EX_NOPLACESBAR : 0;
+    if (optionsEx_ & (1u << ofExNoPlacesBar)) request.flagsEx = platform::OFN_EX_NOPLACESBAR;
     request.defaultExt = defaultExt_.ToStdString();
     if (request.defaultExt.empty() && !(request.flags & platform::OFN_EXPLORER))
         request.defaultExt = std::string(ExtensionOf(fileName_.View()));
