@@ -47,14 +47,14 @@ class TTestOptions : public TForm {
 const TClassInfo& TTestOptions::StaticClassInfo() {
     // Named as the resource's class, so that the form reads TOPTIONS.
     static const TClassInfo info = DescribeClass<TTestOptions, TForm>("TOptions")
-        .Field("Label1", &TTestOptions::Label1)
-        .Field("eTimer", &TTestOptions::eTimer)
-        .Field("UpDownT", &TTestOptions::UpDownT)
-        .Field("RadioGroup1", &TTestOptions::RadioGroup1)
-        .Field("OK", &TTestOptions::OK)
-        .Field("Annuler", &TTestOptions::Annuler)
-        .Method("OKClick", &TTestOptions::OKClick)
-        .Method("AnnulerClick", &TTestOptions::AnnulerClick);
+                                       .Field("Label1", &TTestOptions::Label1)
+                                       .Field("eTimer", &TTestOptions::eTimer)
+                                       .Field("UpDownT", &TTestOptions::UpDownT)
+                                       .Field("RadioGroup1", &TTestOptions::RadioGroup1)
+                                       .Field("OK", &TTestOptions::OK)
+                                       .Field("Annuler", &TTestOptions::Annuler)
+                                       .Method("OKClick", &TTestOptions::OKClick)
+                                       .Method("AnnulerClick", &TTestOptions::AnnulerClick);
     return info;
 }
 
@@ -104,8 +104,8 @@ TEST_F(OptionsForm, TheResourceBuildsTheControlsWithTheirProperties) {
         EXPECT_EQ(options->Annuler->Caption(), "Annuler");
         std::vector<TWinControl*> order;
         options->GetTabOrderList(order);
-        EXPECT_EQ(order, (std::vector<TWinControl*>{options->eTimer, options->UpDownT, options->RadioGroup1, options->OK,
-                                                    options->Annuler}));
+        EXPECT_EQ(order, (std::vector<TWinControl*>{options->eTimer, options->UpDownT, options->RadioGroup1,
+                                                    options->OK, options->Annuler}));
     });
 }
 

@@ -141,7 +141,9 @@ TEST_F(MessageDialogs, YesIsTheDefaultAndNoTheCancelButton) {
 
     script.Press(VK_RETURN).Press(VK_ESCAPE).Press('N').Press(platform::VK_TAB).Press(VK_RETURN);
     Run([&](TApplication&) {
-        const auto ask = [] { return ShowMessageDialog("Continuer ?", dkConfirmation, DialogButtons({dbYes, dbNo}), 0); };
+        const auto ask = [] {
+            return ShowMessageDialog("Continuer ?", dkConfirmation, DialogButtons({dbYes, dbNo}), 0);
+        };
         EXPECT_EQ(ask(), mrYes) << "Enter: the default button";
         EXPECT_EQ(ask(), mrNo) << "Escape: the cancel button";
         EXPECT_EQ(ask(), mrNo) << "the accelerator of \"&Non\"";
@@ -156,7 +158,7 @@ TEST_F(MessageDialogs, EveryKindHasItsCaptionAndACustomOneHasTheTitleAndNoIcon) 
         bool icon;
     };
     const Case cases[] = {
-        {dkWarning, "Avertissement", true},    {dkError, "Erreur", true}, {dkInformation, "Information", true},
+        {dkWarning, "Avertissement", true},     {dkError, "Erreur", true}, {dkInformation, "Information", true},
         {dkConfirmation, "Confirmation", true}, {dkCustom, "", false},
     };
     Run([&](TApplication& application) {
@@ -229,13 +231,13 @@ TEST_F(MessageDialogs, ACachedButtonWidthIsNeverMeasuredAgain) {
 
         const auto measured = BuildMessageDialog("Texte", dkCustom, DialogButtons({dbYesToAll}));
         EXPECT_GT(ButtonWidthCache[dbYesToAll], 8) << "measured once shown";
-        EXPECT_EQ(ButtonsOf(*measured).front()->Width(), std::max(Scaled(50, average.cx, 4), ButtonWidthCache[dbYesToAll]));
+        EXPECT_EQ(ButtonsOf(*measured).front()->Width(),
+                  std::max(Scaled(50, average.cx, 4), ButtonWidthCache[dbYesToAll]));
     });
 }
 
 TEST_F(MessageDialogs, CtrlCPutsTheFramedTextOnTheClipboardAndCtrlShiftCDoesNothing) {
-    script
-        .Press('C', ModCtrl)
+    script.Press('C', ModCtrl)
         .Check([&] {
             EXPECT_EQ(backend.Clipboard(), std::string(kDashes) + "Erreur\r\n" + std::string(kDashes) +
                                                "Fichier introuvable\r\n" + std::string(kDashes) + "OK   \r\n" +
@@ -286,21 +288,24 @@ TEST_F(MessageDialogs, TheHelpButtonAsksForTheHelpContextAndDoesNotClose) {
     struct Restore {
         ~Restore() { SetHelpHandler({}); }
     } restore;
-    script.Press('A')
-        .Check([&] {
-            EXPECT_EQ(asked, (std::vector<std::int32_t>{42}));
-            TMessageForm* dialog = ShownDialog();
-            ASSERT_NE(dialog, nullptr);
-            EXPECT_EQ(dialog->ModalResult(), mrNone);
-            TButton* help = dynamic_cast<TButton*>(dialog->FindComponent("Help"));
-            ASSERT_NE(help, nullptr);
-            EXPECT_EQ(help->Caption(), "&Aide");
-            script.Click(WindowTarget::Captioned("Information"), {help->Left() + 5, help->Top() + 5})
-                .Check([&] { EXPECT_EQ(asked, (std::vector<std::int32_t>{42, 42})); })
-                .Press(VK_RETURN)
-                .Check([&] { EXPECT_EQ(asked, (std::vector<std::int32_t>{42, 42, 42})) << "Enter: the focused help"; })
-                .Press(VK_ESCAPE);
-        });
+    script.Press('A').Check([&] {
+        EXPECT_EQ(asked, (std::vector<std::int32_t>{42}));
+        TMessageForm* dialog = ShownDialog();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->ModalResult(), mrNone);
+        TButton* help = dynamic_cast<TButton*>(dialog->FindComponent("Help"));
+        ASSERT_NE(help, nullptr);
+        EXPECT_EQ(help->Caption(), "&Aide");
+        script.Click(WindowTarget::Captioned("Information"), {help->Left() + 5, help->Top() + 5})
+            .Check([&] {
+                EXPECT_EQ(asked, (std::vector<std::int32_t>{42, 42}));
+            })
+            .Press(VK_RETURN)
+            .Check([&] {
+                EXPECT_EQ(asked, (std::vector<std::int32_t>{42, 42, 42})) << "Enter: the focused help";
+            })
+            .Press(VK_ESCAPE);
+    });
     Run([&](TApplication&) {
         EXPECT_EQ(ShowMessageDialog("Texte", dkInformation, DialogButtons({dbOK, dbHelp}), 42), mrOk);
     });

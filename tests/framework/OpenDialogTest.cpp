@@ -167,9 +167,9 @@ TEST_F(OpenDialogs, ACancelKeepsWhatTheLastChoiceLeftAndAChosenFilterCarriesOver
         EXPECT_EQ(dialog->FilterIndex(), 2) << "a cancelled choice of filter is forgotten";
         EXPECT_EQ(dialog->Options(), options);
     });
-    EXPECT_EQ(events.events, (std::vector<std::string>{"show", "close",                                         //
-                                                       "show", "type 2", "folder", "selection",                  //
-                                                       "can close /images/carte.png 1", "close",                 //
+    EXPECT_EQ(events.events, (std::vector<std::string>{"show", "close",                           //
+                                                       "show", "type 2", "folder", "selection",   //
+                                                       "can close /images/carte.png 1", "close",  //
                                                        "show", "type 1", "close"}));
 }
 
