@@ -29,7 +29,7 @@ void DrawSunkenBevel(TCanvas& canvas, TRect& rect) {
 void DrawArrow(TCanvas& canvas, const TRect& rect, TArrowDirection direction, TColor color) {
     // Lines of 1, 3, 5 ... pixels from the tip, as many as the rectangle allows (at most 4).
     const bool vertical = direction == TArrowDirection::Up || direction == TArrowDirection::Down;
-    const std::int32_t lines = std::clamp((std::min(rect.Width(), rect.Height()) + 1) / 3, 1, 4);
+    const std::int32_t lines = std::clamp((std::min(rect.Width(), rect.Height()) + 1) / 2, 1, 4);
     const std::int32_t centreX = rect.Left + (rect.Width() - 1) / 2;
     const std::int32_t centreY = rect.Top + (rect.Height() - 1) / 2;
     const std::int32_t first = (vertical ? rect.Top + (rect.Height() - lines) / 2 : rect.Left + (rect.Width() - lines) / 2);
