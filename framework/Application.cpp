@@ -140,13 +140,15 @@ void TApplication::RunMessageLoop() {
     shutdownRequested_ = true;
     if (!primaryForm_) return;
     if (ShowMainAtStart) primaryForm_->Show();
-    do {
+    // The flag is tested before each pump: the session may have ended while showing the
+    // primary form ran its first handlers, and the loop must not wait for a message then.
+    while (!quitRequested_) {
         try {
             PumpOne();
         } catch (...) {
             HandleUncaught(this);
         }
-    } while (!quitRequested_);
+    }
 }
 
 void TApplication::PumpOne() {
