@@ -3,6 +3,7 @@
 #include "framework/Button.h"
 #include "framework/Edit.h"
 #include "framework/Form.h"
+#include "framework/Image.h"
 #include "framework/Label.h"
 #include "framework/Menu.h"
 #include "framework/OpenDialog.h"
@@ -19,7 +20,7 @@ void RegisterFrameworkClasses() {
                                &TMenuItem::StaticClassInfo(), &TTimer::StaticClassInfo(),
                                &TLabel::StaticClassInfo(), &TEdit::StaticClassInfo(), &TButton::StaticClassInfo(),
                                &TUpDown::StaticClassInfo(), &TRadioGroup::StaticClassInfo(),
-                               &TOpenDialog::StaticClassInfo()});
+                               &TOpenDialog::StaticClassInfo(), &TImage::StaticClassInfo()});
         return true;
     }();
     (void)registered;

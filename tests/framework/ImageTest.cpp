@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/Form.h"
+#include "framework/FrameworkClasses.h"
 #include "framework/Image.h"
 #include "framework/classes/ClassBuilder.h"
 #include "framework/classes/ClassInfo.h"
@@ -188,7 +189,8 @@ TEST(Image, AutoSizeTakesThePicturesSizeInTheDimensionsTheAlignmentLeavesFree) {
 }
 
 TEST(Image, ItsPictureTravelsThroughAFormResourceAsItsData) {
-    RegisterStreamClass(TImage::StaticClassInfo());
+    RegisterFrameworkClasses();
+    ASSERT_EQ(LookupClass("timage"), &TImage::StaticClassInfo());
     TComponent root(nullptr);
     root.SetName("Racine");
     auto* image = new TImage(&root);
