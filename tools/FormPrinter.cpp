@@ -241,9 +241,11 @@ std::string List(const FormValue& value, const std::string& indent) {
     if (value.elements.empty()) return "[]";
     std::string line = "[";
     bool flat = true;
+    // Only scalars are printed for the one-line form: a nested list printed here and
+    // again below would double the work at every level of nesting.
     for (std::size_t i = 0; i < value.elements.size() && flat; ++i) {
         flat = IsScalar(value.elements[i]);
-        line += (i ? ", " : "") + Value(value.elements[i], indent);
+        if (flat) line += (i ? ", " : "") + Value(value.elements[i], indent);
     }
     if (flat && line.size() <= kOneLineListWidth) return line + "]";
     const std::string inner = indent + "  ";
