@@ -386,12 +386,7 @@ void TBitmap::SetStorageKind(TStorageKind kind) {
         if (shared) {
             Rebuild(record.DIBHandle(), record.palette_, record.description_);
         } else {
-            // The DIB moves to a record of its own; the device image goes with the old one.
-            FreeCanvasContext();
-            std::unique_ptr<raster::Image> dib(record.dib_.release());
-            raster::DibSection description = record.description_;
-            description.dsBm.bmBits = static_cast<raster::DibImage*>(dib.get())->Bits();
-            InstallRecord(std::move(dib), std::move(record.palette_), description, record.os2Format_, nullptr);
+            MakeDibThePicture();
         }
     }
     NotifyChanged(this);
@@ -435,6 +430,17 @@ void TBitmap::SetPixelLayout(TPixelLayout layout) {
     Rebuild(Handle(), palette, description);
     SetPaletteModified(palette != nullptr);
     NotifyChanged(this);
+}
+
+void TBitmap::MakeDibThePicture() {
+    FreeCanvasContext();
+    TBitmapImage& record = *image_;
+    std::unique_ptr<raster::Image> dib(record.dib_.release());
+    raster::DibSection description = record.description_;
+    description.dsBm.bmBits = static_cast<raster::DibImage*>(dib.get())->Bits();
+    const bool halftone = record.halftone_;
+    InstallRecord(std::move(dib), std::move(record.palette_), description, record.os2Format_, nullptr);
+    image_->halftone_ = halftone;
 }
 
 raster::Image* TBitmap::Handle() {
@@ -486,6 +492,10 @@ std::uint8_t* TBitmap::RowPointer(std::int32_t row) {
         throw EInvalidGraphicOperation(ResId::RowOutOfRange);
     EnsureHandle();
     EnsureDib();
+    // A device image would drop the DIB at the next Changing and build it again from
+    // itself: every call would copy the picture and lose what was written through the
+    // rows given before. The DIB becomes the picture once, and the rows stay its own.
+    if (image_->device_) MakeDibThePicture();
     raster::DibImage* dib = image_->DIBHandle();
     assert(dib && "a bitmap with rows has a DIB");
     dib->OpenBits();

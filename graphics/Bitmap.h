@@ -96,7 +96,8 @@ class TBitmap : public TGraphic {
     // Raises EInvalidGraphic "Format de pixel incorrect" for plCustom.
     void SetPixelLayout(TPixelLayout layout);
     // The first byte of the row (0 at the top); EInvalidGraphicOperation "Indice ligne
-    // hors limites" outside 0 .. Height - 1.
+    // hors limites" outside 0 .. Height - 1. A bitmap held as a device image becomes a
+    // DIB of the screen's layout at the first call (plDevice no longer).
     std::uint8_t* RowPointer(std::int32_t row);
     TCanvas& Canvas();
     bool Monochrome();
@@ -130,6 +131,9 @@ private:
     // when there is no device image.
     void EnsureHandle();
     void EnsureDib();
+    // The DIB (which must exist, in an unshared record) becomes the only image: a record
+    // whose DeviceHandle is the DIB replaces this one, and the device image goes with it.
+    void MakeDibThePicture();
     void MakePalette();
     // A new image from `source` in the layout `description` (which is refreshed from the
     // new image); null when the description has a size of 0. With `withCanvas` the new

@@ -268,9 +268,12 @@ TEST(Bitmap, ADeviceImageWrittenThroughItsRowsLosesItsStaleDib) {
     ASSERT_NE(bitmap->ImageRecord().DIBHandle(), nullptr);  // the DIB made the device image
     bitmap->Handle();  // Changing: the device image is the picture now
     EXPECT_EQ(bitmap->ImageRecord().DIBHandle(), nullptr);
+    // Its rows are those of a DIB made from it once, in the screen's layout, which then
+    // is the picture.
     reinterpret_cast<std::uint32_t*>(bitmap->RowPointer(0))[0] = 0x0A0B0C;
-    EXPECT_EQ(bitmap->PixelLayout(), plDevice);
-    EXPECT_EQ(bitmap->ImageRecord().DIB().dsBmih.biBitCount, 32);  // the screen's layout
+    EXPECT_EQ(bitmap->PixelLayout(), pl32Bit);
+    EXPECT_EQ(bitmap->ImageRecord().DeviceHandle(), bitmap->ImageRecord().DIBHandle());
+    EXPECT_EQ(Pixels(*bitmap), (Rows{{0x0A0B0C}}));
 }
 
 TEST(Bitmap, HandlesAreTakenAndGivenAway) {

@@ -292,6 +292,41 @@ TEST(BmpFile, ACompressedFileIsKeptAndWrittenBackUnchangedUntilItIsModified) {
     EXPECT_EQ(Save(copy), bytes);
 }
 
+TEST(BmpFile, RowsOfACompressedFileAreRowsOfOneDibThatKeepsWhatIsWrittenThroughThem) {
+    // 10 x 8195, RLE4: runs on the bottom rows, the rest colour 0 of the table (green).
+    // Reading its rows one by one once rebuilt the whole picture from the device image at
+    // every call, and lost what was written through the rows given before.
+    TBitmap bitmap;
+    bitmap.LoadFile(String(std::string(ORVALIS_TEST_DATA) + "/bmp/rle4-tall.bmp"));
+    ASSERT_EQ(bitmap.PixelLayout(), plDevice);
+    ASSERT_EQ(bitmap.Height(), 8195);
+
+    auto* top = reinterpret_cast<std::uint32_t*>(bitmap.RowPointer(0));
+    EXPECT_EQ(bitmap.PixelLayout(), pl32Bit);  // a DIB of the screen's layout now
+    const raster::DibImage* dib = bitmap.ImageRecord().DIBHandle();
+    EXPECT_EQ(bitmap.ImageRecord().DeviceHandle(), dib);
+    EXPECT_EQ(top[0] & 0xFFFFFF, 0x00FF00u);
+    top[0] = 0x123456;
+    auto* bottom = reinterpret_cast<std::uint32_t*>(bitmap.RowPointer(8194));
+    EXPECT_EQ(bottom[0] & 0xFFFFFF, 0x08EF10u);  // colour 1
+    bottom[1] = 0xABCDEF;
+
+    // Every row is a row of that one DIB (bottom-up: the bottom row first in memory).
+    EXPECT_EQ(reinterpret_cast<std::uint32_t*>(bitmap.RowPointer(0)), top);
+    EXPECT_EQ(bitmap.ImageRecord().DIBHandle(), dib);
+    EXPECT_EQ(bitmap.RowPointer(8194), static_cast<std::uint8_t*>(bitmap.ImageRecord().DIB().dsBm.bmBits));
+    EXPECT_EQ(top[0], 0x123456u);
+    EXPECT_EQ(bottom[1], 0xABCDEFu);
+
+    // What was written is the picture that is drawn and saved.
+    const Rows pixels = Pixels(bitmap);
+    EXPECT_EQ(pixels[0][0], 0x123456u);
+    EXPECT_EQ(pixels[8194][1], 0xABCDEFu);
+    TBitmap saved;
+    Load(saved, Save(bitmap));
+    EXPECT_EQ(Pixels(saved), pixels);
+}
+
 TEST(BmpFile, StoredDataIsALengthThenTheFileAndNothingForAnEmptyBitmap) {
     TBitmap empty;
     TMemoryStream data;
