@@ -80,6 +80,7 @@ FileOpenChooser::FileOpenChooser(GtkBackend& backend, int dialog, const OpenFile
 
     gtk_window_set_position(Window(), parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
     g_signal_connect(widget_, "response", G_CALLBACK(OnResponse), this);
+    g_signal_connect(widget_, "key-press-event", G_CALLBACK(OnKeyPress), this);
     // Escape and the close box only answer: the platform closes the dialog.
     g_signal_connect(widget_, "delete-event", G_CALLBACK(gtk_true), nullptr);
     g_signal_connect(widget_, "notify::filter", G_CALLBACK(OnFilterChanged), this);
@@ -145,20 +146,42 @@ void FileOpenChooser::OnResponse(GtkDialog*, gint response, gpointer self)
     GSList* files = gtk_file_chooser_get_filenames(chooser.Chooser());
     for (GSList* file = files; file; file = file->next) paths.push_back(Adopt(static_cast<gchar*>(file->data)));
     g_slist_free(files);
-    if (paths.empty()) return;
+    chooser.Confirm(paths);
+}
 
+gboolean FileOpenChooser::OnKeyPress(GtkWidget* window, GdkEventKey* event, gpointer self)
+{
+    // GTK checks a path typed into its location entry in the background and forgets the
+    // check when the folder it shows changes meanwhile: Enter pressed right after typing
+    // the whole path of a file in another folder would be lost. Such a path, naming a
+    // file that exists, is confirmed at once.
+    constexpr guint kModifiers = GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK;
+    if ((event->keyval != GDK_KEY_Return && event->keyval != GDK_KEY_KP_Enter && event->keyval != GDK_KEY_ISO_Enter) ||
+        (event->state & kModifiers) != 0)
+        return FALSE;
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window));
+    if (!GTK_IS_ENTRY(focus)) return FALSE;
+    std::string path = Adopt(g_filename_from_utf8(gtk_entry_get_text(GTK_ENTRY(focus)), -1, nullptr, nullptr, nullptr));
+    if (!g_path_is_absolute(path.c_str()) || !g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) return FALSE;
+    Self(self).Confirm({path});
+    return TRUE;
+}
+
+void FileOpenChooser::Confirm(const std::vector<std::string>& paths)
+{
+    if (paths.empty()) return;
     // One folder and the names within it; a name found elsewhere (a search, the recent
     // files) keeps its whole path.
     std::string folder = DirectoryOf(paths.front());
     if (paths.size() > 1) {
-        std::string current = Adopt(gtk_file_chooser_get_current_folder(chooser.Chooser()));
+        std::string current = Adopt(gtk_file_chooser_get_current_folder(Chooser()));
         if (!current.empty()) folder = current;
     }
     std::vector<std::string> names;
     for (const std::string& path : paths)
         names.push_back(DirectoryOf(path) == folder ? Adopt(g_path_get_basename(path.c_str())) : path);
-    bool readOnly = chooser.readOnly_ && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(chooser.readOnly_));
-    native::FileDialogConfirmed(chooser.dialog_, std::move(folder), std::move(names), readOnly);
+    bool readOnly = readOnly_ && gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(readOnly_));
+    native::FileDialogConfirmed(dialog_, std::move(folder), std::move(names), readOnly);
 }
 
 void FileOpenChooser::OnFilterChanged(GObject*, GParamSpec*, gpointer self)

@@ -34,9 +34,12 @@ public:
 private:
     int FilterIndexOf(GtkFileFilter* filter) const;
     void CloseRefusal();
+    // Tells the platform of the files chosen (nothing when there is none).
+    void Confirm(const std::vector<std::string>& paths);
 
     static gboolean FilterAccepts(const GtkFileFilterInfo* info, gpointer patterns);
     static void OnResponse(GtkDialog* dialog, gint response, gpointer self);
+    static gboolean OnKeyPress(GtkWidget* window, GdkEventKey* event, gpointer self);
     static void OnFilterChanged(GObject* chooser, GParamSpec* property, gpointer self);
     static void OnFolderChanged(GtkFileChooser* chooser, gpointer self);
     static void OnSelectionChanged(GtkFileChooser* chooser, gpointer self);

@@ -51,6 +51,7 @@ MenuBarWidget::MenuBarWidget(const MenuBar& menu, ChooseCallback choose)
         char32_t mnemonic = ToMnemonicCaption(item.caption).mnemonic;
         if (mnemonic && item.enabled && !item.separator) mnemonics_.push_back(mnemonic);
     }
+    g_signal_connect(bar_, "button-release-event", G_CALLBACK(OnBarButtonRelease), this);
     gtk_widget_show_all(bar_);
 }
 
@@ -100,6 +101,21 @@ GtkWidget* MenuBarWidget::MakeMenu(const std::vector<MenuItem>& items)
     GtkWidget* menu = gtk_menu_new();
     for (const MenuItem& item : items) gtk_menu_shell_append(GTK_MENU_SHELL(menu), MakeItem(item));
     return menu;
+}
+
+gboolean MenuBarWidget::OnBarButtonRelease(GtkWidget* bar, GdkEventButton* event, gpointer)
+{
+    // GTK's menu bar takes a quick click (released within half a second) on one of its own
+    // items as opening the bar, and only the next click runs an item without a submenu. The
+    // release over the item that the press selected runs it at once.
+    GtkWidget* item = gtk_get_event_widget(reinterpret_cast<GdkEvent*>(event));
+    while (item && !(GTK_IS_MENU_ITEM(item) && gtk_widget_get_parent(item) == bar)) item = gtk_widget_get_parent(item);
+    if (!item || item != gtk_menu_shell_get_selected_item(GTK_MENU_SHELL(bar)) ||
+        gtk_menu_item_get_submenu(GTK_MENU_ITEM(item)) || !gtk_widget_is_sensitive(item))
+        return FALSE;
+    gtk_menu_shell_deactivate(GTK_MENU_SHELL(bar));
+    gtk_menu_item_activate(GTK_MENU_ITEM(item));
+    return TRUE;
 }
 
 void MenuBarWidget::OnActivate(GtkMenuItem* item, gpointer self)

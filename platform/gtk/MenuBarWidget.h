@@ -3,7 +3,8 @@
 // text after a tab is shown at the right as the item's shortcut, disabled items are
 // insensitive, checked items carry their mark, and choosing an item that opens no submenu
 // calls back with its id. Keyboard access is GTK's own: F10, and Alt with a mnemonic of
-// the bar.
+// the bar. An item of the bar itself without a submenu ("Options") runs on one click, as
+// it does from the keyboard.
 
 #include <gtk/gtk.h>
 
@@ -43,6 +44,7 @@ private:
     GtkWidget* MakeItem(const MenuItem& item);
     GtkWidget* MakeMenu(const std::vector<MenuItem>& items);
     static void OnActivate(GtkMenuItem* item, gpointer self);
+    static gboolean OnBarButtonRelease(GtkWidget* bar, GdkEventButton* event, gpointer self);
 
     ChooseCallback choose_;
     GtkWidget* bar_;

@@ -124,13 +124,14 @@ class VirtualDisplay:
 
 
 class Program:
-    """A program shown on the display; its standard output is read line by line."""
+    """A program shown on the display, started in `cwd` (default: ours); its standard
+    output is read line by line."""
 
-    def __init__(self, argv, env):
+    def __init__(self, argv, env, cwd=None):
         self.lines = []
         self.errors = []
         self._changed = threading.Condition()
-        self.process = subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+        self.process = subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                         stderr=subprocess.PIPE)
         self._readers = [threading.Thread(target=self._read, args=(self.process.stdout, self.lines), daemon=True),
                          threading.Thread(target=self._read, args=(self.process.stderr, self.errors), daemon=True)]

@@ -1,0 +1,415 @@
+#!/usr/bin/env python3
+"""The real viewer on the GTK backend, in a virtual X display without a window manager,
+used as a person would: it greets with the file dialog; a view typed there shows at the
+top left of a client area of its size; the series then plays on the timer and on keys,
+with the file and the view number in the caption; the options dialog, reached from the
+menu bar by keyboard, sets the delay to one second; the views go on while the file dialog
+is open; a PNG image chosen under the second filter is counted into espion.log, byte for
+byte; Escape ends the program with status 0.
+
+    viewer_scenario.py --viewer PATH --artifacts FOLDER
+
+Screenshots (viewer.png: a view in the window) and the display's log go to the
+artifacts folder."""
+
+import argparse
+import os
+import pathlib
+import re
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+import struct
+
+from desktop_driver import (WAIT_SECONDS, Failure, Program, Screenshot, VirtualDisplay, click, find_window, key,
+                            move_mouse, type_text, wait_focused, wait_until, window_exists, window_geometry, window_name)
+
+MAIN_WINDOW = r"^(Orvalis|Fichier .*)$"
+FILE_DIALOG = r"^Ouverture d'une liste de vues de perspectives$"
+OPTIONS_DIALOG = r"^Options de visualisation$"
+NO_DISPLAY = "Orvalis a besoin d'un affichage graphique"
+
+# The views: a house seen from a point that moves round it, with a sky and a ground of
+# their own per view, so that each view is told by its colours. Views past the third
+# repeat the three skies, so that the series lasts while the delay is measured.
+VIEW_SIZE = (320, 200)
+VIEW_COUNT = 24
+SKIES = [(150, 200, 240), (250, 210, 150), (200, 160, 230)]
+GROUNDS = [(110, 170, 90), (170, 130, 90), (90, 90, 150)]
+HORIZON = 119
+# JPEG keeps flat areas within a few levels.
+JPEG_TOLERANCE = 12
+# Points of the picture (from its top left) away from the house: sky above, ground below.
+SKY_POINTS = [(6, 6), (VIEW_SIZE[0] - 7, 6), (30, 50)]
+GROUND_POINTS = [(6, VIEW_SIZE[1] - 7), (VIEW_SIZE[0] - 7, VIEW_SIZE[1] - 7), (30, 160)]
+
+# The delay measured between caption changes once the options say one second.
+DELAY_SECONDS = 1.0
+DELAY_TOLERANCE = 0.45
+
+# The predefined colour classes of the count: reference colour and tolerance per channel.
+PREDEFINED_CLASSES = [
+    ((30, 30, 30), (31, 31, 31)), ((250, 250, 250), (6, 6, 6)), ((250, 152, 65), (10, 10, 10)),
+    ((247, 215, 72), (10, 10, 10)), ((245, 237, 90), (5, 5, 10)), ((244, 244, 68), (5, 5, 10)),
+    ((214, 248, 70), (15, 5, 5)), ((195, 248, 86), (10, 10, 10)), ((160, 250, 70), (10, 10, 10)),
+    ((156, 246, 149), (10, 10, 10)), ((143, 246, 230), (10, 10, 10)), ((112, 244, 242), (10, 10, 10)),
+    ((102, 146, 245), (10, 10, 10)), ((142, 140, 240), (10, 10, 10)), ((183, 144, 244), (10, 10, 10)),
+    ((214, 164, 237), (10, 10, 10)),
+]
+
+# The PNG to count: bands of colours whose classes are plain to see, as (colour, pixels).
+# Black and dark red fall in class 1 (the second by the dark-pixel rule), white in class 2,
+# a near orange in class 3; red, then blue, are met first in that order and make classes
+# 17 and 18; a red a little off still fits class 17.
+PNG_WIDTH = 20
+PNG_BANDS = [
+    ((0, 0, 0), 40),          # class 1
+    ((255, 255, 255), 60),    # class 2
+    ((245, 150, 70), 20),     # class 3: within 10 of (250, 152, 65)
+    ((200, 0, 0), 40),        # new: class 17
+    ((0, 0, 255), 20),        # new: class 18
+    ((61, 0, 0), 20),         # fits nothing, sum 61 < 200: class 1
+    ((206, 5, 4), 40),        # within 10 of (200, 0, 0): class 17
+]
+# The report the count must append, as (class number, colour, count), predefined first.
+EXPECTED_CLASSES = (
+    [(1, (30, 30, 30), 40 + 20), (2, (250, 250, 250), 60), (3, (250, 152, 65), 20)]
+    + [(n + 1, PREDEFINED_CLASSES[n][0], 0) for n in range(3, 16)]
+    + [(17, (200, 0, 0), 40 + 40), (18, (0, 0, 255), 20)]
+)
+
+
+def expected_report():
+    """espion.log after one count: Windows-1252 text, each line feed written as CR LF."""
+    text = "\nFin de traitement\n"
+    for number, (r, v, b), count in EXPECTED_CLASSES:
+        text += "N° %3d r=%3d v=%3d b=%3d nb=%d\n" % (number, r, v, b, count)
+    return text.replace("\n", "\r\n").encode("cp1252")
+
+
+def write_palette_png(path, width, bands):
+    """An 8-bit palette PNG, one palette entry per band, the bands filling whole rows."""
+    colours = [colour for colour, _ in bands]
+    indices = bytearray()
+    for index, (_, pixels) in enumerate(bands):
+        indices += bytes([index]) * pixels
+    if len(indices) % width:
+        raise ValueError("the bands must fill whole rows")
+    height = len(indices) // width
+    raw = b"".join(b"\0" + bytes(indices[y * width:(y + 1) * width]) for y in range(height))
+
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    path.write_bytes(b"\x89PNG\r\n\x1a\n"
+                     + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0))
+                     + chunk(b"PLTE", b"".join(bytes(colour) for colour in colours))
+                     + chunk(b"IDAT", zlib.compress(raw))
+                     + chunk(b"IEND", b""))
+
+
+def write_view(path, number):
+    """View `number` (from 1): ImageMagick draws it, and writes it as a JPEG."""
+    width, height = VIEW_SIZE
+    sky = SKIES[(number - 1) % 3]
+    ground = GROUNDS[(number - 1) % 3]
+    # The eye goes round the house: the near corner moves and the two walls turn.
+    turn = (number - 1) % 5
+    corner = 90 + 12 * turn
+    left, right = corner - 25 - 10 * turn, corner + 75 - 10 * turn
+
+    def rgb(colour):
+        return "rgb(%d,%d,%d)" % colour
+
+    def points(*coordinates):
+        # Drawn on a 240 by 160 plan, scaled to the view.
+        return " ".join(f"{x * width // 240},{y * height // 160}" for x, y in coordinates)
+    subprocess.run(
+        ["convert", "-size", f"{width}x{height}", "xc:" + rgb(sky),
+         "-fill", rgb(ground), "-draw", f"rectangle 0,{HORIZON} {width - 1},{height - 1}",
+         "-fill", "rgb(235,235,225)",
+         "-draw", "polygon " + points((left, 100), (corner, 110), (corner, 50), (left, 56)),
+         "-fill", "rgb(170,170,160)",
+         "-draw", "polygon " + points((corner, 110), (right, 102), (right, 58), (corner, 50)),
+         "-fill", "rgb(150,60,50)",
+         "-draw", "polygon " + points((left, 56), (corner, 50), (right, 58), (corner + 20, 30), (left + 20, 33)),
+         "-stroke", "rgb(40,40,40)", "-draw", "line " + points((corner, 110), (corner, 50)),
+         "-quality", "92", str(path)],
+        check=True, timeout=WAIT_SECONDS)
+
+
+def near(colour, expected, tolerance):
+    return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
+
+
+class Scenario:
+    def __init__(self, display, viewer, artifacts, series, workdir):
+        self.env = display.env
+        self.viewer = viewer
+        self.artifacts = artifacts
+        self.series = series
+        self.workdir = workdir
+        self.step_name = "start"
+        self.shots = 0
+
+    def step(self, name):
+        self.step_name = name
+        print(f"-- {name}", flush=True)
+
+    def expect(self, condition, problem):
+        if not condition:
+            raise Failure(problem)
+
+    def screenshot(self, name):
+        self.shots += 1
+        return Screenshot.take(self.env, self.artifacts / f"{self.shots:02d}-{name}.png")
+
+    def caption(self):
+        return window_name(self.env, self.window)
+
+    def view_caption(self, number):
+        return f"Fichier {self.series / 'vue'} Dessin de la vue n° {number}"
+
+    def view_number(self):
+        match = re.fullmatch(re.escape(f"Fichier {self.series / 'vue'} Dessin de la vue n° ") + r"([0-9]+)",
+                             self.caption())
+        return int(match.group(1)) if match else None
+
+    def wait_view(self, number, timeout=WAIT_SECONDS):
+        wait_until(lambda: self.caption() == self.view_caption(number),
+                   f"the caption {self.view_caption(number)!r} (it is {self.caption()!r})", timeout)
+
+    def picture_origin(self):
+        """The screen point of the client area's top left: the client area is the
+        window's bottom rows, under the menu bar (no window manager, no frame)."""
+        x, y, width, height = window_geometry(self.env, self.window)
+        return x, y + height - VIEW_SIZE[1]
+
+    def shows(self, shot, number):
+        """Whether the screenshot shows view `number` at the top left of the client area."""
+        ox, oy = self.picture_origin()
+        sky, ground = SKIES[(number - 1) % 3], GROUNDS[(number - 1) % 3]
+        return (all(near(shot.pixel(ox + px, oy + py), sky, JPEG_TOLERANCE) for px, py in SKY_POINTS)
+                and all(near(shot.pixel(ox + px, oy + py), ground, JPEG_TOLERANCE) for px, py in GROUND_POINTS))
+
+    def wait_shown(self, number, name):
+        """Waits for the screen to show view `number`; returns that screenshot."""
+        def shown():
+            shot = self.screenshot(name)
+            return shot if self.shows(shot, number) else None
+        return wait_until(shown, f"view {number}'s colours at the top left of the client area")
+
+    def run(self):
+        self.step("the viewer greets with the file dialog")
+        self.window = find_window(self.env, MAIN_WINDOW)
+        dialog = find_window(self.env, FILE_DIALOG)
+        wait_focused(self.env, dialog)
+        self.expect(self.caption() == "Orvalis", f"the caption is {self.caption()!r} before any view")
+
+        self.step("a view typed in the dialog shows at the top left, in a client area of its size")
+        type_text(self.env, str(self.series / "vue2.jpg"))
+        key(self.env, "Return")
+        wait_until(lambda: not window_exists(self.env, FILE_DIALOG), "the file dialog to go")
+        wait_until(lambda: window_geometry(self.env, self.window)[2] == VIEW_SIZE[0],
+                   f"the window to be {VIEW_SIZE[0]} wide, as the view")
+        shot = self.wait_shown(2, "vue2")
+        ox, oy = self.picture_origin()
+        above = shot.pixel(ox + 6, oy - 1)
+        self.expect(not near(above, SKIES[1], JPEG_TOLERANCE),
+                    f"the row above the client area is sky {above}: the client area is taller than the view")
+        self.expect(self.caption() == "Orvalis", f"the open command changed the caption to {self.caption()!r}")
+
+        self.step("the timer shows view 1, with the series and its number in the caption")
+        self.wait_view(1)
+        self.wait_shown(1, "vue1")
+
+        self.step("a key shows the next view at once")
+        wait_focused(self.env, self.window)
+        key(self.env, "space")
+        # The timer ticks every 3 seconds: a change within a second and a half is the key's.
+        self.wait_view(2, timeout=1.5)
+        shot = self.wait_shown(2, "vue2-key")
+        self.save_view_picture(shot)
+
+        self.step("the options dialog, from the menu bar by keyboard, sets the delay to one second")
+        key(self.env, "F10", "Right", "Return")
+        options = find_window(self.env, OPTIONS_DIALOG)
+        wait_focused(self.env, options)
+        self.screenshot("options")
+        key(self.env, "ctrl+a")
+        type_text(self.env, "1")
+        key(self.env, "Tab", "Tab", "Return")
+        wait_until(lambda: not window_exists(self.env, OPTIONS_DIALOG), "the options dialog to go")
+
+        self.step("the next views come a second apart")
+        self.check_delay(changes=4)
+
+        self.step("one click on the menu bar's Options opens the dialog; Annuler keeps the delay")
+        self.click_menu_bar_item(1)
+        options = find_window(self.env, OPTIONS_DIALOG)
+        wait_focused(self.env, options)
+        # Annuler: Left 96, Top 104, 75 by 25 in the dialog's client area, which is the
+        # whole window (no menu bar, no window manager frame).
+        x, y, _, _ = window_geometry(self.env, options)
+        move_mouse(self.env, x + 96 + 37, y + 104 + 12)
+        click(self.env, 1)
+        wait_until(lambda: not window_exists(self.env, OPTIONS_DIALOG), "the options dialog to go")
+        self.check_delay(changes=2)
+
+        self.step("the views go on while the file dialog is open")
+        wait_focused(self.env, self.window)
+        key(self.env, "F10", "Down", "Return")
+        wait_focused(self.env, find_window(self.env, FILE_DIALOG))
+        start = self.view_number()
+        wait_until(lambda: (self.view_number() or 0) >= start + 2,
+                   f"two views past n° {start} while the file dialog is open")
+        self.screenshot("file-dialog")
+
+        self.step("the PNG image, chosen under the second filter, is counted into espion.log")
+        self.choose_png_under_second_filter()
+        wait_until(lambda: not window_exists(self.env, FILE_DIALOG), "the file dialog to go")
+        wait_focused(self.env, self.window)
+        key(self.env, "F10", "Right", "Right", "Down", "Return")
+        log = self.workdir / "espion.log"
+        report = expected_report()
+        wait_until(lambda: log.exists() and log.read_bytes() == report,
+                   "espion.log to hold the count's report")
+        self.check_png_shown()
+
+        self.step("Escape ends the program with status 0")
+        wait_focused(self.env, self.window)
+        key(self.env, "Escape")
+        status = self.viewer.wait_exit()
+        self.expect(status == 0, f"the program ended with status {status}")
+        self.expect(log.read_bytes() == report, "espion.log changed after the count")
+
+        self.step("GTK said nothing about misuse")
+        complaints = [line for line in self.viewer.errors if "CRITICAL" in line or "WARNING" in line]
+        self.expect(not complaints, "GTK complained:\n" + "\n".join(complaints))
+
+    def save_view_picture(self, shot):
+        """The window showing a view, cut out of the screenshot, for the documentation."""
+        x, y, width, height = window_geometry(self.env, self.window)
+        whole = self.artifacts / f"{self.shots:02d}-vue2-key.png"
+        subprocess.run(["convert", str(whole), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                        "-strip", str(self.artifacts / "viewer.png")], check=True, timeout=WAIT_SECONDS)
+
+    def check_delay(self, changes):
+        """Times `changes` caption changes after the first one seen: each about a second."""
+        def next_change(after):
+            return wait_until(lambda: (self.view_number() or 0) > after and self.view_number(),
+                              f"the view after n° {after}", timeout=2 * DELAY_SECONDS + 3)
+        number = next_change(self.view_number())
+        last = time.monotonic()
+        intervals = []
+        for _ in range(changes):
+            number = next_change(number)
+            now = time.monotonic()
+            intervals.append(now - last)
+            last = now
+        print("   intervals: " + ", ".join(f"{interval:.2f} s" for interval in intervals), flush=True)
+        for interval in intervals:
+            self.expect(abs(interval - DELAY_SECONDS) <= DELAY_TOLERANCE,
+                        f"views came {interval:.2f} s apart, not about {DELAY_SECONDS:g} s: {intervals}")
+
+    def click_menu_bar_item(self, index):
+        """Clicks once in the middle of the menu bar's item `index` (from 0), found as a
+        person finds it: the runs of dark text in the bar, apart by more than a blank."""
+        x, y, width, height = window_geometry(self.env, self.window)
+        bar_height = height - VIEW_SIZE[1]
+        shot = self.screenshot("menu-bar")
+        inked = sorted({column for column in range(width) for row in range(bar_height)
+                        if sum(shot.pixel(x + column, y + row)) < 3 * 110})
+        items = []
+        for column in inked:
+            if items and column - items[-1][1] <= 6:
+                items[-1][1] = column
+            else:
+                items.append([column, column])
+        self.expect(len(items) == 3, f"the menu bar shows {len(items)} items, expected 3 (ink at {items})")
+        left, right = items[index]
+        move_mouse(self.env, x + (left + right) // 2, y + bar_height // 2)
+        click(self.env, 1)
+
+    def choose_png_under_second_filter(self):
+        """In the dialog, open on the series' folder with the last view chosen: Tab to the
+        filter, Down to its second entry (which lists the PNG image alone), back to the
+        list (the image is selected) and Enter."""
+        key(self.env, "Tab")
+        key(self.env, "Down")
+        key(self.env, "shift+Tab")
+        self.screenshot("second-filter")
+        key(self.env, "Return")
+
+    def check_png_shown(self):
+        """The counted image is shown at the top left of the client area: its bands, one
+        row of pixels after another."""
+        ox, oy = self.picture_origin()
+        rows = []
+        for colour, pixels in PNG_BANDS:
+            rows += [colour] * (pixels // PNG_WIDTH)
+
+        def shown():
+            shot = self.screenshot("counted")
+            return all(near(shot.pixel(ox + 3, oy + row), colour, 2) and
+                       near(shot.pixel(ox + PNG_WIDTH - 1, oy + row), colour, 2) for row, colour in enumerate(rows))
+        wait_until(shown, "the counted image's bands at the top left of the client area")
+
+
+def check_without_display(viewer):
+    headless = {name: value for name, value in os.environ.items() if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as folder:
+        ended = subprocess.run([viewer], env=headless, cwd=folder, capture_output=True, timeout=WAIT_SECONDS)
+    said = ended.stderr.decode("utf-8", "replace").strip()
+    if ended.returncode == 0 or not said.startswith(NO_DISPLAY) or "\n" in said:
+        raise Failure(f"without a display the viewer ended with status {ended.returncode}, saying {said!r}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--viewer", required=True)
+    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
+    options = parser.parse_args()
+    options.viewer = str(pathlib.Path(options.viewer).resolve())   # it runs in folders of its own
+    options.artifacts.mkdir(parents=True, exist_ok=True)
+
+    scenario = None
+    viewer = None
+    try:
+        print("-- without a display the viewer says so in one line and ends", flush=True)
+        check_without_display(options.viewer)
+        with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as root, \
+                VirtualDisplay(log_path=options.artifacts / "xvfb.log") as display:
+            series = pathlib.Path(root) / "vues"
+            workdir = pathlib.Path(root) / "travail"
+            series.mkdir()
+            workdir.mkdir()
+            for number in range(1, VIEW_COUNT + 1):
+                write_view(series / f"vue{number}.jpg", number)
+            write_palette_png(series / "comptage.png", PNG_WIDTH, PNG_BANDS)
+            viewer = Program([options.viewer], display.env, cwd=workdir)
+            scenario = Scenario(display, viewer, options.artifacts, series, workdir)
+            try:
+                scenario.run()
+            except Failure:
+                try:
+                    scenario.screenshot("failure")
+                except Exception:
+                    pass
+                raise
+            finally:
+                viewer.stop()
+    except Failure as failure:
+        step = scenario.step_name if scenario else "setting up"
+        print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
+        if viewer and viewer.errors:
+            print("The viewer said on its error stream:\n" + "\n".join(viewer.errors[-20:]), file=sys.stderr)
+        print(f"Screenshots: {options.artifacts}", file=sys.stderr)
+        return 1
+    print("viewer scenario: every step passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
