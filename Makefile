@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 
-.PHONY: all deps configure build test run asan fuzz bench clean
+.PHONY: all deps configure build test run install asan fuzz bench clean
 
 all: build
 
@@ -23,6 +23,13 @@ test: build
 run: configure
 	@cmake --build $(BUILD_DIR) --target orvalis
 	@$(BUILD_DIR)/app/orvalis
+
+# The program, its desktop entry and its icon under PREFIX (DESTDIR, when given, is put
+# before it, for packaging).
+PREFIX ?= /usr/local
+install: configure
+	@cmake --build $(BUILD_DIR) --target orvalis
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps

@@ -7,8 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgtk-3-dev
-  fonts-dejavu-core
-  xvfb xdotool imagemagick libjpeg-turbo-progs
+  fonts-dejavu-core fonts-dejavu-extra
+  xvfb xdotool imagemagick libjpeg-turbo-progs desktop-file-utils
 )
 
 missing=()
