@@ -24,12 +24,14 @@ run: configure
 	@cmake --build $(BUILD_DIR) --target orvalis
 	@$(BUILD_DIR)/app/orvalis
 
-# The program, its desktop entry and its icon under PREFIX (DESTDIR, when given, is put
-# before it, for packaging).
+# The program (a Release build, in the folder the benchmarks use), its desktop entry and
+# its icon under PREFIX; DESTDIR, when given, is put before it, for packaging.
 PREFIX ?= /usr/local
-install: configure
-	@cmake --build $(BUILD_DIR) --target orvalis
-	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+INSTALL_BUILD_DIR ?= build-release
+install: deps
+	@cmake -S . -B $(INSTALL_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(INSTALL_BUILD_DIR) --target orvalis
+	@DESTDIR="$(DESTDIR)" cmake --install $(INSTALL_BUILD_DIR) --prefix "$(PREFIX)"
 
 # Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps
