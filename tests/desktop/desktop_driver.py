@@ -62,6 +62,44 @@ def wait_until(predicate, what, timeout=WAIT_SECONDS):
         time.sleep(POLL_SECONDS)
 
 
+def near(colour, expected, tolerance=2):
+    """Whether each channel of an (r, g, b) colour lies within `tolerance` of the expected."""
+    return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
+
+
+def expect_no_display_message(argv, what, cwd=None):
+    """Without a display the program must end at once, with a non-zero status and the one
+    French line that says so."""
+    headless = {name: value for name, value in os.environ.items() if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    ended = subprocess.run(argv, env=headless, cwd=cwd, capture_output=True, timeout=WAIT_SECONDS)
+    said = ended.stderr.decode("utf-8", "replace").strip()
+    if ended.returncode == 0 or not said.startswith("Orvalis a besoin d'un affichage graphique") or "\n" in said:
+        raise Failure(f"without a display {what} ended with status {ended.returncode}, saying {said!r}")
+
+
+class Steps:
+    """A scenario's named steps (printed as they start), its checks and its numbered
+    screenshots in the artifacts folder."""
+
+    def __init__(self, env, artifacts):
+        self.env = env
+        self.artifacts = artifacts
+        self.step_name = "start"
+        self.shots = 0
+
+    def step(self, name):
+        self.step_name = name
+        print(f"-- {name}", flush=True)
+
+    def expect(self, condition, problem):
+        if not condition:
+            raise Failure(problem)
+
+    def screenshot(self, name):
+        self.shots += 1
+        return Screenshot.take(self.env, self.artifacts / f"{self.shots:02d}-{name}.png")
+
+
 class VirtualDisplay:
     """An Xvfb server on a display number that it picks itself (-displayfd), so that test
     runs side by side never take the same one. `env` is the environment for programs

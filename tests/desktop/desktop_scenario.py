@@ -11,15 +11,15 @@ from the keyboard, hear the close box, and end with status 0.
 Screenshots and the display's log go to the artifacts folder."""
 
 import argparse
-import os
 import pathlib
 import re
 import subprocess
 import sys
 import tempfile
 
-from desktop_driver import (WAIT_SECONDS, Failure, Program, Screenshot, VirtualDisplay, click, find_window, key, move_mouse,
-                            type_text, wait_focused, wait_until, window_exists, window_geometry, window_name)
+from desktop_driver import (Failure, Program, Steps, VirtualDisplay, click, expect_no_display_message, find_window, key,
+                            move_mouse, near, type_text, wait_focused, wait_until, window_exists, window_geometry,
+                            window_name)
 
 CAPTION = r"^Sonde Orvalis n° [0-9]+$"
 QUESTION = r"^Question de la sonde$"
@@ -41,31 +41,12 @@ KEY_CASES = [
 MODIFIER_CODES = {"shift": 16, "ctrl": 17, "alt": 18}
 
 
-def near(colour, expected, tolerance=2):
-    return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
-
-
-class Scenario:
+class Scenario(Steps):
     def __init__(self, display, probe, send_close, artifacts, folder):
-        self.env = display.env
+        super().__init__(display.env, artifacts)
         self.probe = probe
         self.send_close = send_close
-        self.artifacts = artifacts
         self.folder = folder
-        self.step_name = "start"
-        self.shots = 0
-
-    def step(self, name):
-        self.step_name = name
-        print(f"-- {name}", flush=True)
-
-    def expect(self, condition, problem):
-        if not condition:
-            raise Failure(problem)
-
-    def screenshot(self, name):
-        self.shots += 1
-        return Screenshot.take(self.env, self.artifacts / f"{self.shots:02d}-{name}.png")
 
     def ticks(self):
         match = re.search(r"n° ([0-9]+)$", window_name(self.env, self.window))
@@ -294,11 +275,7 @@ def main():
     probe = None
     try:
         print("-- without a display the program says so in one line and ends", flush=True)
-        headless = {name: value for name, value in os.environ.items() if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
-        ended = subprocess.run([options.probe, "."], env=headless, capture_output=True, timeout=WAIT_SECONDS)
-        said = ended.stderr.decode("utf-8", "replace").strip()
-        if ended.returncode == 0 or not said.startswith("Orvalis a besoin d'un affichage graphique") or "\n" in said:
-            raise Failure(f"without a display the probe ended with status {ended.returncode}, saying {said!r}")
+        expect_no_display_message([options.probe, "."], "the probe")
         with tempfile.TemporaryDirectory(prefix="orvalis-desktop-") as folder, \
                 VirtualDisplay(log_path=options.artifacts / "xvfb.log") as display:
             folder = pathlib.Path(folder)

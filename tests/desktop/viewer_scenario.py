@@ -13,23 +13,22 @@ Screenshots (viewer.png: a view in the window) and the display's log go to the
 artifacts folder."""
 
 import argparse
-import os
 import pathlib
 import re
 import subprocess
 import sys
 import tempfile
+import struct
 import time
 import zlib
-import struct
 
-from desktop_driver import (WAIT_SECONDS, Failure, Program, Screenshot, VirtualDisplay, click, find_window, key,
-                            move_mouse, type_text, wait_focused, wait_until, window_exists, window_geometry, window_name)
+from desktop_driver import (WAIT_SECONDS, Failure, Program, Steps, VirtualDisplay, click, expect_no_display_message,
+                            find_window, key, move_mouse, near, type_text, wait_focused, wait_until, window_exists,
+                            window_geometry, window_name)
 
 MAIN_WINDOW = r"^(Orvalis|Fichier .*)$"
 FILE_DIALOG = r"^Ouverture d'une liste de vues de perspectives$"
 OPTIONS_DIALOG = r"^Options de visualisation$"
-NO_DISPLAY = "Orvalis a besoin d'un affichage graphique"
 
 # The views: a house seen from a point that moves round it, with a sky and a ground of
 # their own per view, so that each view is told by its colours. Views past the third
@@ -142,31 +141,12 @@ def write_view(path, number):
         check=True, timeout=WAIT_SECONDS)
 
 
-def near(colour, expected, tolerance):
-    return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
-
-
-class Scenario:
+class Scenario(Steps):
     def __init__(self, display, viewer, artifacts, series, workdir):
-        self.env = display.env
+        super().__init__(display.env, artifacts)
         self.viewer = viewer
-        self.artifacts = artifacts
         self.series = series
         self.workdir = workdir
-        self.step_name = "start"
-        self.shots = 0
-
-    def step(self, name):
-        self.step_name = name
-        print(f"-- {name}", flush=True)
-
-    def expect(self, condition, problem):
-        if not condition:
-            raise Failure(problem)
-
-    def screenshot(self, name):
-        self.shots += 1
-        return Screenshot.take(self.env, self.artifacts / f"{self.shots:02d}-{name}.png")
 
     def caption(self):
         return window_name(self.env, self.window)
@@ -363,15 +343,6 @@ class Scenario:
         wait_until(shown, "the counted image's bands at the top left of the client area")
 
 
-def check_without_display(viewer):
-    headless = {name: value for name, value in os.environ.items() if name not in ("DISPLAY", "WAYLAND_DISPLAY")}
-    with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as folder:
-        ended = subprocess.run([viewer], env=headless, cwd=folder, capture_output=True, timeout=WAIT_SECONDS)
-    said = ended.stderr.decode("utf-8", "replace").strip()
-    if ended.returncode == 0 or not said.startswith(NO_DISPLAY) or "\n" in said:
-        raise Failure(f"without a display the viewer ended with status {ended.returncode}, saying {said!r}")
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--viewer", required=True)
@@ -384,7 +355,8 @@ def main():
     viewer = None
     try:
         print("-- without a display the viewer says so in one line and ends", flush=True)
-        check_without_display(options.viewer)
+        with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as folder:
+            expect_no_display_message([options.viewer], "the viewer", cwd=folder)
         with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as root, \
                 VirtualDisplay(log_path=options.artifacts / "xvfb.log") as display:
             series = pathlib.Path(root) / "vues"
