@@ -99,6 +99,20 @@ class Steps:
         self.shots += 1
         return Screenshot.take(self.env, self.artifacts / f"{self.shots:02d}-{name}.png")
 
+    def play(self, program):
+        """Runs the scenario (`run`); a failure leaves the screen as "failure". The
+        program is stopped in every case."""
+        try:
+            self.run()
+        except Failure:
+            try:
+                self.screenshot("failure")
+            except Exception:
+                pass
+            raise
+        finally:
+            program.stop()
+
 
 class VirtualDisplay:
     """An Xvfb server on a display number that it picks itself (-displayfd), so that test

@@ -283,16 +283,7 @@ def main():
                 (folder / name).write_bytes(b"")
             probe = Program([options.probe, str(folder)], display.env)
             scenario = Scenario(display, probe, options.send_close, options.artifacts, folder)
-            try:
-                scenario.run()
-            except Failure:
-                try:
-                    scenario.screenshot("failure")
-                except Exception:
-                    pass
-                raise
-            finally:
-                probe.stop()
+            scenario.play(probe)
     except Failure as failure:
         step = scenario.step_name if scenario else "setting up"
         print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)

@@ -368,16 +368,7 @@ def main():
             write_palette_png(series / "comptage.png", PNG_WIDTH, PNG_BANDS)
             viewer = Program([options.viewer], display.env, cwd=workdir)
             scenario = Scenario(display, viewer, options.artifacts, series, workdir)
-            try:
-                scenario.run()
-            except Failure:
-                try:
-                    scenario.screenshot("failure")
-                except Exception:
-                    pass
-                raise
-            finally:
-                viewer.stop()
+            scenario.play(viewer)
     except Failure as failure:
         step = scenario.step_name if scenario else "setting up"
         print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
