@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "graphics/Bitmap.h"
 #include "runtime/Format.h"
 
 namespace orvalis {
@@ -129,6 +130,11 @@ std::vector<ClasseCouleur> CountColours(int width, int height, const PixelRowSou
         }
     }
     return classes;
+}
+
+std::vector<ClasseCouleur> CountBitmapColours(TBitmap& bitmap) {
+    return CountColours(bitmap.Width(), bitmap.Height(),
+                        [&](int y) { return reinterpret_cast<const std::uint32_t*>(bitmap.RowPointer(y)); });
 }
 
 String FormatColourReport(const std::vector<ClasseCouleur>& classes) {

@@ -10,6 +10,8 @@
 
 namespace orvalis {
 
+class TBitmap;
+
 // One colour class: a reference colour, its tolerance per channel and its count.
 struct ClasseCouleur {
     std::uint8_t r;
@@ -32,6 +34,9 @@ using PixelRowSource = std::function<const std::uint32_t*(int y)>;
 // R + G + B is at least 200, else it counts in class 1. The result lists the
 // predefined classes, then the new ones in the order the scan met them.
 std::vector<ClasseCouleur> CountColours(int width, int height, const PixelRowSource& rows);
+
+// CountColours of a pl32Bit bitmap, its rows read through RowPointer.
+std::vector<ClasseCouleur> CountBitmapColours(TBitmap& bitmap);
 
 // The report: a line feed, "Fin de traitement", a line feed, then one line
 // "N° %3d r=%3d v=%3d b=%3d nb=%d" per class, each ending with a line feed (UTF-8).

@@ -1,11 +1,13 @@
 #include "app/ImageLoading.h"
 
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <memory>
 
 #include "app/FileNames.h"
 #include "app/ViewerTexts.h"
+#include "codecs/DecodedPicture.h"
 #include "codecs/GdPng.h"
 #include "codecs/JPEGImage.h"
 #include "framework/MessageDialog.h"
@@ -86,17 +88,18 @@ TBitmap& LitPNG(const String& name, TBitmap& target) {
         return target;
     }
 
+    // The 32-bit picture that setting the layout and size would make, without its white
+    // fill: every pixel is written below. Each palette entry is made a pixel word once.
     TBitmap temporary;
-    temporary.SetWidth(image->sx);
-    temporary.SetHeight(image->sy);
-    temporary.SetPixelLayout(pl32Bit);
+    temporary.SetHandle(NewDecodedPicture(image->sx, image->sy, 32));
+    std::array<std::uint32_t, gd::gdMaxColors> words;
+    for (std::size_t k = 0; k < words.size(); ++k)
+        words[k] = static_cast<std::uint32_t>((image->red[k] & 0xFF) << 16 | (image->green[k] & 0xFF) << 8 |
+                                              (image->blue[k] & 0xFF));
     for (int y = 0; y < image->sy; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(temporary.RowPointer(y));
-        for (int x = 0; x < image->sx; ++x) {
-            const int k = gd::gdImageGetPixel(*image, x, y);
-            row[x] = static_cast<std::uint32_t>((image->red[k] & 0xFF) << 16 | (image->green[k] & 0xFF) << 8 |
-                                                (image->blue[k] & 0xFF));
-        }
+        const std::uint8_t* indices = image->pixels[static_cast<std::size_t>(y)];
+        for (int x = 0; x < image->sx; ++x) row[x] = words[indices[x]];
     }
     gd::gdImageDestroy(std::move(image));
     target.CopyFromObject(&temporary);

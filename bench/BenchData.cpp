@@ -6,6 +6,20 @@
 
 namespace orvalis::bench {
 
+namespace {
+
+// A plasma fractal followed by `more` arguments.
+std::vector<std::string> Photo(std::vector<std::string> more)
+{
+    std::vector<std::string> arguments = {
+        "-size", std::to_string(kPictureWidth) + "x" + std::to_string(kPictureHeight), "-seed", "42",
+        "plasma:fractal"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
+}  // namespace
+
 std::filesystem::path BenchFile(const std::filesystem::path& folder, const std::string& name,
                                 const std::vector<std::string>& convertArguments)
 {
@@ -22,6 +36,27 @@ std::filesystem::path BenchFile(const std::filesystem::path& folder, const std::
     RunCommand(arguments);
     std::filesystem::rename(partial, file);
     return file;
+}
+
+std::filesystem::path PhotoJpeg(const std::filesystem::path& folder)
+{
+    return BenchFile(folder, "photo-4000x3000-q90.jpg", Photo({"-quality", "90"}));
+}
+
+std::filesystem::path PhotoRgbPng(const std::filesystem::path& folder)
+{
+    return BenchFile(folder, "photo-4000x3000-rgb.png", Photo({"-type", "TrueColor", "-depth", "8"}));
+}
+
+std::filesystem::path PhotoBmp(const std::filesystem::path& folder)
+{
+    return BenchFile(folder, "photo-4000x3000-24bit.bmp", Photo({"-type", "TrueColor", "-define", "bmp:format=bmp3"}));
+}
+
+std::filesystem::path PalettePng(const std::filesystem::path& folder)
+{
+    return BenchFile(folder, "palette-4000x3000-200.png",
+                     Photo({"+dither", "-colors", "200", "-type", "Palette", "-define", "png:color-type=3"}));
 }
 
 }  // namespace orvalis::bench

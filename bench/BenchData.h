@@ -8,9 +8,21 @@
 
 namespace orvalis::bench {
 
+// The side of the large pictures: 4000 x 3000 pixels.
+inline constexpr int kPictureWidth = 4000;
+inline constexpr int kPictureHeight = 3000;
+
 // `folder`/`name`, made first when missing by `convert` with these arguments followed by
 // the file's path.
 std::filesystem::path BenchFile(const std::filesystem::path& folder, const std::string& name,
                                 const std::vector<std::string>& convertArguments);
+
+// The inputs, each made once: photographic content (a plasma fractal, the same at every
+// run) as a JPEG of quality 90, an RGB PNG, a 24-bit BMP, and a palette PNG of 200
+// colours (the fractal reduced to them, without dithering, as a drawing's flat areas).
+std::filesystem::path PhotoJpeg(const std::filesystem::path& folder);
+std::filesystem::path PhotoRgbPng(const std::filesystem::path& folder);
+std::filesystem::path PhotoBmp(const std::filesystem::path& folder);
+std::filesystem::path PalettePng(const std::filesystem::path& folder);
 
 }  // namespace orvalis::bench

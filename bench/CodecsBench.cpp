@@ -4,11 +4,12 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <fstream>
 #include <memory>
 #include <stdexcept>
 
+#include "app/ImageLoading.h"
 #include "bench/BenchData.h"
-#include "codecs/GdPng.h"
 #include "codecs/JPEGImage.h"
 #include "graphics/Bitmap.h"
 #include "runtime/FileStream.h"
@@ -17,42 +18,58 @@ namespace orvalis::bench {
 
 namespace {
 
-// Photographic content: a plasma fractal, the same at every run.
-const std::vector<std::string> kPhoto = {"-size", "4000x3000", "-seed", "42", "plasma:fractal"};
+void ExpectPicture(TBitmap& bitmap, const char* what)
+{
+    if (bitmap.Width() != kPictureWidth || bitmap.Height() != kPictureHeight)
+        throw std::runtime_error(std::string(what) + " did not give the whole picture");
+}
 
-// The viewer's road: a file stream, a JPEG image loaded from it, copied into a bitmap.
-void DecodeJpeg(const std::filesystem::path& file)
+// A JPEG view made ready to paint, as the viewer makes it: a file stream, a JPEG image
+// loaded from it and copied into a bitmap (which decodes), and the surface that
+// painting the bitmap draws from.
+void JpegViewReadyToPaint(const std::filesystem::path& file)
 {
     TFileStream stream(String(file.string()), fmOpenRead | fmShareDenyWrite);
     TJPEGImage image;
     image.LoadStream(stream);
     TBitmap bitmap;
     bitmap.CopyFromObject(&image);
-    if (bitmap.Width() != 4000)
-        throw std::runtime_error("the JPEG image did not decode");
+    ExpectPicture(bitmap, "the JPEG image");
+    if (!bitmap.ImageRecord().DeviceHandle()->Surface())
+        throw std::runtime_error("the JPEG view has no surface to paint from");
+}
+
+// A PNG file opened as the viewer opens one: a new 32-bit working bitmap filled by LitPNG.
+void PngIntoWorkingBitmap(const std::filesystem::path& file)
+{
+    TBitmap working;
+    working.SetPixelLayout(pl32Bit);
+    LitPNG(String(file.string()), working);
+    ExpectPicture(working, "LitPNG");
+}
+
+// A BMP file loaded through the viewer's loader into its working bitmap.
+void BmpIntoWorkingBitmap(const std::filesystem::path& file)
+{
+    TBitmap working;
+    if (!LitBitmap(String(file.string()), working))
+        throw std::runtime_error("LitBitmap refused " + file.string());
+    ExpectPicture(working, "LitBitmap");
+}
+
+// The least any loader does: the whole file read into memory.
+void ReadWholeFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::vector<char> bytes(std::filesystem::file_size(file));
+    if (!in.read(bytes.data(), std::streamsize(bytes.size())))
+        throw std::runtime_error("cannot read " + file.string());
 }
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-FilePtr Open(const std::filesystem::path& path)
-{
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        throw std::runtime_error("cannot open " + path.string());
-    return file;
-}
-
-void DecodePalettePng(const std::filesystem::path& path)
-{
-    const FilePtr file = Open(path);
-    std::unique_ptr<gd::gdImage> image = gd::gdImageCreateFromPng(file.get());
-    if (!image)
-        throw std::runtime_error("the PNG step gave no image");
-    gd::gdImageDestroy(std::move(image));
-}
 
 // What libpng alone does for the same file: every row into one buffer.
 bool ReadPngRows(std::FILE* file, png_structp png, png_infop info, std::vector<png_byte>& pixels,
@@ -77,7 +94,9 @@ bool ReadPngRows(std::FILE* file, png_structp png, png_infop info, std::vector<p
 
 void DecodeBarePng(const std::filesystem::path& path)
 {
-    const FilePtr file = Open(path);
+    const FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        throw std::runtime_error("cannot open " + path.string());
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     std::vector<png_byte> pixels;
@@ -92,21 +111,29 @@ void DecodeBarePng(const std::filesystem::path& path)
 
 void AddCodecsPairs(const std::filesystem::path& dataFolder, std::vector<BenchPair>& pairs)
 {
-    std::vector<std::string> jpegArguments = kPhoto;
-    jpegArguments.insert(jpegArguments.end(), {"-quality", "90"});
-    const std::filesystem::path jpeg = BenchFile(dataFolder, "photo-4000x3000-q90.jpg", jpegArguments);
-    pairs.push_back({"JPEG 4000x3000 q90: TJPEGImage into TBitmap / djpeg -dct float",
-                     [jpeg] { DecodeJpeg(jpeg); },
-                     Command({"djpeg", "-dct", "float", "-outfile", "/dev/null", jpeg.string()}),
-                     1.15});
+    const std::filesystem::path jpeg = PhotoJpeg(dataFolder);
+    pairs.push_back(TimedPair("JPEG 4000x3000 q90: view ready to paint / djpeg -dct float",
+                              [jpeg] { JpegViewReadyToPaint(jpeg); },
+                              Command({"djpeg", "-dct", "float", "-outfile", "/dev/null", jpeg.string()}),
+                              1.25));
 
-    std::vector<std::string> pngArguments = kPhoto;
-    pngArguments.insert(pngArguments.end(), {"-type", "TrueColor", "-depth", "8"});
-    const std::filesystem::path png = BenchFile(dataFolder, "photo-4000x3000-rgb.png", pngArguments);
-    pairs.push_back({"PNG 4000x3000 RGB: gdImageCreateFromPng / libpng png_read_image",
-                     [png] { DecodePalettePng(png); },
-                     [png] { DecodeBarePng(png); },
-                     1.3});
+    const std::filesystem::path rgbPng = PhotoRgbPng(dataFolder);
+    pairs.push_back(TimedPair("PNG 4000x3000 RGB: LitPNG into the working bitmap / libpng png_read_image",
+                              [rgbPng] { PngIntoWorkingBitmap(rgbPng); },
+                              [rgbPng] { DecodeBarePng(rgbPng); },
+                              1.5));
+
+    const std::filesystem::path palettePng = PalettePng(dataFolder);
+    pairs.push_back(TimedPair("PNG 4000x3000 200-colour palette: LitPNG / libpng png_read_image",
+                              [palettePng] { PngIntoWorkingBitmap(palettePng); },
+                              [palettePng] { DecodeBarePng(palettePng); },
+                              1.5));
+
+    const std::filesystem::path bmp = PhotoBmp(dataFolder);
+    pairs.push_back(TimedPair("BMP 4000x3000 24-bit: LitBitmap / the file read into memory",
+                              [bmp] { BmpIntoWorkingBitmap(bmp); },
+                              [bmp] { ReadWholeFile(bmp); },
+                              1.3));
 }
 
 }  // namespace orvalis::bench

@@ -1,6 +1,8 @@
 #pragma once
-// The decoders against their references: the JPEG image into a bitmap against djpeg,
-// the PNG palette step against a bare libpng read.
+// The decoders as the viewer uses them, against their references: a JPEG view made
+// ready to paint against djpeg, PNG files opened through the viewer's PNG loader against
+// a bare libpng read, a BMP file loaded through the viewer's loader against reading the
+// file into memory.
 
 #include <filesystem>
 #include <vector>

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <vector>
@@ -340,21 +341,21 @@ std::unique_ptr<gdImage> toPaletteImage(const DecodedPng& decoded)
     if (palette.mappingEntries > 0)
         mapping = palette.transparent < 0 ? &plainCubeMapping() : &ownMapping.emplace(buildMapping(palette));
 
+    // The entries in use are marked once at the end, not at every pixel.
+    std::array<bool, gdMaxColors> used{};
     for (int y = 0; y < image->sy; ++y) {
         const png_byte* sample = decoded.rows[static_cast<std::size_t>(y)];
         std::uint8_t* row = image->pixels[static_cast<std::size_t>(y)];
-        for (int x = 0; x < image->sx; ++x) {
-            std::uint8_t index;
-            if (mapping != nullptr) {
-                index = (*mapping)[mappingCell(sample[0], sample[1], sample[2])];
-                sample += 3;
-            } else {
-                index = *sample++;
-            }
-            row[x] = index;
-            image->open[index] = 0;
+        if (mapping != nullptr) {
+            for (int x = 0; x < image->sx; ++x, sample += 3)
+                row[x] = (*mapping)[mappingCell(sample[0], sample[1], sample[2])];
+        } else {
+            std::memcpy(row, sample, static_cast<std::size_t>(image->sx));
         }
+        for (int x = 0; x < image->sx; ++x) used[row[x]] = true;
     }
+    for (int index = 0; index < gdMaxColors; ++index)
+        if (used[static_cast<std::size_t>(index)]) image->open[static_cast<std::size_t>(index)] = 0;
     return image;
 }
 

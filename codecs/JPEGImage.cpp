@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "codecs/DecodedPicture.h"
 #include "codecs/JpegCompression.h"
 #include "codecs/JpegDecompression.h"
 #include "framework/classes/ClassBuilder.h"
@@ -12,7 +13,6 @@
 #include "graphics/Picture.h"
 #include "platform/Platform.h"
 #include "platform/Timers.h"
-#include "platform/raster/DibImage.h"
 #include "platform/raster/Screen.h"
 #include "runtime/Exceptions.h"
 #include "runtime/ResourceStrings.h"
@@ -71,25 +71,8 @@ std::vector<JpegPaletteEntry> EntriesOf(const raster::Palette& palette)
     return entries;
 }
 
-// The 24-bit picture of a decode: what setting the width and height of the bitmap would
-// make, less the white fill of every pixel, which the decoder's rows replace at once.
-// Only the rows that a cancelled or failed decode never reached are made white
-// (WhitenRowsFrom), so that the bitmap ends as the fill would have left it.
-std::unique_ptr<raster::DibImage> NewRgbPicture(int width, int height)
-{
-    raster::BitmapInfo info;
-    info.header.biSize = 40;
-    info.header.biWidth = width;
-    info.header.biHeight = height;  // bottom-up, as a resized bitmap is
-    info.header.biPlanes = 1;
-    info.header.biBitCount = 24;
-    info.header.biCompression = raster::BI_RGB;
-    std::unique_ptr<raster::DibImage> picture = raster::DibImage::Create(info);
-    if (!picture)
-        throw EOutOfResources(ResId::OutOfSystemResources);
-    return picture;
-}
-
+// The rows that a cancelled or failed decode never reached, made white as setting the
+// bitmap's size would have made them (the decode's picture is not filled first).
 void WhitenRowsFrom(TBitmap& bitmap, int row)
 {
     const std::size_t rowBytes = std::size_t(bitmap.Width()) * 3;
@@ -440,7 +423,7 @@ TBitmap& TJPEGImage::DecodeToBitmap()
                 bitmap.SetWidth(decoder.OutputWidth());
                 bitmap.SetHeight(decoder.OutputHeight());
             } else {
-                bitmap.SetHandle(NewRgbPicture(decoder.OutputWidth(), decoder.OutputHeight()));
+                bitmap.SetHandle(NewDecodedPicture(decoder.OutputWidth(), decoder.OutputHeight(), 24));
             }
             decoder.ReadImage(rows);
             decoder.Finish();

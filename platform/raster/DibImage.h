@@ -54,6 +54,9 @@ public:
     void WriteRow(int y, const std::uint32_t* pixels) override;
     cairo_surface_t* Surface() override;
     void Flush() override;
+    // Lets go of the drawing surface, which the next Surface() makes again from the
+    // buffer; kept while a drawing context is bound to it.
+    void ReleaseSurface();
 
     void OpenBits();
     void CloseBits();

@@ -1,0 +1,178 @@
+#include "bench/ViewerBench.h"
+
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+
+#include "app/ColourCount.h"
+#include "app/ImageLoading.h"
+#include "bench/BenchData.h"
+#include "bench/LinearColourCount.h"
+#include "bench/ViewerHarness.h"
+#include "codecs/JPEGImage.h"
+#include "graphics/Bitmap.h"
+#include "platform/VirtualKeys.h"
+#include "runtime/FileStream.h"
+
+namespace orvalis::bench {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The viewer's timer interval: each advance of the virtual clock by it is one tick.
+constexpr std::uint64_t kTickMilliseconds = 3000;
+
+// The PNG file as the viewer holds it after "Ouvrir": a 32-bit working bitmap.
+std::unique_ptr<TBitmap> OpenPng(const fs::path& file)
+{
+    auto working = std::make_unique<TBitmap>();
+    working->SetPixelLayout(pl32Bit);
+    LitPNG(String(file.string()), *working);
+    if (working->Width() != kPictureWidth || working->Height() != kPictureHeight)
+        throw std::runtime_error("LitPNG did not give the whole picture of " + file.string());
+    return working;
+}
+
+const std::uint32_t* Row(TBitmap& bitmap, int y) { return reinterpret_cast<const std::uint32_t*>(bitmap.RowPointer(y)); }
+
+// The least a pass over the pixels does: read each once (their sum, kept from the
+// optimiser).
+volatile std::uint64_t pixelSum;
+void SumPixels(TBitmap& bitmap)
+{
+    std::uint64_t sum = 0;
+    const int width = bitmap.Width();
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        const std::uint32_t* row = Row(bitmap, y);
+        for (int x = 0; x < width; ++x) sum += row[x];
+    }
+    pixelSum = sum;
+}
+
+// Stops the benchmark unless the viewer's count reports what the plain linear search does.
+void CheckCountAgainstLinearSearch(TBitmap& bitmap)
+{
+    const String fast = FormatColourReport(CountBitmapColours(bitmap));
+    const String linear = FormatColourReport(
+        LinearColourCount(bitmap.Width(), bitmap.Height(), [&](int y) { return Row(bitmap, y); }));
+    if (!(fast == linear))
+        throw std::runtime_error("the colour count's report differs from the linear search's");
+}
+
+BenchSamples CountAgainstPlainPass(const fs::path& png, int runs)
+{
+    const std::unique_ptr<TBitmap> bitmap = OpenPng(png);
+    CheckCountAgainstLinearSearch(*bitmap);
+    BenchSamples samples;
+    for (int i = 0; i < runs; ++i) {
+        samples.ours.push_back(Milliseconds([&] { CountBitmapColours(*bitmap); }));
+        samples.reference.push_back(Milliseconds([&] { SumPixels(*bitmap); }));
+    }
+    return samples;
+}
+
+// The decode of a view alone: the JPEG image into a bitmap.
+void DecodeView(const fs::path& file)
+{
+    TFileStream stream(String(file.string()), fmOpenRead | fmShareDenyWrite);
+    TJPEGImage image;
+    image.LoadStream(stream);
+    TBitmap bitmap;
+    bitmap.CopyFromObject(&image);
+    if (bitmap.Width() != kPictureWidth)
+        throw std::runtime_error("the JPEG image did not decode");
+}
+
+// The viewer opens view 1 of the series, then each tick shows the next view: the time
+// from the tick to the painted window, against the decode of the view alone, in turns
+// (the first advance is a warm-up).
+BenchSamples AdvanceAgainstDecode(const fs::path& folder, const fs::path& jpeg, int runs)
+{
+    const fs::path first = ViewSeries(folder / "series", jpeg, runs + 2);
+    BenchSamples samples;
+    RunViewerScripted(folder, [&](UserScript& script) {
+        script.AnswerFileDialog(first.string());
+        auto start = std::make_shared<std::chrono::steady_clock::time_point>();
+        for (int i = 0; i <= runs; ++i) {
+            script.Check([start] { *start = std::chrono::steady_clock::now(); })
+                .Advance(kTickMilliseconds)
+                .Check([&, start, warmUp = i == 0] {
+                    const double advance =
+                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - *start).count();
+                    const double decode = Milliseconds([&] { DecodeView(jpeg); });
+                    if (warmUp) return;
+                    samples.ours.push_back(advance);
+                    samples.reference.push_back(decode);
+                });
+        }
+        script.Press(platform::VK_ESCAPE);
+    });
+    return samples;
+}
+
+double PeakResidentBytes()
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) * 1024;  // given in kB
+    throw std::runtime_error("no VmHWM in /proc/self/status");
+}
+
+constexpr double kMegabyte = 1e6;
+
+// The viewer's peak memory, each run in a child process of its own, against what one
+// view may take: 7 bytes per pixel and 64 MB.
+BenchSamples PeakAgainstAllowance(const fs::path& folder, const fs::path& jpeg, int runs)
+{
+    ViewSeries(folder, jpeg, 2);
+    const std::string self = fs::read_symlink("/proc/self/exe").string();
+    const double allowance = (7.0 * kPictureWidth * kPictureHeight + 64 * kMegabyte) / kMegabyte;
+    BenchSamples samples;
+    for (int i = 0; i < runs; ++i) {
+        samples.ours.push_back(std::stod(CommandOutput({self, kViewerPeakOption, folder.string()})) / kMegabyte);
+        samples.reference.push_back(allowance);
+    }
+    return samples;
+}
+
+}  // namespace
+
+int PrintViewerPeak(const fs::path& folder)
+{
+    const fs::path seriesFolder = fs::absolute(folder);
+    // Open view 1 (shown), then two ticks: view 1 again, then view 2.
+    RunViewerScripted(seriesFolder, [&](UserScript& script) {
+        script.AnswerFileDialog((seriesFolder / "vue1.jpg").string())
+            .Advance(kTickMilliseconds)
+            .Advance(kTickMilliseconds)
+            .Press(platform::VK_ESCAPE);
+    });
+    std::cout << static_cast<long long>(PeakResidentBytes()) << '\n';
+    return 0;
+}
+
+void AddViewerPairs(const fs::path& dataFolder, std::vector<BenchPair>& pairs)
+{
+    const fs::path png = PhotoRgbPng(dataFolder);
+    pairs.push_back({"PNG 4000x3000 RGB: colour count / one pass summing the pixels",
+                     [png](int runs) { return CountAgainstPlainPass(png, runs); }, 3.0});
+    pairs.push_back(TimedPair("PNG 4000x3000 RGB: LitPNG and colour count / identify -format %k",
+                              [png] { CountBitmapColours(*OpenPng(png)); },
+                              Command({"identify", "-format", "%k", png.string()}),
+                              kNoTarget));
+
+    const fs::path jpeg = PhotoJpeg(dataFolder);
+    const fs::path viewerFolder = fs::absolute(dataFolder / "viewer");
+    pairs.push_back({"JPEG 4000x3000 q90: one advance of the viewer, tick to painted window / the decode alone",
+                     [viewerFolder, jpeg](int runs) { return AdvanceAgainstDecode(viewerFolder, jpeg, runs); }, 1.2});
+    pairs.push_back({"JPEG 4000x3000 q90: the viewer's peak resident size, a view then the next / 7 B per pixel + 64 MB",
+                     [viewerFolder, jpeg](int runs) {
+                         return PeakAgainstAllowance(viewerFolder / "peak", jpeg, std::min(runs, 3));
+                     },
+                     1.0, "MB"});
+}
+
+}  // namespace orvalis::bench

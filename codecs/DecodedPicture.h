@@ -1,0 +1,17 @@
+#pragma once
+// The picture that a decoder fills row by row: the bottom-up DIB of 24 or 32 bits per
+// pixel (BI_RGB) that setting a bitmap's pixel layout, width and height would make,
+// less the white fill of every pixel, which the decoder's rows replace at once. A
+// decoder that may stop before its last row makes the rows it never reached white
+// itself, so that the bitmap ends as the fill would have left it.
+
+#include <memory>
+
+#include "platform/raster/DibImage.h"
+
+namespace orvalis {
+
+// Raises EOutOfResources when the picture cannot be made.
+std::unique_ptr<platform::raster::DibImage> NewDecodedPicture(int width, int height, int bitCount);
+
+}  // namespace orvalis
