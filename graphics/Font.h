@@ -4,9 +4,10 @@
 // the height of the character cell (ascent plus descent); 0, the default size. Size
 // is the same measure in points at the font's pixels per inch (the screen's).
 //
-// Text is measured and drawn with DejaVu Sans (fonts-dejavu-core is on every machine),
-// so that measurements are the same everywhere: "MS Sans Serif", the forms' font, and
-// any name the machine is not sure to have map to it (FontFamilyFor).
+// Text is measured and drawn with the DejaVu families (fonts-dejavu-core and
+// fonts-dejavu-extra, which scripts/ensure-deps.sh installs), so that measurements are
+// the same everywhere: "MS Sans Serif", the forms' font, maps to DejaVu Sans Condensed,
+// and any name the machine is not sure to have to DejaVu Sans (FontFamilyFor).
 
 #include <cstdint>
 #include <string_view>

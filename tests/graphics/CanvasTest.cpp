@@ -108,9 +108,11 @@ TEST(Font, CopyingAnotherFontAnnouncesOneChange) {
     EXPECT_EQ(counter.changes, 1);
 }
 
-TEST(Font, NamesTheMachineMayLackAreDrawnInDejaVuSans) {
+TEST(Font, TheFormsFontIsCondensedAndNamesTheMachineMayLackAreDrawnInDejaVuSans) {
     TFont font;
-    EXPECT_EQ(FontFamilyFor(font), "DejaVu Sans");
+    EXPECT_EQ(FontFamilyFor(font), "DejaVu Sans Condensed") << "MS Sans Serif";
+    font.SetName("ms sans serif");
+    EXPECT_EQ(FontFamilyFor(font), "DejaVu Sans Condensed");
     font.SetName("Arial Narrow Special");
     EXPECT_EQ(FontFamilyFor(font), "DejaVu Sans");
     font.SetPitch(fpFixed);
@@ -122,15 +124,21 @@ TEST(Font, NamesTheMachineMayLackAreDrawnInDejaVuSans) {
 TEST(CanvasText, MeasuresTheFormsFontTheSameEverywhere) {
     SurfaceCanvas canvas(10, 10);
     canvas.Font().SetHeight(-11);
-    // DejaVu Sans at 11 pixels: ascent plus descent make 13 pixels, the text height the
-    // forms were designed with.
+    // DejaVu Sans Condensed at 11 pixels: ascent plus descent make 13 pixels, the text
+    // height the forms were designed with, and the options dialog's label, 8 pixels from
+    // the edge, ends before its edit box at 128.
     EXPECT_EQ(canvas.TextHeight("Ag"), 13);
-    EXPECT_EQ(canvas.TextExtent("Délai entre chaque vue"), (TSize{128, 13}));
-    EXPECT_EQ(canvas.TextWidth("Orvalis"), 40);
+    EXPECT_EQ(canvas.TextExtent("Délai entre chaque vue"), (TSize{114, 13}));
+    EXPECT_LE(8 + canvas.TextWidth("Délai entre chaque vue"), 128);
+    EXPECT_EQ(canvas.TextWidth("Orvalis"), 35);
     EXPECT_EQ(canvas.TextWidth(""), 0);
     const std::int32_t plain = canvas.TextWidth("Orvalis");
+    canvas.Font().SetName("DejaVu Sans Condensed");
+    EXPECT_EQ(canvas.TextWidth("Orvalis"), plain) << "MS Sans Serif is DejaVu Sans Condensed";
+    // DejaVu Sans has the same height but would run the label into the edit box.
     canvas.Font().SetName("DejaVu Sans");
-    EXPECT_EQ(canvas.TextWidth("Orvalis"), plain) << "MS Sans Serif is DejaVu Sans";
+    EXPECT_EQ(canvas.TextExtent("Délai entre chaque vue"), (TSize{128, 13}));
+    canvas.Font().SetName("MS Sans Serif");
     canvas.Font().SetStyle(FontStyleBit(fsBold));
     EXPECT_GT(canvas.TextWidth("Orvalis"), plain) << "a font change reaches the next measure";
     canvas.Font().SetStyle(0);
@@ -145,10 +153,11 @@ TEST(CanvasText, MeasuresTheFormsFontTheSameEverywhere) {
 TEST(CanvasText, DrawTextWrapsMeasuresAndTakesPrefixes) {
     SurfaceCanvas canvas(200, 100);
     const std::int32_t line = canvas.TextHeight("A");
-    TRect rect{0, 0, 60, 0};
+    TRect rect{0, 0, 50, 0};
+    // "un deux" is 39 pixels wide, "trois quatre" 57: three lines in 50.
     EXPECT_EQ(canvas.DrawText("un deux trois quatre", rect, DT_CALCRECT | DT_WORDBREAK), 3 * line);
     EXPECT_EQ(rect.Bottom, 3 * line);
-    EXPECT_LE(rect.Right, 60);
+    EXPECT_LE(rect.Right, 50);
     EXPECT_GT(rect.Right, 30);
 
     rect = {0, 0, 60, 0};
