@@ -57,13 +57,14 @@ void BmpIntoWorkingBitmap(const std::filesystem::path& file)
     ExpectPicture(working, "LitBitmap");
 }
 
-// The least any loader does: the whole file read into memory.
-void ReadWholeFile(const std::filesystem::path& file)
+// The least any loader does: the whole file read into memory (not zeroed first).
+void ReadWholeFile(const std::filesystem::path& path)
 {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<char> bytes(std::filesystem::file_size(file));
-    if (!in.read(bytes.data(), std::streamsize(bytes.size())))
-        throw std::runtime_error("cannot read " + file.string());
+    const std::size_t size = std::filesystem::file_size(path);
+    const std::unique_ptr<char[]> bytes(new char[size]);
+    std::ifstream in(path, std::ios::binary);
+    if (!in.read(bytes.get(), std::streamsize(size)))
+        throw std::runtime_error("cannot read " + path.string());
 }
 
 struct FileCloser {

@@ -4,25 +4,10 @@
 #include <cassert>
 #include <cstdlib>
 #include <cstring>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace orvalis::platform::raster {
 
 namespace {
-
-// Large pixel buffers are filled row after row at once (a decode writes a whole picture):
-// asking for large pages spares thousands of page faults per picture. Only advice: the
-// system may decline it and nothing changes then.
-void AdviseLargePages(std::uint8_t* bits, std::size_t size)
-{
-    constexpr std::size_t kLargePage = 2u << 20;
-    if (size < kLargePage) return;
-    const auto page = std::uintptr_t(sysconf(_SC_PAGESIZE));
-    const std::uintptr_t start = (std::uintptr_t(bits) + page - 1) & ~(page - 1);
-    const std::uintptr_t end = std::uintptr_t(bits) + size;
-    if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-}
 
 bool IsDibLayout(const BitmapInfoHeader& header)
 {

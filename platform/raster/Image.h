@@ -9,6 +9,7 @@
 
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -67,6 +68,11 @@ struct SurfaceDeleter {
     void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
 };
 using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
+
+// Large pixel buffers are filled row after row at once (a decode or a conversion writes
+// a whole picture): asking for large pages spares thousands of page faults per picture.
+// Only advice: the system may decline it and nothing changes then.
+void AdviseLargePages(void* memory, std::size_t size);
 
 // A new RGB24 surface of that size; null when cairo cannot make it or it would take
 // more than kMaxPixelBytes.

@@ -84,10 +84,20 @@ void RowCodec::Decode(const std::uint8_t* row, std::uint32_t* pixels, int width)
     case 16:
         for (int x = 0; x < width; ++x) pixels[x] = DecodeMasked(std::uint32_t(row[2 * x]) | std::uint32_t(row[2 * x + 1]) << 8);
         break;
-    case 24:
-        for (int x = 0; x < width; ++x, row += 3)
-            pixels[x] = std::uint32_t(row[2]) << 16 | std::uint32_t(row[1]) << 8 | row[0];
+    case 24: {
+        // Four pixels from three little-endian words (BGRB GRBG RBGR), then the rest.
+        int x = 0;
+        for (; x + 4 <= width; x += 4, row += 12) {
+            std::uint32_t w[3];
+            std::memcpy(w, row, sizeof w);
+            pixels[x] = w[0] & 0xFFFFFF;
+            pixels[x + 1] = w[0] >> 24 | (w[1] & 0xFFFF) << 8;
+            pixels[x + 2] = w[1] >> 16 | (w[2] & 0xFF) << 16;
+            pixels[x + 3] = w[2] >> 8;
+        }
+        for (; x < width; ++x, row += 3) pixels[x] = std::uint32_t(row[2]) << 16 | std::uint32_t(row[1]) << 8 | row[0];
         break;
+    }
     default:
         if (cairoLayout_) {
             std::memcpy(pixels, row, std::size_t(width) * 4);
