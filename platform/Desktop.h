@@ -45,6 +45,9 @@ template <class... Ts>
 struct Overloaded : Ts... {
     using Ts::operator()...;
 };
+// Spelled out for the compilers that do not deduce an aggregate's arguments (clang < 17).
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 inline RegionPtr MakeRegion(const Rect& rect)
 {

@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-#include <source_location>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,9 +38,28 @@ private:
     HWND window_ = 0;
 };
 
+// Where a test wrote an action, for the messages of a script that cannot go on: taken,
+// like std::source_location::current(), as a default argument at the test's call. The
+// compilers' builtins give it where the standard library does not yet (clang 14).
+class ScriptLocation {
+public:
+    static constexpr ScriptLocation current(const char* file = __builtin_FILE(),
+                                            std::uint_least32_t line = __builtin_LINE())
+    {
+        return ScriptLocation(file, line);
+    }
+    constexpr const char* file_name() const { return file_; }
+    constexpr std::uint_least32_t line() const { return line_; }
+
+private:
+    constexpr ScriptLocation(const char* file, std::uint_least32_t line) : file_(file), line_(line) {}
+    const char* file_;
+    std::uint_least32_t line_;
+};
+
 class UserScript {
 public:
-    using Where = std::source_location;
+    using Where = ScriptLocation;
 
     // Keys go where the keyboard goes: the focus window, else the active window.
     UserScript& KeyDown(int virtualKey, char32_t character = 0, unsigned modifiers = 0, Where where = Where::current());
