@@ -1,5 +1,7 @@
 #include "app/ViewerStartup.h"
 
+#include <malloc.h>
+
 #include "app/MainOrvalis.h"
 #include "app/UOptions.h"
 #include "codecs/JPEGImage.h"
@@ -9,6 +11,11 @@
 namespace orvalis {
 
 int RunViewer() {
+    // Blocks of 128 KiB and more (pictures, the bytes of a view's file) are mapped apart
+    // and go back to the system when freed. Left to itself the C library raises that
+    // bound after the first such block is freed, and the next view's file, a few MB,
+    // would then stay in the heap after its decode, on top of the pictures.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
     bool jpegStarted = false;
     const int status = RunProgram([&](TApplication& application) {
         StartUpJPEGImage();
