@@ -16,13 +16,8 @@ build=$source_dir/build-valgrind
 filter=${1:-*}
 
 if ! command -v valgrind >/dev/null; then
-  install_line="DEBIAN_FRONTEND=noninteractive apt-get install -y valgrind"
-  if [[ $(id -u) -ne 0 ]]; then
-    echo "valgrind-viewer needs valgrind. Run as root:" >&2
-    echo "  apt-get update && $install_line" >&2
-    exit 1
-  fi
-  apt-get update -qq && eval "$install_line" || exit 1
+  echo "valgrind-viewer needs valgrind. Run as root: apt-get install -y valgrind" >&2
+  exit 1
 fi
 
 set -e
