@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "graphics/Bitmap.h"
 #include "runtime/Format.h"
 
@@ -78,7 +82,7 @@ private:
 };
 
 // The scan itself. Pixels come in runs of one colour (77 % of the pixels of a photograph
-// opened through LitPNG repeat the one before): a row is read as runs, found 32 pixels
+// opened through LitPNG repeat the one before): a row is read as runs, found 64 pixels
 // at a time, and each run is classified once and counted as a whole. A run's colour
 // goes to a small direct-mapped cache of colour -> counting class first, the memo only
 // on a miss. A colour whose class is final (it fitted one) stays cached; one that fitted
@@ -92,12 +96,8 @@ public:
         int runStart = 0;
         int runClass = ClassOf(row[0] & kColourBits);
         int x = 1;
-        for (; x + 32 <= width; x += 32) {
-            // Bit i: pixel x + i starts a run (its colour differs from the one before).
-            std::uint32_t starts = 0;
-            for (int i = 0; i < 32; ++i)
-                starts |= static_cast<std::uint32_t>(((row[x + i] ^ row[x + i - 1]) & kColourBits) != 0) << i;
-            for (; starts != 0; starts &= starts - 1) {
+        for (; x + kBlock <= width; x += kBlock) {
+            for (std::uint64_t starts = RunStarts(row + x); starts != 0; starts &= starts - 1) {
                 const int start = x + std::countr_zero(starts);
                 classes_[static_cast<std::size_t>(runClass)].nb += start - runStart;
                 runStart = start;
@@ -118,6 +118,7 @@ public:
 private:
     static constexpr std::uint32_t kColourBits = 0x00FFFFFFu;
     static constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // never a 24-bit colour
+    static constexpr int kBlock = 64;
     static constexpr int kCacheBits = 10;
     static constexpr std::size_t kCacheSize = std::size_t(1) << kCacheBits;
 
@@ -125,6 +126,26 @@ private:
         std::uint32_t colour;
         std::int32_t fitted;  // the class the colour fits; -1 when it fits none (the first class counts it)
     };
+
+    // Bit i: pixel i of the block starts a run (its colour differs from the pixel before
+    // it, which is pixels[-1] for bit 0).
+    static std::uint64_t RunStarts(const std::uint32_t* pixels) {
+        std::uint64_t starts = 0;
+#if defined(__SSE2__)
+        const __m128i colourBits = _mm_set1_epi32(static_cast<int>(kColourBits));
+        const __m128i zero = _mm_setzero_si128();
+        for (int i = 0; i < kBlock; i += 4) {
+            const __m128i these = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
+            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i - 1));
+            const __m128i same = _mm_cmpeq_epi32(_mm_and_si128(_mm_xor_si128(these, before), colourBits), zero);
+            starts |= static_cast<std::uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(same)) ^ 0xF) << i;
+        }
+#else
+        for (int i = 0; i < kBlock; ++i)
+            starts |= static_cast<std::uint64_t>(((pixels[i] ^ pixels[i - 1]) & kColourBits) != 0) << i;
+#endif
+        return starts;
+    }
 
     static std::size_t CacheSlot(std::uint32_t colour) { return (colour * 2654435761u) >> (32 - kCacheBits); }
 
@@ -136,8 +157,9 @@ private:
     }
 
     // The memo and, for what it does not know, the linear search from the first class
-    // not yet tried; a new class when nothing fits and the colour is light enough.
-    int Classify(std::uint32_t colour) {
+    // not yet tried; a new class when nothing fits and the colour is light enough. Kept
+    // out of the scan's loop, which it would crowd: it runs for a colour's first runs.
+    [[gnu::noinline]] int Classify(std::uint32_t colour) {
         const int red = static_cast<int>(colour >> 16);
         const int green = static_cast<int>((colour >> 8) & 0xFF);
         const int blue = static_cast<int>(colour & 0xFF);
