@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 
-.PHONY: all deps configure build test run install asan fuzz bench clean
+.PHONY: all deps configure build test run install asan valgrind fuzz bench clean
 
 all: build
 
@@ -39,6 +39,11 @@ asan: deps
 	@cmake --build build-asan
 	@ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
 
+# The viewer's tests (the real viewer on the headless backend) under valgrind's memcheck,
+# in a Debug build of their own (build-valgrind); fails on any memory error or leak.
+valgrind: deps
+	@./scripts/valgrind-viewer.sh
+
 # The fuzz targets (docs/fuzzing.md), built with clang in build-fuzz, FUZZ_SECONDS each.
 FUZZ_SECONDS ?= 60
 fuzz: deps
@@ -52,4 +57,4 @@ bench: deps
 	@build-release/bench/orvalis_bench build-release/bench/data
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan
+	rm -rf $(BUILD_DIR) build-asan build-valgrind
