@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "platform/raster/DibImage.h"
@@ -66,6 +67,35 @@ cairo_filter_t FilterOf(StretchMode mode)
     return mode == StretchMode::Halftone ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST;
 }
 
+// The context's clip inside `area` (user space) as rectangles of the target's pixels,
+// `offset` being where user space's origin lies on the target; nothing when the clip is
+// not made of whole pixels.
+std::optional<std::vector<Rect>> PixelClip(cairo_t* context, const Rect& area, Point offset)
+{
+    cairo_save(context);
+    cairo_rectangle(context, area.left, area.top, area.Width(), area.Height());
+    cairo_clip(context);
+    cairo_rectangle_list_t* list = cairo_copy_clip_rectangle_list(context);
+    cairo_restore(context);
+    std::optional<std::vector<Rect>> clips;
+    if (list->status == CAIRO_STATUS_SUCCESS) {
+        clips.emplace();
+        for (int i = 0; i < list->num_rectangles; ++i) {
+            const cairo_rectangle_t& r = list->rectangles[i];
+            clips->push_back(Rect{int(std::lround(r.x)), int(std::lround(r.y)), int(std::lround(r.x + r.width)),
+                                  int(std::lround(r.y + r.height))}
+                                 .Offset(offset.x, offset.y));
+        }
+    }
+    cairo_rectangle_list_destroy(list);
+    return clips;
+}
+
+Rect Bounds(cairo_surface_t* image)
+{
+    return {0, 0, cairo_image_surface_get_width(image), cairo_image_surface_get_height(image)};
+}
+
 // Combines `scaled` (the source already scaled to the size of `destinationRect`) with
 // the context's target pixel by pixel, inside the context's clip. The context's
 // transformation is taken as a translation, as every context of this system has.
@@ -77,28 +107,16 @@ void ApplyRasterOperation(cairo_t* destination, const Rect& destinationRect, cai
     double dx = 0, dy = 0;
     cairo_user_to_device(destination, &dx, &dy);
     const int ox = int(std::lround(dx)), oy = int(std::lround(dy));
-    const Rect bounds = Rect{0, 0, cairo_image_surface_get_width(target), cairo_image_surface_get_height(target)};
+    const Rect bounds = Bounds(target);
     const Rect area = destinationRect.Offset(ox, oy).Intersect(bounds);
-
-    std::vector<Rect> clips;
-    cairo_rectangle_list_t* list = cairo_copy_clip_rectangle_list(destination);
-    if (list->status == CAIRO_STATUS_SUCCESS) {
-        for (int i = 0; i < list->num_rectangles; ++i) {
-            const cairo_rectangle_t& r = list->rectangles[i];
-            clips.push_back(Rect{int(std::lround(r.x)), int(std::lround(r.y)), int(std::lround(r.x + r.width)),
-                                 int(std::lround(r.y + r.height))}
-                                .Offset(ox, oy)
-                                .Intersect(area));
-        }
-    } else {
-        clips.push_back(area);  // a clip that is no list of rectangles: the whole area
-    }
-    cairo_rectangle_list_destroy(list);
+    // A clip that is no set of whole pixels: the whole area.
+    const std::vector<Rect> clips = PixelClip(destination, destinationRect, {ox, oy}).value_or(std::vector{area});
 
     const auto code = std::uint8_t(settings.rop >> 16);
     cairo_surface_flush(target);
     cairo_surface_flush(scaled);
-    for (const Rect& clip : clips) {
+    for (const Rect& unbounded : clips) {
+        const Rect clip = unbounded.Intersect(area);
         for (int y = clip.top; y < clip.bottom; ++y) {
             std::uint32_t* row = SurfaceRow(target, y);
             const std::uint32_t* source = SurfaceRow(scaled, y - (destinationRect.top + oy));
@@ -107,6 +125,65 @@ void ApplyRasterOperation(cairo_t* destination, const Rect& destinationRect, cai
         }
         cairo_surface_mark_dirty_rectangle(target, clip.left, clip.top, clip.Width(), clip.Height());
     }
+}
+
+// Where user space's origin lies on the context's target, when the context's
+// transformation moves by whole pixels and nothing else (and the target has no device
+// offset or scale of its own).
+std::optional<Point> PixelTranslation(cairo_t* context)
+{
+    cairo_matrix_t m;
+    cairo_get_matrix(context, &m);
+    if (m.xx != 1 || m.yy != 1 || m.xy != 0 || m.yx != 0) return std::nullopt;
+    if (m.x0 != std::trunc(m.x0) || m.y0 != std::trunc(m.y0) || std::abs(m.x0) > 1 << 30 || std::abs(m.y0) > 1 << 30)
+        return std::nullopt;
+    double offsetX = 0, offsetY = 0, scaleX = 1, scaleY = 1;
+    cairo_surface_t* target = cairo_get_target(context);
+    cairo_surface_get_device_offset(target, &offsetX, &offsetY);
+    cairo_surface_get_device_scale(target, &scaleX, &scaleY);
+    if (offsetX != 0 || offsetY != 0 || scaleX != 1 || scaleY != 1) return std::nullopt;
+    return Point{int(m.x0), int(m.y0)};
+}
+
+// SRCCOPY of `sourceRect` of a DIB, inside the picture, at its own size and unmirrored,
+// into an image surface of 32-bit pixels: the DIB's rows are converted straight into the
+// target's pixels inside the clip, the colours that a copy through its drawing surface
+// gives, without making that surface (for a large picture, tens of MB of fresh memory
+// filled at every new picture). Only for a DIB that keeps no surface: a kept one is
+// copied as it is. False, and nothing drawn, for a copy of any other kind.
+bool CopyDibPixels(cairo_t* destination, const Rect& destinationRect, DibImage& source, const Rect& sourceRect)
+{
+    if (source.HasSurface() || cairo_status(destination) != CAIRO_STATUS_SUCCESS) return false;
+    if (sourceRect.IsEmpty() || destinationRect.Width() != sourceRect.Width() ||
+        destinationRect.Height() != sourceRect.Height() || sourceRect.left < 0 || sourceRect.top < 0 ||
+        sourceRect.right > source.Width() || sourceRect.bottom > source.Height())
+        return false;
+    cairo_surface_t* target = cairo_get_target(destination);
+    if (cairo_get_group_target(destination) != target || cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE)
+        return false;
+    const cairo_format_t format = cairo_image_surface_get_format(target);
+    if (format != CAIRO_FORMAT_RGB24 && format != CAIRO_FORMAT_ARGB32) return false;
+    const std::optional<Point> offset = PixelTranslation(destination);
+    if (!offset) return false;
+    const std::optional<std::vector<Rect>> clips = PixelClip(destination, destinationRect, *offset);
+    if (!clips) return false;
+
+    // Copied from RGB24, a pixel is opaque.
+    const std::uint32_t alpha = format == CAIRO_FORMAT_ARGB32 ? 0xFF000000 : 0;
+    const Rect placed = destinationRect.Offset(offset->x, offset->y);
+    cairo_surface_flush(target);
+    for (const Rect& unbounded : *clips) {
+        const Rect clip = unbounded.Intersect(placed).Intersect(Bounds(target));
+        for (int y = clip.top; y < clip.bottom; ++y) {
+            std::uint32_t* row = SurfaceRow(target, y) + clip.left;
+            source.ReadPixels(sourceRect.left + clip.left - placed.left, sourceRect.top + y - placed.top, clip.Width(),
+                              row);
+            if (alpha)
+                for (int x = 0; x < clip.Width(); ++x) row[x] |= alpha;
+        }
+        cairo_surface_mark_dirty_rectangle(target, clip.left, clip.top, clip.Width(), clip.Height());
+    }
+    return true;
 }
 
 }  // namespace
@@ -159,6 +236,9 @@ std::uint32_t GetPixel(Image& image, int x, int y)
 bool StretchBlt(cairo_t* destination, const Rect& destinationRect, Image& source, const Rect& sourceRect,
                 const StretchSettings& settings)
 {
+    if (DibImage* dib = source.AsDib(); dib && settings.rop == SRCCOPY &&
+                                        CopyDibPixels(destination, destinationRect, *dib, sourceRect))
+        return true;
     SurfacePtr recoloured;
     cairo_surface_t* surface = ShownSurface(source, settings.colours, recoloured);
     if (!surface) return false;

@@ -62,7 +62,9 @@ struct StretchSettings {
 
 // StretchBlt: `sourceRect` of the image scaled into `destinationRect` of the context
 // (its user space), inside the context's clip. An extent of opposite sign mirrors. False
-// when the image's pixels cannot be shown (too large a picture).
+// when the image's pixels cannot be shown (too large a picture). A DIB that keeps no
+// drawing surface, copied with SRCCOPY at its own size onto an image surface, has its
+// rows converted straight into the target's pixels; no surface of it is made.
 bool StretchBlt(cairo_t* destination, const Rect& destinationRect, Image& source, const Rect& sourceRect,
                 const StretchSettings& settings);
 

@@ -106,6 +106,13 @@ void DibImage::ReadRow(int y, std::uint32_t* pixels)
     codec_.Decode(RowBits(y), pixels, Width());
 }
 
+void DibImage::ReadPixels(int x, int y, int count, std::uint32_t* pixels)
+{
+    assert(x >= 0 && count >= 0 && x + count <= Width());
+    Flush();
+    codec_.Decode(RowBits(y), x, pixels, count);
+}
+
 void DibImage::WriteRow(int y, const std::uint32_t* pixels)
 {
     Flush();

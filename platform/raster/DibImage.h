@@ -4,7 +4,9 @@
 // bottom-up unless the height is negative, with its colour table (8 bits or fewer) or
 // masks. The buffer is zero when made.
 //
-// Drawing uses a cairo surface converted from the buffer once and kept (Surface()).
+// Drawing uses a cairo surface converted from the buffer once and kept (Surface()); a
+// plain one-to-one copy of a DIB that keeps none converts its rows straight into the
+// target instead (StretchBlt, Blit.h).
 // Drawing contexts draw into that surface; Flush() converts their drawing back into the
 // buffer, and every read of the buffer through this class flushes first. A caller that
 // writes the buffer directly says so with OpenBits(): from then on every Surface()
@@ -51,12 +53,16 @@ public:
     void SetColourTable(std::span<const RgbQuad> entries);
 
     void ReadRow(int y, std::uint32_t* pixels) override;
+    // Pixels x to x + count of row y, as ReadRow gives them.
+    void ReadPixels(int x, int y, int count, std::uint32_t* pixels);
     void WriteRow(int y, const std::uint32_t* pixels) override;
     cairo_surface_t* Surface() override;
     void Flush() override;
     // Lets go of the drawing surface, which the next Surface() makes again from the
     // buffer; kept while a drawing context is bound to it.
     void ReleaseSurface();
+    // Whether a drawing surface is kept (made by Surface(), until ReleaseSurface()).
+    bool HasSurface() const { return surface_ != nullptr; }
 
     void OpenBits();
     void CloseBits();

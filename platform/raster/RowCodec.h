@@ -21,7 +21,9 @@ public:
     RowCodec(const BitmapInfoHeader& header, const std::array<std::uint32_t, 3>& masks,
              std::span<const RgbQuad> colours);
 
-    void Decode(const std::uint8_t* row, std::uint32_t* pixels, int width) const;
+    void Decode(const std::uint8_t* row, std::uint32_t* pixels, int width) const { Decode(row, 0, pixels, width); }
+    // Pixels `first` to `first + count` of the row.
+    void Decode(const std::uint8_t* row, int first, std::uint32_t* pixels, int count) const;
     // Colours missing from a colour table take the nearest entry. The fourth byte of a
     // 32-bit BI_RGB pixel is written 0.
     void Encode(const std::uint32_t* pixels, std::uint8_t* row, int width);

@@ -362,16 +362,18 @@ TEST(Bitmap, TheDeviceImageIsMadeOnceAndSharedUntilTheRowsChange) {
     auto a = Bitmap32({{0x123456}});
     TBitmap b;
     b.CopyFromObject(a.get());  // from now on nobody writes through the old row addresses
-    test::SurfaceTarget target(1, 1);
-    a->Draw(target.Canvas(), {0, 0, 1, 1});
+    // Scaled, so that drawing goes through the picture's surface (a one-to-one copy reads
+    // the rows straight into the target and keeps no surface).
+    test::SurfaceTarget target(2, 2);
+    a->Draw(target.Canvas(), {0, 0, 2, 2});
     EXPECT_EQ(target.Pixel(0, 0), 0x123456u);
 
     // Both draw from the one device image made then: a change of the buffer made behind
     // the bitmaps' back shows in neither.
     *reinterpret_cast<std::uint32_t*>(Buffer(*a)) = 0x654321;
-    b.Draw(target.Canvas(), {0, 0, 1, 1});
+    b.Draw(target.Canvas(), {0, 0, 2, 2});
     EXPECT_EQ(target.Pixel(0, 0), 0x123456u);
-    a->Draw(target.Canvas(), {0, 0, 1, 1});
+    a->Draw(target.Canvas(), {0, 0, 2, 2});
     EXPECT_EQ(target.Pixel(0, 0), 0x123456u);
 
     // Rows written through RowPointer show at the next drawing, even without asking

@@ -78,6 +78,25 @@ TEST(RowCodec, FiveFiveFiveForSixteenBitsWithoutMasks)
     EXPECT_EQ(pixel, 0x00FF00u);
 }
 
+TEST(RowCodec, TwentyFourBitPixelsAreBlueGreenRedFromAnyFirstPixel)
+{
+    // Long enough for the conversion of sixteen pixels at a time, with a rest.
+    constexpr int kWidth = 53;
+    RowCodec codec(Layout(kWidth, 1, 24).header, {}, {});
+    std::vector<std::uint8_t> row(std::size_t(kWidth) * 3);
+    for (std::size_t i = 0; i < row.size(); ++i) row[i] = std::uint8_t(i * 37 + 11);
+    for (const int first : {0, 1, 5, 16, 20}) {
+        const int count = kWidth - first;
+        std::vector<std::uint32_t> pixels(std::size_t(count), 0xDEADBEEF);
+        codec.Decode(row.data(), first, pixels.data(), count);
+        for (int i = 0; i < count; ++i) {
+            const std::uint8_t* bgr = &row[std::size_t(first + i) * 3];
+            ASSERT_EQ(pixels[std::size_t(i)], std::uint32_t(bgr[2]) << 16 | std::uint32_t(bgr[1]) << 8 | bgr[0])
+                << "first " << first << ", pixel " << i;
+        }
+    }
+}
+
 TEST(RowCodec, ColoursMissingFromTheTableTakeTheNearestEntry)
 {
     const RgbQuad table[3] = {{0, 0, 0, 0}, {0, 0, 0xFF, 0}, {0xFF, 0xFF, 0xFF, 0}};
@@ -373,6 +392,74 @@ TEST_F(StretchTest, TheMaskKeepsTheDestinationWhereItIsWhite)
     EXPECT_EQ(At(1, 0), 0x00FF00u);
     EXPECT_EQ(At(2, 0), 0xFFFFFFu);
     EXPECT_EQ(At(3, 0), 0xFFFFFFu);
+}
+
+// --- One-to-one copies of DIBs ---------------------------------------------------------------
+
+// A DIB copied at its own size converts its rows straight into the target's pixels; the
+// same copy from a DIB that keeps its drawing surface goes through cairo. Both must give
+// the same pixels, for every layout, either row order, both kinds of target surface,
+// inside a clip of several rectangles, through a translation and over the target's edge.
+TEST(StretchBlt, AOneToOneCopyOfADibGivesThePixelsOfTheCopyThroughItsSurface)
+{
+    std::uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    constexpr int kWidth = 41, kHeight = 9, kTargetWidth = 56, kTargetHeight = 16;
+
+    for (const int bitCount : {1, 4, 8, 16, 24, 32})
+        for (const bool topDown : {false, true})
+            for (const cairo_format_t format : {CAIRO_FORMAT_RGB24, CAIRO_FORMAT_ARGB32})
+                for (const StretchMode mode : {StretchMode::DeleteScans, StretchMode::Halftone}) {
+                    SCOPED_TRACE(testing::Message() << bitCount << " bits, " << (topDown ? "top-down" : "bottom-up")
+                                                    << ", target " << (format == CAIRO_FORMAT_RGB24 ? "RGB24" : "ARGB32")
+                                                    << (mode == StretchMode::Halftone ? ", halftone" : ""));
+                    BitmapInfo info = Layout(kWidth, topDown ? -kHeight : kHeight, bitCount);
+                    if (bitCount <= 8)
+                        for (int i = 0; i < 1 << bitCount; ++i) {
+                            const std::uint32_t c = next();
+                            info.colours.push_back(RgbQuad{std::uint8_t(c), std::uint8_t(c >> 8), std::uint8_t(c >> 16), 0});
+                        }
+                    auto direct = DibImage::Create(info);
+                    auto throughSurface = DibImage::Create(info);
+                    ASSERT_TRUE(direct && throughSurface);
+                    for (std::uint32_t i = 0; i < direct->Header().biSizeImage; ++i)
+                        direct->Bits()[i] = throughSurface->Bits()[i] = std::uint8_t(next() >> 24);
+                    ASSERT_TRUE(throughSurface->Surface());
+
+                    // Targets of opaque noise; the clip is two rectangles of the target.
+                    std::vector<std::uint32_t> noise(std::size_t(kTargetWidth) * kTargetHeight);
+                    for (std::uint32_t& pixel : noise) pixel = next() | 0xFF000000;
+                    auto draw = [&](DibImage& source) {
+                        SurfacePtr target(cairo_image_surface_create(format, kTargetWidth, kTargetHeight));
+                        for (int y = 0; y < kTargetHeight; ++y)
+                            std::copy_n(&noise[std::size_t(y) * kTargetWidth], kTargetWidth, SurfaceRow(target.get(), y));
+                        cairo_surface_mark_dirty(target.get());
+                        cairo_t* cairo = cairo_create(target.get());
+                        cairo_rectangle(cairo, 2, 1, 30, 11);
+                        cairo_rectangle(cairo, 34, 3, 20, 4);
+                        cairo_clip(cairo);
+                        cairo_translate(cairo, 3, 2);
+                        StretchSettings settings;
+                        settings.mode = mode;
+                        EXPECT_TRUE(StretchBlt(cairo, {1, 0, 38, 7}, source, {3, 1, 40, 8}, settings));
+                        EXPECT_TRUE(StretchBlt(cairo, {20, 8, 20 + kWidth, 8 + kHeight}, source, {0, 0, kWidth, kHeight},
+                                               settings));  // over the right and bottom edges
+                        cairo_destroy(cairo);
+                        cairo_surface_flush(target.get());
+                        return target;
+                    };
+                    const SurfacePtr expected = draw(*throughSurface);
+                    const SurfacePtr actual = draw(*direct);
+                    EXPECT_FALSE(direct->HasSurface());
+                    // An RGB24 pixel's top byte means nothing.
+                    const std::uint32_t meaningful = format == CAIRO_FORMAT_RGB24 ? 0xFFFFFF : 0xFFFFFFFF;
+                    int differing = 0;
+                    for (int y = 0; y < kTargetHeight; ++y)
+                        for (int x = 0; x < kTargetWidth; ++x)
+                            differing += (SurfaceRow(actual.get(), y)[x] & meaningful) !=
+                                         (SurfaceRow(expected.get(), y)[x] & meaningful);
+                    EXPECT_EQ(differing, 0);
+                }
 }
 
 // --- Palettes ------------------------------------------------------------------------------
