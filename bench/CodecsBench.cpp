@@ -25,8 +25,9 @@ void ExpectPicture(TBitmap& bitmap, const char* what)
 }
 
 // A JPEG view made ready to paint, as the viewer makes it: a file stream, a JPEG image
-// loaded from it and copied into a bitmap (which decodes), and the surface that
-// painting the bitmap draws from.
+// loaded from it and copied into a bitmap (which decodes), and the device image that
+// painting reads (the decoded DIB itself: a one-to-one paint converts its rows straight
+// into the window, with no surface of the whole picture).
 void JpegViewReadyToPaint(const std::filesystem::path& file)
 {
     TFileStream stream(String(file.string()), fmOpenRead | fmShareDenyWrite);
@@ -35,8 +36,8 @@ void JpegViewReadyToPaint(const std::filesystem::path& file)
     TBitmap bitmap;
     bitmap.CopyFromObject(&image);
     ExpectPicture(bitmap, "the JPEG image");
-    if (!bitmap.ImageRecord().DeviceHandle()->Surface())
-        throw std::runtime_error("the JPEG view has no surface to paint from");
+    if (!bitmap.ImageRecord().DeviceHandle())
+        throw std::runtime_error("the JPEG view has no device image to paint from");
 }
 
 // A PNG file opened as the viewer opens one: a new 32-bit working bitmap filled by LitPNG.

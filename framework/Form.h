@@ -31,7 +31,8 @@
 //
 // Rescaling: the stored PixelsPerInch and TextHeight are kept but positions and fonts
 // are not rescaled. Fonts are in pixels, the platform's screen has 96 pixels per inch,
-// and DejaVu Sans at the forms' -11 has the text height of 13 the forms were made with.
+// and DejaVu Sans Condensed (their "MS Sans Serif") at the forms' -11 has the text
+// height of 13 the forms were made with.
 
 #include <cstdint>
 #include <memory>
