@@ -28,13 +28,6 @@ namespace {
 
 constexpr const char* kLogFileName = "espion.log";
 
-// The view shown keeps its pixels (a view that fails to load leaves it in place) but
-// lets go of the surface that painting made from them, which a repaint makes again:
-// the next view is then decoded and painted without the old one's surface held.
-void ReleaseDrawingSurface(TBitmap& view) {
-    if (platform::raster::DibImage* dib = view.ImageRecord().DIBHandle()) dib->ReleaseSurface();
-}
-
 }  // namespace
 
 const TClassInfo& TOrvalis::StaticClassInfo() {
@@ -122,7 +115,6 @@ void TOrvalis::ShowNextView() {
     const String name = NomBase + IntToStr(NumVue) + ".jpg";
     if (!platform::EntryExists(name.View())) return;
     SetCaption(String(texts::kViewCaptionStart) + NomBase + texts::kViewCaptionMiddle + IntToStr(NumVue));
-    ReleaseDrawingSurface(*BitmapCourant);
     Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant));
     Image1->Invalidate();
     ++NumVue;

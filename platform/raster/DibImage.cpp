@@ -142,14 +142,6 @@ void DibImage::Flush()
     surfaceAhead_ = ContextCount() > 0;
 }
 
-void DibImage::ReleaseSurface()
-{
-    if (!surface_ || ContextCount() > 0) return;
-    Flush();
-    surface_.reset();
-    surfaceCurrent_ = false;
-}
-
 void DibImage::OpenBits()
 {
     Flush();

@@ -58,10 +58,7 @@ public:
     void WriteRow(int y, const std::uint32_t* pixels) override;
     cairo_surface_t* Surface() override;
     void Flush() override;
-    // Lets go of the drawing surface, which the next Surface() makes again from the
-    // buffer; kept while a drawing context is bound to it.
-    void ReleaseSurface();
-    // Whether a drawing surface is kept (made by Surface(), until ReleaseSurface()).
+    // Whether a drawing surface is kept (made by Surface()).
     bool HasSurface() const { return surface_ != nullptr; }
 
     void OpenBits();
