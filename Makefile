@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 
-.PHONY: all deps configure build test run install asan valgrind fuzz bench clean
+.PHONY: all deps configure build test run install asan tsan valgrind fuzz bench clean
 
 all: build
 
@@ -39,6 +39,13 @@ asan: deps
 	@cmake --build build-asan
 	@ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
 
+# Every test again, built with ThreadSanitizer (the next view is decoded on a thread of
+# its own); any report fails its test.
+tsan: deps
+	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_TSAN=ON >/dev/null
+	@cmake --build build-tsan
+	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --test-dir build-tsan --output-on-failure
+
 # The viewer's tests (the real viewer on the headless backend) under valgrind's memcheck,
 # in a Debug build of their own (build-valgrind); fails on any memory error or leak.
 valgrind: deps
@@ -57,4 +64,4 @@ bench: deps
 	@build-release/bench/orvalis_bench build-release/bench/data
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-valgrind
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-valgrind

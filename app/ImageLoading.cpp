@@ -6,10 +6,12 @@
 #include <memory>
 
 #include "app/FileNames.h"
+#include "app/NextViewPreparation.h"
 #include "app/ViewerTexts.h"
 #include "codecs/DecodedPicture.h"
 #include "codecs/GdPng.h"
 #include "codecs/JPEGImage.h"
+#include "codecs/JpegPictureDecode.h"
 #include "framework/MessageDialog.h"
 #include "graphics/Bitmap.h"
 #include "platform/FileTests.h"
@@ -40,7 +42,7 @@ std::int32_t MessageErreur(const String& message, std::int32_t helpContext) {
     return ShowMessageDialog(message.View(), dkError, DialogButtons({dbOK}), helpContext);
 }
 
-TBitmap* LitBitmap(const String& name, TBitmap& target) {
+TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* prepared) {
     if (name.IsEmpty()) return nullptr;
     if (name == texts::kClipboardName) {
         MessageErreur(String(texts::kClipboardRefused), 0);
@@ -63,6 +65,12 @@ TBitmap* LitBitmap(const String& name, TBitmap& target) {
         return &target;
     }
     if (IsJpegExtension(extension) && signature[0] == 0xFF && signature[1] == 0xD8) {
+        if (prepared) {
+            if (auto picture = prepared->Take(name, stream->Descriptor())) {
+                AdoptJpegPicture(target, std::move(picture));
+                return &target;
+            }
+        }
         stream->SetPosition(0);
         TJPEGImage jpeg;
         jpeg.LoadStream(*stream);

@@ -11,6 +11,7 @@
 
 namespace orvalis {
 
+class NextViewPreparation;
 class TBitmap;
 
 // An error box (dkError) with the single button OK; returns the dialog's result.
@@ -21,7 +22,10 @@ std::int32_t MessageErreur(const String& message, std::int32_t helpContext);
 // loaded. An empty name, a missing file or a folder give null silently; the name
 // "Presse-papier" and an unrecognised format are refused in an error box. A file with
 // fewer than two bytes raises EReadError; one that cannot be opened, EFileOpenError.
-TBitmap* LitBitmap(const String& name, TBitmap& target);
+// Given a preparation, a JPEG file that is still the one it read is not decoded again:
+// `target` takes the prepared picture (everything else, the opening of the file and its
+// two bytes included, happens as without it).
+TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* prepared = nullptr);
 
 // Fills `target` with the PNG file `name` as 32-bit pixels 0x00RRGGBB, each the palette
 // entry of its index in the PNG step's palette image. A file that cannot be opened or

@@ -7,6 +7,7 @@
 #include "app/ImageLoading.h"
 #include "app/UOptions.h"
 #include "app/ViewerTexts.h"
+#include "codecs/JPEGImage.h"
 #include "framework/Application.h"
 #include "framework/Image.h"
 #include "framework/Menu.h"
@@ -83,6 +84,7 @@ void TOrvalis::Timer1Timer(TObject*) {
 }
 
 void TOrvalis::FormClose(TObject*, TCloseAction& Action) {
+    nextView_.Cancel();
     BitmapCourant.reset();
     Action = closeFree;
 }
@@ -92,7 +94,11 @@ void TOrvalis::Quitter1Click(TObject*) {
     FichierLog.reset();
 }
 
-void TOrvalis::mOptionsClick(TObject*) { Options->ShowAsModal(); }
+void TOrvalis::mOptionsClick(TObject*) {
+    nextView_.Cancel();
+    Options->ShowAsModal();
+    PrepareNextView();
+}
 
 void TOrvalis::VueSuivante() {
     if (advancing_) return;
@@ -112,18 +118,33 @@ void TOrvalis::VueSuivante() {
 
 void TOrvalis::ShowNextView() {
     if (!BitmapCourant) return;  // the window has closed
-    const String name = NomBase + IntToStr(NumVue) + ".jpg";
+    const String name = NextViewName();
     if (!platform::EntryExists(name.View())) return;
     SetCaption(String(texts::kViewCaptionStart) + NomBase + texts::kViewCaptionMiddle + IntToStr(NumVue));
-    Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant));
+    Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant, &nextView_));
     Image1->Invalidate();
     ++NumVue;
+    PrepareNextView();
+}
+
+String TOrvalis::NextViewName() const { return NomBase + IntToStr(NumVue) + ".jpg"; }
+
+void TOrvalis::PrepareNextView() {
+    // The settings of the JPEG image that the loader would decode with.
+    if (BitmapCourant) nextView_.Prepare(NextViewName(), TJPEGImage().DecodeSettings());
 }
 
 void TOrvalis::mOuvrirClick(TObject*) {
     OpenDialog1->SetTitle(String(texts::kOpenDialogTitle));
     OpenDialog1->SetFilter(String(texts::kOpenDialogFilter));
     if (!OpenDialog1->RunDialog()) return;
+    // Another file: what was prepared for the old series goes at once.
+    nextView_.Cancel();
+    OpenChosenFile();
+    PrepareNextView();
+}
+
+void TOrvalis::OpenChosenFile() {
     NomBase = OpenDialog1->FileName();
     const String extension = ExtensionFichier(NomBase);
 

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/LogFile.h"
+#include "app/NextViewPreparation.h"
 #include "framework/Form.h"
 #include "runtime/String.h"
 
@@ -70,6 +71,9 @@ class TOrvalis : public TForm {
     // "Arrêt sur image": timer ticks do not advance.
     bool ArretSurImage = false;
 
+    // The file of the next advance, read and decoded while this view is shown.
+    NextViewPreparation& NextView() { return nextView_; }
+
 protected:
     // Truncates the log file; the series starts empty.
     void ConstructionBody() override;
@@ -79,9 +83,16 @@ private:
     void VueSuivante();
     // The advance itself: shows the next view when an entry of its name exists.
     void ShowNextView();
+    // The name the next advance looks for.
+    String NextViewName() const;
+    // Has the file of the next advance prepared (once the window holds a bitmap).
+    void PrepareNextView();
+    // The open command once a file was chosen.
+    void OpenChosenFile();
 
     // An advance (with any box it raised) is under way: ticks start no other.
     bool advancing_ = false;
+    NextViewPreparation nextView_;
 };
 
 // The main window, set by the start-up.

@@ -98,6 +98,9 @@ class TJPEGImage : public TGraphic {
     // far. After any failure the bitmap stays, with what was decoded.
     TBitmap& DecodeToBitmap();
 
+    // The settings a decode of this image uses.
+    JpegDecodeSettings DecodeSettings() const;
+
     const TJPEGData& Compressed() const { return *compressed_; }
     TBitmap* DecodedBitmap() const { return decoded_.get(); }
 
@@ -123,7 +126,6 @@ private:
     void EncodeFromBitmap();
     void ReadCompressed(std::int64_t count, TStream& stream);
     void ComputeScaledSize();
-    JpegDecodeSettings DecodeSettings() const;
     // Progress through OnProgress, with this image as the sender and no message.
     void ReportProgress(TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& rect);
     JpegProgressMonitor::Handler ProgressHandler();

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <utility>
 
+#include "runtime/Exceptions.h"
+
 namespace orvalis {
 
-JpegProgressMonitor::JpegProgressMonitor(Handler handler, Clock clock)
-    : jpeg_progress_mgr{}, handler_(std::move(handler)), clock_(std::move(clock))
+JpegProgressMonitor::JpegProgressMonitor(Handler handler, Clock clock, const std::atomic<bool>* cancel)
+    : jpeg_progress_mgr{}, handler_(std::move(handler)), clock_(std::move(clock)), cancel_(cancel)
 {
     progress_monitor = ReportProgress;
 }
@@ -14,7 +16,11 @@ JpegProgressMonitor::JpegProgressMonitor(Handler handler, Clock clock)
 void JpegProgressMonitor::ReportProgress(j_common_ptr object)
 {
     auto& self = static_cast<JpegProgressMonitor&>(*object->progress);
-    JpegErrorManager::Shield(object, [&] { self.Tick(object); });
+    JpegErrorManager::Shield(object, [&] {
+        if (self.cancel_ && self.cancel_->load(std::memory_order_relaxed))
+            Abort();
+        self.Tick(object);
+    });
 }
 
 void JpegProgressMonitor::Tick(j_common_ptr object)

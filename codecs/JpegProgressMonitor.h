@@ -2,7 +2,11 @@
 // The library's progress hook for one decode or encode, with its throttling: a report
 // at most every 500 ms and only when the percentage changed. The first call of the
 // hook only starts the clock. One monitor serves one decode or encode.
+//
+// A monitor given a cancel flag stops the work at the library's next call of the hook
+// (between rows) once the flag is set, from any thread: the work then ends with EAbort.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -19,7 +23,7 @@ public:
     // The millisecond tick count.
     using Clock = std::function<std::uint64_t()>;
 
-    JpegProgressMonitor(Handler handler, Clock clock);
+    JpegProgressMonitor(Handler handler, Clock clock, const std::atomic<bool>* cancel = nullptr);
     JpegProgressMonitor(const JpegProgressMonitor&) = delete;
     JpegProgressMonitor& operator=(const JpegProgressMonitor&) = delete;
 
@@ -40,6 +44,7 @@ private:
 
     Handler handler_;
     Clock clock_;
+    const std::atomic<bool>* cancel_;
     std::uint64_t lastTime_ = 0;
     int lastPercent_ = 0;
     JDIMENSION lastRow_ = 0;

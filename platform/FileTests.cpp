@@ -34,4 +34,13 @@ bool EntryExists(std::string_view path)
     return Stat(path, info);
 }
 
+std::optional<FileIdentity> OpenFileIdentity(int descriptor)
+{
+    struct stat info;
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                        static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+                        static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
 }  // namespace orvalis::platform

@@ -38,6 +38,8 @@ public:
     void SetSize(std::int64_t size) override;
 
     const String& FileName() const { return fileName_; }
+    // The open file, for questions about it (its identity); the stream keeps it.
+    int Descriptor() const { return descriptor_; }
 
 private:
     String fileName_;

@@ -36,7 +36,12 @@ protected:
     void Open(const std::string& path) {
         script.ChooseMenu(WindowTarget::Active(), {"Fichier", "Ouvrir"}).AnswerFileDialog(path);
     }
-    void ExpectNoFileOpen() { EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{}); }
+    // The loader's files are closed; the preparation of the next view, which reads its
+    // file on a thread of its own, is let finish first.
+    void ExpectNoFileOpen() {
+        Orvalis->NextView().WaitUntilDone();
+        EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{});
+    }
 };
 
 TEST_F(ViewerSeries, TheOpenDialogGreetsTheUserAndTheLogStartsEmpty) {

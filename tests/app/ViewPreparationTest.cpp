@@ -1,0 +1,318 @@
+// The next view prepared while the current one is shown: what the user sees stays what
+// the documents say, only sooner. The tests look at the worker through the
+// preparation's seams, never at the clock: WaitUntilDone waits for its end (so that a
+// file can be changed after it read), Hold keeps it from opening its file (so that the
+// user can act while a preparation is under way), PicturesTaken tells whether the
+// advance took the prepared picture or decoded itself.
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/MainOrvalis.h"
+#include "app/UOptions.h"
+#include "framework/Application.h"
+#include "framework/Button.h"
+#include "framework/Image.h"
+#include "framework/RadioGroup.h"
+#include "graphics/Picture.h"
+#include "platform/MessageBox.h"
+#include "platform/VirtualKeys.h"
+#include "tests/app/ViewerTest.h"
+
+namespace orvalis::test {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::headless::WindowTarget;
+
+constexpr std::uint32_t kRed = 0xE01010, kGreen = 0x10C010, kBlue = 0x1010E0, kYellow = 0xE0E010;
+
+NextViewPreparation& Preparation() { return Orvalis->NextView(); }
+
+// The threads of the process.
+int ThreadCount() {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator("/proc/self/task")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+// The modification time set back by a minute: a later write is bound to change it.
+void MakeOlder(const fs::path& file) {
+    fs::last_write_time(file, fs::last_write_time(file) - std::chrono::minutes(1));
+}
+
+class ViewPreparation : public ViewerTest {
+protected:
+    // vue1 red, vue2 green, vue3 blue; the user opens vue1.
+    ViewPreparation() {
+        WriteSolidJpeg(folder / "vue1.jpg", 24, 16, kRed);
+        WriteSolidJpeg(folder / "vue2.jpg", 24, 16, kGreen);
+        WriteSolidJpeg(folder / "vue3.jpg", 24, 16, kBlue);
+    }
+    std::string Caption(int number) const {
+        return "Fichier " + folder / "vue" + " Dessin de la vue n° " + std::to_string(number);
+    }
+    void ExpectShown(int number, std::uint32_t colour) {
+        EXPECT_EQ(MainCaption(), Caption(number));
+        EXPECT_NEAR_COLOUR(MainPixel(12, 8), colour);
+        EXPECT_EQ(Orvalis->NumVue, number + 1);
+    }
+    void ExpectPrepared() { EXPECT_TRUE(Preparation().WaitUntilDone()) << "a picture is ready"; }
+    void ChangeAfterPreparation(const std::function<void(const fs::path& view)>& change, std::uint32_t shown);
+};
+
+TEST_F(ViewPreparation, EachViewIsPreparedWhileTheOneBeforeIsShownOnTicksAndKeys) {
+    script.AnswerFileDialog(folder / "vue1.jpg")
+        .Check([&] { ExpectPrepared(); })  // view 1 again, the first the advance shows
+        .Advance(3000)
+        .Check([&] {
+            ExpectShown(1, kRed);
+            EXPECT_EQ(Preparation().PicturesTaken(), 1);
+            ExpectPrepared();
+        })
+        .Press('A')
+        .Check([&] {
+            ExpectShown(2, kGreen);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+            ExpectPrepared();
+        })
+        .Advance(3000)
+        .Check([&] {
+            ExpectShown(3, kBlue);
+            EXPECT_EQ(Preparation().PicturesTaken(), 3);
+            EXPECT_FALSE(Preparation().WaitUntilDone()) << "no view 4 to prepare";
+        })
+        // The end of the series: nothing changes, tick after tick.
+        .Advance(6000)
+        .Check([&] {
+            ExpectShown(3, kBlue);
+            EXPECT_EQ(Preparation().PicturesTaken(), 3);
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(ErrorBoxes(), std::vector<Seen>{});
+}
+
+// The file of view 2 changed by `change` once its preparation is done: the advance
+// decodes it again and shows `shown`.
+void ViewPreparation::ChangeAfterPreparation(const std::function<void(const fs::path& view)>& change,
+                                             std::uint32_t shown) {
+    const fs::path view = folder / "vue2.jpg";
+    MakeOlder(view);
+    script.AnswerFileDialog(folder / "vue1.jpg")
+        .Advance(3000)
+        .Check([&, view, change] {
+            ExpectPrepared();
+            change(view);
+        })
+        .Advance(3000)
+        .Check([&, shown] {
+            ExpectShown(2, shown);
+            EXPECT_EQ(Preparation().PicturesTaken(), 1) << "view 1 only: view 2 was decoded again";
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+TEST_F(ViewPreparation, AFileRewrittenInPlaceAfterItWasReadIsLoadedAsItIsNow) {
+    WriteSolidJpeg(folder / "autre.jpg", 24, 16, kYellow);
+    ChangeAfterPreparation(
+        [&](const fs::path& view) { fs::copy_file(folder / "autre.jpg", view, fs::copy_options::overwrite_existing); },
+        kYellow);
+}
+
+TEST_F(ViewPreparation, AFileRenamedOverAfterItWasReadIsLoadedAsItIsNow) {
+    WriteSolidJpeg(folder / "autre.jpg", 24, 16, kYellow);
+    ChangeAfterPreparation([&](const fs::path& view) { fs::rename(folder / "autre.jpg", view); }, kYellow);
+}
+
+TEST_F(ViewPreparation, AFileOnlyTouchedAfterItWasReadIsDecodedAgain) {
+    ChangeAfterPreparation([](const fs::path& view) { fs::last_write_time(view, fs::file_time_type::clock::now()); },
+                           kGreen);
+}
+
+TEST_F(ViewPreparation, AViewRemovedThenPutBackOrAddedLaterIsSeenAsTheDocumentsSay) {
+    fs::remove(folder / "vue3.jpg");
+    script.AnswerFileDialog(folder / "vue1.jpg")
+        .Advance(3000)
+        .Check([&] {
+            ExpectPrepared();
+            fs::rename(folder / "vue2.jpg", folder / "ailleurs.jpg");
+        })
+        // Removed: the advance finds no entry, nothing changes.
+        .Advance(3000)
+        .Check([&] {
+            ExpectShown(1, kRed);
+            // Back as it was: the picture prepared from it is still its picture.
+            fs::rename(folder / "ailleurs.jpg", folder / "vue2.jpg");
+        })
+        .Advance(3000)
+        .Check([&] {
+            ExpectShown(2, kGreen);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+            EXPECT_FALSE(Preparation().WaitUntilDone()) << "view 3 is missing";
+            // Added after the worker looked for it.
+            WriteSolidJpeg(folder / "vue3.jpg", 24, 16, kYellow);
+            // View 4's worker will wait before it opens its file.
+            Preparation().Hold(true);
+        })
+        .Advance(3000)
+        .Check([&] {
+            ExpectShown(3, kYellow);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+            // Added while its preparation is under way, before the worker opens it.
+            WriteSolidJpeg(folder / "vue4.jpg", 24, 16, kRed);
+            Preparation().Hold(false);
+            ExpectPrepared();
+        })
+        .Press('A')
+        .Check([&] {
+            ExpectShown(4, kRed);
+            EXPECT_EQ(Preparation().PicturesTaken(), 3);
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+TEST_F(ViewPreparation, AViewThatFailsIsReportedByTheAdvanceOnlyAndOnce) {
+    WritePalettePng(folder / "vue2.jpg", {{0xFF0000, 0x00FF00}});
+    WriteFileBytes(folder / "vue3.jpg", std::string("\xFF\xD8\xFF\xE0 abimee", 10));
+    WriteSolidJpeg(folder / "vue4.jpg", 24, 16, kYellow);
+    script.AnswerFileDialog(folder / "vue1.jpg")
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_FALSE(Preparation().WaitUntilDone()) << "a PNG under a JPEG name is not prepared";
+            EXPECT_EQ(MessageDialogs(), std::vector<Seen>{});
+            EXPECT_EQ(ErrorBoxes(), std::vector<Seen>{});
+        })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), Caption(2));
+            EXPECT_EQ(MessageDialogs(), (std::vector<Seen>{{"Erreur", "Format d'image non reconnu (FFFFFF89-50)"}}));
+        })
+        .Press(platform::VK_RETURN)
+        .Check([&] {
+            EXPECT_EQ(Orvalis->Image1->Picture()->Graphic(), nullptr);
+            EXPECT_FALSE(Preparation().WaitUntilDone()) << "a damaged JPEG fails on the worker, silently";
+            EXPECT_EQ(ErrorBoxes(), std::vector<Seen>{});
+        })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), Caption(3));
+            ASSERT_EQ(ErrorBoxes().size(), 1u);
+            EXPECT_EQ(ErrorBoxes()[0].second.rfind("Erreur JPEG #", 0), 0u) << ErrorBoxes()[0].second;
+        })
+        .AnswerMessageBox(platform::IDOK)
+        .Check([&] {
+            EXPECT_EQ(Orvalis->NumVue, 3) << "a view whose load raised is not stepped past";
+            WriteSolidJpeg(folder / "vue3.jpg", 24, 16, kBlue);
+        })
+        .Advance(3000)
+        .Check([&] {
+            ExpectShown(3, kBlue);
+            ExpectPrepared();
+        })
+        .Advance(3000)
+        .Check([&] {
+            ExpectShown(4, kYellow);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2) << "views 1 and 4";
+            EXPECT_EQ(ErrorBoxes().size(), 1u);
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+TEST_F(ViewPreparation, OuvrirDropsThePreparationOfTheOldSeriesAndPreparesTheNew) {
+    WriteSolidJpeg(folder / "plan7.jpg", 30, 20, kYellow);
+    WriteSolidJpeg(folder / "plan1.jpg", 30, 20, kBlue);
+    script.AnswerFileDialog(folder / "vue1.jpg")
+        .Check([&] {
+            ExpectPrepared();
+            Preparation().Hold(true);
+        })
+        .ChooseMenu(WindowTarget::Active(), {"Fichier", "Ouvrir"})
+        // While the dialog is up the old series goes on: view 1 prepared, view 2 held.
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), Caption(1));
+            EXPECT_EQ(Preparation().PicturesTaken(), 1);
+            EXPECT_TRUE(Preparation().Pending());
+        })
+        // The held preparation goes at once; the new series' view 1 is held in its turn.
+        .AnswerFileDialog(folder / "plan7.jpg")
+        .Check([&] {
+            EXPECT_NEAR_COLOUR(MainPixel(12, 8), kYellow);
+            EXPECT_EQ(Orvalis->NomBase, folder / "plan");
+            Preparation().Hold(false);
+            ExpectPrepared();
+        })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), "Fichier " + folder / "plan" + " Dessin de la vue n° 1");
+            EXPECT_NEAR_COLOUR(MainPixel(12, 8), kBlue);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+TEST_F(ViewPreparation, TheOptionsDialogCancelsItAndTheKeyModePreparesToo) {
+    script.AnswerFileDialog(folder / "vue1.jpg")
+        .Check([&] {
+            ExpectPrepared();
+            Preparation().Hold(true);
+        })
+        .Advance(3000)  // view 1 from the first preparation; view 2's is held
+        .Check([&] { EXPECT_TRUE(Preparation().Pending()); })
+        .ChooseMenu(WindowTarget::Active(), {"Options"})
+        .Check([&] {
+            EXPECT_FALSE(Preparation().Pending()) << "cancelled when the dialog opens";
+            Preparation().Hold(false);
+            Options->RadioGroup1->SetItemIndex(1);  // "Arrêt sur image"
+            Options->OKClick(Options->OK);
+        })
+        .Check([&] {
+            EXPECT_TRUE(Orvalis->ArretSurImage);
+            ExpectPrepared();
+        })
+        .Advance(9000)
+        .Check([&] { ExpectShown(1, kRed); })
+        .Press('A')
+        .Check([&] {
+            ExpectShown(2, kGreen);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+TEST_F(ViewPreparation, TheEndOfTheProgramStopsItAtOnceAndLeavesNoThread) {
+    const int threadsBefore = ThreadCount();
+    // Held before its file: the end must not wait for a release that never comes.
+    script.Check([&] { Preparation().Hold(true); })
+        .AnswerFileDialog(folder / "vue1.jpg")
+        .Check([&] { EXPECT_TRUE(Preparation().Pending()); })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{});
+}
+
+TEST_F(ViewPreparation, TheEndOfTheProgramDuringADecodeLeavesNoThreadNorFile) {
+    WriteSolidJpeg(folder / "grande1.jpg", 2400, 1800, kBlue);
+    const int threadsBefore = ThreadCount();
+    // Escape right after the open: the worker is reading or decoding the large view.
+    script.AnswerFileDialog(folder / "grande1.jpg").Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace orvalis::test
