@@ -59,4 +59,23 @@ std::filesystem::path PalettePng(const std::filesystem::path& folder)
                      Photo({"+dither", "-colors", "200", "-type", "Palette", "-define", "png:color-type=3"}));
 }
 
+std::filesystem::path LargeJpeg(const std::filesystem::path& folder)
+{
+    const std::string side = std::to_string(kLargeSide);
+    return BenchFile(folder, "photo-" + side + "x" + side + "-q90.jpg",
+                     {"-size", std::to_string(kLargeSide / 4) + "x" + std::to_string(kLargeSide / 4), "-seed", "42",
+                      "plasma:fractal", "-resize", side + "x" + side + "!", "-quality", "90"});
+}
+
+std::filesystem::path ScreenJpeg(const std::filesystem::path& folder)
+{
+    return BenchFile(folder, "photo-1920x1080-q90.jpg",
+                     {"-size", "1920x1080", "-seed", "42", "plasma:fractal", "-quality", "90"});
+}
+
+std::filesystem::path SmallJpeg(const std::filesystem::path& folder)
+{
+    return BenchFile(folder, "photo-400x300-q90.jpg", {"-size", "400x300", "-seed", "42", "plasma:fractal", "-quality", "90"});
+}
+
 }  // namespace orvalis::bench

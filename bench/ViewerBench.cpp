@@ -14,6 +14,7 @@
 #include "bench/ViewerHarness.h"
 #include "codecs/JPEGImage.h"
 #include "graphics/Bitmap.h"
+#include "platform/ScreenMetrics.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/FileStream.h"
 
@@ -83,7 +84,7 @@ void DecodeView(const fs::path& file)
     image.LoadStream(stream);
     TBitmap bitmap;
     bitmap.CopyFromObject(&image);
-    if (bitmap.Width() != kPictureWidth)
+    if (bitmap.Width() == 0)
         throw std::runtime_error("the JPEG image did not decode");
 }
 
@@ -145,19 +146,76 @@ double PeakResidentBytes()
 
 constexpr double kMegabyte = 1e6;
 
-// The viewer's peak memory, each run in a child process of its own, against what one
-// view may take: 7 bytes per pixel and 64 MB.
-BenchSamples PeakAgainstAllowance(const fs::path& folder, const fs::path& jpeg, int runs)
+// What one view of `pixels` pixels may take: 7 bytes per pixel and 64 MB, in MB.
+double Allowance(double pixels) { return (7.0 * pixels + 64 * kMegabyte) / kMegabyte; }
+
+// The viewer's peak memory, each run in a child process of its own (the command), against
+// what one view may take.
+BenchSamples PeakAgainstAllowance(const std::vector<std::string>& command, double pixels, int runs)
 {
-    ViewSeries(folder, jpeg, 2);
-    const std::string self = fs::read_symlink("/proc/self/exe").string();
-    const double allowance = (7.0 * kPictureWidth * kPictureHeight + 64 * kMegabyte) / kMegabyte;
     BenchSamples samples;
     for (int i = 0; i < runs; ++i) {
-        samples.ours.push_back(std::stod(CommandOutput({self, kViewerPeakOption, folder.string()})) / kMegabyte);
-        samples.reference.push_back(allowance);
+        samples.ours.push_back(std::stod(CommandOutput(command)) / kMegabyte);
+        samples.reference.push_back(Allowance(pixels));
     }
     return samples;
+}
+
+std::vector<std::string> HeadlessPeakCommand(const fs::path& folder, const fs::path& jpeg)
+{
+    ViewSeries(folder, jpeg, 2);
+    return {fs::read_symlink("/proc/self/exe").string(), kViewerPeakOption, folder.string()};
+}
+
+// The real program on the desktop backend, in a virtual X display (bench/desktop_viewer.py).
+std::vector<std::string> DesktopPeakCommand(const fs::path& folder, const fs::path& jpeg)
+{
+    ViewSeries(folder, jpeg, 3);
+    return {"python3", ORVALIS_DESKTOP_SCRIPT, "peak", ORVALIS_VIEWER_PROGRAM, folder.string()};
+}
+
+// A repaint of the whole window with `view` shown, on a screen of 1920 x 1080.
+BenchSamples RepaintLargeAgainstScreenSized(const fs::path& folder, const fs::path& large, const fs::path& screenSized,
+                                            int runs)
+{
+    BenchSamples samples;
+    auto repaints = [runs](std::vector<double>& into) {
+        for (int i = 0; i <= runs; ++i) {
+            const double time = Milliseconds([] {
+                Orvalis->Invalidate();
+                Orvalis->Update();
+            });
+            if (i > 0) into.push_back(time);  // the first is a warm-up
+        }
+    };
+    RunViewerScripted(
+        folder,
+        [&](UserScript& script) {
+            script.AnswerFileDialog(fs::absolute(large).string())
+                .Check([&] { repaints(samples.ours); })
+                .ChooseMenu(platform::headless::WindowTarget::Active(), {"Fichier", "Ouvrir"})
+                .AnswerFileDialog(fs::absolute(screenSized).string())
+                .Check([&] { repaints(samples.reference); })
+                .Press(platform::VK_ESCAPE);
+        },
+        platform::ScreenMetrics{.width = 1920, .height = 1080});
+    return samples;
+}
+
+// From Escape to the end of the viewer (its forms, pictures and windows let go), with
+// `view` shown.
+double ExitWithViewShown(const fs::path& folder, const fs::path& view)
+{
+    std::chrono::steady_clock::time_point start;
+    RunViewerScripted(folder, [&](UserScript& script) {
+        script.AnswerFileDialog(fs::absolute(view).string())
+            .Check([&] {
+                Orvalis->NextView().WaitUntilDone();
+                start = std::chrono::steady_clock::now();
+            })
+            .Press(platform::VK_ESCAPE);
+    });
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace
@@ -198,11 +256,54 @@ void AddViewerPairs(const fs::path& dataFolder, std::vector<BenchPair>& pairs)
                          return AdvanceAgainstDecode(viewerFolder, jpeg, NextViewFile::Replaced, runs);
                      },
                      1.2});
+    const double pixels = double(kPictureWidth) * kPictureHeight;
     pairs.push_back({"JPEG 4000x3000 q90: the viewer's peak resident size, a view then the next / 7 B per pixel + 64 MB",
-                     [viewerFolder, jpeg](int runs) {
-                         return PeakAgainstAllowance(viewerFolder / "peak", jpeg, std::min(runs, 3));
+                     [viewerFolder, jpeg, pixels](int runs) {
+                         return PeakAgainstAllowance(HeadlessPeakCommand(viewerFolder / "peak", jpeg), pixels,
+                                                     std::min(runs, 3));
                      },
                      1.0, "MB"});
+    pairs.push_back({"JPEG 4000x3000 q90: the program's peak on the desktop (Xvfb), a view then the next / 7 B per "
+                     "pixel + 64 MB",
+                     [viewerFolder, jpeg, pixels](int runs) {
+                         return PeakAgainstAllowance(DesktopPeakCommand(viewerFolder / "desktop-peak", jpeg), pixels,
+                                                     std::min(runs, 3));
+                     },
+                     1.0, "MB"});
+
+    // A hundred megapixels: a view larger than the screen.
+    const fs::path large = LargeJpeg(dataFolder);
+    const double largePixels = double(kLargeSide) * kLargeSide;
+    pairs.push_back({"JPEG 10000x10000 q90: the viewer's peak resident size, a view then the next / 7 B per pixel + "
+                     "64 MB",
+                     [viewerFolder, large, largePixels](int runs) {
+                         return PeakAgainstAllowance(HeadlessPeakCommand(viewerFolder / "large-peak", large),
+                                                     largePixels, std::min(runs, 3));
+                     },
+                     1.0, "MB"});
+    pairs.push_back({"JPEG 10000x10000 q90: one advance, the file replaced after its preparation / the decode alone",
+                     [viewerFolder, large](int runs) {
+                         return AdvanceAgainstDecode(viewerFolder / "large", large, NextViewFile::Replaced,
+                                                     std::min(runs, 3));
+                     },
+                     1.2});
+    const fs::path screenSized = ScreenJpeg(dataFolder);
+    pairs.push_back({"JPEG 10000x10000 q90: a repaint of the window on a 1920x1080 screen / of a 1920x1080 view",
+                     [viewerFolder, large, screenSized](int runs) {
+                         return RepaintLargeAgainstScreenSized(viewerFolder / "repaint", large, screenSized, runs);
+                     },
+                     1.5});
+    const fs::path small = SmallJpeg(dataFolder);
+    pairs.push_back({"JPEG 10000x10000 q90: Escape to the end of the viewer / with a 400x300 view shown",
+                     [viewerFolder, large, small](int runs) {
+                         BenchSamples samples;
+                         for (int i = 0; i < std::min(runs, 3); ++i) {
+                             samples.ours.push_back(ExitWithViewShown(viewerFolder / "exit", large));
+                             samples.reference.push_back(ExitWithViewShown(viewerFolder / "exit", small));
+                         }
+                         return samples;
+                     },
+                     1.5});
 }
 
 }  // namespace orvalis::bench

@@ -26,11 +26,12 @@ private:
 
 }  // namespace
 
-void RunViewerScripted(const std::filesystem::path& folder, const std::function<void(UserScript& script)>& write)
+void RunViewerScripted(const std::filesystem::path& folder, const std::function<void(UserScript& script)>& write,
+                       platform::ScreenMetrics screen)
 {
     std::filesystem::create_directories(folder);
     const WorkingDirectory inFolder(folder);
-    platform::headless::HeadlessSession session;
+    platform::headless::HeadlessSession session(screen);
     write(session.Script());
     RunViewer();
     if (session.Script().Remaining() != 0)

@@ -6,14 +6,17 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/ScreenMetrics.h"
 #include "platform/headless/UserScript.h"
 
 namespace orvalis::bench {
 
 using platform::headless::UserScript;
 
-// Runs the viewer to its end under the script that `write` writes (which must close it).
-void RunViewerScripted(const std::filesystem::path& folder, const std::function<void(UserScript& script)>& write);
+// Runs the viewer to its end under the script that `write` writes (which must close it),
+// on a screen of the given size.
+void RunViewerScripted(const std::filesystem::path& folder, const std::function<void(UserScript& script)>& write,
+                       platform::ScreenMetrics screen = {});
 
 // A series vue1.jpg ... vue<count>.jpg in `folder`, each a link to `view`; gives the
 // path of view 1.

@@ -228,13 +228,19 @@ void ApplyBounds(Desktop& desktop, HWND window, const Rect& bounds, bool fromBac
 LRESULT Send(Desktop& desktop, HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam);
 
 // Painting.cpp
-// The part of the window that shows, in its top-level window's client coordinates.
+// The part of the window that shows, in its top-level window's client coordinates:
+// within the top-level window's surface (below), so nothing off the screen is painted.
 RegionPtr VisibleRegion(Desktop& desktop, const WindowRecord& record);
 // Invalidates (with erase) an area of a top-level client area in every window it shows.
 void InvalidateArea(Desktop& desktop, WindowRecord& topLevel, const cairo_region_t* area);
 void InvalidateWholeTree(Desktop& desktop, WindowRecord& topLevel);
-// Makes the surface match the client size, keeping the pixels that still fit.
-void SyncSurface(WindowRecord& topLevel);
+// The size of a top-level window's surface: its client area from the client origin, up
+// to where the screen can show it (the screen's size, more when the window lies partly
+// left of or above the screen). A picture larger than the screen is then painted, and
+// kept, only as far as it can be seen.
+Size SurfaceSizeOf(Desktop& desktop, const WindowRecord& topLevel);
+// Makes the surface match that size, keeping the pixels that still fit.
+void SyncSurface(Desktop& desktop, WindowRecord& topLevel);
 HWND FindWindowToPaint(Desktop& desktop);
 
 // Focus.cpp

@@ -1,5 +1,7 @@
 #include "platform/Painting.h"
 
+#include <algorithm>
+
 #include "platform/Desktop.h"
 #include "platform/MessageQueue.h"
 
@@ -28,9 +30,9 @@ RegionPtr Copy(const cairo_region_t* region)
 
 // A context on the top-level surface, clipped to `clip` (top-level client coordinates)
 // and translated to the window's client origin.
-cairo_t* ContextFor(WindowRecord& topLevel, const cairo_region_t* clip, Point origin)
+cairo_t* ContextFor(Desktop& desktop, WindowRecord& topLevel, const cairo_region_t* clip, Point origin)
 {
-    SyncSurface(topLevel);
+    SyncSurface(desktop, topLevel);
     cairo_t* context = cairo_create(topLevel.surface.get());
     int count = cairo_region_num_rectangles(clip);
     for (int i = 0; i < count; ++i) {
@@ -58,6 +60,10 @@ RegionPtr VisibleRegion(Desktop& desktop, const WindowRecord& record)
     if (!IsShowing(desktop, record)) return MakeRegion({});
     Point origin = ClientOriginInTop(desktop, record);
     RegionPtr region = MakeRegion(Rect::FromOriginAndSize(origin, ClientSizeOf(record)));
+    const WindowRecord* topLevel = &record;
+    while (!topLevel->IsTopLevel()) topLevel = &desktop.Get(topLevel->parent);
+    RegionPtr onScreen = MakeRegion(Rect::FromOriginAndSize({}, SurfaceSizeOf(desktop, *topLevel)));
+    cairo_region_intersect(region.get(), onScreen.get());
     for (const WindowRecord* w = &record; !w->IsTopLevel();) {
         const WindowRecord& parent = desktop.Get(w->parent);
         Point parentOrigin = ClientOriginInTop(desktop, parent);
@@ -103,9 +109,18 @@ void InvalidateWholeTree(Desktop& desktop, WindowRecord& topLevel)
     InvalidateArea(desktop, topLevel, all.get());
 }
 
-void SyncSurface(WindowRecord& topLevel)
+Size SurfaceSizeOf(Desktop& desktop, const WindowRecord& topLevel)
 {
-    Size size = ClientSizeOf(topLevel);
+    const Size client = ClientSizeOf(topLevel);
+    const ScreenMetrics screen = desktop.backend->Screen();
+    const Point origin = ClientOriginOnScreen(desktop, topLevel);
+    return {std::clamp(screen.width - std::min(origin.x, 0), 0, client.width),
+            std::clamp(screen.height - std::min(origin.y, 0), 0, client.height)};
+}
+
+void SyncSurface(Desktop& desktop, WindowRecord& topLevel)
+{
+    Size size = SurfaceSizeOf(desktop, topLevel);
     cairo_surface_t* old = topLevel.surface.get();
     if (old && cairo_image_surface_get_width(old) == size.width && cairo_image_surface_get_height(old) == size.height)
         return;
@@ -205,7 +220,7 @@ cairo_t* BeginPaint(HWND window, PaintStruct& paint)
     record->update = MakeRegion({});
     record->erasePending = false;
 
-    paint.context = ContextFor(TopLevelOf(desktop, *record), clip.get(), origin);
+    paint.context = ContextFor(desktop, TopLevelOf(desktop, *record), clip.get(), origin);
     paint.paint = cairo_region_is_empty(clip.get()) ? Rect{} : Extents(clip.get()).Offset(-origin.x, -origin.y);
     paint.erase = erase;
     if (erase) {
@@ -237,7 +252,7 @@ cairo_t* GetDC(HWND window)
     WindowRecord* record = desktop.Find(window);
     if (!record) return nullptr;
     RegionPtr visible = VisibleRegion(desktop, *record);
-    return ContextFor(TopLevelOf(desktop, *record), visible.get(), ClientOriginInTop(desktop, *record));
+    return ContextFor(desktop, TopLevelOf(desktop, *record), visible.get(), ClientOriginInTop(desktop, *record));
 }
 
 void ReleaseDC(HWND window, cairo_t* context)
@@ -254,7 +269,7 @@ cairo_surface_t* GetWindowSurface(HWND topLevelWindow)
 {
     WindowRecord* record = UiDesktop().Find(topLevelWindow);
     if (!record || !record->IsTopLevel()) return nullptr;
-    SyncSurface(*record);
+    SyncSurface(UiDesktop(), *record);
     return record->surface.get();
 }
 

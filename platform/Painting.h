@@ -1,10 +1,11 @@
 #pragma once
 // Painting. Every top-level window has a drawing surface of its client area (a cairo
 // image surface, 32-bit xRGB, recreated on resize with the old pixels kept where they
-// fit). A window's drawing context is a cairo context on its top-level window's
-// surface, translated to the window's client origin and clipped to the part of it that
-// shows: inside every ancestor, outside its visible children and outside the visible
-// siblings in front of it.
+// fit), which stops where the screen ends: a client area larger than the screen is
+// painted and kept only as far as it can be seen. A window's drawing context is a cairo
+// context on its top-level window's surface, translated to the window's client origin
+// and clipped to the part of it that shows: on the surface, inside every ancestor,
+// outside its visible children and outside the visible siblings in front of it.
 
 #include <cairo.h>
 

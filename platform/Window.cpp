@@ -187,7 +187,7 @@ void Reveal(Desktop& desktop, HWND window)
         record->style |= WS_VISIBLE;
     }
     if (record->IsTopLevel()) {
-        SyncSurface(*record);
+        SyncSurface(desktop, *record);
         if (!record->native) {
             desktop.backend->CreateNativeWindow(window, NativeStateOf(*record));
             record->native = true;
@@ -279,6 +279,7 @@ void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(Wind
     WindowRecord& record = desktop.Get(window);
     Rect oldBounds = record.bounds;
     Size oldClient = ClientSizeOf(record);
+    Size oldSurface = record.IsTopLevel() ? SurfaceSizeOf(desktop, record) : Size{};
     Point oldOrigin = ReportedOrigin(desktop, record);
     Rect oldArea = record.IsTopLevel() ? Rect{} : BoundsInTop(desktop, record);
     change(record);
@@ -287,9 +288,11 @@ void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(Wind
     if (record.bounds == oldBounds && newClient == oldClient && newOrigin == oldOrigin) return;
 
     if (record.IsTopLevel()) {
-        SyncSurface(record);
+        SyncSurface(desktop, record);
         if (record.native && !fromBackend) desktop.backend->SetNativeGeometry(window, record.bounds, newClient);
-        if (newClient != oldClient && IsShowing(desktop, record)) InvalidateWholeTree(desktop, record);
+        // A move can bring a part of the client area onto the screen that was never painted.
+        const bool surfaceChanged = SurfaceSizeOf(desktop, record) != oldSurface;
+        if ((newClient != oldClient || surfaceChanged) && IsShowing(desktop, record)) InvalidateWholeTree(desktop, record);
     } else if (IsShowing(desktop, record)) {
         RegionPtr area = MakeRegion(oldArea);
         RegionPtr fresh = MakeRegion(BoundsInTop(desktop, record));
