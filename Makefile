@@ -44,7 +44,7 @@ asan: deps
 tsan: deps
 	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_TSAN=ON >/dev/null
 	@cmake --build build-tsan
-	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --test-dir build-tsan --output-on-failure
+	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --test-dir build-tsan --output-on-failure
 
 # The viewer's tests (the real viewer on the headless backend) under valgrind's memcheck,
 # in a Debug build of their own (build-valgrind); fails on any memory error or leak.

@@ -1,6 +1,7 @@
 #include "app/NextViewPreparation.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -137,6 +138,7 @@ void NextViewPreparation::WaitWhileHeld(const Job& job)
 // meets the problem itself at the tick.
 void NextViewPreparation::Run(Job& job, NextViewPreparation& owner)
 {
+    pthread_setname_np(pthread_self(), kWorkerName);
     owner.WaitWhileHeld(job);
     if (job.cancel.load(std::memory_order_relaxed))
         return;

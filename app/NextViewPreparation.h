@@ -53,6 +53,8 @@ public:
     // How the tests see the worker without timing it. WaitUntilDone waits for the
     // worker's end and says whether a picture is ready; the picture stays for Take.
     bool WaitUntilDone();
+    // The name the worker thread bears (in /proc/<pid>/task/<tid>/comm).
+    static constexpr const char* kWorkerName = "vue suivante";
     // A preparation is under way, or its picture waits for the loader.
     bool Pending() const { return job_ != nullptr; }
     // The pictures that the loader took instead of decoding.

@@ -1,6 +1,12 @@
 #include "bench/BenchData.h"
 
+#include <cstring>
 #include <iostream>
+
+#include "codecs/JPEGImage.h"
+#include "codecs/JpegCompression.h"
+#include "graphics/Bitmap.h"
+#include "runtime/FileStream.h"
 
 #include "bench/BenchTable.h"
 
@@ -62,9 +68,35 @@ std::filesystem::path PalettePng(const std::filesystem::path& folder)
 std::filesystem::path LargeJpeg(const std::filesystem::path& folder)
 {
     const std::string side = std::to_string(kLargeSide);
-    return BenchFile(folder, "photo-" + side + "x" + side + "-q90.jpg",
-                     {"-size", std::to_string(kLargeSide / 4) + "x" + std::to_string(kLargeSide / 4), "-seed", "42",
-                      "plasma:fractal", "-resize", side + "x" + side + "!", "-quality", "90"});
+    const std::filesystem::path file = folder / ("photo-" + side + "x" + side + "-q90.jpg");
+    if (std::filesystem::exists(file))
+        return file;
+    std::cerr << "making " << file.string() << " (once)\n";
+    // ImageMagick needs minutes and gigabytes for a picture this large: the photograph is
+    // enlarged here (each pixel taken from the nearest one of the photograph, whose
+    // texture then shows at a larger scale) and written by libjpeg, row order as a
+    // bitmap's (blue, green, red).
+    TBitmap photo;
+    {
+        TFileStream stream(String(PhotoJpeg(folder).string()), fmOpenRead | fmShareDenyWrite);
+        TJPEGImage image;
+        image.LoadStream(stream);
+        photo.CopyFromObject(&image);
+    }
+    std::vector<std::uint8_t> rows(std::size_t(kLargeSide) * kLargeSide * 3);
+    for (int y = 0; y < kLargeSide; ++y) {
+        const std::uint8_t* from = photo.RowPointer(int(std::int64_t(y) * kPictureHeight / kLargeSide));
+        std::uint8_t* to = &rows[std::size_t(y) * kLargeSide * 3];
+        for (int x = 0; x < kLargeSide; ++x)
+            std::memcpy(to + std::size_t(x) * 3, from + std::size_t(std::int64_t(x) * kPictureWidth / kLargeSide) * 3, 3);
+    }
+    const std::filesystem::path partial = folder / ("partial-" + file.filename().string());
+    {
+        TFileStream out(String(partial.string()), fmCreate);
+        EncodeJpeg({rows.data(), kLargeSide * 3, kLargeSide, kLargeSide}, {90, false, false}, out);
+    }
+    std::filesystem::rename(partial, file);
+    return file;
 }
 
 std::filesystem::path ScreenJpeg(const std::filesystem::path& folder)

@@ -26,9 +26,8 @@ std::filesystem::path PhotoBmp(const std::filesystem::path& folder);
 std::filesystem::path PalettePng(const std::filesystem::path& folder);
 
 // Views of other sizes, of the same kind of content, as JPEG files of quality 90: a
-// picture of a hundred megapixels (the fractal made at a quarter of the side and
-// enlarged, which takes ImageMagick seconds instead of minutes), one of a screen's size,
-// and a small one.
+// picture of a hundred megapixels (the photograph enlarged), one of a screen's size, and
+// a small one.
 inline constexpr int kLargeSide = 10000;
 std::filesystem::path LargeJpeg(const std::filesystem::path& folder);
 std::filesystem::path ScreenJpeg(const std::filesystem::path& folder);  // 1920 x 1080

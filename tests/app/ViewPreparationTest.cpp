@@ -32,12 +32,13 @@ constexpr std::uint32_t kRed = 0xE01010, kGreen = 0x10C010, kBlue = 0x1010E0, kY
 
 NextViewPreparation& Preparation() { return Orvalis->NextView(); }
 
-// The threads of the process.
-int ThreadCount() {
+// The preparation's worker threads alive in the process, found by their name.
+int WorkerThreads() {
     int count = 0;
-    for (const auto& entry : fs::directory_iterator("/proc/self/task")) {
-        (void)entry;
-        ++count;
+    for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+        std::string name = ReadFileBytes(task.path() / "comm");
+        if (!name.empty() && name.back() == '\n') name.pop_back();
+        if (name == NextViewPreparation::kWorkerName) ++count;
     }
     return count;
 }
@@ -293,24 +294,25 @@ TEST_F(ViewPreparation, TheOptionsDialogCancelsItAndTheKeyModePreparesToo) {
 }
 
 TEST_F(ViewPreparation, TheEndOfTheProgramStopsItAtOnceAndLeavesNoThread) {
-    const int threadsBefore = ThreadCount();
     // Held before its file: the end must not wait for a release that never comes.
     script.Check([&] { Preparation().Hold(true); })
         .AnswerFileDialog(folder / "vue1.jpg")
-        .Check([&] { EXPECT_TRUE(Preparation().Pending()); })
+        .Check([&] {
+            EXPECT_TRUE(Preparation().Pending());
+            EXPECT_EQ(WorkerThreads(), 1);
+        })
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(WorkerThreads(), 0);
     EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{});
 }
 
 TEST_F(ViewPreparation, TheEndOfTheProgramDuringADecodeLeavesNoThreadNorFile) {
     WriteSolidJpeg(folder / "grande1.jpg", 2400, 1800, kBlue);
-    const int threadsBefore = ThreadCount();
     // Escape right after the open: the worker is reading or decoding the large view.
     script.AnswerFileDialog(folder / "grande1.jpg").Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(WorkerThreads(), 0);
     EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{});
 }
 
