@@ -70,6 +70,7 @@ void NextViewPreparation::Prepare(const String& name, const JpegDecodeSettings& 
     job_->path = std::string(name.View());
     job_->settings = settings;
     worker_ = std::thread(&NextViewPreparation::Run, std::ref(*job_), std::ref(*this));
+    pthread_setname_np(worker_.native_handle(), kWorkerName);
 }
 
 void NextViewPreparation::Cancel()
@@ -138,7 +139,6 @@ void NextViewPreparation::WaitWhileHeld(const Job& job)
 // meets the problem itself at the tick.
 void NextViewPreparation::Run(Job& job, NextViewPreparation& owner)
 {
-    pthread_setname_np(pthread_self(), kWorkerName);
     owner.WaitWhileHeld(job);
     if (job.cancel.load(std::memory_order_relaxed))
         return;

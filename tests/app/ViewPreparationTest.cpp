@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,9 +37,10 @@ NextViewPreparation& Preparation() { return Orvalis->NextView(); }
 int WorkerThreads() {
     int count = 0;
     for (const auto& task : fs::directory_iterator("/proc/self/task")) {
-        std::string name = ReadFileBytes(task.path() / "comm");
-        if (!name.empty() && name.back() == '\n') name.pop_back();
-        if (name == NextViewPreparation::kWorkerName) ++count;
+        // A thread of a library may end meanwhile: its name is then simply not read.
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        if (std::getline(comm, name) && name == NextViewPreparation::kWorkerName) ++count;
     }
     return count;
 }
