@@ -70,7 +70,7 @@ def main(mode, viewer, target):
                 wait_until(lambda: window_geometry(display.env, window)[2] != 688, "the view shown",
                            timeout=VIEW_SECONDS)
                 wait_focused(display.env, window)
-                time.sleep(0.5)  # its paint
+                time.sleep(2.0)  # its paint, and GTK's own redraw of the new size in the X server
                 start = time.monotonic()
                 key(display.env, "Escape")
                 program.wait_exit(timeout=VIEW_SECONDS)

@@ -20,6 +20,11 @@ bool InstallGtkBackend()
         // the "C" rules for numbers and characters, as on any backend.
         gtk_disable_setlocale();
         std::setlocale(LC_MESSAGES, "");
+        // Windows show cairo image surfaces; nothing is drawn with OpenGL. Left to itself
+        // GDK opens GLX at start to choose a visual, which loads the GL driver (with a
+        // software renderer, tens of megabytes of code resident for nothing). A user's
+        // own GDK_GL setting stays.
+        g_setenv("GDK_GL", "disable", FALSE);
         opened = gtk_init_check(nullptr, nullptr);
         if (!opened) return false;
     }
