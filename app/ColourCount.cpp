@@ -7,6 +7,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "graphics/Bitmap.h"
 #include "runtime/Format.h"
@@ -96,20 +99,21 @@ public:
         int runStart = 0;
         int runClass = ClassOf(row[0] & kColourBits);
         int x = 1;
-        for (; x + kBlock <= width; x += kBlock) {
-            for (std::uint64_t starts = RunStarts(row + x); starts != 0; starts &= starts - 1) {
-                const int start = x + std::countr_zero(starts);
-                classes_[static_cast<std::size_t>(runClass)].nb += start - runStart;
-                runStart = start;
-                runClass = ClassOf(row[start] & kColourBits);
-            }
-        }
-        for (; x < width; ++x) {
-            if (((row[x] ^ row[x - 1]) & kColourBits) == 0) continue;
-            classes_[static_cast<std::size_t>(runClass)].nb += x - runStart;
-            runStart = x;
-            runClass = ClassOf(row[x] & kColourBits);
-        }
+        // Runs of neighbouring colours often fall in one class: the count is added only
+        // when the class changes, which keeps the add out of most runs.
+        const auto runAt = [&](int start) {
+            const int fitted = ClassOf(row[start] & kColourBits);
+            if (fitted == runClass) return;
+            classes_[static_cast<std::size_t>(runClass)].nb += start - runStart;
+            runStart = start;
+            runClass = fitted;
+        };
+        const RunStartsFinder runStarts = RunStartsOfBlock();
+        for (; x + kBlock <= width; x += kBlock)
+            for (std::uint64_t starts = runStarts(row + x); starts != 0; starts &= starts - 1)
+                runAt(x + std::countr_zero(starts));
+        for (; x < width; ++x)
+            if (((row[x] ^ row[x - 1]) & kColourBits) != 0) runAt(x);
         classes_[static_cast<std::size_t>(runClass)].nb += width - runStart;
     }
 
@@ -129,6 +133,7 @@ private:
 
     // Bit i: pixel i of the block starts a run (its colour differs from the pixel before
     // it, which is pixels[-1] for bit 0).
+    using RunStartsFinder = std::uint64_t (*)(const std::uint32_t* pixels);
     static std::uint64_t RunStarts(const std::uint32_t* pixels) {
         std::uint64_t starts = 0;
 #if defined(__SSE2__)
@@ -145,6 +150,28 @@ private:
             starts |= static_cast<std::uint64_t>(((pixels[i] ^ pixels[i - 1]) & kColourBits) != 0) << i;
 #endif
         return starts;
+    }
+#if defined(__x86_64__)
+    // The same, eight pixels per compare, where the processor has AVX2.
+    [[gnu::target("avx2")]] static std::uint64_t RunStartsWide(const std::uint32_t* pixels) {
+        std::uint64_t starts = 0;
+        const __m256i colourBits = _mm256_set1_epi32(static_cast<int>(kColourBits));
+        const __m256i zero = _mm256_setzero_si256();
+        for (int i = 0; i < kBlock; i += 8) {
+            const __m256i these = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels + i));
+            const __m256i before = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixels + i - 1));
+            const __m256i same = _mm256_cmpeq_epi32(_mm256_and_si256(_mm256_xor_si256(these, before), colourBits), zero);
+            starts |= static_cast<std::uint64_t>(_mm256_movemask_ps(_mm256_castsi256_ps(same)) ^ 0xFF) << i;
+        }
+        return starts;
+    }
+#endif
+    static RunStartsFinder RunStartsOfBlock() {
+#if defined(__x86_64__)
+        static const bool wide = __builtin_cpu_supports("avx2");
+        if (wide) return &RunStartsWide;
+#endif
+        return &RunStarts;
     }
 
     static std::size_t CacheSlot(std::uint32_t colour) { return (colour * 2654435761u) >> (32 - kCacheBits); }
