@@ -108,6 +108,29 @@ TEST_F(PaintingTest, ResizingKeepsThePixelsAndRepaintsEverything)
     EXPECT_EQ(painted.size(), 3u);
 }
 
+TEST_F(PaintingTest, AWindowLargerThanTheScreenIsPaintedAndKeptAsFarAsTheScreenGoes)
+{
+    // The screen is 1280 x 1024; a window without frame has its bounds as client area.
+    painted.clear();
+    MoveWindow(form, {0, 0, 5000, 3000});
+    Drain();
+    cairo_surface_t* surface = GetWindowSurface(form);
+    EXPECT_EQ(cairo_image_surface_get_width(surface), 1280);
+    EXPECT_EQ(cairo_image_surface_get_height(surface), 1024);
+    ASSERT_FALSE(painted.empty());
+    EXPECT_EQ(painted.front(), std::make_pair(form, Rect{0, 0, 1280, 1024})) << "the part on the screen only";
+
+    // Partly left of and above the screen: the part that comes onto it is painted too.
+    painted.clear();
+    MoveWindow(form, {-2000, -500, 3000, 2500});
+    Drain();
+    surface = GetWindowSurface(form);
+    EXPECT_EQ(cairo_image_surface_get_width(surface), 3280);   // 1280 + 2000
+    EXPECT_EQ(cairo_image_surface_get_height(surface), 1524);  // 1024 + 500
+    ASSERT_FALSE(painted.empty());
+    EXPECT_EQ(painted.front(), std::make_pair(form, Rect{0, 0, 3280, 1524}));
+}
+
 TEST_F(PaintingTest, AContextOutsidePaintingIsClippedTheSameWay)
 {
     cairo_t* context = GetDC(back);
