@@ -370,6 +370,10 @@ TEST(AppTitle, IsTheProgramsNameWithoutExtensionInLowerCaseAfterItsFirstLetter) 
         {"/opt/Orvalis/ORVALIS.BIN", "Orvalis"},
         {"/home/a.b/VIEWER.tar.gz", "Viewer"},
         {"relative/ÉTUDE", "Étude"},
+        // Every capital of the Windows-1252 code page, those beyond Latin-1 too.
+        {"/opt/CHŒUR", "Chœur"},
+        {"/opt/ŠŒŽŸÀÞ×", "Šœžÿàþ×"},
+        {"/opt/AΓB\xFF\xC3", "AΓb\xFF\xC3"},  // other characters and stray bytes stay as they are
         {"/usr/bin/", ""},
         {".hidden", ""},
         {"Plain", "Plain"},
