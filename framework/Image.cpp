@@ -1,6 +1,7 @@
 #include "framework/Image.h"
 
 #include "framework/Form.h"
+#include "framework/Menu.h"
 #include "framework/classes/ClassBuilder.h"
 #include "graphics/Icon.h"
 #include "graphics/Metafile.h"
@@ -19,23 +20,37 @@ const TClassInfo& TImage::StaticClassInfo() {
     static const TClassInfo info =
         DescribeClass<TImage, TGraphicControl>("TImage")
             .Property("Align", &TControl::Align, &TControl::SetAlign).Default(alNone)
+            .Property("Anchors", &TControl::Anchors, &TControl::SetAnchors).Type(kAnchorsType).Default(kDefaultAnchors)
             .Property("AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(false)
             .Property("Center", &TImage::Center, &TImage::SetCenter).Default(false)
+            .Property("Constraints", &TControl::Constraints, &TControl::SetConstraints)
+            .Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).Type(kCursorType).Default(crDrag)
+            .Property("DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag)
+            .Property("DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual)
             .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true)
             .Property("IncrementalDisplay", &TImage::IncrementalDisplay, &TImage::SetIncrementalDisplay)
             .Default(false)
+            .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true)
             .Property("Picture", &TImage::Picture, &TImage::SetPicture)
+            .Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
             .Property("Proportional", &TImage::Proportional, &TImage::SetProportional).Default(false)
             .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false)
             .Property("Stretch", &TImage::Stretch, &TImage::SetStretch).Default(false)
             .Property("Transparent", &TImage::Transparent, &TImage::SetTransparent).Default(false)
             .Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true)
             .Property("OnClick", &TControl::OnClick)
+            .Property("OnContextPopup", &TControl::OnContextPopup)
             .Property("OnDblClick", &TControl::OnDblClick)
+            .Property("OnDragDrop", &TControl::OnDragDrop)
+            .Property("OnDragOver", &TControl::OnDragOver)
+            .Property("OnEndDock", &TControl::OnEndDock)
+            .Property("OnEndDrag", &TControl::OnEndDrag)
             .Property("OnMouseDown", &TControl::OnMouseDown)
             .Property("OnMouseMove", &TControl::OnMouseMove)
             .Property("OnMouseUp", &TControl::OnMouseUp)
-            .Property("OnProgress", &TImage::OnProgress);
+            .Property("OnProgress", &TImage::OnProgress)
+            .Property("OnStartDock", &TControl::OnStartDock)
+            .Property("OnStartDrag", &TControl::OnStartDrag);
     return info;
 }
 
