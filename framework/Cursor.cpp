@@ -18,7 +18,9 @@ constexpr TIdentMapEntry kCursorNames[] = {
 
 }  // namespace
 
-bool IdentToCursor(std::string_view ident, std::int32_t& cursor) { return IdentToIntByTable(kCursorNames, ident, cursor); }
+bool IdentToCursor(std::string_view ident, std::int32_t& cursor) {
+    return IdentToIntByTable(kCursorNames, ident, cursor);
+}
 
 bool CursorToIdent(std::int32_t cursor, String& ident) { return IntToIdentByTable(kCursorNames, cursor, ident); }
 

@@ -75,7 +75,8 @@ raster::PaletteHandle OneBitPalette(const raster::PaletteHandle& current, const 
     const std::size_t colours = current ? current->Size() : dib ? dib->ColourTable().size() : 0;
     if (colours == 0 || colours == 2) return current;
     std::vector<raster::PaletteEntry> blackAndWhite;
-    for (const raster::RgbQuad& quad : raster::DefaultColourTable(1)) blackAndWhite.push_back(raster::ToPaletteEntry(quad));
+    for (const raster::RgbQuad& quad : raster::DefaultColourTable(1))
+        blackAndWhite.push_back(raster::ToPaletteEntry(quad));
     return raster::CreatePalette(blackAndWhite);
 }
 
