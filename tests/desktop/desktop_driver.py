@@ -17,12 +17,15 @@ with what was expected; nothing sleeps longer than needed.
 """
 
 import os
+import pathlib
 import re
 import select
 import shutil
+import struct
 import subprocess
 import threading
 import time
+import zlib
 
 WAIT_SECONDS = 10.0
 POLL_SECONDS = 0.05
@@ -381,11 +384,26 @@ class Screenshot:
     def read(png_path, scale=1):
         ppm = subprocess.run(["convert", str(png_path), "ppm:-"], check=True, capture_output=True,
                              timeout=WAIT_SECONDS).stdout
+        return Screenshot.from_ppm(ppm, scale)
+
+    @staticmethod
+    def from_ppm(ppm, scale=1):
         # A binary PPM: "P6", width, height, maximum value, then the pixels.
         fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", ppm)
         if not fields or int(fields.group(3)) != 255:
             raise Failure("the screenshot could not be read")
         return Screenshot(int(fields.group(1)), int(fields.group(2)), ppm[fields.end():], scale)
+
+    def save(self, png_path):
+        """Writes the image as an RGB PNG, quickly (the least compression)."""
+        stride = 3 * self.width
+        raw = b"".join(b"\0" + self.rgb[row * stride:(row + 1) * stride] for row in range(self.height))
+
+        def chunk(kind, data):
+            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        pathlib.Path(png_path).write_bytes(
+            b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 1)) + chunk(b"IEND", b""))
 
     def pixel(self, x, y):
         """The colour at a point of the layout (the image pixel at its top left)."""

@@ -6,23 +6,20 @@ Wayland side of desktop_driver.X11Driver, with the same calls.
         program = driver.start([binary], cwd=folder)        # GDK_BACKEND=wayland
         window = driver.find_window(r"^Orvalis$")          # swaymsg -t get_tree
         driver.wait_focused(window)
-        driver.key("F10", "Right", "Return")               # wtype
+        driver.key("F10", "Right", "Return")               # wayland_keyboard
         shot = driver.screenshot(artifacts / "x.png")       # grim
 
 The compositor is sway on its headless backend, with one output of the size asked and
 every window floating at the size it asks for, without borders or title bars (as the X11
 tests have no window manager). sway refuses to run as root: as root, the compositor and
-everything shown on it (the program, wtype, grim, swaymsg) run as the unprivileged user
+everything shown on it (the program, grim, swaymsg) run as the unprivileged user
 TEST_USER (made by scripts/ensure-deps.sh), in a folder of its own that holds its runtime
 directory, its home, and the folders and the program copy the scenario hands over.
 Geometry is in the output's layout units; a screenshot of an output of scale 2 has two
 image pixels per unit (Screenshot.scale).
 
-Keys: wtype makes a virtual keyboard of its own for each call, whose keymap GTK must take
-in before the first key can mean anything; a key sent at once after it was sometimes
-lost (the first characters of a path typed in the file chooser, a Ctrl chord). Each call
-therefore lets WTYPE_WARM_UP pass after the keyboard appears, and keys follow each other
-KEY_DELAY apart."""
+Keys come from one virtual keyboard made for the compositor's whole life
+(wayland_keyboard.VirtualKeyboard, which says why not wtype)."""
 
 import json
 import os
@@ -34,14 +31,11 @@ import tempfile
 import time
 
 from desktop_driver import POLL_SECONDS, WAIT_SECONDS, Failure, Program, Screenshot, wait_until
+from wayland_keyboard import VirtualKeyboard
 
 TEST_USER = "orvalis-essais"
-TOOLS = {"sway": "sway", "swaymsg": "sway", "wtype": "wtype", "grim": "grim", "convert": "imagemagick"}
+TOOLS = {"sway": "sway", "swaymsg": "sway", "grim": "grim", "convert": "imagemagick"}
 OUTPUT = "HEADLESS-1"
-WTYPE_WARM_UP_MS = 150
-KEY_DELAY_MS = 30
-TYPE_DELAY_MS = 20
-MODIFIERS = {"ctrl": "ctrl", "shift": "shift", "alt": "alt", "super": "logo"}
 
 
 def missing_tools():
@@ -60,6 +54,7 @@ class WaylandCompositor:
         self.height = height
         self.scale = scale
         self.process = None
+        self.keyboard = None
         self.folder = None
         self.env = None
         self.as_user = []
@@ -67,7 +62,7 @@ class WaylandCompositor:
     def __enter__(self):
         missing = missing_tools()
         if missing:
-            raise Failure("the Wayland tests need sway, wtype, grim and ImageMagick; missing package(s): "
+            raise Failure("the Wayland tests need sway, grim and ImageMagick; missing package(s): "
                           + " ".join(missing) + ". Install them with scripts/ensure-deps.sh (as root) or: "
                           "apt-get install -y " + " ".join(missing))
         self.folder = pathlib.Path(tempfile.mkdtemp(prefix="orvalis-wayland-"))
@@ -116,6 +111,11 @@ class WaylandCompositor:
             raise
         self.env.update(WAYLAND_DISPLAY=socket[0], SWAYSOCK=str(socket[1]), GDK_BACKEND="wayland",
                         NO_AT_BRIDGE="1", GSETTINGS_BACKEND="memory", GIO_USE_VFS="local", GTK_A11Y="none")
+        try:
+            self.keyboard = VirtualKeyboard(str(runtime / socket[0]))
+        except (OSError, ValueError) as error:
+            self.__exit__(None, None, None)
+            raise Failure(f"no virtual keyboard on the compositor: {error}")
         return self
 
     def _started(self, runtime):
@@ -140,6 +140,9 @@ class WaylandCompositor:
                 os.chown(os.path.join(folder, name), self.user.pw_uid, self.user.pw_gid)
 
     def __exit__(self, *exc):
+        if self.keyboard:
+            self.keyboard.close()
+            self.keyboard = None
         if self.process and self.process.poll() is None:
             self.process.terminate()
             try:
@@ -243,24 +246,13 @@ class WaylandDriver:
         rect = self._node(window)["rect"]
         return rect["x"], rect["y"], rect["width"], rect["height"]
 
-    def _wtype(self, arguments):
-        self.run(["wtype", "-s", str(WTYPE_WARM_UP_MS)] + arguments)
-
     def key(self, *keys):
         """Presses and releases each key, with xdotool's names ("F10", "ctrl+a", "shift+Tab")."""
-        arguments = []
         for name in keys:
-            *modifiers, keysym = name.split("+")
-            for modifier in modifiers:
-                arguments += ["-M", MODIFIERS[modifier.lower()]]
-            arguments += ["-k", keysym]
-            for modifier in reversed(modifiers):
-                arguments += ["-m", MODIFIERS[modifier.lower()]]
-            arguments += ["-s", str(KEY_DELAY_MS)]
-        self._wtype(arguments)
+            self.compositor.keyboard.press(name)
 
     def type_text(self, text):
-        self._wtype(["-d", str(TYPE_DELAY_MS), "--", text])
+        self.compositor.keyboard.type(text)
 
     def click_at(self, x, y):
         """A click of the left button at a point of the layout (sway's own seat cursor)."""
@@ -271,7 +263,11 @@ class WaylandDriver:
         self.run(["swaymsg", "seat", "-", "cursor", "release", "button1"])
 
     def screenshot(self, png_path):
-        shot = self.compositor.folder / "shot.png"
-        self.run(["grim", str(shot)])
-        shutil.move(shot, png_path)
-        return Screenshot.read(png_path, scale=self.compositor.scale)
+        """The whole output at its device resolution (grim), read and saved as PNG."""
+        result = subprocess.run(self.compositor.as_user + ["grim", "-t", "ppm", "-"], env=self.env,
+                                capture_output=True, timeout=WAIT_SECONDS)
+        if result.returncode != 0:
+            raise Failure(f"grim failed: {result.stderr.decode('utf-8', 'replace').strip()}")
+        shot = Screenshot.from_ppm(result.stdout, scale=self.compositor.scale)
+        shot.save(png_path)
+        return shot
