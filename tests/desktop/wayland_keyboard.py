@@ -1,5 +1,6 @@
-"""One virtual keyboard on a Wayland compositor for a whole test, spoken to directly over
-the compositor's socket (the virtual-keyboard protocol that wtype uses).
+"""One virtual keyboard and pointer on a Wayland compositor for a whole test, spoken to
+directly over the compositor's socket (the virtual-keyboard protocol that wtype uses, and
+the virtual-pointer one: the headless compositor has no input device of its own).
 
 wtype makes a keyboard of its own for each call, with a keymap of its own, and drops it
 at the end: each call changes the seat's keymap twice and GTK sees the keyboard leave and
@@ -11,6 +12,7 @@ program sees one keyboard that never changes.
     keyboard = VirtualKeyboard(socket_path)
     keyboard.press("ctrl+a")      # xdotool's names: "F10", "shift+Tab", "Return", "a"
     keyboard.type("/tmp/vue2.jpg")
+    keyboard.click(x, y, 1280, 1024)  # a left click at a point of a 1280 by 1024 layout
     keyboard.close()
 """
 
@@ -30,9 +32,10 @@ PUNCTUATION = {
     "^": "asciicircum", "_": "underscore", "`": "grave", "{": "braceleft", "|": "bar", "}": "braceright",
     "~": "asciitilde", " ": "space",
 }
-# Modifier masks of the keymap's real modifiers.
-MODIFIER_MASKS = {"shift": 1, "ctrl": 4, "alt": 8}
+# The keys of the modifiers, by xdotool's names.
+MODIFIER_KEYS = {"shift": "Shift_L", "ctrl": "Control_L", "alt": "Alt_L"}
 KEY_DELAY = 0.03
+BUTTON_LEFT = 0x110  # BTN_LEFT
 PRESSED, RELEASED = 1, 0
 
 
@@ -65,6 +68,9 @@ class VirtualKeyboard:
         os.write(memory, keymap)
         self._send(self.keyboard, 0, struct.pack("<II", 1, len(keymap)), fds=[memory])  # keymap, XKB v1
         os.close(memory)
+        pointers = self._bind(globals_, "zwlr_virtual_pointer_manager_v1", 1)
+        self.pointer = self._new_id()
+        self._send(pointers, 0, struct.pack("<II", seat, self.pointer))  # create_virtual_pointer
         self._roundtrip(None)
 
     def _keymap(self):
@@ -134,28 +140,37 @@ class VirtualKeyboard:
     def _time(self):
         return int((time.monotonic() - self.start) * 1000) & 0xFFFFFFFF
 
-    def _modifiers(self, mask):
-        self._send(self.keyboard, 2, struct.pack("<IIII", mask, 0, 0, 0))
-
     def _key(self, keysym, state):
         if keysym not in self.codes:
             raise ValueError(f"the virtual keyboard has no key {keysym!r}")
         self._send(self.keyboard, 1, struct.pack("<III", self._time(), self.codes[keysym], state))
 
     def press(self, name):
-        """One key with its modifiers, by xdotool's name ("ctrl+a", "shift+Tab", "F10")."""
+        """One key with its modifiers, by xdotool's name ("ctrl+a", "shift+Tab", "F10"): the
+        modifier keys go down first and up last, as a person's fingers do (the compositor
+        derives the modifiers from them)."""
         *modifiers, keysym = name.split("+")
-        mask = 0
-        for modifier in modifiers:
-            mask |= MODIFIER_MASKS[modifier.lower()]
-        if mask:
-            self._modifiers(mask)
+        held = [MODIFIER_KEYS[modifier.lower()] for modifier in modifiers]
+        for modifier in held:
+            self._key(modifier, PRESSED)
         self._key(keysym, PRESSED)
         self._key(keysym, RELEASED)
-        if mask:
-            self._modifiers(0)
+        for modifier in reversed(held):
+            self._key(modifier, RELEASED)
         self._roundtrip(None)
         time.sleep(KEY_DELAY)
+
+    def click(self, x, y, width, height):
+        """A click of the left button at (x, y) of a layout of width by height units."""
+        self._send(self.pointer, 1, struct.pack("<IIIII", self._time(), x, y, width, height))  # motion_absolute
+        self._send(self.pointer, 4, b"")  # frame
+        self._roundtrip(None)
+        time.sleep(KEY_DELAY)
+        for state in (PRESSED, RELEASED):
+            self._send(self.pointer, 2, struct.pack("<III", self._time(), BUTTON_LEFT, state))  # button
+            self._send(self.pointer, 4, b"")
+            self._roundtrip(None)
+            time.sleep(KEY_DELAY)
 
     def type(self, text):
         for character in text:
@@ -166,4 +181,5 @@ class VirtualKeyboard:
 
     def close(self):
         self._send(self.keyboard, 3, b"")  # destroy
+        self._send(self.pointer, 8, b"")  # destroy
         self.connection.close()
