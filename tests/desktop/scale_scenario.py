@@ -31,6 +31,7 @@ SCREEN = (1280, 1024)
 TEXT_AREAS = {"the label": (8, 8, 111, 13), "OK": (36, 110, 20, 13), "Annuler": (112, 110, 44, 13),
               "Continu": (48, 56, 40, 13)}
 PLAIN_AREA = (8, 132, 160, 4)
+DIALOG_FACE = (240, 240, 240)  # clBtnFace
 # Text drawn at the device's resolution differs from doubled text in many pixels.
 TEXT_DIFFERENCE = 0.08
 
@@ -92,7 +93,12 @@ class Run(Steps):
         options = driver.find_window(OPTIONS_DIALOG)
         driver.wait_focused(options)
         ox, oy, ow, oh = driver.window_geometry(options)
-        shot = self.screenshot(f"options-scale{self.scale}")
+
+        def drawn():
+            # The dialog's face under its buttons, once its first picture is on the screen.
+            shot = self.screenshot(f"options-scale{self.scale}")
+            return shot if shot.pixel(ox + PLAIN_AREA[0], oy + PLAIN_AREA[1]) == DIALOG_FACE else None
+        shot = wait_until(drawn, "the options dialog on the screen")
         self.options = shot.crop(ox, oy, ow, oh)
         self.options_size = (ow * shot.scale, oh * shot.scale)
         driver.key("Escape")
