@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""The real viewer on the GTK backend, in a virtual X display without a window manager,
-used as a person would: it greets with the file dialog; a view typed there shows at the
+"""The real viewer on the GTK backend, in a virtual X display without a window manager
+(or, with --display wayland, on headless sway through wayland_driver.py), used as a
+person would: it greets with the file dialog; a view typed there shows at the
 top left of a client area of its size; the series then plays on the timer and on keys,
 with the file and the view number in the caption; the options dialog, reached from the
 menu bar by keyboard, sets the delay to one second; the views go on while the file dialog
