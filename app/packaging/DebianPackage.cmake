@@ -13,14 +13,18 @@ add_custom_target(orvalis_package_changelog ALL DEPENDS ${package_changelog})
 add_dependencies(orvalis orvalis_package_changelog)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/copyright ${package_changelog}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvalis)
+# lintian takes the palette step's own texts (named after the graphics library whose
+# behaviour it reproduces) for a copy of that library: it is the project's own code.
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/packaging/lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME orvalis)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvalis)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "The Orvalis developers <maintainers@orvalis.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer of the numbered views of a perspective study")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "viewer of the numbered views of a perspective study
-Orvalis shows the views of a perspective study one after another: JPEG
+# The text under the summary (CPack puts the summary first).
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Orvalis shows the views of a perspective study one after another: JPEG
 drawings of one folder numbered vue1.jpg, vue2.jpg, vue3.jpg... Each view
 follows on a timer tick or a key, with the series and the view number in the
 window's title. It also counts the colours of a PNG image into colour classes

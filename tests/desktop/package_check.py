@@ -109,7 +109,7 @@ def check(build_dir, source_dir):
         if program.is_file() and ".debug_info" in run(["readelf", "-S", str(program)]).stdout:
             problems.append("the program in the package is not stripped")
 
-        linted = run(["lintian", "--no-tag-display-limit", str(deb)])
+        linted = run(["lintian", "--tag-display-limit", "0", str(deb)])
         errors = [line for line in linted.stdout.splitlines() if line.startswith("E:")]
         print("lintian:\n" + (linted.stdout.strip() or "  (nothing to say)"), flush=True)
         if errors or linted.returncode not in (0, 1) or "E:" in linted.stderr:
