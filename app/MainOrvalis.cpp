@@ -130,8 +130,9 @@ void TOrvalis::mOuvrirClick(TObject*) {
     if (extension == "JPG" || extension == "JPEG") {
         if (!BitmapCourant) return;  // the window has closed
         Image1->Picture()->CopyFromObject(LitBitmap(NomBase, *BitmapCourant));
-        SetClientWidth(Image1->Picture()->Width());
-        SetClientHeight(Image1->Picture()->Height());
+        // The picture's size as shown: one picture pixel to one device pixel.
+        SetClientWidth(Image1->ShownPictureWidth());
+        SetClientHeight(Image1->ShownPictureHeight());
         String base;
         if (!SeriesBaseName(NomBase, base)) {
             ShowMessageDialog(texts::kIncorrectFileName, dkWarning, DialogButtons({dbOK}), 0);

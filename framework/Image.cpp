@@ -3,9 +3,11 @@
 #include "framework/Form.h"
 #include "framework/Menu.h"
 #include "framework/classes/ClassBuilder.h"
+#include "graphics/DevicePixels.h"
 #include "graphics/Icon.h"
 #include "graphics/Metafile.h"
 #include "platform/MessageQueue.h"
+#include "platform/Painting.h"
 
 namespace orvalis {
 
@@ -93,11 +95,26 @@ raster::PaletteHandle TImage::Palette() const {
     return graphic ? graphic->Palette() : nullptr;
 }
 
-TRect TImage::TargetRect() const {
+TRect TImage::TargetRect() const { return PlacePicture(ClientWidth(), ClientHeight()); }
+
+int TImage::DeviceScale() const {
+    TCustomForm* form = GetParentForm(*this);
+    return form && form->HandleAllocated() ? platform::GetWindowScale(form->Handle()) : 1;
+}
+
+std::int32_t TImage::ShownPictureWidth() const {
+    const int scale = DeviceScale();
+    return (picture_->Width() + scale - 1) / scale;
+}
+
+std::int32_t TImage::ShownPictureHeight() const {
+    const int scale = DeviceScale();
+    return (picture_->Height() + scale - 1) / scale;
+}
+
+TRect TImage::PlacePicture(std::int32_t cw, std::int32_t ch) const {
     std::int32_t w = picture_->Width();
     std::int32_t h = picture_->Height();
-    const std::int32_t cw = ClientWidth();
-    const std::int32_t ch = ClientHeight();
     if (stretch_ || (proportional_ && (w > cw || h > ch))) {
         if (proportional_ && w > 0 && h > 0) {
             const double aspect = double(w) / h;
@@ -138,7 +155,9 @@ void TImage::Paint() {
         ~DrawingFlag() { flag = saved; }
     } restore{drawing_, drawing_};
     drawing_ = true;
-    DrawScaled(Canvas(), TargetRect(), picture_->Graphic());
+    DevicePixels devicePixels(Canvas());
+    const int scale = devicePixels.Scale();
+    DrawScaled(Canvas(), PlacePicture(ClientWidth() * scale, ClientHeight() * scale), picture_->Graphic());
 }
 
 bool TImage::CanAutoSize(std::int32_t& width, std::int32_t& height) {

@@ -74,6 +74,7 @@ struct WindowRecord {
     RegionPtr update;  // the invalid area, client coordinates; never null
     bool erasePending = false;
     SurfacePtr surface;   // top-level windows only, made when first needed
+    int scale = 1;        // top-level windows: device pixels per unit of the screen they show on
     bool native = false;  // the backend shows a native window for it
     bool destroying = false;
 
@@ -121,6 +122,10 @@ struct MovedEvent {
     HWND window;
     Point position;
 };
+struct ScaleEvent {
+    HWND window;
+    int scale;
+};
 struct BoxAnsweredEvent {
     int dialog;
     int button;
@@ -147,8 +152,8 @@ struct CancelledEvent {
     int dialog;
 };
 using NativeEvent =
-    std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, BoxAnsweredEvent, FilterChangedEvent,
-                 FolderChangedEvent, SelectionChangedEvent, ConfirmedEvent, CancelledEvent>;
+    std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, ScaleEvent, BoxAnsweredEvent,
+                 FilterChangedEvent, FolderChangedEvent, SelectionChangedEvent, ConfirmedEvent, CancelledEvent>;
 
 // A message box or file dialog while its modal loop runs.
 struct MessageBoxRun {
@@ -233,7 +238,8 @@ RegionPtr VisibleRegion(Desktop& desktop, const WindowRecord& record);
 // Invalidates (with erase) an area of a top-level client area in every window it shows.
 void InvalidateArea(Desktop& desktop, WindowRecord& topLevel, const cairo_region_t* area);
 void InvalidateWholeTree(Desktop& desktop, WindowRecord& topLevel);
-// Makes the surface match the client size, keeping the pixels that still fit.
+// Makes the surface match the client size and the device scale, keeping the pixels that
+// still fit.
 void SyncSurface(WindowRecord& topLevel);
 HWND FindWindowToPaint(Desktop& desktop);
 

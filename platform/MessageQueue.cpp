@@ -196,6 +196,13 @@ void HandleNativeEvent(Desktop& desktop, NativeEvent& event)
                            record->bounds.Offset(e.position.x - record->bounds.left, e.position.y - record->bounds.top);
                        ApplyBounds(desktop, e.window, bounds, true);
                    },
+                   [&](const ScaleEvent& e) {
+                       WindowRecord* record = desktop.Find(e.window);
+                       if (!record || !record->IsTopLevel() || e.scale < 1 || e.scale == record->scale) return;
+                       record->scale = e.scale;
+                       SyncSurface(*record);
+                       InvalidateWholeTree(desktop, *record);
+                   },
                    [&](const BoxAnsweredEvent& e) { HandleMessageBoxAnswer(desktop, e); },
                    [&](const auto&) { HandleFileDialogEvent(desktop, event); },
                },

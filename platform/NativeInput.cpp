@@ -57,6 +57,10 @@ void WindowMoved(HWND topLevel, Point outerPosition)
 {
     PushNative(MovedEvent{topLevel, outerPosition});
 }
+void WindowScaleChanged(HWND topLevel, int scale)
+{
+    PushNative(ScaleEvent{topLevel, scale});
+}
 void MessageBoxAnswered(int dialog, int button)
 {
     PushNative(BoxAnsweredEvent{dialog, button});

@@ -30,6 +30,9 @@ void WindowActivated(HWND topLevel);
 // The user resized or moved the native window.
 void WindowResized(HWND topLevel, Size clientSize);
 void WindowMoved(HWND topLevel, Point outerPosition);
+// The window shows on a screen of this many device pixels per unit (2 on a high-density
+// screen): its surface is remade at that density and the window repainted.
+void WindowScaleChanged(HWND topLevel, int scale);
 
 // The message box was answered with a button id.
 void MessageBoxAnswered(int dialog, int button);

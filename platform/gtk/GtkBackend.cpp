@@ -295,6 +295,7 @@ ScreenMetrics GtkBackend::Screen()
         gdk_monitor_get_geometry(monitor, &area);
         metrics.width = area.width;
         metrics.height = area.height;
+        metrics.deviceScale = gdk_monitor_get_scale_factor(monitor);
     }
     // A true-colour screen, at the resolution the framework's font sizes assume.
     metrics.bitsPerPixel = 32;

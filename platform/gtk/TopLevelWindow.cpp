@@ -89,6 +89,8 @@ TopLevelWindow::TopLevelWindow(GtkBackend& backend, HWND handle, const NativeWin
     g_signal_connect(window_, "focus-in-event", G_CALLBACK(OnFocusIn), this);
     g_signal_connect(window_, "focus-out-event", G_CALLBACK(OnFocusOut), this);
     g_signal_connect(window_, "configure-event", G_CALLBACK(OnConfigure), this);
+    g_signal_connect(window_, "notify::scale-factor", G_CALLBACK(OnScaleFactor), this);
+    OnScaleFactor(window_, nullptr, this);
 
     SetTitle(state.title);
     gtk_window_set_decorated(Window(), (state.style & WS_CAPTION) == WS_CAPTION);
@@ -305,6 +307,16 @@ gboolean TopLevelWindow::OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer se
 {
     Self(self).configured_ = true;
     return FALSE;
+}
+
+void TopLevelWindow::OnScaleFactor(GtkWidget* widget, GParamSpec*, gpointer self)
+{
+    // The surface is then drawn at the screen's density and shown pixel for pixel.
+    TopLevelWindow& window = Self(self);
+    const int scale = gtk_widget_get_scale_factor(widget);
+    if (scale == window.scale_) return;
+    window.scale_ = scale;
+    native::WindowScaleChanged(window.handle_, scale);
 }
 
 }  // namespace orvalis::platform::gtk

@@ -118,6 +118,7 @@ void HeadlessBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int w
 void HeadlessBackend::CreateNativeWindow(HWND window, const NativeWindowState& state)
 {
     natives_[window] = Native{state};
+    if (screen_.deviceScale != 1) native::WindowScaleChanged(window, screen_.deviceScale);
 }
 
 void HeadlessBackend::DestroyNativeWindow(HWND window)

@@ -38,6 +38,9 @@ std::uint32_t PixelAt(HWND window, Point client)
     Point inTop = ScreenToClient(top, screen);
     cairo_surface_t* surface = GetWindowSurface(top);
     cairo_surface_flush(surface);
+    // The device pixel at the top left of the point.
+    const int scale = GetWindowScale(top);
+    inTop = {inTop.x * scale, inTop.y * scale};
     int width = cairo_image_surface_get_width(surface);
     int height = cairo_image_surface_get_height(surface);
     if (inTop.x < 0 || inTop.y < 0 || inTop.x >= width || inTop.y >= height) return 0;

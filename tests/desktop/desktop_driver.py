@@ -17,12 +17,15 @@ with what was expected; nothing sleeps longer than needed.
 """
 
 import os
+import pathlib
 import re
 import select
 import shutil
+import struct
 import subprocess
 import threading
 import time
+import zlib
 
 WAIT_SECONDS = 10.0
 POLL_SECONDS = 0.05
@@ -79,11 +82,13 @@ def expect_no_display_message(argv, what, cwd=None):
 
 class Steps:
     """A scenario's named steps (printed as they start), its checks and its numbered
-    screenshots in the artifacts folder."""
+    screenshots in the artifacts folder, taken by the scenario's driver (X11Driver,
+    wayland_driver.WaylandDriver) or, without one, on the X display of `env`."""
 
-    def __init__(self, env, artifacts):
+    def __init__(self, env, artifacts, driver=None):
         self.env = env
         self.artifacts = artifacts
+        self.driver = driver
         self.step_name = "start"
         self.shots = 0
 
@@ -97,7 +102,8 @@ class Steps:
 
     def screenshot(self, name):
         self.shots += 1
-        return Screenshot.take(self.env, self.artifacts / f"{self.shots:02d}-{name}.png")
+        path = self.artifacts / f"{self.shots:02d}-{name}.png"
+        return self.driver.screenshot(path) if self.driver else Screenshot.take(self.env, path)
 
     def play(self, program):
         """Runs the scenario (`run`); a failure leaves the screen as "failure". The
@@ -313,27 +319,107 @@ def click(env, button=1, repeat=1):
     xdotool(env, "click", "--repeat", str(repeat), "--delay", "60", str(button))
 
 
-class Screenshot:
-    """The whole screen, saved as PNG (for a person to look at) and read as pixels."""
+class X11Driver:
+    """A scenario's hands and eyes on an X display (xdotool, import): windows are found by
+    name and measured in the screen's pixels, keys have xdotool's names ("F10", "ctrl+a",
+    "Return"). wayland_driver.WaylandDriver does the same on a Wayland compositor."""
 
-    def __init__(self, width, height, rgb):
+    name = "X11"
+
+    def __init__(self, display):
+        self.env = display.env
+
+    def start(self, argv, cwd=None, env=None):
+        return Program(argv, dict(self.env, **(env or {})), cwd=cwd)
+
+    def hand_over(self, path):
+        """Makes a folder usable by the programs shown (they run as ourselves here)."""
+
+    def find_window(self, name_pattern, timeout=WAIT_SECONDS):
+        return find_window(self.env, name_pattern, timeout)
+
+    def window_exists(self, name_pattern):
+        return window_exists(self.env, name_pattern)
+
+    def wait_focused(self, window, timeout=WAIT_SECONDS):
+        wait_focused(self.env, window, timeout)
+
+    def window_name(self, window):
+        return window_name(self.env, window)
+
+    def window_geometry(self, window):
+        return window_geometry(self.env, window)
+
+    def key(self, *keys):
+        key(self.env, *keys)
+
+    def type_text(self, text):
+        type_text(self.env, text)
+
+    def click_at(self, x, y):
+        move_mouse(self.env, x, y)
+        click(self.env, 1)
+
+    def screenshot(self, png_path):
+        return Screenshot.take(self.env, png_path)
+
+
+class Screenshot:
+    """The whole screen, saved as PNG (for a person to look at) and read as pixels.
+    `scale` is the image's pixels per unit of the screen's layout (a Wayland output of
+    scale 2 is shot at twice its layout's size); points are given in layout units."""
+
+    def __init__(self, width, height, rgb, scale=1):
         self.width = width
         self.height = height
         self.rgb = rgb
+        self.scale = scale
 
     @staticmethod
     def take(env, png_path):
         subprocess.run(["import", "-window", "root", f"png:{png_path}"], env=env, check=True, timeout=WAIT_SECONDS)
+        return Screenshot.read(png_path)
+
+    @staticmethod
+    def read(png_path, scale=1):
         ppm = subprocess.run(["convert", str(png_path), "ppm:-"], check=True, capture_output=True,
                              timeout=WAIT_SECONDS).stdout
+        return Screenshot.from_ppm(ppm, scale)
+
+    @staticmethod
+    def from_ppm(ppm, scale=1):
         # A binary PPM: "P6", width, height, maximum value, then the pixels.
         fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", ppm)
         if not fields or int(fields.group(3)) != 255:
             raise Failure("the screenshot could not be read")
-        return Screenshot(int(fields.group(1)), int(fields.group(2)), ppm[fields.end():])
+        return Screenshot(int(fields.group(1)), int(fields.group(2)), ppm[fields.end():], scale)
+
+    def save(self, png_path):
+        """Writes the image as an RGB PNG, quickly (the least compression)."""
+        stride = 3 * self.width
+        raw = b"".join(b"\0" + self.rgb[row * stride:(row + 1) * stride] for row in range(self.height))
+
+        def chunk(kind, data):
+            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        pathlib.Path(png_path).write_bytes(
+            b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 1)) + chunk(b"IEND", b""))
 
     def pixel(self, x, y):
+        """The colour at a point of the layout (the image pixel at its top left)."""
+        return self.image_pixel(x * self.scale, y * self.scale)
+
+    def image_pixel(self, x, y):
         if not (0 <= x < self.width and 0 <= y < self.height):
             raise Failure(f"point ({x}, {y}) is off the screen")
         at = 3 * (y * self.width + x)
         return tuple(self.rgb[at:at + 3])
+
+    def crop(self, x, y, width, height):
+        """The image pixels of a rectangle of the layout, row after row, as RGB bytes."""
+        s = self.scale
+        if x < 0 or y < 0 or (x + width) * s > self.width or (y + height) * s > self.height:
+            raise Failure(f"the rectangle {width}x{height}+{x}+{y} is off the screen")
+        rows = [self.rgb[3 * ((y * s + row) * self.width + x * s):3 * ((y * s + row) * self.width + (x + width) * s)]
+                for row in range(height * s)]
+        return b"".join(rows)

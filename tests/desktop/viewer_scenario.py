@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""The real viewer on the GTK backend, in a virtual X display without a window manager,
-used as a person would: it greets with the file dialog; a view typed there shows at the
+"""The real viewer on the GTK backend, in a virtual X display without a window manager
+(or, with --display wayland, on headless sway through wayland_driver.py), used as a
+person would: it greets with the file dialog; a view typed there shows at the
 top left of a client area of its size; the series then plays on the timer and on keys,
 with the file and the view number in the caption; the options dialog, reached from the
 menu bar by keyboard, sets the delay to one second; the views go on while the file dialog
 is open; a PNG image chosen under the second filter is counted into espion.log, byte for
 byte; Escape ends the program with status 0.
 
-    viewer_scenario.py --viewer PATH --artifacts FOLDER
+    viewer_scenario.py --viewer PATH --artifacts FOLDER [--display x11|wayland]
 
 Screenshots (viewer.png: a view in the window) and the display's log go to the
 artifacts folder."""
@@ -15,6 +16,7 @@ artifacts folder."""
 import argparse
 import pathlib
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -22,9 +24,12 @@ import struct
 import time
 import zlib
 
-from desktop_driver import (WAIT_SECONDS, Failure, Program, Steps, VirtualDisplay, click, expect_no_display_message,
-                            find_window, key, move_mouse, near, type_text, wait_focused, wait_until, window_exists,
-                            window_geometry, window_name)
+from desktop_driver import (WAIT_SECONDS, Failure, Steps, VirtualDisplay, X11Driver, expect_no_display_message, near,
+                            wait_until)
+from wayland_driver import CompositorUnavailable, WaylandCompositor, WaylandDriver
+
+# CTest's status for a skipped test (SKIP_RETURN_CODE).
+SKIPPED = 77
 
 MAIN_WINDOW = r"^(Orvalis|Fichier .*)$"
 FILE_DIALOG = r"^Ouverture d'une liste de vues de perspectives$"
@@ -145,14 +150,15 @@ def write_view(path, number):
 
 
 class Scenario(Steps):
-    def __init__(self, display, viewer, artifacts, series, workdir):
-        super().__init__(display.env, artifacts)
+    def __init__(self, driver, viewer, artifacts, series, workdir):
+        super().__init__(driver.env, artifacts, driver)
         self.viewer = viewer
         self.series = series
         self.workdir = workdir
+        self.menu_bar_height = None
 
     def caption(self):
-        return window_name(self.env, self.window)
+        return self.driver.window_name(self.window)
 
     def view_caption(self, number):
         return f"Fichier {self.series / 'vue'} Dessin de la vue n° {number}"
@@ -169,10 +175,11 @@ class Scenario(Steps):
         self.wait_caption(self.view_caption(number), timeout)
 
     def picture_origin(self):
-        """The screen point of the client area's top left: the client area is the
-        window's bottom rows, under the menu bar (no window manager, no frame)."""
-        x, y, width, height = window_geometry(self.env, self.window)
-        return x, y + height - VIEW_SIZE[1]
+        """The screen point of the client area's top left: the client area lies under the
+        menu bar (no window manager frame), whose height is measured when the window is
+        first sized to a view."""
+        x, y, _, _ = self.driver.window_geometry(self.window)
+        return x, y + self.menu_bar_height
 
     def shows(self, shot, number):
         """Whether the screenshot shows view `number` at the top left of the client area."""
@@ -194,23 +201,24 @@ class Scenario(Steps):
 
     def run(self):
         self.step("the viewer greets with the file dialog")
-        self.window = find_window(self.env, MAIN_WINDOW)
-        dialog = find_window(self.env, FILE_DIALOG)
-        wait_focused(self.env, dialog)
+        self.window = self.driver.find_window(MAIN_WINDOW)
+        dialog = self.driver.find_window(FILE_DIALOG)
+        self.driver.wait_focused(dialog)
         self.expect(self.caption() == "Orvalis", f"the caption is {self.caption()!r} before any view")
 
         self.step("before any series, the timer's first tick shows 0.jpg of the working folder")
         # The path is typed first, and Enter waits for that tick: the open then has a whole
         # period of the timer before view 1 comes, however slow the machine.
-        type_text(self.env, str(self.series / "vue2.jpg"))
+        self.driver.type_text(str(self.series / "vue2.jpg"))
         self.wait_caption(NO_SERIES_CAPTION)
-        self.expect(window_exists(self.env, FILE_DIALOG), "the file dialog went at the timer's tick")
+        self.expect(self.driver.window_exists(FILE_DIALOG), "the file dialog went at the timer's tick")
 
         self.step("the view typed in the dialog shows at the top left, in a client area of its size")
-        key(self.env, "Return")
-        wait_until(lambda: not window_exists(self.env, FILE_DIALOG), "the file dialog to go")
-        wait_until(lambda: window_geometry(self.env, self.window)[2] == VIEW_SIZE[0],
+        self.driver.key("Return")
+        wait_until(lambda: not self.driver.window_exists(FILE_DIALOG), "the file dialog to go")
+        wait_until(lambda: self.driver.window_geometry(self.window)[2] == VIEW_SIZE[0],
                    f"the window to be {VIEW_SIZE[0]} wide, as the view")
+        self.menu_bar_height = self.driver.window_geometry(self.window)[3] - VIEW_SIZE[1]
         # The open command leaves the caption as it was.
         shot = self.wait_shown(2, "vue2", caption=NO_SERIES_CAPTION)
         ox, oy = self.picture_origin()
@@ -224,8 +232,8 @@ class Scenario(Steps):
         self.wait_shown(1, "vue1", caption=self.view_caption(1))
 
         self.step("a key shows the next view at once")
-        wait_focused(self.env, self.window)
-        key(self.env, "space")
+        self.driver.wait_focused(self.window)
+        self.driver.key("space")
         self.wait_view(2)
         # The timer ticks 3 seconds after view 1: a change well before is the key's.
         self.expect(time.monotonic() - first_seen < 2.5, "view 2 came too late to be the key's")
@@ -233,34 +241,33 @@ class Scenario(Steps):
         self.save_view_picture(shot)
 
         self.step("the options dialog, from the menu bar by keyboard, sets the delay to one second")
-        key(self.env, "F10", "Right", "Return")
-        options = find_window(self.env, OPTIONS_DIALOG)
-        wait_focused(self.env, options)
+        self.driver.key("F10", "Right", "Return")
+        options = self.driver.find_window(OPTIONS_DIALOG)
+        self.driver.wait_focused(options)
         self.screenshot("options")
-        key(self.env, "ctrl+a")
-        type_text(self.env, "1")
-        key(self.env, "Tab", "Tab", "Return")
-        wait_until(lambda: not window_exists(self.env, OPTIONS_DIALOG), "the options dialog to go")
+        self.driver.key("ctrl+a")
+        self.driver.type_text("1")
+        self.driver.key("Tab", "Tab", "Return")
+        wait_until(lambda: not self.driver.window_exists(OPTIONS_DIALOG), "the options dialog to go")
 
         self.step("the next views come a second apart")
         self.check_delay(changes=4)
 
         self.step("one click on the menu bar's Options opens the dialog; Annuler keeps the delay")
         self.click_menu_bar_item(1)
-        options = find_window(self.env, OPTIONS_DIALOG)
-        wait_focused(self.env, options)
+        options = self.driver.find_window(OPTIONS_DIALOG)
+        self.driver.wait_focused(options)
         # Annuler: Left 96, Top 104, 75 by 25 in the dialog's client area, which is the
         # whole window (no menu bar, no window manager frame).
-        x, y, _, _ = window_geometry(self.env, options)
-        move_mouse(self.env, x + 96 + 37, y + 104 + 12)
-        click(self.env, 1)
-        wait_until(lambda: not window_exists(self.env, OPTIONS_DIALOG), "the options dialog to go")
+        x, y, _, _ = self.driver.window_geometry(options)
+        self.driver.click_at(x + 96 + 37, y + 104 + 12)
+        wait_until(lambda: not self.driver.window_exists(OPTIONS_DIALOG), "the options dialog to go")
         self.check_delay(changes=2)
 
         self.step("the views go on while the file dialog is open")
-        wait_focused(self.env, self.window)
-        key(self.env, "F10", "Down", "Return")
-        wait_focused(self.env, find_window(self.env, FILE_DIALOG))
+        self.driver.wait_focused(self.window)
+        self.driver.key("F10", "Down", "Return")
+        self.driver.wait_focused(self.driver.find_window(FILE_DIALOG))
         start = self.view_number()
         wait_until(lambda: (self.view_number() or 0) >= start + 2,
                    f"two views past n° {start} while the file dialog is open")
@@ -268,9 +275,9 @@ class Scenario(Steps):
 
         self.step("the PNG image, chosen under the second filter, is counted into espion.log")
         self.choose_png_under_second_filter()
-        wait_until(lambda: not window_exists(self.env, FILE_DIALOG), "the file dialog to go")
-        wait_focused(self.env, self.window)
-        key(self.env, "F10", "Right", "Right", "Down", "Return")
+        wait_until(lambda: not self.driver.window_exists(FILE_DIALOG), "the file dialog to go")
+        self.driver.wait_focused(self.window)
+        self.driver.key("F10", "Right", "Right", "Down", "Return")
         log = self.workdir / "espion.log"
         report = expected_report()
         wait_until(lambda: log.exists() and log.read_bytes() == report,
@@ -278,8 +285,8 @@ class Scenario(Steps):
         self.check_png_shown()
 
         self.step("Escape ends the program with status 0")
-        wait_focused(self.env, self.window)
-        key(self.env, "Escape")
+        self.driver.wait_focused(self.window)
+        self.driver.key("Escape")
         status = self.viewer.wait_exit()
         self.expect(status == 0, f"the program ended with status {status}")
         self.expect(log.read_bytes() == report, "espion.log changed after the count")
@@ -290,7 +297,7 @@ class Scenario(Steps):
 
     def save_view_picture(self, shot):
         """The window showing a view, cut out of the screenshot, for the documentation."""
-        x, y, width, height = window_geometry(self.env, self.window)
+        x, y, width, height = self.driver.window_geometry(self.window)
         whole = self.artifacts / f"{self.shots:02d}-vue2-key.png"
         subprocess.run(["convert", str(whole), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
                         "-strip", str(self.artifacts / "viewer.png")], check=True, timeout=WAIT_SECONDS)
@@ -318,32 +325,38 @@ class Scenario(Steps):
 
     def click_menu_bar_item(self, index):
         """Clicks once in the middle of the menu bar's item `index` (from 0), found as a
-        person finds it: the runs of dark text in the bar, apart by more than a blank."""
-        x, y, width, height = window_geometry(self.env, self.window)
-        bar_height = height - VIEW_SIZE[1]
+        person finds it: the runs of dark text in the bar, apart by more than a blank
+        (which is wider under Wayland, whose desktop font is larger)."""
+        x, y, width, _ = self.driver.window_geometry(self.window)
+        bar_height = self.menu_bar_height
         shot = self.screenshot("menu-bar")
         inked = sorted({column for column in range(width) for row in range(bar_height)
                         if sum(shot.pixel(x + column, y + row)) < 3 * 110})
         items = []
         for column in inked:
-            if items and column - items[-1][1] <= 6:
+            if items and column - items[-1][1] <= 12:
                 items[-1][1] = column
             else:
                 items.append([column, column])
         self.expect(len(items) == 3, f"the menu bar shows {len(items)} items, expected 3 (ink at {items})")
         left, right = items[index]
-        move_mouse(self.env, x + (left + right) // 2, y + bar_height // 2)
-        click(self.env, 1)
+        self.driver.click_at(x + (left + right) // 2, y + bar_height // 2)
 
     def choose_png_under_second_filter(self):
         """In the dialog, open on the series' folder with the last view chosen: Tab to the
         filter, Down to its second entry (which lists the PNG image alone), back to the
-        list (the image is selected) and Enter."""
-        key(self.env, "Tab")
-        key(self.env, "Down")
-        key(self.env, "shift+Tab")
+        list (the image is selected) and Enter. Under Wayland GTK's dialog has a header bar
+        and another order of its controls: there the image's path is typed."""
+        if self.driver.name == "Wayland":
+            self.driver.type_text(str(self.series / "comptage.png"))
+            self.screenshot("png-typed")
+            self.driver.key("Return")
+            return
+        self.driver.key("Tab")
+        self.driver.key("Down")
+        self.driver.key("shift+Tab")
         self.screenshot("second-filter")
-        key(self.env, "Return")
+        self.driver.key("Return")
 
     def check_png_shown(self):
         """The counted image is shown at the top left of the client area: its bands, one
@@ -360,10 +373,21 @@ class Scenario(Steps):
         wait_until(shown, "the counted image's bands at the top left of the client area")
 
 
+def displays(name, artifacts):
+    """The display the scenario runs on and its driver: Xvfb without a window manager, or
+    headless sway with the program forced onto Wayland."""
+    if name == "wayland":
+        compositor = WaylandCompositor(log_path=artifacts / "sway.log")
+        return compositor, lambda: WaylandDriver(compositor)
+    display = VirtualDisplay(log_path=artifacts / "xvfb.log")
+    return display, lambda: X11Driver(display)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--viewer", required=True)
     parser.add_argument("--artifacts", required=True, type=pathlib.Path)
+    parser.add_argument("--display", choices=("x11", "wayland"), default="x11")
     options = parser.parse_args()
     options.viewer = str(pathlib.Path(options.viewer).resolve())   # it runs in folders of its own
     options.artifacts.mkdir(parents=True, exist_ok=True)
@@ -374,19 +398,29 @@ def main():
         print("-- without a display the viewer says so in one line and ends", flush=True)
         with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as folder:
             expect_no_display_message([options.viewer], "the viewer", cwd=folder)
-        with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as root, \
-                VirtualDisplay(log_path=options.artifacts / "xvfb.log") as display:
-            series = pathlib.Path(root) / "vues"
-            workdir = pathlib.Path(root) / "travail"
-            series.mkdir()
-            workdir.mkdir()
-            for number in range(1, VIEW_COUNT + 1):
-                write_view(series / f"vue{number}.jpg", number)
-            write_palette_png(series / "comptage.png", PNG_WIDTH, PNG_BANDS)
-            write_view(workdir / "0.jpg", 3)
-            viewer = Program([options.viewer], display.env, cwd=workdir)
-            scenario = Scenario(display, viewer, options.artifacts, series, workdir)
-            scenario.play(viewer)
+        display, make_driver = displays(options.display, options.artifacts)
+        with display:
+            driver = make_driver()
+            print(f"-- on {driver.name}", flush=True)
+            root = pathlib.Path(tempfile.mkdtemp(prefix="orvalis-viewer-", dir=getattr(display, "folder", None)))
+            try:
+                series = root / "vues"
+                workdir = root / "travail"
+                series.mkdir()
+                workdir.mkdir()
+                for number in range(1, VIEW_COUNT + 1):
+                    write_view(series / f"vue{number}.jpg", number)
+                write_palette_png(series / "comptage.png", PNG_WIDTH, PNG_BANDS)
+                write_view(workdir / "0.jpg", 3)
+                driver.hand_over(root)
+                viewer = driver.start([options.viewer], cwd=workdir)
+                scenario = Scenario(driver, viewer, options.artifacts, series, workdir)
+                scenario.play(viewer)
+            finally:
+                shutil.rmtree(root, ignore_errors=True)
+    except CompositorUnavailable as reason:
+        print(f"SKIPPED: {reason}")
+        return SKIPPED
     except Failure as failure:
         step = scenario.step_name if scenario else "setting up"
         print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
