@@ -1,7 +1,10 @@
 #include "tests/app/ViewerFiles.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,6 +30,40 @@ WorkFolder::~WorkFolder() {
     std::error_code ignored;
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path_, ignored);
+}
+
+namespace {
+
+// Sets or clears the immutable attribute of a regular file; false when it cannot.
+bool SetImmutable(const fs::path& path, bool immutable) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (descriptor < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(descriptor);
+    return done;
+}
+
+}  // namespace
+
+bool MakeUnwritable(const fs::path& path) {
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (::geteuid() == 0 && !SetImmutable(path, true)) return false;
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0) return true;
+    ::close(descriptor);
+    return false;
+}
+
+void MakeWritable(const fs::path& path) {
+    std::error_code ignored;
+    if (!fs::is_regular_file(fs::symlink_status(path, ignored))) return;
+    if (::geteuid() == 0) SetImmutable(path, false);
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ignored);
 }
 
 void WriteSolidJpeg(const fs::path& path, int width, int height, std::uint32_t colour) {

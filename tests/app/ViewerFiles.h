@@ -38,6 +38,13 @@ void WritePalettePng(const std::filesystem::path& path, const PixelRows& rows);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadFileBytes(const std::filesystem::path& path);
 
+// Makes a regular file one that this process may not open for writing: no write
+// permission and, for root (whom permissions do not stop), the immutable attribute.
+// False when the file system cannot. MakeWritable undoes it (and leaves anything but a
+// regular file alone).
+bool MakeUnwritable(const std::filesystem::path& path);
+void MakeWritable(const std::filesystem::path& path);
+
 // The files below `folder` that the process has open, other than espion.log.
 std::vector<std::string> OpenFilesIn(const std::filesystem::path& folder);
 
