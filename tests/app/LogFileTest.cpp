@@ -27,24 +27,6 @@ fs::path TempPath(const char* name) {
     return fs::temp_directory_path() / ("orvalis_log_" + std::to_string(getpid()) + "_" + name);
 }
 
-// A disk that has `room` bytes left, then fails every write with `error`.
-struct FillingDisk {
-    std::size_t room;
-    int error = ENOSPC;
-
-    LogFile::WriteFunction Writer() {
-        return [this](int descriptor, const void* bytes, std::size_t count) -> ssize_t {
-            if (room == 0) {
-                errno = error;
-                return -1;
-            }
-            const ssize_t put = ::write(descriptor, bytes, std::min(count, room));
-            if (put > 0) room -= static_cast<std::size_t>(put);
-            return put;
-        };
-    }
-};
-
 }  // namespace
 
 TEST(LogFile, WritesWindows1252WithCrLfAndTruncatesAtOpen) {
@@ -124,7 +106,7 @@ TEST(LogFile, AReportThatCannotBeWrittenWholeIsCutOffAndTheNextOneTriesAgain) {
     };
     for (const Case c : {Case{0, ENOSPC}, Case{1, ENOSPC}, Case{written.size() - 1, EIO}, Case{20, EFBIG}}) {
         SCOPED_TRACE(c.room);
-        FillingDisk disk{written.size() + c.room, c.error};
+        orvalis::test::FillingDisk disk{written.size() + c.room, c.error};
         const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         ASSERT_GE(descriptor, 0);
         auto log = LogFile::OnDescriptor(descriptor, disk.Writer());

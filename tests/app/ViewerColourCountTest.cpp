@@ -12,6 +12,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,9 @@ struct LogRefusal {
     std::function<bool(const fs::path& log)> untouched;
 };
 
+// Test names and failures show what takes the log's name.
+void PrintTo(const LogRefusal& refusal, std::ostream* out) { *out << refusal.what; }
+
 const std::string kLogNotCreated =
     "Le rapport du comptage n'est pas enregistré : le fichier espion.log n'a pas pu être créé dans le dossier de "
     "travail";
@@ -234,39 +238,24 @@ TEST_F(ViewerColourCount, AReportThatCannotBeWrittenIsToldAndCutOffAndALaterCoun
         std::string words;
     };
     const std::vector<Failure> failures = {
-        {ENOSPC, 4096 - report.size(), "le disque est plein"},  // cut in the middle of a line
+        {ENOSPC, report.size() / 2 + 3, "le disque est plein"},  // cut in the middle of a line
         {ENOSPC, 0, "le disque est plein"},
         {EIO, 17, "erreur d'entrée-sortie"},
         {EDQUOT, 1, "le quota de disque est dépassé"},
         {ENXIO, 2, "erreur système n° 6"},
     };
-    // Room for as much as the test allows, then the failure.
-    std::size_t room = 0;
-    int error = 0;
-    auto limitedWrite = [&](int descriptor, const void* bytes, std::size_t count) -> ssize_t {
-        if (room == 0) {
-            errno = error;
-            return -1;
-        }
-        const ssize_t put = ::write(descriptor, bytes, std::min(count, room));
-        if (put > 0) room -= static_cast<std::size_t>(put);
-        return put;
-    };
+    FillingDisk disk{0, ENOSPC};
     script.AnswerFileDialog(folder / "trois.png");
     script.Check([&] {
         const int descriptor = ::open((folder / "espion.log").c_str(), O_WRONLY | O_CLOEXEC);
         ASSERT_GE(descriptor, 0);
-        Orvalis->FichierLog = LogFile::OnDescriptor(descriptor, limitedWrite);
-        room = 2 * report.size();
-        error = ENOSPC;
+        Orvalis->FichierLog = LogFile::OnDescriptor(descriptor, disk.Writer());
+        disk.room = 2 * report.size();
     });
     Count();
     Count();  // two whole reports
     for (const Failure& failure : failures) {
-        script.Check([&] {
-            room = failure.room;
-            error = failure.error;
-        });
+        script.Check([&] { disk = {failure.room, failure.error}; });
         Count();
         script
             .Check([&] {
@@ -275,7 +264,7 @@ TEST_F(ViewerColourCount, AReportThatCannotBeWrittenIsToldAndCutOffAndALaterCoun
             })
             .Press(platform::VK_RETURN);
     }
-    script.Check([&] { room = 1 << 20; });
+    script.Check([&] { disk.room = 1 << 20; });
     Count();
     script
         .Check([&] {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 
@@ -64,6 +65,18 @@ void MakeWritable(const fs::path& path) {
     if (!fs::is_regular_file(fs::symlink_status(path, ignored))) return;
     if (::geteuid() == 0) SetImmutable(path, false);
     fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ignored);
+}
+
+std::function<ssize_t(int, const void*, std::size_t)> FillingDisk::Writer() {
+    return [this](int descriptor, const void* bytes, std::size_t count) -> ssize_t {
+        if (room == 0) {
+            errno = error;
+            return -1;
+        }
+        const ssize_t put = ::write(descriptor, bytes, std::min(count, room));
+        if (put > 0) room -= static_cast<std::size_t>(put);
+        return put;
+    };
 }
 
 void WriteSolidJpeg(const fs::path& path, int width, int height, std::uint32_t colour) {
