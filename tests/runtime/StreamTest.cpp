@@ -80,7 +80,7 @@ TEST(FileStream, MissingFileOrFolderCannotBeOpened) {
 TEST(FileStream, APipeOrADeviceIsAFileThatCannotBeOpened) {
     const fs::path fifo = fs::temp_directory_path() / ("orvalis_" + std::to_string(getpid()) + "_tube");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    for (const std::string name : {fifo.string(), std::string("/dev/zero"), std::string("/dev/null")}) {
+    for (const std::string& name : {fifo.string(), std::string("/dev/zero"), std::string("/dev/null")}) {
         SCOPED_TRACE(name);
         for (const std::uint16_t mode : {fmOpenRead | fmShareExclusive, fmOpenRead | fmShareDenyWrite, +fmOpenWrite,
                                          fmOpenReadWrite | fmShareDenyNone}) {
