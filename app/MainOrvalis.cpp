@@ -167,7 +167,9 @@ void TOrvalis::Comptagedescouleurs1Click(TObject*) {
         return;
     }
     FichierLog->Write(FormatColourReport(CountBitmapColours(*BitmapCourant)));
-    if (const int error = FichierLog->Flush()) MessageErreur(Format(texts::kLogWriteFailed, {WriteFailureWords(error)}), 0);
+    // A report that could not be written whole is cut off again; the next count tries anew.
+    if (const int error = FichierLog->Flush())
+        MessageErreur(Format(texts::kLogWriteFailed, {WriteFailureWords(error)}), 0);
 }
 
 }  // namespace orvalis

@@ -344,7 +344,8 @@ TEST_F(HugeFileTest, AViewOrAPngLargerThanAnyPictureIsRefusedByItsSizeWithItsNam
     std::vector<std::vector<Seen>> expected;
     for (const auto& list : {views, pngs})
         for (const std::string& name : list)
-            expected.push_back({{"Erreur", "Le fichier " + name + " est trop volumineux pour être une image (plus de 1 Go)"}});
+            expected.push_back(
+                {{"Erreur", "Le fichier " + name + " est trop volumineux pour être une image (plus de 1 Go)"}});
     EXPECT_EQ(boxes, expected);
 }
 

@@ -205,7 +205,8 @@ protected:
 TEST_P(ViewerLogRefusal, IsToldAtTheCountAndNothingIsWritten) {
     const LogRefusal& refusal = GetParam();
     const fs::path log = folder.Path() / "espion.log";
-    if (!refusal.make(log)) GTEST_SKIP() << "this file system cannot hold a " << refusal.what << " that root may not write";
+    // A file that root may not write needs the file system's immutable attribute.
+    if (!refusal.make(log)) GTEST_SKIP() << "cannot make the " << refusal.what << " here";
     WritePalettePng(folder / "deux.png", {{0xFF0000, 0x0000FF}});
     script.AnswerFileDialog(folder / "deux.png");
     Count();
