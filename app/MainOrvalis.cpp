@@ -18,6 +18,7 @@
 #include "graphics/Bitmap.h"
 #include "platform/FileTests.h"
 #include "platform/VirtualKeys.h"
+#include "runtime/Format.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -27,6 +28,13 @@ TOrvalis* Orvalis = nullptr;
 namespace {
 
 constexpr const char* kLogFileName = "espion.log";
+
+// The cause of a failed write of the log, in the user's words.
+String WriteFailureWords(int error) {
+    for (const texts::WriteFailureCause& cause : texts::kWriteFailureCauses)
+        if (cause.error == error) return String(cause.words);
+    return Format(texts::kOtherWriteFailure, {error});
+}
 
 }  // namespace
 
@@ -64,7 +72,7 @@ void TOrvalis::ConstructionBody() {
     NomBase = String();
     BitmapCourant = std::make_unique<TBitmap>();
     ArretSurImage = false;
-    FichierLog = LogFile::Open(kLogFileName);
+    FichierLog = LogFile::Open(kLogFileName, logOpenFailure_);
 }
 
 // The window is activated once, when it is first shown: the open dialog greets the user.
@@ -155,11 +163,14 @@ void TOrvalis::Comptagedescouleurs1Click(TObject*) {
     Image1->Picture()->CopyFromObject(BitmapCourant.get());
     Image1->Invalidate();
     if (!FichierLog) {
-        MessageErreur(String(texts::kLogUnavailable), 0);
+        const bool notWritable = logOpenFailure_ == LogFile::OpenFailure::NotWritable;
+        MessageErreur(String(notWritable ? texts::kLogNotWritable : texts::kLogUnavailable), 0);
         return;
     }
     FichierLog->Write(FormatColourReport(CountBitmapColours(*BitmapCourant)));
-    FichierLog->Flush();
+    // A report that could not be written whole is cut off again; the next count tries anew.
+    if (const int error = FichierLog->Flush())
+        MessageErreur(Format(texts::kLogWriteFailed, {WriteFailureWords(error)}), 0);
 }
 
 }  // namespace orvalis

@@ -59,7 +59,7 @@ class TOrvalis : public TForm {
 
     // The window's state.
     // The log file "espion.log" of the working directory; none when it could not be
-    // created, and none once "Quitter" has closed it.
+    // created or opened for writing, and none once "Quitter" has closed it.
     std::unique_ptr<LogFile> FichierLog;
     // The number of the view that the next advance shows.
     std::int32_t NumVue = 0;
@@ -82,6 +82,8 @@ private:
 
     // An advance (with any box it raised) is under way: ticks start no other.
     bool advancing_ = false;
+    // Why FichierLog is none, when the start-up could not open it.
+    LogFile::OpenFailure logOpenFailure_ = LogFile::OpenFailure::None;
 };
 
 // The main window, set by the start-up.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "framework/Form.h"
@@ -233,18 +234,24 @@ void TApplication::RequestQuit() {
 void TApplication::HandleUncaught(TObject* sender) {
     assert(std::current_exception() && "HandleUncaught routes the exception being handled");
     if (const HWND capture = platform::GetCapture()) platform::SendMessage(capture, platform::WM_CANCELMODE);
-    try {
-        throw;
-    } catch (const EAbort&) {
-    } catch (Exception& exception) {
+    auto route = [&](Exception& exception) {
         if (OnUncaught)
             OnUncaught(sender, exception);
         else
             ReportException(exception);
-    } catch (const std::exception& exception) {
-        MessageBox(exception.what(), LoadResString(ResId::ApplicationError),
-                   platform::MB_OK | platform::MB_ICONERROR | platform::MB_TASKMODAL);
+    };
+    try {
+        throw;
+    } catch (const EAbort&) {
+    } catch (Exception& exception) {
+        route(exception);
+    } catch (const std::bad_alloc&) {
+        // The C++ library's text is English: the framework's own message takes its place.
+        EOutOfMemory outOfMemory(ResId::OutOfMemory);
+        route(outOfMemory);
     } catch (...) {
+        // Any other object, a C++ library exception included (its text is English): the
+        // general report.
         const std::string_view caption = LoadResString(ResId::ApplicationError);
         MessageBox(caption, caption, platform::MB_OK | platform::MB_ICONERROR | platform::MB_TASKMODAL);
     }

@@ -19,7 +19,7 @@ bool Stat(std::string_view path, struct stat& info)
 bool FileExists(std::string_view path)
 {
     struct stat info;
-    return Stat(path, info) && S_ISREG(info.st_mode);
+    return Stat(path, info) && !S_ISDIR(info.st_mode);
 }
 
 bool DirectoryExists(std::string_view path)

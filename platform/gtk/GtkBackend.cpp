@@ -1,11 +1,9 @@
 #include "platform/gtk/GtkBackend.h"
 
-#include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <poll.h>
 
 #include <algorithm>
-#include <climits>
 #include <utility>
 
 #include "platform/NativeInput.h"
@@ -31,23 +29,6 @@ bool IsReadable(int fd)
 {
     pollfd wake{fd, POLLIN, 0};
     return poll(&wake, 1, 0) > 0;
-}
-
-gboolean KeepSource(gint, GIOCondition, gpointer)
-{
-    return G_SOURCE_CONTINUE;
-}
-
-gboolean KeepTimeout(gpointer)
-{
-    return G_SOURCE_CONTINUE;
-}
-
-void DropSource(GSource* source)
-{
-    if (!source) return;
-    g_source_destroy(source);
-    g_source_unref(source);
 }
 
 }  // namespace
@@ -194,21 +175,10 @@ std::uint64_t GtkBackend::Now()
 
 void GtkBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd)
 {
-    GMainContext* context = g_main_context_default();
     if (!IsReadable(wakeFd) && !(deadline && *deadline <= Now())) {
-        GSource* wake = g_unix_fd_source_new(wakeFd, G_IO_IN);
-        g_source_set_callback(wake, G_SOURCE_FUNC(KeepSource), nullptr, nullptr);
-        g_source_attach(wake, context);
-        GSource* timeout = nullptr;
-        if (deadline) {
-            std::uint64_t wait = std::min<std::uint64_t>(*deadline - Now(), INT_MAX);
-            timeout = g_timeout_source_new(static_cast<guint>(wait));
-            g_source_set_callback(timeout, KeepTimeout, nullptr, nullptr);
-            g_source_attach(timeout, context);
-        }
-        g_main_context_iteration(context, TRUE);
-        DropSource(timeout);
-        DropSource(wake);
+        std::optional<std::uint64_t> limit;
+        if (deadline) limit = *deadline - Now();
+        wait_.Wait(wakeFd, limit);
     }
     PollEvents();
 }

@@ -683,19 +683,68 @@ TEST_F(GtkBackendTest, WaitingEndsAtTheDeadline)
     close(neverReadable[1]);
 }
 
-TEST_F(GtkBackendTest, APostFromAnotherThreadWakesTheWaitingLoop)
+// Left alone, the wait blocks: with a window shown and nothing happening, it returns
+// only for a reason (here, the deadline), not again and again.
+TEST_F(GtkBackendTest, AWaitWithNothingToDoBlocksUntilItsDeadline)
 {
-    // No timer runs: only the post can end the wait.
+    Recorder recorder;
+    HWND window = MakeWindow(WS_OVERLAPPEDWINDOW, {200, 100}, ViewerLikeMenu(), &recorder);
+    int neverReadable[2];
+    ASSERT_EQ(pipe(neverReadable), 0);
+    // What showing the window brings (mapping, exposure, focus) is handled first.
+    Message message;
+    const std::uint64_t settled = Backend().Now() + 1000;
+    while (Backend().Now() < settled) {
+        while (PeekMessage(message, PM_REMOVE)) DispatchMessage(message);
+        Backend().WaitForEvents(settled, neverReadable[0]);
+    }
+    const std::uint64_t deadline = Backend().Now() + 500;
+    int returns = 0;
+    while (Backend().Now() < deadline) {
+        Backend().WaitForEvents(deadline, neverReadable[0]);
+        ++returns;
+        while (PeekMessage(message, PM_REMOVE)) DispatchMessage(message);
+    }
+    EXPECT_LE(returns, 5) << "the wait kept returning with nothing to do";
+    close(neverReadable[0]);
+    close(neverReadable[1]);
+    DestroyWindow(window);
+}
+
+// The blocking wait still wakes for what it waits for: a post from another thread, and
+// a timer (each woke it: the message it brings is the first one there).
+TEST_F(GtkBackendTest, AWaitWakesForAPostFromAnotherThreadAndForATimer)
+{
     Recorder recorder;
     CreateWindowParams params;
     params.className = "GtkBackendTest";
     params.procedure = &recorder;
     HWND target = CreateWindow(params);
-    std::thread poster([target] { PostMessage(target, WM_USER + 1, 7, 0); });
     Message message;
-    while (GetMessage(message) && message.message != WM_USER + 1) DispatchMessage(message);
+    while (PeekMessage(message, PM_REMOVE)) DispatchMessage(message);
+
+    const std::uint64_t postStart = Backend().Now();
+    std::thread poster([target] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        PostMessage(target, WM_USER + 1, 7, 0);
+    });
+    WaitMessage();
+    ASSERT_TRUE(PeekMessage(message, PM_REMOVE));
     poster.join();
+    EXPECT_EQ(message.message, WM_USER + 1u);
     EXPECT_EQ(message.wParam, 7u);
+    EXPECT_LT(Backend().Now() - postStart, 5000u) << "the post woke the wait";
+
+    const std::uint64_t timerStart = Backend().Now();
+    SetTimer(target, 9, 50);
+    WaitMessage();
+    ASSERT_TRUE(PeekMessage(message, PM_REMOVE));
+    EXPECT_EQ(message.message, WM_TIMER);
+    EXPECT_EQ(message.wParam, 9u);
+    EXPECT_GE(Backend().Now() - timerStart, 50u);
+    EXPECT_LT(Backend().Now() - timerStart, 5000u) << "the timer woke the wait";
+    KillTimer(target, 9);
+    DestroyWindow(target);
 }
 
 }  // namespace
