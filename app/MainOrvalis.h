@@ -7,8 +7,8 @@
 // A series is base1.jpg, base2.jpg, ... in one folder. Opening any JPEG file of it shows
 // that file, sizes the client area to it and sets NomBase (the path without the view
 // number and extension) and NumVue 1; each advance then shows NomBase + NumVue + ".jpg"
-// when such an entry exists and steps NumVue, so that the end of a series waits for
-// the next file to appear.
+// (the extension in any letter case) when such an entry exists and steps NumVue, so
+// that the end of a series waits for the next file to appear.
 
 #include <cstdint>
 #include <memory>
@@ -82,6 +82,8 @@ private:
 
     // An advance (with any box it raised) is under way: ticks start no other.
     bool advancing_ = false;
+    // The spelling of ".jpg" that the views are looked for with first: the chosen file's.
+    String viewExtension_;
 };
 
 // The main window, set by the start-up.

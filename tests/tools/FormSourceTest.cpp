@@ -46,7 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, ValueEncoding,
     testing::Values(ValueCase{R"("OK")", "06 02 4F 4B"}, ValueCase{R"("")", "06 00"},
                     // Accented texts are UTF-8 texts; the same text can be forced to other tags.
-                    ValueCase{R"("é")", "14 02 00 00 00 C3 A9"}, ValueCase{R"(short"é")", "06 02 C3 A9"},
+                    // The short and long tags hold Windows-1252 bytes.
+                    ValueCase{R"("é")", "14 02 00 00 00 C3 A9"}, ValueCase{R"(short"é")", "06 01 E9"},
+                    ValueCase{R"(short"Arrêt €")", "06 07 41 72 72 EA 74 20 80"},
+                    ValueCase{R"(long"é\u{9C}")", "0C 02 00 00 00 E9 9C"}, ValueCase{R"(short"\u{81}")", "06 01 81"},
                     ValueCase{R"(long"OK")", "0C 02 00 00 00 4F 4B"}, ValueCase{R"(utf8"OK")", "14 02 00 00 00 4F 4B"},
                     ValueCase{R"(wide"é")", "12 01 00 00 00 E9 00"},
                     ValueCase{R"(wide"\u{1F600}")", "12 02 00 00 00 3D D8 00 DE"},
@@ -174,13 +177,16 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"TA a (sideways) {}", 1, 7, "expected a modifier"},
         ErrorCase{"TA a (inline, inline) {}", 1, 15, "'inline' given twice"},
         ErrorCase{"TA a (position) {}", 1, 15, "expected a child position"},
-        ErrorCase{"TA a (position 3000000000) {}", 1, 16, "int8, int16 or int32"},
+        ErrorCase{"TA a (position 5000000000) {}", 1, 16, "between -2147483648 and 4294967295"},
+        ErrorCase{"TA a (position single(1.5)) {}", 1, 16, "a child position is an integer"},
+        ErrorCase{"TA a { P = short\"Arrêt ā\" }", 1, 24, "'ā' has no Windows-1252 byte"},
+        ErrorCase{"TA a { P = long\"\\u{101}\" }", 1, 17, "'ā' has no Windows-1252 byte"},
         ErrorCase{"TA a", 1, 5, "expected '{'"},
         ErrorCase{"", 1, 1, "expected a component"},
         // Columns count characters, not bytes: "é" is one column.
         ErrorCase{"TA a { C = \"é\" D = 12x }", 1, 20, "bad number '12x'"},
         ErrorCase{"TA a { P = \"\xFF\" }", 1, 13, "not valid UTF-8"},
-        ErrorCase{"TA a { P = " + std::string(200, '[') + " }", 1, 112, "nesting deeper than 100 levels"}));
+        ErrorCase{"TA a { P = " + std::string(200, '[') + " }", 1, 76, "nesting deeper than 64 levels"}));
 
 }  // namespace
 }  // namespace orvalis::formc::test
