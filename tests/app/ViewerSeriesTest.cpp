@@ -280,7 +280,7 @@ TEST_F(ViewerSeries, AViewIsFoundWhateverTheLetterCaseOfItsExtension) {
             EXPECT_EQ(MainCaption(), ViewCaption(upper, 2));
             EXPECT_NEAR_COLOUR(MainPixel(8, 8), kGreen);
         })
-        .Press('x')
+        .Press('X')
         .Check([&] {
             EXPECT_EQ(MainCaption(), ViewCaption(upper, 3));
             EXPECT_NEAR_COLOUR(MainPixel(8, 8), kBlue);

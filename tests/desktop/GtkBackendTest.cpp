@@ -227,7 +227,7 @@ bool EveryItemShows(GtkWidget* bar, int windowWidth);
 TEST_F(GtkBackendTest, AWindowIsNeverNarrowerThanItsMenuBar)
 {
     const std::uint32_t fixed = WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
-    for (const std::uint32_t style : {WS_OVERLAPPEDWINDOW, fixed}) {
+    for (const std::uint32_t style : {std::uint32_t{WS_OVERLAPPEDWINDOW}, fixed}) {
         Recorder recorder;
         HWND window = MakeWindow(style, {16, 16}, ViewerLikeMenu(), &recorder);
         const int barWidth = GetMenuBarWidth(window);

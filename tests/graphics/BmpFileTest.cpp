@@ -309,9 +309,12 @@ TEST(BmpFile, RunLengthFilesWithoutTheirEndMarkerAreReadOnceEveryRowIsThere) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string path = std::string(ORVALIS_TEST_DATA) + "/bmp/" + c.file;
-        TFileStream file(path, fmOpenRead);
-        Bytes bytes(file.Size());
-        file.ReadBuffer(bytes.data(), bytes.size());
+        Bytes bytes;
+        {
+            TFileStream file(path, fmOpenRead);
+            bytes.resize(file.Size());
+            file.ReadBuffer(bytes.data(), bytes.size());
+        }
 
         TBitmap bitmap;
         bitmap.LoadFile(String(path));
