@@ -16,7 +16,6 @@
 #include "framework/Timer.h"
 #include "framework/classes/ClassBuilder.h"
 #include "graphics/Bitmap.h"
-#include "platform/FileTests.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Format.h"
 #include "runtime/TextConversions.h"
@@ -70,6 +69,7 @@ TOrvalis::~TOrvalis() = default;
 
 void TOrvalis::ConstructionBody() {
     NomBase = String();
+    viewExtension_ = String(kViewExtension);
     BitmapCourant = std::make_unique<TBitmap>();
     ArretSurImage = false;
     FichierLog = LogFile::Open(kLogFileName, logOpenFailure_);
@@ -120,8 +120,8 @@ void TOrvalis::VueSuivante() {
 
 void TOrvalis::ShowNextView() {
     if (!BitmapCourant) return;  // the window has closed
-    const String name = NomBase + IntToStr(NumVue) + ".jpg";
-    if (!platform::EntryExists(name.View())) return;
+    const String name = FindViewFile(NomBase + IntToStr(NumVue), viewExtension_);
+    if (name.IsEmpty()) return;
     SetCaption(String(texts::kViewCaptionStart) + NomBase + texts::kViewCaptionMiddle + IntToStr(NumVue));
     Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant));
     Image1->Invalidate();
@@ -133,6 +133,7 @@ void TOrvalis::mOuvrirClick(TObject*) {
     OpenDialog1->SetFilter(String(texts::kOpenDialogFilter));
     if (!OpenDialog1->RunDialog()) return;
     NomBase = OpenDialog1->FileName();
+    viewExtension_ = ViewExtensionOf(NomBase);
     const String extension = ExtensionFichier(NomBase);
 
     if (extension == "JPG" || extension == "JPEG") {

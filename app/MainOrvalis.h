@@ -7,8 +7,8 @@
 // A series is base1.jpg, base2.jpg, ... in one folder. Opening any JPEG file of it shows
 // that file, sizes the client area to it and sets NomBase (the path without the view
 // number and extension) and NumVue 1; each advance then shows NomBase + NumVue + ".jpg"
-// when such an entry exists and steps NumVue, so that the end of a series waits for
-// the next file to appear.
+// (the extension in any letter case) when such an entry exists and steps NumVue, so
+// that the end of a series waits for the next file to appear.
 
 #include <cstdint>
 #include <memory>
@@ -84,6 +84,9 @@ private:
     bool advancing_ = false;
     // Why FichierLog is none, when the start-up could not open it.
     LogFile::OpenFailure logOpenFailure_ = LogFile::OpenFailure::None;
+
+    // The spelling of ".jpg" that the views are looked for with first: the chosen file's.
+    String viewExtension_;
 };
 
 // The main window, set by the start-up.

@@ -176,10 +176,13 @@ void TWinControl::SetBounds(std::int32_t left, std::int32_t top, std::int32_t wi
     width_ = width;
     height_ = height;
     RememberAnchorOrigin();
-    // The window answers with WM_MOVE and WM_SIZE, which lay the children out.
-    if (handle_)
+    // The window answers with WM_MOVE and WM_SIZE, which lay the children out. It may
+    // keep other bounds than those asked for (a window is never narrower than its menu
+    // bar): the control takes the window's.
+    if (handle_) {
         platform::MoveWindow(handle_, {left, top, left + width, top + height});
-    else if (resized)
+        if (platform::IsWindow(handle_)) UpdateBoundsFromWindow();
+    } else if (resized)
         Realign();
     RequestAlign();
 }

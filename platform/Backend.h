@@ -47,6 +47,10 @@ public:
     virtual void EnableNativeWindow(HWND window, bool enabled) = 0;
     virtual void MinimizeNativeWindow(HWND window, bool minimized) = 0;
     virtual void ActivateNativeWindow(HWND window) = 0;
+    // The width that a menu bar's items take on one line as the backend shows them, in
+    // the menu font (NonClientMetrics.h). Asked when a window gets the bar, which may be
+    // before the window has a native one.
+    virtual int MenuBarWidth(const MenuBar& menu) = 0;
     // Shows a part (client coordinates) of the window's surface.
     virtual void PresentSurface(HWND window, cairo_surface_t* surface, const Rect& area) = 0;
 

@@ -71,6 +71,7 @@ struct WindowRecord {
     ShowState showState = ShowState::Normal;
     WindowProcedure* procedure = nullptr;
     std::optional<MenuBar> menu;
+    int menuWidth = 0;  // the client width that the menu bar's items need
     RegionPtr update;  // the invalid area, client coordinates; never null
     bool erasePending = false;
     SurfacePtr surface;   // top-level windows only, made when first needed

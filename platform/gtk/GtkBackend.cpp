@@ -140,6 +140,11 @@ void GtkBackend::SetNativeMenu(HWND window, const MenuBar* menu)
     if (TopLevelWindow* native = Find(window)) native->SetMenu(menu);
 }
 
+int GtkBackend::MenuBarWidth(const MenuBar& menu)
+{
+    return MeasureMenuBar(menu);
+}
+
 void GtkBackend::EnableNativeWindow(HWND window, bool enabled)
 {
     if (TopLevelWindow* native = Find(window)) native->Enable(enabled);

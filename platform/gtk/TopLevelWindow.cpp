@@ -136,9 +136,11 @@ void TopLevelWindow::SetMenu(const orvalis::platform::MenuBar* menu)
     menu_.reset();
     if (menu) {
         menu_ = std::make_unique<MenuBarWidget>(*menu, [this](std::uint32_t id) { native::MenuItemChosen(handle_, id); });
-        // The bar keeps its natural height; it may be narrower than its items (they are cut
-        // at the right), so that a small client area stays exactly as small.
+        // The bar keeps its natural height. Its holder asks for exactly the width that the
+        // platform measured for the bar (the window's client area is never narrower), not
+        // GTK's own minimum, so that the drawing area keeps exactly the client size.
         menuHolder_ = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_widget_set_size_request(menuHolder_, menu_->NaturalWidth(), -1);
         gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(menuHolder_), GTK_POLICY_EXTERNAL, GTK_POLICY_NEVER);
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(menuHolder_), GTK_SHADOW_NONE);
         gtk_container_add(GTK_CONTAINER(menuHolder_), menu_->Widget());

@@ -119,7 +119,7 @@ TEST_F(ViewerColourCount, APngOpenedWhileASeriesRunsStopsItAndAJpegViewIsRefused
     Open(folder / "deux.png");
     script.Advance(9000).Check([&] {
         EXPECT_EQ(MainCaption(), caption) << "the series no longer advances";
-        EXPECT_EQ(MainClientSize(), std::make_pair(20, 20));
+        EXPECT_EQ(MainClientSize(), ClientSizeFor(20, 20));
         EXPECT_EQ(Log(), "");
     });
     Count();
