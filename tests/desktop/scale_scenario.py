@@ -18,13 +18,16 @@ import sys
 import tempfile
 
 from desktop_driver import Failure, Steps, VirtualDisplay, X11Driver, wait_until
-from viewer_scenario import SKIPPED, VIEW_SIZE, write_view
+from viewer_scenario import SKIPPED, write_view
 from wayland_driver import CompositorUnavailable, WaylandCompositor, WaylandDriver
 
 MAIN_WINDOW = r"^(Orvalis|Fichier .*)$"
 FILE_DIALOG = r"^Ouverture d'une liste de vues de perspectives$"
 OPTIONS_DIALOG = r"^Options de visualisation$"
 SCREEN = (1280, 1024)
+# Wide enough that at scale 2 its client area is still wider than the menu bar, under which
+# the window never narrows.
+VIEW_SIZE = (640, 400)
 # Rectangles of the options dialog (its client area, in units) where text is drawn, and
 # one where nothing is: the label "Délai entre chaque vue", the buttons' captions, the
 # radio group's items; and the plain background under the buttons.
@@ -151,7 +154,7 @@ def main():
                 driver = make_driver()
                 folder = pathlib.Path(tempfile.mkdtemp(prefix="orvalis-scale-", dir=getattr(display, "folder", None)))
                 try:
-                    write_view(folder / "vue1.jpg", 1)
+                    write_view(folder / "vue1.jpg", 1, VIEW_SIZE)
                     driver.hand_over(folder)
                     run = Run(driver, options.artifacts, options.viewer, folder, scale)
                     run.shots = 10 * scale

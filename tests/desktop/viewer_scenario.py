@@ -119,9 +119,9 @@ def write_palette_png(path, width, bands):
                      + chunk(b"IEND", b""))
 
 
-def write_view(path, number):
-    """View `number` (from 1): ImageMagick draws it, and writes it as a JPEG."""
-    width, height = VIEW_SIZE
+def write_view(path, number, size=VIEW_SIZE):
+    """View `number` (from 1): ImageMagick draws it at `size`, and writes it as a JPEG."""
+    width, height = size
     sky = SKIES[(number - 1) % 3]
     ground = GROUNDS[(number - 1) % 3]
     # The eye goes round the house: the near corner moves and the two walls turn.
