@@ -197,6 +197,7 @@ void HandleNativeEvent(Desktop& desktop, NativeEvent& event)
                        ApplyBounds(desktop, e.window, bounds, true);
                    },
                    [&](const BoxAnsweredEvent& e) { HandleMessageBoxAnswer(desktop, e); },
+                   [&](const AccessibleRequestEvent& e) { HandleAccessibleRequest(desktop, e); },
                    [&](const auto&) { HandleFileDialogEvent(desktop, event); },
                },
                event);
@@ -300,6 +301,7 @@ void WaitMessage()
     for (;;) {
         ProcessNativeEvents(desktop);
         if (desktop.dialogEvents != dialogEvents || IsMessageAvailable(desktop)) return;
+        ShowAccessibleTrees(desktop);
         desktop.backend->WaitForEvents(desktop.timers.NextExpiry(), WakeupFd());
         DrainWakeup();
     }

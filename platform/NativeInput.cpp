@@ -57,6 +57,10 @@ void WindowMoved(HWND topLevel, Point outerPosition)
 {
     PushNative(MovedEvent{topLevel, outerPosition});
 }
+void AccessibleRequested(HWND topLevel, AccessibleRequest request)
+{
+    PushNative(AccessibleRequestEvent{topLevel, std::move(request)});
+}
 void MessageBoxAnswered(int dialog, int button)
 {
     PushNative(BoxAnsweredEvent{dialog, button});
