@@ -1,6 +1,7 @@
 #include "platform/Accessibility.h"
 
 #include "platform/Desktop.h"
+#include "platform/MessageQueue.h"
 
 namespace orvalis::platform {
 
@@ -12,6 +13,9 @@ void HandleAccessibleRequest(Desktop& desktop, const AccessibleRequestEvent& eve
     WindowRecord* record = desktop.Find(event.window);
     if (!record || !record->IsTopLevel() || !record->OwnVisible() || !record->OwnEnabled()) return;
     Send(desktop, event.window, WM_ACCESSIBLEREQUEST, 0, reinterpret_cast<LPARAM>(&event.request));
+    // A request may end a modal loop (a button's modal result) without anything to show
+    // for it: the loop that waits must look at its state again.
+    PostMessage(event.window, WM_NULL, 0, 0);
 }
 
 void ShowAccessibleTrees(Desktop& desktop)

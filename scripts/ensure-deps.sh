@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgtk-3-dev
   fonts-dejavu-core fonts-dejavu-extra
   xvfb xdotool imagemagick libjpeg-turbo-progs desktop-file-utils
+  dbus-daemon at-spi2-core python3-pyatspi
 )
 
 missing=()

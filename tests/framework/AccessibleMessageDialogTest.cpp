@@ -85,9 +85,12 @@ TEST_F(AccessibleMessageDialogs, TheToolsPressTheButtonsAsClicksDo) {
             EXPECT_EQ(ShownDialogOutline().at(5), R"(  push button "Aide" [showing enabled focusable focused] click)")
                 << "pressed as a click presses it: focused first";
         })
-        .UseAssistiveTool(Dialog("Confirmation"), AccessibleRole::PushButton, "Non", Click());
+        .UseAssistiveTool(Dialog("Confirmation"), AccessibleRole::PushButton, "Non", Click())
+        // The focused button, whose press changes nothing on the screen, ends the dialog too.
+        .UseAssistiveTool(Dialog("Erreur"), AccessibleRole::PushButton, "OK", Click());
     Run([&](TApplication&) {
         EXPECT_EQ(ShowMessageDialog("Continuer ?", dkConfirmation, DialogButtons({dbYes, dbNo, dbHelp}), 12), mrNo);
+        EXPECT_EQ(ShowMessageDialog("Fichier introuvable", dkError, DialogButtons({dbOK}), 0), mrOk);
     });
 }
 
