@@ -287,8 +287,8 @@ def run_scenario(options):
             series = pathlib.Path(root) / "vues"
             series.mkdir()
             write_views(series)
-            # The bridge is what is under test: GTK must load it.
-            for name in ("NO_AT_BRIDGE", "GTK_A11Y", "GTK_MODULES"):
+            # The bridge is what is under test: GTK must load it, and find the bus of this run.
+            for name in ("NO_AT_BRIDGE", "GTK_A11Y", "GTK_MODULES", "AT_SPI_BUS_ADDRESS"):
                 display.env.pop(name, None)
             bus = Bus()
             viewer = Program([options.viewer], display.env, cwd=root)
@@ -324,7 +324,9 @@ def main():
         except Failure as failure:
             print(f"FAILED: {failure}", file=sys.stderr)
             return 1
-        env = dict(os.environ, **{SESSION_MARK: "1"})
+        # The accessibility bus is found through that session bus, not one given outside.
+        env = {name: value for name, value in os.environ.items() if name != "AT_SPI_BUS_ADDRESS"}
+        env[SESSION_MARK] = "1"
         return subprocess.run(["dbus-run-session", "--", sys.executable, __file__, *sys.argv[1:]], env=env).returncode
     return run_scenario(options)
 
