@@ -177,6 +177,8 @@ protected:
     DescribedWindow described_;
     HWND window_ = 0;
     std::vector<AtkObject*> kept_;
+    // Hears until the objects go, after the test.
+    Announcements announced;
 
     ~GtkAccessibilityTest() override
     {
@@ -258,7 +260,6 @@ TEST_F(GtkAccessibilityTest, ANewDescriptionAnnouncesWhatChangedTheFocusGainedLa
     AtkObject* continu = Child(group, 0);
     AtkObject* arret = Child(group, 1);
     AtkObject* spin = Child(area, 2);
-    Announcements announced;
     for (AtkObject* object : {area, entry, continu, arret}) announced.Listen(object);
 
     // "Arrêt" chosen and focused (listed after the entry that loses the focus), the
