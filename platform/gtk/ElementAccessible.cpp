@@ -373,9 +373,9 @@ gboolean SetCurrentValue(AtkValue* object, const GValue* value)
 
 void GetValueAndText(AtkValue* object, gdouble* value, gchar** text)
 {
-    int current = ValueOf(object).current;
-    if (value) *value = current;
-    if (text) *text = g_strdup_printf("%d", current);
+    if (value) *value = ValueOf(object).current;
+    // A whole number needs no text of its own (and the bridge would not free one).
+    if (text) *text = nullptr;
 }
 
 AtkRange* GetRange(AtkValue* object)
