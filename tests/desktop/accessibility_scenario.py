@@ -205,7 +205,8 @@ class Scenario(Steps):
         self.element(options, "label", "Délai entre chaque vue")
         entry = self.element(options, "entry", "Délai entre chaque vue")
         self.expect(entry.queryText().getText(0, -1) == "3", "the entry does not hold 3")
-        self.expect({"editable", "focusable", "focused"} <= bus.states(entry), f"the entry is {bus.states(entry)}")
+        bus.wait(lambda: {"editable", "focusable", "focused"} <= bus.states(entry),
+                 "the entry editable and focused, as the dialog's first tab stop")
         spin = self.element(options, "spin button", "Délai entre chaque vue")
         value = spin.queryValue()
         self.expect((value.currentValue, value.minimumValue, value.maximumValue) == (3, 1, 20),
