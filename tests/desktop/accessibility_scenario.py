@@ -13,8 +13,8 @@ accessibility bus, and a virtual X display without a window manager.
 - a text and a value set through the bus reach the entry, and the bus announces it;
 - the "Arrêt sur image" radio button's action, then the "OK" button's, change the mode as
   clicks do: the dialog goes and the views stop;
-- a message dialog is an alert that says its text, with its "OK" button, which its action
-  presses.
+- a message dialog's appearance is announced; it is an alert that says its text, with its
+  "OK" button, which its action presses.
 
     accessibility_scenario.py --viewer PATH --artifacts FOLDER
 
@@ -43,7 +43,7 @@ VIEW_COUNT = 30
 # A tick comes every 3 s in "Continu"; this long without a new view means the timer stopped.
 STOPPED_SECONDS = 4.5
 LISTENED = ["object:state-changed:checked", "object:state-changed:focused", "object:text-changed",
-            "object:property-change:accessible-name", "object:property-change:accessible-value"]
+            "object:property-change:accessible-name", "object:property-change:accessible-value", "window:activate"]
 
 
 def require_session_tools():
@@ -261,6 +261,7 @@ class Scenario(Steps):
         find_window(self.env, ERROR_DIALOG)
         alert = bus.wait(lambda: self.frame("Erreur"), "the message dialog on the bus")
         self.screenshot("message")
+        bus.wait(lambda: bus.heard("window:activate", "Erreur"), "the message dialog's appearance announced")
         said = alert.description
         self.expect(alert.getRoleName() == "alert", f"the message dialog is a {alert.getRoleName()}")
         self.expect(said.startswith("Format d'image non reconnu"), f"the message dialog says {said!r}")
