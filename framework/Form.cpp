@@ -561,7 +561,8 @@ void TCustomForm::WndProc(TMessage& message) {
 }
 
 bool TCustomForm::DescribeAccessible(platform::AccessibleElement& element) {
-    element.role = IsModal() || borderStyle_ == bsDialog ? platform::AccessibleRole::Dialog : platform::AccessibleRole::Frame;
+    const bool dialog = IsModal() || borderStyle_ == bsDialog;
+    element.role = dialog ? platform::AccessibleRole::Dialog : platform::AccessibleRole::Frame;
     element.name = Caption().View();
     return true;
 }

@@ -24,7 +24,8 @@ void ShowAccessibleTrees(Desktop& desktop)
     std::vector<HWND> tops = desktop.topLevels;
     for (HWND top : tops) {
         WindowRecord* record = desktop.Find(top);
-        if (record && record->native && record->OwnVisible()) desktop.backend->SetAccessibleTree(top, DescribeWindow(top));
+        if (record && record->native && record->OwnVisible())
+            desktop.backend->SetAccessibleTree(top, DescribeWindow(top));
     }
 }
 

@@ -240,7 +240,8 @@ gunichar GetCharacterAtOffset(AtkText* object, gint offset)
 
 // The piece of the text around `offset`: the character, the word, or (for sentences,
 // lines and paragraphs) the whole line.
-gchar* PieceAt(std::string_view text, gint offset, std::optional<AtkTextGranularity> granularity, gint* start, gint* end)
+gchar* PieceAt(std::string_view text, gint offset, std::optional<AtkTextGranularity> granularity, gint* start,
+               gint* end)
 {
     const gint count = CharacterCount(text);
     gint from = 0, to = count;

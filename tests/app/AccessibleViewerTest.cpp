@@ -86,7 +86,8 @@ TEST_F(AccessibleViewer, TheToolsChooseTheModeTypeTheDelayAndStepItAsTheUserDoes
     script.Check([&] {
         const Lines outline = Outline(Options);
         EXPECT_EQ(outline.at(5), R"(    radio button "Continu" [showing enabled focusable] click)");
-        EXPECT_EQ(outline.at(6), R"(    radio button "Arrêt sur image" [showing enabled focusable focused checked] click)")
+        EXPECT_EQ(outline.at(6),
+                  R"(    radio button "Arrêt sur image" [showing enabled focusable focused checked] click)")
             << "chosen and focused, as by a click";
     });
     Press(AccessibleRole::PushButton, "OK");
@@ -112,7 +113,8 @@ TEST_F(AccessibleViewer, TheToolsChooseTheModeTypeTheDelayAndStepItAsTheUserDoes
     Ask(AccessibleRole::SpinButton, "Délai entre chaque vue", {{}, Kind::SetValue, {}, 40});
     script.Check([] {
         EXPECT_EQ(Options->eTimer->Text(), "20");
-        EXPECT_EQ(Outline(Options).at(3), R"(  spin button "Délai entre chaque vue" [showing enabled] value 20 in 1..20)");
+        EXPECT_EQ(Outline(Options).at(3),
+                  R"(  spin button "Délai entre chaque vue" [showing enabled] value 20 in 1..20)");
     });
     Ask(AccessibleRole::SpinButton, "Délai entre chaque vue", {{}, Kind::SetValue, {}, 12});
     Press(AccessibleRole::PushButton, "Annuler");

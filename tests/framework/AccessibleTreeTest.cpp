@@ -94,8 +94,8 @@ TEST_F(AccessibleForms, ADisabledButtonOrAFormUnderAModalOneTakesNoRequest) {
             EXPECT_EQ(clicks.count, 0) << "a disabled button is not pressed";
             // The form under a modal one: its input is dropped, and so are the requests.
             form->SetEnabled(false);
-            platform::native::AccessibleRequested(form->Handle(),
-                                                  {AccessibleKeyOf(*enabled), AccessibleRequest::Kind::DoAction, {}, 0});
+            const AccessibleRequest press{AccessibleKeyOf(*enabled), AccessibleRequest::Kind::DoAction, {}, 0};
+            platform::native::AccessibleRequested(form->Handle(), press);
         })
         .Check([&] {
             EXPECT_EQ(clicks.count, 0) << "a disabled form takes no request";
