@@ -342,6 +342,10 @@ void TControl::Click() {
     if (OnClick) OnClick(this);
 }
 
+bool TControl::DescribeAccessible(platform::AccessibleElement&) { return false; }
+
+void TControl::PerformAccessibleRequest(const platform::AccessibleRequest&) {}
+
 void TControl::DblClick() {
     if (OnDblClick) OnDblClick(this);
 }

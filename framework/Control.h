@@ -29,6 +29,7 @@
 #include "framework/classes/TypeInfo.h"
 #include "graphics/Canvas.h"
 #include "graphics/Font.h"
+#include "platform/Accessibility.h"
 #include "runtime/String.h"
 
 namespace orvalis {
@@ -195,6 +196,14 @@ class TControl : public TComponent {
     void SetMouseCapture(bool capture);
     // Runs OnClick.
     virtual void Click();
+
+    // How assistive tools see the control (docs/accessibility.md): fills in the element's
+    // role, name, states, text, value and action; its key, bounds and showing and enabled
+    // states are filled already. False (the default): the control is not shown to them.
+    virtual bool DescribeAccessible(platform::AccessibleElement& element);
+    // An assistive tool's request on the control or a part of it (the control shows and
+    // takes input): what a click, typing or a step of the user would do. Nothing by default.
+    virtual void PerformAccessibleRequest(const platform::AccessibleRequest& request);
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;

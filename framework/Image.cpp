@@ -209,4 +209,11 @@ void TImage::PictureProgress(TObject* sender, TProgressStage stage, std::uint8_t
     if (OnProgress) OnProgress(sender, stage, percentDone, redrawNow, rect, message);
 }
 
+bool TImage::DescribeAccessible(platform::AccessibleElement& element) {
+    element.role = platform::AccessibleRole::Image;
+    const TCustomForm* form = GetParentForm(*this);
+    element.name = Hint().IsEmpty() && form ? form->Caption().View() : Hint().View();
+    return true;
+}
+
 }  // namespace orvalis

@@ -49,6 +49,10 @@ class TImage : public TGraphicControl {
 
     TProgressEvent OnProgress;
 
+    // An image named by its Hint, else by the caption of its form (which names what the
+    // window shows).
+    bool DescribeAccessible(platform::AccessibleElement& element) override;
+
 protected:
     // DrawScaled of the graphic into TargetRect.
     void Paint() override;

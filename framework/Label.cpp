@@ -3,6 +3,7 @@
 #include "framework/Accelerator.h"
 #include "framework/WinControl.h"
 #include "framework/classes/ClassBuilder.h"
+#include "platform/Menu.h"
 #include "platform/Painting.h"
 
 namespace orvalis {
@@ -121,6 +122,12 @@ void TLabel::WndProc(TMessage& message) {
 void TLabel::Notification(TComponent& component, TOperation operation) {
     TGraphicControl::Notification(component, operation);
     if (operation == operationRemove && &component == focusControl_) focusControl_ = nullptr;
+}
+
+bool TLabel::DescribeAccessible(platform::AccessibleElement& element) {
+    element.role = platform::AccessibleRole::Label;
+    element.name = showAccelChar_ ? platform::StripAccelerator(Caption().View()) : std::string(Caption().View());
+    return true;
 }
 
 }  // namespace orvalis

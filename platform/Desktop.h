@@ -18,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/Accessibility.h"
 #include "platform/Backend.h"
 #include "platform/Geometry.h"
 #include "platform/Menu.h"
@@ -152,9 +153,14 @@ struct ConfirmedEvent {
 struct CancelledEvent {
     int dialog;
 };
+struct AccessibleRequestEvent {
+    HWND window;
+    AccessibleRequest request;
+};
 using NativeEvent =
     std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, ScaleEvent, BoxAnsweredEvent,
-                 FilterChangedEvent, FolderChangedEvent, SelectionChangedEvent, ConfirmedEvent, CancelledEvent>;
+                 FilterChangedEvent, FolderChangedEvent, SelectionChangedEvent, ConfirmedEvent, CancelledEvent,
+                 AccessibleRequestEvent>;
 
 // A message box or file dialog while its modal loop runs.
 struct MessageBoxRun {
@@ -263,6 +269,11 @@ bool IsEndSessionNoticePending();
 // MessageBox.cpp, OpenFileDialog.cpp
 void HandleMessageBoxAnswer(Desktop& desktop, const BoxAnsweredEvent& event);
 void HandleFileDialogEvent(Desktop& desktop, const NativeEvent& event);
+
+// Accessibility.cpp: an assistive tool's request sent to its window; the description of
+// every shown window handed to a backend that shows them to assistive tools.
+void HandleAccessibleRequest(Desktop& desktop, const AccessibleRequestEvent& event);
+void ShowAccessibleTrees(Desktop& desktop);
 
 // ModalLoop.cpp: pumps the queue (peek, translate, dispatch; wait when empty) until
 // `done` holds, a WM_QUIT is taken (it is posted again for the loop outside) or the

@@ -204,6 +204,7 @@ void HandleNativeEvent(Desktop& desktop, NativeEvent& event)
                        InvalidateWholeTree(desktop, *record);
                    },
                    [&](const BoxAnsweredEvent& e) { HandleMessageBoxAnswer(desktop, e); },
+                   [&](const AccessibleRequestEvent& e) { HandleAccessibleRequest(desktop, e); },
                    [&](const auto&) { HandleFileDialogEvent(desktop, event); },
                },
                event);
@@ -307,6 +308,7 @@ void WaitMessage()
     for (;;) {
         ProcessNativeEvents(desktop);
         if (desktop.dialogEvents != dialogEvents || IsMessageAvailable(desktop)) return;
+        ShowAccessibleTrees(desktop);
         desktop.backend->WaitForEvents(desktop.timers.NextExpiry(), WakeupFd());
         DrainWakeup();
     }

@@ -61,6 +61,10 @@ void WindowScaleChanged(HWND topLevel, int scale)
 {
     PushNative(ScaleEvent{topLevel, scale});
 }
+void AccessibleRequested(HWND topLevel, AccessibleRequest request)
+{
+    PushNative(AccessibleRequestEvent{topLevel, std::move(request)});
+}
 void MessageBoxAnswered(int dialog, int button)
 {
     PushNative(BoxAnsweredEvent{dialog, button});

@@ -9,8 +9,9 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgtk-3-dev
   fonts-dejavu-core fonts-dejavu-extra
   xvfb xdotool imagemagick libjpeg-turbo-progs desktop-file-utils
-  sway wtype grim
+  sway grim
   appstream dpkg-dev lintian
+  dbus-daemon at-spi2-core python3-pyatspi
 )
 
 # The Wayland tests run the compositor and the viewer as this unprivileged user (sway

@@ -8,6 +8,7 @@
 
 #include "platform/NativeInput.h"
 #include "platform/Window.h"
+#include "platform/gtk/AccessibleSurfaceArea.h"
 #include "platform/gtk/FileOpenChooser.h"
 #include "platform/gtk/MessageBoxDialog.h"
 #include "platform/gtk/Presenting.h"
@@ -236,6 +237,11 @@ void GtkBackend::CloseOpenFileDialog(int dialog)
     choosers_.erase(found);
     DialogClosing(chooser->Window());
     RefocusIfAsked();
+}
+
+void GtkBackend::SetAccessibleTree(HWND window, const AccessibleElement& root)
+{
+    if (TopLevelWindow* native = Find(window)) SetAccessibleDescription(native->DrawingArea(), root);
 }
 
 void GtkBackend::Beep()

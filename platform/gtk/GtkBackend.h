@@ -75,6 +75,9 @@ public:
     void RefuseOpenFileChoice(int dialog, const FileDialogRefusal& refusal) override;
     void CloseOpenFileDialog(int dialog) override;
     void Beep() override;
+    // Every shown window is described to assistive tools, through its drawing area.
+    bool DescribesWindows() override { return true; }
+    void SetAccessibleTree(HWND window, const AccessibleElement& root) override;
     bool SetClipboardText(std::string_view text) override;
     std::optional<std::string> GetClipboardText() override;
     ScreenMetrics Screen() override;

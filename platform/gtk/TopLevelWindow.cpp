@@ -7,6 +7,7 @@
 #include "platform/NativeInput.h"
 #include "platform/Painting.h"
 #include "platform/Window.h"
+#include "platform/gtk/AccessibleSurfaceArea.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/gtk/KeyTranslation.h"
 #include "platform/gtk/Presenting.h"
@@ -66,7 +67,7 @@ TopLevelWindow::TopLevelWindow(GtkBackend& backend, HWND handle, const NativeWin
       handle_(handle),
       window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
       box_(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0)),
-      area_(gtk_drawing_area_new()),
+      area_(NewAccessibleSurfaceArea(handle)),
       resizable_((state.style & WS_THICKFRAME) != 0),
       enabled_(state.enabled),
       client_(state.clientSize),
