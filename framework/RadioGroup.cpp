@@ -4,6 +4,7 @@
 
 #include "framework/Accelerator.h"
 #include "framework/classes/ClassBuilder.h"
+#include "graphics/ScratchCanvas.h"
 #include "platform/Menu.h"
 #include "platform/VirtualKeys.h"
 
@@ -76,9 +77,11 @@ void TRadioGroup::LoadingFinished() {
 }
 
 std::int32_t TRadioGroup::LineHeight() {
-    TCanvas& canvas = Canvas();
-    canvas.SetFont(*Font());
-    return canvas.TextHeight("0");
+    // Not on the group's own canvas: clicks and the description given to assistive tools
+    // ask for it, and letting go of that canvas would show the window again.
+    TScratchCanvas scratch;
+    scratch.Canvas().SetFont(*Font());
+    return scratch.Canvas().TextHeight("0");
 }
 
 TRect TRadioGroup::ItemRect(std::int32_t index) {

@@ -181,9 +181,12 @@ std::uint64_t GtkBackend::Now()
 
 void GtkBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd)
 {
-    if (!IsReadable(wakeFd) && !(deadline && *deadline <= Now())) {
+    // One reading of the clock: read twice, a deadline passed in between would make the
+    // wait's limit wrap round to weeks.
+    const std::uint64_t now = Now();
+    if (!IsReadable(wakeFd) && !(deadline && *deadline <= now)) {
         std::optional<std::uint64_t> limit;
-        if (deadline) limit = *deadline - Now();
+        if (deadline) limit = *deadline - now;
         wait_.Wait(wakeFd, limit);
     }
     PollEvents();
