@@ -22,22 +22,16 @@ It runs with the system's python3, which has pyatspi (python3-pyatspi); it start
 again under dbus-run-session. Screenshots and the display's log go to the artifacts folder.
 """
 
-import argparse
 import os
-import pathlib
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
-from desktop_driver import (WAIT_SECONDS, Failure, Program, Steps, VirtualDisplay, find_window, key, type_text,
-                            wait_focused, wait_until, window_exists, window_geometry, window_name)
+from desktop_driver import WAIT_SECONDS, Failure, play_scenario, viewer_options, wait_until
+from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, ViewerSteps, driven_display, open_typed
 
 SESSION_MARK = "ORVALIS_ACCESSIBILITY_SESSION"
-MAIN_WINDOW = r"^(Orvalis|Fichier .*)$"
-FILE_DIALOG = r"^Ouverture d'une liste de vues de perspectives$"
-OPTIONS_DIALOG = r"^Options de visualisation$"
 ERROR_DIALOG = r"^Erreur$"
 VIEW_COUNT = 30
 # A tick comes every 3 s in "Continu"; this long without a new view means the timer stopped.
@@ -141,18 +135,10 @@ def write_views(folder):
                    timeout=WAIT_SECONDS)
 
 
-class Scenario(Steps):
-    def __init__(self, env, artifacts, bus, viewer, series):
-        super().__init__(env, artifacts)
+class Scenario(ViewerSteps):
+    def __init__(self, driver, artifacts, bus, viewer, series):
+        super().__init__(driver, viewer, artifacts, series)
         self.bus = bus
-        self.viewer = viewer
-        self.series = series
-
-    def caption(self):
-        return window_name(self.env, self.window)
-
-    def view_caption(self, number):
-        return f"Fichier {self.series / 'vue'} Dessin de la vue n° {number}"
 
     def frame(self, name):
         """The window of the program with that name, on the bus."""
@@ -171,16 +157,13 @@ class Scenario(Steps):
         return found
 
     def open_file(self, path):
-        dialog = find_window(self.env, FILE_DIALOG)
-        wait_focused(self.env, dialog)
-        type_text(self.env, str(path))
-        key(self.env, "Return")
-        wait_until(lambda: not window_exists(self.env, FILE_DIALOG), "the file dialog to go")
+        self.driver.focused_window(FILE_DIALOG)
+        open_typed(self.driver, path)
 
     def run(self):
         bus = self.bus
         self.step("the program appears on the accessibility bus")
-        self.window = find_window(self.env, MAIN_WINDOW)
+        self.window = self.driver.find_window(MAIN_WINDOW)
         self.app = bus.wait(lambda: bus.application("orvalis"),
                             "the program on the accessibility bus: GTK's accessibility bridge is not loaded")
 
@@ -196,9 +179,9 @@ class Scenario(Steps):
                  "the new caption announced on the bus")
 
         self.step("the options dialog's controls, with their roles, names, states and places")
-        wait_focused(self.env, self.window)
-        key(self.env, "F10", "Right", "Return")
-        options_window = find_window(self.env, OPTIONS_DIALOG)
+        self.driver.wait_focused(self.window)
+        self.driver.key("F10", "Right", "Return")
+        options_window = self.driver.find_window(OPTIONS_DIALOG)
         options = bus.wait(lambda: self.frame("Options de visualisation"), "the options dialog on the bus")
         self.screenshot("options")
         self.expect(options.getRoleName() == "dialog", f"the options dialog is a {options.getRoleName()}")
@@ -224,7 +207,7 @@ class Scenario(Steps):
         self.element(options, "push button", "Annuler")
         # Without a menu bar or a window manager's frame the window is its client area,
         # where OK lies at (8, 104), 75 by 25.
-        x, y = window_geometry(self.env, options_window)[:2]
+        x, y = self.driver.window_geometry(options_window)[:2]
         extents = ok.queryComponent().getExtents(bus.pyatspi.DESKTOP_COORDS)
         expected = (x + 8, y + 104, 75, 25)
         self.expect((extents.x, extents.y, extents.width, extents.height) == expected,
@@ -248,17 +231,17 @@ class Scenario(Steps):
         bus.wait(lambda: bus.heard("object:state-changed:focused", "Arrêt sur image", 1),
                  "the focus announced on Arrêt sur image, as a click gives it")
         ok.queryAction().doAction(0)
-        wait_until(lambda: not window_exists(self.env, OPTIONS_DIALOG), "the options dialog to go")
+        self.driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
         stopped_at = self.caption()
         time.sleep(STOPPED_SECONDS)
         self.expect(self.caption() == stopped_at,
                     f"the views went on from {stopped_at!r} to {self.caption()!r} after Arrêt sur image")
 
         self.step("a message dialog is an alert that says its text, with its OK button")
-        wait_focused(self.env, self.window)
-        key(self.env, "F10", "Down", "Return")
+        self.driver.wait_focused(self.window)
+        self.driver.key("F10", "Down", "Return")
         self.open_file(self.series / "image.jpg")
-        find_window(self.env, ERROR_DIALOG)
+        self.driver.find_window(ERROR_DIALOG)
         alert = bus.wait(lambda: self.frame("Erreur"), "the message dialog on the bus")
         self.screenshot("message")
         bus.wait(lambda: bus.heard("window:activate", "Erreur"), "the message dialog's appearance announced")
@@ -269,56 +252,36 @@ class Scenario(Steps):
         button = self.element(alert, "push button", "OK")
         self.expect({"focused", "is default"} <= bus.states(button), f"its OK button is {bus.states(button)}")
         button.queryAction().doAction(0)
-        wait_until(lambda: not window_exists(self.env, ERROR_DIALOG), "the message dialog to go")
+        self.driver.wait_gone(ERROR_DIALOG, "the message dialog to go")
 
         self.step("Escape ends the program")
-        wait_focused(self.env, self.window)
-        key(self.env, "Escape")
-        status = self.viewer.wait_exit()
-        self.expect(status == 0, f"the viewer ended with status {status}")
+        self.end_by_escape("the viewer")
 
 
 def run_scenario(options):
     require_session_tools()
-    scenario = None
-    viewer = None
-    bus = None
-    try:
-        with tempfile.TemporaryDirectory(prefix="orvalis-a11y-") as root, \
-                VirtualDisplay(log_path=options.artifacts / "xvfb.log") as display:
-            series = pathlib.Path(root) / "vues"
+
+    def play(report):
+        with driven_display("x11", options.artifacts) as driver, driver.working_folder("orvalis-a11y-") as root:
+            series = root / "vues"
             series.mkdir()
             write_views(series)
             # The bridge is what is under test: GTK must load it, and find the bus of this run.
             for name in ("NO_AT_BRIDGE", "GTK_A11Y", "GTK_MODULES", "AT_SPI_BUS_ADDRESS"):
-                display.env.pop(name, None)
+                driver.env.pop(name, None)
             bus = Bus()
-            viewer = Program([options.viewer], display.env, cwd=root)
-            scenario = Scenario(display.env, options.artifacts, bus, viewer, series)
-            scenario.play(viewer)
-    except Failure as failure:
-        step = scenario.step_name if scenario else "setting up"
-        print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
-        if bus:
-            print("Heard on the bus: " + repr(bus.events[-30:]), file=sys.stderr)
-        if viewer and viewer.errors:
-            print("The viewer said on its error stream:\n" + "\n".join(viewer.errors[-20:]), file=sys.stderr)
-        print(f"Screenshots: {options.artifacts}", file=sys.stderr)
-        return 1
-    finally:
-        if bus:
-            bus.close()
-    print("accessibility scenario: every step passed")
-    return 0
+            report.clues.append(lambda: "Heard on the bus: " + repr(bus.events[-30:]))
+            try:
+                report.viewer = driver.start([options.viewer], cwd=root)
+                report.scenario = Scenario(driver, options.artifacts, bus, report.viewer, series)
+                report.scenario.play(report.viewer)
+            finally:
+                bus.close()
+    return play_scenario(play, "accessibility scenario", options.artifacts)
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--viewer", required=True)
-    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
-    options = parser.parse_args()
-    options.viewer = str(pathlib.Path(options.viewer).resolve())
-    options.artifacts.mkdir(parents=True, exist_ok=True)
+    options = viewer_options(__doc__)
     if os.environ.get(SESSION_MARK) != "1":
         # A session bus of this run's own, which starts the accessibility bus on demand.
         try:

@@ -13,9 +13,12 @@ The desktop tests of the platform (desktop_scenario.py) and of the viewer use th
         assert program.wait_exit() == 0
 
 Every wait is a bounded poll (WAIT_SECONDS in POLL_SECONDS steps) that raises Failure
-with what was expected; nothing sleeps longer than needed.
+with what was expected; nothing sleeps longer than needed. A scenario script plays its
+steps inside play_scenario, which turns a Failure into the report and the exit status.
 """
 
+import argparse
+import contextlib
 import os
 import pathlib
 import re
@@ -23,12 +26,16 @@ import select
 import shutil
 import struct
 import subprocess
+import sys
+import tempfile
 import threading
 import time
 import zlib
 
 WAIT_SECONDS = 10.0
 POLL_SECONDS = 0.05
+# CTest's status for a skipped test (SKIP_RETURN_CODE).
+SKIPPED = 77
 TOOLS = {
     "Xvfb": "xvfb",
     "xdotool": "xdotool",
@@ -41,16 +48,28 @@ class Failure(Exception):
     """A desktop test found something other than what it expected."""
 
 
-def require_tools():
-    """Fails with the packages to install when a tool is missing."""
-    missing = sorted({package for tool, package in TOOLS.items() if not shutil.which(tool)})
+class DisplayUnavailable(Failure):
+    """The display cannot start at all on this machine (the only reason to skip)."""
+
+
+def require_tools(tools=TOOLS, needs="the desktop tests need Xvfb, xdotool and ImageMagick"):
+    """Fails with the packages to install when one of `tools` ({tool: package}) is missing."""
+    missing = sorted({package for tool, package in tools.items() if not shutil.which(tool)})
     if missing:
-        raise Failure(
-            "the desktop tests need Xvfb, xdotool and ImageMagick; missing package(s): "
-            + " ".join(missing)
-            + ". Install them with scripts/ensure-deps.sh (as root) or: apt-get install -y "
-            + " ".join(missing)
-        )
+        raise Failure(f"{needs}; missing package(s): " + " ".join(missing)
+                      + ". Install them with scripts/ensure-deps.sh (as root) or: apt-get install -y "
+                      + " ".join(missing))
+
+
+def end_process(process):
+    """Ends a process that still runs: asked first, killed if it is still there 5 s later."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 def wait_until(predicate, what, timeout=WAIT_SECONDS):
@@ -120,6 +139,55 @@ class Steps:
             program.stop()
 
 
+def viewer_options(description, displays=False):
+    """The command line of a scenario of the viewer: --viewer PATH --artifacts FOLDER
+    (made if missing) and, with `displays`, --display x11|wayland."""
+    parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--viewer", required=True)
+    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
+    if displays:
+        parser.add_argument("--display", choices=("x11", "wayland"), default="x11")
+    options = parser.parse_args()
+    options.viewer = str(pathlib.Path(options.viewer).resolve())   # it runs in folders of its own
+    options.artifacts.mkdir(parents=True, exist_ok=True)
+    return options
+
+
+class Report:
+    """What a scenario's body tells as it goes, for the report of a failure: the steps
+    being played (`scenario`: the step it stopped at), the viewer under test (`viewer`:
+    the end of its error stream) and `clues`, functions that give more text."""
+
+    def __init__(self):
+        self.scenario = None
+        self.viewer = None
+        self.clues = []
+
+
+def play_scenario(body, title, artifacts, passed="every step passed"):
+    """Runs `body(report)` and says how it went; returns the script's status: 0 once it
+    passed, SKIPPED when the display cannot start at all, 1 on a Failure, told on the
+    error stream with the step, the clues, what the viewer said and the screenshots'
+    folder."""
+    report = Report()
+    try:
+        body(report)
+    except DisplayUnavailable as reason:
+        print(f"SKIPPED: {reason}")
+        return SKIPPED
+    except Failure as failure:
+        step = report.scenario.step_name if report.scenario else "setting up"
+        print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
+        for clue in report.clues:
+            print(clue(), file=sys.stderr)
+        if report.viewer and report.viewer.errors:
+            print("The viewer said on its error stream:\n" + "\n".join(report.viewer.errors[-20:]), file=sys.stderr)
+        print(f"Screenshots: {artifacts}", file=sys.stderr)
+        return 1
+    print(f"{title}: {passed}")
+    return 0
+
+
 class VirtualDisplay:
     """An Xvfb server on a display number that it picks itself (-displayfd), so that test
     runs side by side never take the same one. `env` is the environment for programs
@@ -171,13 +239,8 @@ class VirtualDisplay:
         return int(text.strip())
 
     def __exit__(self, *exc):
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        if self.process:
+            end_process(self.process)
         return False
 
 
@@ -245,13 +308,7 @@ class Program:
             raise Failure(f"the program did not end within {timeout:g} s")
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         for reader in self._readers:
             reader.join(timeout=5)
 
@@ -319,7 +376,36 @@ def click(env, button=1, repeat=1):
     xdotool(env, "click", "--repeat", str(repeat), "--delay", "60", str(button))
 
 
-class X11Driver:
+class Driver:
+    """What a scenario's driver does the same way on every display, through the calls
+    each driver makes its own: start, hand_over, find_window, window_exists,
+    wait_focused, window_name, window_geometry, key, type_text, click_at, screenshot.
+    `folders` is where the programs shown can reach a scenario's files (None: the
+    system's temporary folder)."""
+
+    folders = None
+
+    def focused_window(self, name_pattern):
+        """The visible window named like the regular expression, once it has the keyboard."""
+        window = self.find_window(name_pattern)
+        self.wait_focused(window)
+        return window
+
+    def wait_gone(self, name_pattern, what):
+        """Waits until no visible window is named like the regular expression."""
+        wait_until(lambda: not self.window_exists(name_pattern), what)
+
+    @contextlib.contextmanager
+    def working_folder(self, prefix):
+        """A folder of the scenario's own, removed with what it holds at the end."""
+        folder = pathlib.Path(tempfile.mkdtemp(prefix=prefix, dir=self.folders))
+        try:
+            yield folder
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
+class X11Driver(Driver):
     """A scenario's hands and eyes on an X display (xdotool, import): windows are found by
     name and measured in the screen's pixels, keys have xdotool's names ("F10", "ctrl+a",
     "Return"). wayland_driver.WaylandDriver does the same on a Wayland compositor."""

@@ -11,20 +11,11 @@ on X11 (Xvfb) or Wayland (headless sway with an output of scale 2):
 
     scale_scenario.py --viewer PATH --artifacts FOLDER [--display x11|wayland]"""
 
-import argparse
-import pathlib
-import shutil
 import sys
-import tempfile
 
-from desktop_driver import Failure, Steps, VirtualDisplay, X11Driver, wait_until
-from viewer_scenario import SKIPPED, write_view
-from wayland_driver import CompositorUnavailable, WaylandCompositor, WaylandDriver
+from desktop_driver import Failure, Steps, play_scenario, viewer_options, wait_until
+from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, driven_display, open_options, open_typed, write_view
 
-MAIN_WINDOW = r"^(Orvalis|Fichier .*)$"
-FILE_DIALOG = r"^Ouverture d'une liste de vues de perspectives$"
-OPTIONS_DIALOG = r"^Options de visualisation$"
-SCREEN = (1280, 1024)
 # Wide enough that at scale 2 its client area is still wider than the menu bar, under which
 # the window never narrows.
 VIEW_SIZE = (640, 400)
@@ -66,20 +57,16 @@ class Run(Steps):
 
     def __init__(self, driver, artifacts, viewer, folder, scale):
         super().__init__(driver.env, artifacts, driver)
-        self.viewer_path = viewer
+        self.viewer = viewer
         self.folder = folder
         self.scale = scale
 
     def run(self):
         driver = self.driver
         self.step(f"scale {self.scale}: a view shows in a client area of its size in device pixels")
-        viewer = driver.start([self.viewer_path], cwd=self.folder, env={"GDK_SCALE": str(self.scale)})
-        self.viewer = viewer
         window = driver.find_window(MAIN_WINDOW)
-        driver.wait_focused(driver.find_window(FILE_DIALOG))
-        driver.type_text(str(self.folder / "vue1.jpg"))
-        driver.key("Return")
-        wait_until(lambda: not driver.window_exists(FILE_DIALOG), "the file dialog to go")
+        driver.focused_window(FILE_DIALOG)
+        open_typed(driver, self.folder / "vue1.jpg")
         # The layout's units: X11 counts device pixels, Wayland counts units of `scale`.
         per_unit = self.scale if driver.name == "Wayland" else 1
         width, height = VIEW_SIZE[0] // per_unit, VIEW_SIZE[1] // per_unit
@@ -92,9 +79,7 @@ class Run(Steps):
 
         self.step(f"scale {self.scale}: the options dialog")
         driver.wait_focused(window)
-        driver.key("F10", "Right", "Return")
-        options = driver.find_window(OPTIONS_DIALOG)
-        driver.wait_focused(options)
+        options = open_options(driver)
         ox, oy, ow, oh = driver.window_geometry(options)
 
         def drawn():
@@ -105,7 +90,7 @@ class Run(Steps):
         self.options = shot.crop(ox, oy, ow, oh)
         self.options_size = (ow * shot.scale, oh * shot.scale)
         driver.key("Escape")
-        viewer.stop()
+        self.viewer.stop()
 
 
 def compare(first, second):
@@ -129,58 +114,28 @@ def compare(first, second):
     return problems
 
 
-def session(kind, scale, artifacts):
-    if kind == "wayland":
-        compositor = WaylandCompositor(artifacts / f"sway-scale{scale}.log", SCREEN[0], SCREEN[1], scale)
-        return compositor, lambda: WaylandDriver(compositor)
-    display = VirtualDisplay(SCREEN[0] * scale, SCREEN[1] * scale, log_path=artifacts / f"xvfb-scale{scale}.log")
-    return display, lambda: X11Driver(display)
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--viewer", required=True)
-    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
-    parser.add_argument("--display", choices=("x11", "wayland"), default="x11")
-    options = parser.parse_args()
-    options.viewer = str(pathlib.Path(options.viewer).resolve())
-    options.artifacts.mkdir(parents=True, exist_ok=True)
-    runs = []
-    run = None
-    try:
+    options = viewer_options(__doc__, displays=True)
+
+    def play(report):
+        runs = []
         for scale in (1, 2):
-            display, make_driver = session(options.display, scale, options.artifacts)
-            with display:
-                driver = make_driver()
-                folder = pathlib.Path(tempfile.mkdtemp(prefix="orvalis-scale-", dir=getattr(display, "folder", None)))
+            with driven_display(options.display, options.artifacts, scale, logs=f"-scale{scale}") as driver, \
+                    driver.working_folder("orvalis-scale-") as folder:
+                write_view(folder / "vue1.jpg", 1, VIEW_SIZE)
+                driver.hand_over(folder)
+                report.viewer = driver.start([options.viewer], cwd=folder, env={"GDK_SCALE": str(scale)})
+                report.scenario = Run(driver, options.artifacts, report.viewer, folder, scale)
+                report.scenario.shots = 10 * scale
                 try:
-                    write_view(folder / "vue1.jpg", 1, VIEW_SIZE)
-                    driver.hand_over(folder)
-                    run = Run(driver, options.artifacts, options.viewer, folder, scale)
-                    run.shots = 10 * scale
-                    try:
-                        run.run()
-                    finally:
-                        if getattr(run, "viewer", None):
-                            run.viewer.stop()
-                    runs.append(run)
+                    report.scenario.run()
                 finally:
-                    shutil.rmtree(folder, ignore_errors=True)
+                    report.viewer.stop()
+                runs.append(report.scenario)
         problems = compare(*runs)
         if problems:
             raise Failure("; ".join(problems))
-    except CompositorUnavailable as reason:
-        print(f"SKIPPED: {reason}")
-        return SKIPPED
-    except Failure as failure:
-        step = run.step_name if run else "setting up"
-        print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
-        if run and getattr(run, "viewer", None) and run.viewer.errors:
-            print("The viewer said on its error stream:\n" + "\n".join(run.viewer.errors[-20:]), file=sys.stderr)
-        print(f"Screenshots: {options.artifacts}", file=sys.stderr)
-        return 1
-    print("scale scenario: every step passed")
-    return 0
+    return play_scenario(play, "scale scenario", options.artifacts)
 
 
 if __name__ == "__main__":

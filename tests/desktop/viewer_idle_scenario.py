@@ -9,16 +9,13 @@ states: the file dialog at start; the options dialog; the main window showing a 
 
 Every figure is printed, then the test fails if any state is at 1 % or more."""
 
-import argparse
 import os
-import pathlib
 import sys
-import tempfile
 import time
 
-from desktop_driver import (Failure, Program, Steps, VirtualDisplay, find_window, key, type_text, wait_focused,
-                            wait_until, window_exists, window_geometry, window_name)
-from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, VIEW_SIZE, write_view
+from desktop_driver import play_scenario, viewer_options, wait_until
+from viewer_scenario import (FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, VIEW_SIZE, ViewerSteps, driven_display,
+                             open_options, open_typed, write_view)
 
 IDLE_SECONDS = 5.0
 # What a waiting program may take of one core.
@@ -37,11 +34,9 @@ def processor_seconds(pid):
     return (utime + stime) / os.sysconf("SC_CLK_TCK")
 
 
-class IdleScenario(Steps):
-    def __init__(self, display, viewer, artifacts, series):
-        super().__init__(display.env, artifacts)
-        self.viewer = viewer
-        self.series = series
+class IdleScenario(ViewerSteps):
+    def __init__(self, driver, viewer, artifacts, series):
+        super().__init__(driver, viewer, artifacts, series)
         self.figures = []
 
     def measure(self, state):
@@ -58,25 +53,22 @@ class IdleScenario(Steps):
         self.figures.append((state, share))
 
     def open_options(self):
-        wait_focused(self.env, self.window)
-        key(self.env, "F10", "Right", "Return")
-        options = find_window(self.env, OPTIONS_DIALOG)
-        wait_focused(self.env, options)
+        self.driver.wait_focused(self.window)
+        open_options(self.driver)
 
     def close_options(self):
-        wait_until(lambda: not window_exists(self.env, OPTIONS_DIALOG), "the options dialog to go")
+        self.driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
 
     def run(self):
+        driver = self.driver
         self.step("the file dialog at start")
-        self.window = find_window(self.env, MAIN_WINDOW)
-        wait_focused(self.env, find_window(self.env, FILE_DIALOG))
+        self.window = driver.find_window(MAIN_WINDOW)
+        driver.focused_window(FILE_DIALOG)
         self.measure("the file dialog at start")
 
         self.step("a view shown")
-        type_text(self.env, str(self.series / "vue1.jpg"))
-        key(self.env, "Return")
-        wait_until(lambda: not window_exists(self.env, FILE_DIALOG), "the file dialog to go")
-        wait_until(lambda: window_geometry(self.env, self.window)[2] == VIEW_SIZE[0],
+        open_typed(driver, self.series / "vue1.jpg")
+        wait_until(lambda: driver.window_geometry(self.window)[2] == VIEW_SIZE[0],
                    f"the window to be {VIEW_SIZE[0]} wide, as the view")
 
         self.step("the options dialog")
@@ -85,37 +77,33 @@ class IdleScenario(Steps):
 
         self.step("the main window in \"Arrêt sur image\"")
         # From the delay: Tab to the scrolling mode, Down to its second entry, Tab to OK.
-        key(self.env, "Tab", "Down", "Tab", "Return")
+        driver.key("Tab", "Down", "Tab", "Return")
         self.close_options()
-        wait_until(lambda: window_name(self.env, self.window).startswith("Fichier "), "a view in the caption")
+        wait_until(lambda: self.caption().startswith("Fichier "), "a view in the caption")
         self.measure("the main window in Arret sur image")
-        caption = window_name(self.env, self.window)
+        caption = self.caption()
 
         self.step("a message box")
         # The count of a JPEG view is refused in an error box.
-        wait_focused(self.env, self.window)
-        key(self.env, "F10", "Right", "Right", "Down", "Return")
-        box = find_window(self.env, ERROR_BOX)
-        wait_focused(self.env, box)
+        driver.wait_focused(self.window)
+        driver.key("F10", "Right", "Right", "Down", "Return")
+        driver.focused_window(ERROR_BOX)
         self.measure("a message box")
-        key(self.env, "Return")
-        wait_until(lambda: not window_exists(self.env, ERROR_BOX), "the message box to go")
-        self.expect(window_name(self.env, self.window) == caption,
-                    f"the views went on in \"Arrêt sur image\": {window_name(self.env, self.window)!r}")
+        driver.key("Return")
+        driver.wait_gone(ERROR_BOX, "the message box to go")
+        self.expect(self.caption() == caption,
+                    f"the views went on in \"Arrêt sur image\": {self.caption()!r}")
 
         self.step("\"Continu\" with 20 seconds between views")
         self.open_options()
-        key(self.env, "ctrl+a")
-        type_text(self.env, "20")
-        key(self.env, "Tab", "Up", "Tab", "Return")
+        driver.key("ctrl+a")
+        driver.type_text("20")
+        driver.key("Tab", "Up", "Tab", "Return")
         self.close_options()
         self.measure("Continu every 20 s")
 
         self.step("Escape ends the program with status 0")
-        wait_focused(self.env, self.window)
-        key(self.env, "Escape")
-        status = self.viewer.wait_exit()
-        self.expect(status == 0, f"the program ended with status {status}")
+        self.end_by_escape("the program")
 
         busy = [f"{state}: {100 * share:.1f} %" for state, share in self.figures if share >= IDLE_LIMIT]
         self.expect(not busy, f"the viewer kept the processor busy while left alone ({', '.join(busy)}; "
@@ -123,36 +111,20 @@ class IdleScenario(Steps):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--viewer", required=True)
-    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
-    options = parser.parse_args()
-    options.viewer = str(pathlib.Path(options.viewer).resolve())
-    options.artifacts.mkdir(parents=True, exist_ok=True)
+    options = viewer_options(__doc__)
 
-    scenario = None
-    viewer = None
-    try:
-        with tempfile.TemporaryDirectory(prefix="orvalis-idle-") as root, \
-                VirtualDisplay(log_path=options.artifacts / "xvfb.log") as display:
-            series = pathlib.Path(root) / "vues"
-            workdir = pathlib.Path(root) / "travail"
+    def play(report):
+        with driven_display("x11", options.artifacts) as driver, driver.working_folder("orvalis-idle-") as root:
+            series = root / "vues"
+            workdir = root / "travail"
             series.mkdir()
             workdir.mkdir()
             for number in range(1, 4):
                 write_view(series / f"vue{number}.jpg", number)
-            viewer = Program([options.viewer], display.env, cwd=workdir)
-            scenario = IdleScenario(display, viewer, options.artifacts, series)
-            scenario.play(viewer)
-    except Failure as failure:
-        step = scenario.step_name if scenario else "setting up"
-        print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
-        if viewer and viewer.errors:
-            print("The viewer said on its error stream:\n" + "\n".join(viewer.errors[-20:]), file=sys.stderr)
-        print(f"Screenshots: {options.artifacts}", file=sys.stderr)
-        return 1
-    print("viewer idle scenario: every state passed")
-    return 0
+            report.viewer = driver.start([options.viewer], cwd=workdir)
+            report.scenario = IdleScenario(driver, report.viewer, options.artifacts, series)
+            report.scenario.play(report.viewer)
+    return play_scenario(play, "viewer idle scenario", options.artifacts, passed="every state passed")
 
 
 if __name__ == "__main__":

@@ -13,10 +13,8 @@ byte; Escape ends the program with status 0.
 Screenshots (viewer.png: a view in the window) and the display's log go to the
 artifacts folder."""
 
-import argparse
-import pathlib
+import contextlib
 import re
-import shutil
 import subprocess
 import sys
 import tempfile
@@ -24,13 +22,11 @@ import struct
 import time
 import zlib
 
-from desktop_driver import (WAIT_SECONDS, Failure, Steps, VirtualDisplay, X11Driver, expect_no_display_message, near,
-                            wait_until)
-from wayland_driver import CompositorUnavailable, WaylandCompositor, WaylandDriver
+from desktop_driver import (WAIT_SECONDS, Steps, VirtualDisplay, X11Driver, expect_no_display_message, near,
+                            play_scenario, viewer_options, wait_until)
+from wayland_driver import WaylandCompositor, WaylandDriver
 
-# CTest's status for a skipped test (SKIP_RETURN_CODE).
-SKIPPED = 77
-
+SCREEN = (1280, 1024)
 MAIN_WINDOW = r"^(Orvalis|Fichier .*)$"
 FILE_DIALOG = r"^Ouverture d'une liste de vues de perspectives$"
 OPTIONS_DIALOG = r"^Options de visualisation$"
@@ -149,19 +145,79 @@ def write_view(path, number, size=VIEW_SIZE):
         check=True, timeout=WAIT_SECONDS)
 
 
-class Scenario(Steps):
-    def __init__(self, driver, viewer, artifacts, series, workdir):
+# What the viewer's other scenarios share with this one: its display, its dialogs, its menu bar.
+
+@contextlib.contextmanager
+def driven_display(kind, artifacts, scale=1, logs=""):
+    """The display a scenario runs on, as a context that gives its driver: Xvfb without a
+    window manager, or headless sway with the program forced onto Wayland; a screen of
+    SCREEN units at `scale`, whose log goes to the artifacts (xvfb<logs>.log,
+    sway<logs>.log)."""
+    if kind == "wayland":
+        with WaylandCompositor(artifacts / f"sway{logs}.log", SCREEN[0], SCREEN[1], scale) as compositor:
+            yield WaylandDriver(compositor)
+    else:
+        with VirtualDisplay(SCREEN[0] * scale, SCREEN[1] * scale, log_path=artifacts / f"xvfb{logs}.log") as display:
+            yield X11Driver(display)
+
+
+def open_options(driver):
+    """F10, Right and Enter (Options, from the keyboard): the options dialog, once it has
+    the keyboard."""
+    driver.key("F10", "Right", "Return")
+    return driver.focused_window(OPTIONS_DIALOG)
+
+
+def open_typed(driver, path):
+    """The path typed in the file dialog, which has the keyboard, and Enter: the dialog goes."""
+    driver.type_text(str(path))
+    driver.key("Return")
+    driver.wait_gone(FILE_DIALOG, "the file dialog to go")
+
+
+def menu_bar_items(shot, x, y, width, bar_height, widest_blank):
+    """The items of the menu bar at (x, y), `width` by `bar_height`, found as a person
+    finds them: the runs of dark text in the bar, apart by more than a blank (at most
+    `widest_blank` columns under the display's font); as [left, right] columns of the bar."""
+    inked = sorted({column for column in range(width) for row in range(bar_height)
+                    if sum(shot.pixel(x + column, y + row)) < 3 * 110})
+    items = []
+    for column in inked:
+        if items and column - items[-1][1] <= widest_blank:
+            items[-1][1] = column
+        else:
+            items.append([column, column])
+    return items
+
+
+class ViewerSteps(Steps):
+    """The steps of a scenario of the viewer (`viewer`, a Program), shown through `driver`,
+    whose views are in the folder `series`; `window` is its main window once found."""
+
+    def __init__(self, driver, viewer, artifacts, series):
         super().__init__(driver.env, artifacts, driver)
         self.viewer = viewer
         self.series = series
-        self.workdir = workdir
-        self.menu_bar_height = None
 
     def caption(self):
         return self.driver.window_name(self.window)
 
     def view_caption(self, number):
         return f"Fichier {self.series / 'vue'} Dessin de la vue n° {number}"
+
+    def end_by_escape(self, who):
+        """Escape in the main window ends the viewer (`who`, in the failure) with status 0."""
+        self.driver.wait_focused(self.window)
+        self.driver.key("Escape")
+        status = self.viewer.wait_exit()
+        self.expect(status == 0, f"{who} ended with status {status}")
+
+
+class Scenario(ViewerSteps):
+    def __init__(self, driver, viewer, artifacts, series, workdir):
+        super().__init__(driver, viewer, artifacts, series)
+        self.workdir = workdir
+        self.menu_bar_height = None
 
     def view_number(self):
         match = re.fullmatch(re.escape(f"Fichier {self.series / 'vue'} Dessin de la vue n° ") + r"([0-9]+)",
@@ -202,8 +258,7 @@ class Scenario(Steps):
     def run(self):
         self.step("the viewer greets with the file dialog")
         self.window = self.driver.find_window(MAIN_WINDOW)
-        dialog = self.driver.find_window(FILE_DIALOG)
-        self.driver.wait_focused(dialog)
+        self.driver.focused_window(FILE_DIALOG)
         self.expect(self.caption() == "Orvalis", f"the caption is {self.caption()!r} before any view")
 
         self.step("before any series, the timer's first tick shows 0.jpg of the working folder")
@@ -215,7 +270,7 @@ class Scenario(Steps):
 
         self.step("the view typed in the dialog shows at the top left, in a client area of its size")
         self.driver.key("Return")
-        wait_until(lambda: not self.driver.window_exists(FILE_DIALOG), "the file dialog to go")
+        self.driver.wait_gone(FILE_DIALOG, "the file dialog to go")
         wait_until(lambda: self.driver.window_geometry(self.window)[2] == VIEW_SIZE[0],
                    f"the window to be {VIEW_SIZE[0]} wide, as the view")
         self.menu_bar_height = self.driver.window_geometry(self.window)[3] - VIEW_SIZE[1]
@@ -241,33 +296,30 @@ class Scenario(Steps):
         self.save_view_picture(shot)
 
         self.step("the options dialog, from the menu bar by keyboard, sets the delay to one second")
-        self.driver.key("F10", "Right", "Return")
-        options = self.driver.find_window(OPTIONS_DIALOG)
-        self.driver.wait_focused(options)
+        open_options(self.driver)
         self.screenshot("options")
         self.driver.key("ctrl+a")
         self.driver.type_text("1")
         self.driver.key("Tab", "Tab", "Return")
-        wait_until(lambda: not self.driver.window_exists(OPTIONS_DIALOG), "the options dialog to go")
+        self.driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
 
         self.step("the next views come a second apart")
         self.check_delay(changes=4)
 
         self.step("one click on the menu bar's Options opens the dialog; Annuler keeps the delay")
         self.click_menu_bar_item(1)
-        options = self.driver.find_window(OPTIONS_DIALOG)
-        self.driver.wait_focused(options)
+        options = self.driver.focused_window(OPTIONS_DIALOG)
         # Annuler: Left 96, Top 104, 75 by 25 in the dialog's client area, which is the
         # whole window (no menu bar, no window manager frame).
         x, y, _, _ = self.driver.window_geometry(options)
         self.driver.click_at(x + 96 + 37, y + 104 + 12)
-        wait_until(lambda: not self.driver.window_exists(OPTIONS_DIALOG), "the options dialog to go")
+        self.driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
         self.check_delay(changes=2)
 
         self.step("the views go on while the file dialog is open")
         self.driver.wait_focused(self.window)
         self.driver.key("F10", "Down", "Return")
-        self.driver.wait_focused(self.driver.find_window(FILE_DIALOG))
+        self.driver.focused_window(FILE_DIALOG)
         start = self.view_number()
         wait_until(lambda: (self.view_number() or 0) >= start + 2,
                    f"two views past n° {start} while the file dialog is open")
@@ -275,7 +327,7 @@ class Scenario(Steps):
 
         self.step("the PNG image, chosen under the second filter, is counted into espion.log")
         self.choose_png_under_second_filter()
-        wait_until(lambda: not self.driver.window_exists(FILE_DIALOG), "the file dialog to go")
+        self.driver.wait_gone(FILE_DIALOG, "the file dialog to go")
         self.driver.wait_focused(self.window)
         self.driver.key("F10", "Right", "Right", "Down", "Return")
         log = self.workdir / "espion.log"
@@ -285,10 +337,7 @@ class Scenario(Steps):
         self.check_png_shown()
 
         self.step("Escape ends the program with status 0")
-        self.driver.wait_focused(self.window)
-        self.driver.key("Escape")
-        status = self.viewer.wait_exit()
-        self.expect(status == 0, f"the program ended with status {status}")
+        self.end_by_escape("the program")
         self.expect(log.read_bytes() == report, "espion.log changed after the count")
 
         self.step("GTK said nothing about misuse")
@@ -324,20 +373,12 @@ class Scenario(Steps):
                     f"views came {mean:.2f} s apart on average, not about {DELAY_SECONDS:g} s: {intervals}")
 
     def click_menu_bar_item(self, index):
-        """Clicks once in the middle of the menu bar's item `index` (from 0), found as a
-        person finds it: the runs of dark text in the bar, apart by more than a blank
-        (which is wider under Wayland, whose desktop font is larger)."""
+        """Clicks once in the middle of the menu bar's item `index` (from 0). A blank is
+        wider under Wayland, whose desktop font is larger."""
         x, y, width, _ = self.driver.window_geometry(self.window)
         bar_height = self.menu_bar_height
         shot = self.screenshot("menu-bar")
-        inked = sorted({column for column in range(width) for row in range(bar_height)
-                        if sum(shot.pixel(x + column, y + row)) < 3 * 110})
-        items = []
-        for column in inked:
-            if items and column - items[-1][1] <= 12:
-                items[-1][1] = column
-            else:
-                items.append([column, column])
+        items = menu_bar_items(shot, x, y, width, bar_height, widest_blank=12)
         self.expect(len(items) == 3, f"the menu bar shows {len(items)} items, expected 3 (ink at {items})")
         left, right = items[index]
         self.driver.click_at(x + (left + right) // 2, y + bar_height // 2)
@@ -373,37 +414,16 @@ class Scenario(Steps):
         wait_until(shown, "the counted image's bands at the top left of the client area")
 
 
-def displays(name, artifacts):
-    """The display the scenario runs on and its driver: Xvfb without a window manager, or
-    headless sway with the program forced onto Wayland."""
-    if name == "wayland":
-        compositor = WaylandCompositor(log_path=artifacts / "sway.log")
-        return compositor, lambda: WaylandDriver(compositor)
-    display = VirtualDisplay(log_path=artifacts / "xvfb.log")
-    return display, lambda: X11Driver(display)
-
-
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--viewer", required=True)
-    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
-    parser.add_argument("--display", choices=("x11", "wayland"), default="x11")
-    options = parser.parse_args()
-    options.viewer = str(pathlib.Path(options.viewer).resolve())   # it runs in folders of its own
-    options.artifacts.mkdir(parents=True, exist_ok=True)
+    options = viewer_options(__doc__, displays=True)
 
-    scenario = None
-    viewer = None
-    try:
+    def play(report):
         print("-- without a display the viewer says so in one line and ends", flush=True)
         with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as folder:
             expect_no_display_message([options.viewer], "the viewer", cwd=folder)
-        display, make_driver = displays(options.display, options.artifacts)
-        with display:
-            driver = make_driver()
+        with driven_display(options.display, options.artifacts) as driver:
             print(f"-- on {driver.name}", flush=True)
-            root = pathlib.Path(tempfile.mkdtemp(prefix="orvalis-viewer-", dir=getattr(display, "folder", None)))
-            try:
+            with driver.working_folder("orvalis-viewer-") as root:
                 series = root / "vues"
                 workdir = root / "travail"
                 series.mkdir()
@@ -413,23 +433,10 @@ def main():
                 write_palette_png(series / "comptage.png", PNG_WIDTH, PNG_BANDS)
                 write_view(workdir / "0.jpg", 3)
                 driver.hand_over(root)
-                viewer = driver.start([options.viewer], cwd=workdir)
-                scenario = Scenario(driver, viewer, options.artifacts, series, workdir)
-                scenario.play(viewer)
-            finally:
-                shutil.rmtree(root, ignore_errors=True)
-    except CompositorUnavailable as reason:
-        print(f"SKIPPED: {reason}")
-        return SKIPPED
-    except Failure as failure:
-        step = scenario.step_name if scenario else "setting up"
-        print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
-        if viewer and viewer.errors:
-            print("The viewer said on its error stream:\n" + "\n".join(viewer.errors[-20:]), file=sys.stderr)
-        print(f"Screenshots: {options.artifacts}", file=sys.stderr)
-        return 1
-    print("viewer scenario: every step passed")
-    return 0
+                report.viewer = driver.start([options.viewer], cwd=workdir)
+                report.scenario = Scenario(driver, report.viewer, options.artifacts, series, workdir)
+                report.scenario.play(report.viewer)
+    return play_scenario(play, "viewer scenario", options.artifacts)
 
 
 if __name__ == "__main__":

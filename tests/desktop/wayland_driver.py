@@ -25,26 +25,18 @@ import json
 import os
 import pathlib
 import pwd
+import re
 import shutil
 import subprocess
 import tempfile
-import time
 
-from desktop_driver import POLL_SECONDS, WAIT_SECONDS, Failure, Program, Screenshot, wait_until
+from desktop_driver import (WAIT_SECONDS, DisplayUnavailable, Driver, Failure, Program, Screenshot, end_process,
+                            require_tools, wait_until)
 from wayland_keyboard import VirtualKeyboard
 
 TEST_USER = "orvalis-essais"
 TOOLS = {"sway": "sway", "swaymsg": "sway", "grim": "grim", "convert": "imagemagick"}
 OUTPUT = "HEADLESS-1"
-
-
-class CompositorUnavailable(Failure):
-    """The compositor cannot start at all on this machine (the only reason to skip)."""
-
-
-def missing_tools():
-    """The packages to install for the Wayland tests, empty when all are there."""
-    return sorted({package for tool, package in TOOLS.items() if not shutil.which(tool)})
 
 
 class WaylandCompositor:
@@ -64,11 +56,7 @@ class WaylandCompositor:
         self.as_user = []
 
     def __enter__(self):
-        missing = missing_tools()
-        if missing:
-            raise Failure("the Wayland tests need sway, grim and ImageMagick; missing package(s): "
-                          + " ".join(missing) + ". Install them with scripts/ensure-deps.sh (as root) or: "
-                          "apt-get install -y " + " ".join(missing))
+        require_tools(TOOLS, "the Wayland tests need sway, grim and ImageMagick")
         self.folder = pathlib.Path(tempfile.mkdtemp(prefix="orvalis-wayland-"))
         runtime = self.folder / "runtime"
         home = self.folder / "home"
@@ -125,7 +113,7 @@ class WaylandCompositor:
     def _started(self, runtime):
         if self.process.poll() is not None:
             log = pathlib.Path(self.log_path).read_text(errors="replace").strip().splitlines()
-            raise CompositorUnavailable(f"sway cannot start here (status {self.process.returncode}): "
+            raise DisplayUnavailable(f"sway cannot start here (status {self.process.returncode}): "
                                         + (log[-1] if log else "no message"))
         displays = [path.name for path in runtime.glob("wayland-*") if not path.name.endswith(".lock")]
         ipc = list(runtime.glob("sway-ipc.*.sock"))
@@ -149,27 +137,24 @@ class WaylandCompositor:
         if self.keyboard:
             self.keyboard.close()
             self.keyboard = None
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        if self.process:
+            end_process(self.process)
         if self.folder:
             shutil.rmtree(self.folder, ignore_errors=True)
         return False
 
 
-class WaylandDriver:
+class WaylandDriver(Driver):
     """desktop_driver.X11Driver's calls on a WaylandCompositor. Windows are sway's
-    containers (their id), named by their titles."""
+    containers (their id), named by their titles; a scenario's folders are made in the
+    compositor's, which the programs shown can reach."""
 
     name = "Wayland"
 
     def __init__(self, compositor):
         self.compositor = compositor
         self.env = compositor.env
+        self.folders = compositor.folder
 
     def run(self, argv, check=True):
         result = subprocess.run(self.compositor.as_user + argv, env=self.env, capture_output=True,
@@ -222,7 +207,6 @@ class WaylandDriver:
         return found
 
     def _matching(self, name_pattern):
-        import re
         expression = re.compile(name_pattern)
         return [window for window, node in self.windows().items() if expression.search(node.get("name") or "")]
 
