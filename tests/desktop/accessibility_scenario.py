@@ -29,10 +29,12 @@ import sys
 import time
 
 from desktop_driver import WAIT_SECONDS, Failure, play_scenario, viewer_options, wait_until
-from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, ViewerSteps, driven_display, open_typed
+from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, ViewerSteps, driven_display
 
 SESSION_MARK = "ORVALIS_ACCESSIBILITY_SESSION"
 ERROR_DIALOG = r"^Erreur$"
+FILE_DIALOG_NAME = "Ouverture d'une liste de vues de perspectives"
+TYPING_ATTEMPTS = 2
 VIEW_COUNT = 30
 # A tick comes every 3 s in "Continu"; this long without a new view means the timer stopped.
 STOPPED_SECONDS = 4.5
@@ -106,14 +108,19 @@ class Bus:
             if child is not None:
                 yield from Bus.walk(child)
 
-    def find(self, root, role, name=None):
-        """The first element below `root` with that role (and name), read afresh."""
+    def find_where(self, root, matches):
+        """The first element below `root` that `matches`, read afresh."""
         root.clearCache()
         for accessible in self.walk(root):
             accessible.clearCache()
-            if accessible.getRoleName() == role and (name is None or accessible.name == name):
+            if matches(accessible):
                 return accessible
         return None
+
+    def find(self, root, role, name=None):
+        """The first element below `root` with that role (and name), read afresh."""
+        return self.find_where(root, lambda accessible: accessible.getRoleName() == role
+                               and (name is None or accessible.name == name))
 
     def states(self, accessible):
         accessible.clearCache()
@@ -157,8 +164,30 @@ class Scenario(ViewerSteps):
         return found
 
     def open_file(self, path):
+        """The path typed into the file dialog, and Enter once the dialog's entry holds it
+        all. The bridge slows the dialog down, so much that keys typed while it builds its
+        location entry can be lost: the path is typed again over what the entry holds."""
         self.driver.focused_window(FILE_DIALOG)
-        open_typed(self.driver, path)
+        dialog = self.bus.wait(lambda: self.frame(FILE_DIALOG_NAME), "the file dialog on the bus")
+        typed = str(path)
+
+        def entry_text():
+            entry = self.bus.find_where(dialog, lambda accessible: accessible.getRoleName() == "text"
+                                        and "focused" in self.bus.states(accessible))
+            return entry.queryText().getText(0, -1) if entry is not None else None
+
+        self.driver.type_text(typed)
+        for attempt in range(TYPING_ATTEMPTS):
+            try:
+                self.bus.wait(lambda: entry_text() == typed, f"the file dialog's entry to hold {typed!r}")
+                break
+            except Failure:
+                if attempt + 1 == TYPING_ATTEMPTS:
+                    raise Failure(f"the file dialog's entry holds {entry_text()!r}, typed {typed!r}")
+                self.driver.key("ctrl+a")
+                self.driver.type_text(typed)
+        self.driver.key("Return")
+        self.driver.wait_gone(FILE_DIALOG, "the file dialog to go")
 
     def run(self):
         bus = self.bus
