@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 
-.PHONY: all deps configure build test run install asan tsan valgrind fuzz bench clean
+.PHONY: all deps configure build test run install package asan tsan valgrind fuzz bench clean
 
 all: build
 
@@ -32,6 +32,14 @@ install: deps
 	@cmake -S . -B $(INSTALL_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(INSTALL_BUILD_DIR) --target orvalis
 	@DESTDIR="$(DESTDIR)" cmake --install $(INSTALL_BUILD_DIR) --prefix "$(PREFIX)"
+
+# The Debian package (orvalis_<version>_<arch>.deb, in INSTALL_BUILD_DIR) of the same
+# Release build: what make install puts under /usr, with its dependencies computed from
+# the libraries the program links.
+package: deps
+	@cmake -S . -B $(INSTALL_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(INSTALL_BUILD_DIR) --target orvalis
+	@cd $(INSTALL_BUILD_DIR) && cpack -G DEB
 
 # Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps

@@ -1,5 +1,9 @@
 #include "app/FileNames.h"
 
+#include <string>
+#include <vector>
+
+#include "platform/FileTests.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -23,6 +27,22 @@ bool SeriesBaseName(const String& name, String& base) {
     const bool digitsCut = i < dot - 1;
     base = digitsCut ? String(text.substr(0, i + 1)) : name;
     return true;
+}
+
+String ViewExtensionOf(const String& chosenName) {
+    const std::string_view text = chosenName.View();
+    const std::size_t dot = text.rfind('.');
+    if (dot != std::string_view::npos && SameText(text.substr(dot), kViewExtension)) return String(text.substr(dot));
+    return String(kViewExtension);
+}
+
+String FindViewFile(const String& stem, const String& preferredExtension) {
+    for (const std::string_view spelling : {preferredExtension.View(), kViewExtension}) {
+        String name = stem + spelling;
+        if (platform::EntryExists(name.View())) return name;
+    }
+    const std::vector<std::string> spellings = platform::EntriesWithExtensionInAnyCase(stem.View(), kViewExtension);
+    return spellings.empty() ? String() : String(spellings.front());
 }
 
 }  // namespace orvalis

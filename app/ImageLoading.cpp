@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdio>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/FileNames.h"
 #include "app/NextViewPreparation.h"
@@ -15,8 +17,10 @@
 #include "framework/MessageDialog.h"
 #include "graphics/Bitmap.h"
 #include "platform/FileTests.h"
+#include "platform/raster/BitmapInfo.h"
 #include "runtime/FileStream.h"
 #include "runtime/Format.h"
+#include "runtime/RegularFile.h"
 #include "runtime/ResourceStrings.h"
 
 namespace orvalis {
@@ -27,7 +31,16 @@ struct FileCloser {
 };
 using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
+// The largest file taken for a picture: the largest decoded picture the raster layer
+// makes (1 GiB) and 1 MiB of headers, palette and metadata. A JPEG or PNG file is far
+// smaller than its picture and a BMP file holds its pixels as they are, so a larger
+// file cannot be a picture that could be shown; it is refused before a byte is read
+// (reading it whole would take minutes, and memory that runs out).
+constexpr std::int64_t kLargestPictureFileBytes = raster::kMaxPixelBytes + (std::int64_t(1) << 20);
+
 bool IsJpegExtension(const String& extension) { return extension == "JPG" || extension == "JPEG"; }
+
+void RefuseTooLarge(const String& name) { MessageErreur(Format(texts::kFileTooLarge, {name}), 0); }
 
 // The two first bytes as the refusal shows them: each a signed byte widened to 32 bits,
 // in upper-case hexadecimal ("FFFFFF89-50" for a PNG file).
@@ -52,6 +65,11 @@ TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* pre
 
     // Opened exclusively, as the reader of the whole file; released on every path.
     auto stream = std::make_unique<TFileStream>(name, fmOpenRead | fmShareExclusive);
+    if (stream->Size() > kLargestPictureFileBytes) {
+        stream.reset();
+        RefuseTooLarge(name);
+        return nullptr;
+    }
     const String extension = ExtensionFichier(name);
     std::uint8_t signature[2];
     stream->ReadBuffer(signature, sizeof signature);
@@ -84,9 +102,18 @@ TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* pre
 }
 
 TBitmap& LitPNG(const String& name, TBitmap& target) {
-    InputFile file(std::fopen(name.CStr(), "rb"));
+    // Opened as "rb" would, but never waiting on a pipe or a device, which are refused.
+    const int descriptor = OpenRegularFile(name.CStr(), O_RDONLY);
+    InputFile file(descriptor >= 0 ? ::fdopen(descriptor, "rb") : nullptr);
     if (!file) {
+        if (descriptor >= 0) ::close(descriptor);
         MessageErreur(Format(LoadResString(ResId::FileOpen), {name}), 0);
+        return target;
+    }
+    struct stat info {};
+    if (::fstat(descriptor, &info) == 0 && info.st_size > kLargestPictureFileBytes) {
+        file.reset();
+        RefuseTooLarge(name);
         return target;
     }
     std::unique_ptr<gd::gdImage> image = gd::gdImageCreateFromPng(file.get());

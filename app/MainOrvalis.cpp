@@ -17,8 +17,8 @@
 #include "framework/Timer.h"
 #include "framework/classes/ClassBuilder.h"
 #include "graphics/Bitmap.h"
-#include "platform/FileTests.h"
 #include "platform/VirtualKeys.h"
+#include "runtime/Format.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -28,6 +28,13 @@ TOrvalis* Orvalis = nullptr;
 namespace {
 
 constexpr const char* kLogFileName = "espion.log";
+
+// The cause of a failed write of the log, in the user's words.
+String WriteFailureWords(int error) {
+    for (const texts::WriteFailureCause& cause : texts::kWriteFailureCauses)
+        if (cause.error == error) return String(cause.words);
+    return Format(texts::kOtherWriteFailure, {error});
+}
 
 }  // namespace
 
@@ -63,9 +70,10 @@ TOrvalis::~TOrvalis() = default;
 
 void TOrvalis::ConstructionBody() {
     NomBase = String();
+    viewExtension_ = String(kViewExtension);
     BitmapCourant = std::make_unique<TBitmap>();
     ArretSurImage = false;
-    FichierLog = LogFile::Open(kLogFileName);
+    FichierLog = LogFile::Open(kLogFileName, logOpenFailure_);
 }
 
 // The window is activated once, when it is first shown: the open dialog greets the user.
@@ -119,7 +127,7 @@ void TOrvalis::VueSuivante() {
 void TOrvalis::ShowNextView() {
     if (!BitmapCourant) return;  // the window has closed
     const String name = NextViewName();
-    if (!platform::EntryExists(name.View())) return;
+    if (name.IsEmpty()) return;
     SetCaption(String(texts::kViewCaptionStart) + NomBase + texts::kViewCaptionMiddle + IntToStr(NumVue));
     Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant, &nextView_));
     Image1->Invalidate();
@@ -127,11 +135,14 @@ void TOrvalis::ShowNextView() {
     PrepareNextView();
 }
 
-String TOrvalis::NextViewName() const { return NomBase + IntToStr(NumVue) + ".jpg"; }
+String TOrvalis::NextViewName() const { return FindViewFile(NomBase + IntToStr(NumVue), viewExtension_); }
 
 void TOrvalis::PrepareNextView() {
-    // The settings of the JPEG image that the loader would decode with.
-    if (BitmapCourant) nextView_.Prepare(NextViewName(), TJPEGImage().DecodeSettings());
+    if (!BitmapCourant) return;
+    String name = NextViewName();
+    // Not there yet: it may come, most likely spelt like the chosen file.
+    if (name.IsEmpty()) name = NomBase + IntToStr(NumVue) + viewExtension_;
+    nextView_.Prepare(name, TJPEGImage().DecodeSettings());  // the loader's own settings
 }
 
 void TOrvalis::mOuvrirClick(TObject*) {
@@ -146,13 +157,15 @@ void TOrvalis::mOuvrirClick(TObject*) {
 
 void TOrvalis::OpenChosenFile() {
     NomBase = OpenDialog1->FileName();
+    viewExtension_ = ViewExtensionOf(NomBase);
     const String extension = ExtensionFichier(NomBase);
 
     if (extension == "JPG" || extension == "JPEG") {
         if (!BitmapCourant) return;  // the window has closed
         Image1->Picture()->CopyFromObject(LitBitmap(NomBase, *BitmapCourant));
-        SetClientWidth(Image1->Picture()->Width());
-        SetClientHeight(Image1->Picture()->Height());
+        // The picture's size as shown: one picture pixel to one device pixel.
+        SetClientWidth(Image1->ShownPictureWidth());
+        SetClientHeight(Image1->ShownPictureHeight());
         String base;
         if (!SeriesBaseName(NomBase, base)) {
             ShowMessageDialog(texts::kIncorrectFileName, dkWarning, DialogButtons({dbOK}), 0);
@@ -175,11 +188,14 @@ void TOrvalis::Comptagedescouleurs1Click(TObject*) {
     Image1->Picture()->CopyFromObject(BitmapCourant.get());
     Image1->Invalidate();
     if (!FichierLog) {
-        MessageErreur(String(texts::kLogUnavailable), 0);
+        const bool notWritable = logOpenFailure_ == LogFile::OpenFailure::NotWritable;
+        MessageErreur(String(notWritable ? texts::kLogNotWritable : texts::kLogUnavailable), 0);
         return;
     }
     FichierLog->Write(FormatColourReport(CountBitmapColours(*BitmapCourant)));
-    FichierLog->Flush();
+    // A report that could not be written whole is cut off again; the next count tries anew.
+    if (const int error = FichierLog->Flush())
+        MessageErreur(Format(texts::kLogWriteFailed, {WriteFailureWords(error)}), 0);
 }
 
 }  // namespace orvalis

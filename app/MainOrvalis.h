@@ -7,8 +7,8 @@
 // A series is base1.jpg, base2.jpg, ... in one folder. Opening any JPEG file of it shows
 // that file, sizes the client area to it and sets NomBase (the path without the view
 // number and extension) and NumVue 1; each advance then shows NomBase + NumVue + ".jpg"
-// when such an entry exists and steps NumVue, so that the end of a series waits for
-// the next file to appear.
+// (the extension in any letter case) when such an entry exists and steps NumVue, so
+// that the end of a series waits for the next file to appear.
 
 #include <cstdint>
 #include <memory>
@@ -60,7 +60,7 @@ class TOrvalis : public TForm {
 
     // The window's state.
     // The log file "espion.log" of the working directory; none when it could not be
-    // created, and none once "Quitter" has closed it.
+    // created or opened for writing, and none once "Quitter" has closed it.
     std::unique_ptr<LogFile> FichierLog;
     // The number of the view that the next advance shows.
     std::int32_t NumVue = 0;
@@ -83,7 +83,8 @@ private:
     void VueSuivante();
     // The advance itself: shows the next view when an entry of its name exists.
     void ShowNextView();
-    // The name the next advance looks for.
+    // The file the next advance shows: the series' next name, its extension in any case;
+    // empty when there is none.
     String NextViewName() const;
     // Has the file of the next advance prepared (once the window holds a bitmap).
     void PrepareNextView();
@@ -93,6 +94,11 @@ private:
     // An advance (with any box it raised) is under way: ticks start no other.
     bool advancing_ = false;
     NextViewPreparation nextView_;
+    // Why FichierLog is none, when the start-up could not open it.
+    LogFile::OpenFailure logOpenFailure_ = LogFile::OpenFailure::None;
+
+    // The spelling of ".jpg" that the views are looked for with first: the chosen file's.
+    String viewExtension_;
 };
 
 // The main window, set by the start-up.

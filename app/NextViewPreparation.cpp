@@ -9,6 +9,7 @@
 
 #include "codecs/JpegDecompression.h"
 #include "codecs/JpegPictureDecode.h"
+#include "runtime/RegularFile.h"
 #include "runtime/Stream.h"
 
 namespace orvalis {
@@ -142,8 +143,7 @@ void NextViewPreparation::Run(Job& job, NextViewPreparation& owner)
     owner.WaitWhileHeld(job);
     if (job.cancel.load(std::memory_order_relaxed))
         return;
-    // Not blocking on a pipe that bears the name; only a regular file goes further.
-    const Descriptor file(open(job.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const Descriptor file(OpenRegularFile(job.path.c_str(), O_RDONLY));
     if (file.Get() < 0)
         return;
     const std::optional<platform::FileIdentity> before = platform::OpenFileIdentity(file.Get());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "framework/Form.h"
@@ -44,19 +45,35 @@ std::size_t CharacterLength(std::string_view text, std::size_t index) {
     return end - index;
 }
 
-// Lower case for ASCII and for the capitals of Latin-1 (À to Þ, × excepted).
+// The capitals of the Windows-1252 code page outside ASCII and Latin-1, with their small
+// letters: Š, Œ, Ž, Ÿ.
+constexpr std::pair<char32_t, char32_t> kWindows1252Capitals[] = {
+    {U'\u0160', U'\u0161'}, {U'\u0152', U'\u0153'}, {U'\u017D', U'\u017E'}, {U'\u0178', U'\u00FF'}};
+
+// The small letter of a capital of the Windows-1252 code page; any other character as it is.
+char32_t LowerCaseWindows1252(char32_t c) {
+    if ((c >= U'A' && c <= U'Z') || (c >= U'\u00C0' && c <= U'\u00DE' && c != U'\u00D7')) return c + 0x20;
+    for (const auto& [capital, lower] : kWindows1252Capitals)
+        if (c == capital) return lower;
+    return c;
+}
+
+// Lower case for the capitals of the Windows-1252 code page (they are all one or two
+// bytes long in UTF-8); every other byte is kept as it is.
 std::string LowerCaseText(std::string_view text) {
     std::string lowered;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == 0xC3 && i + 1 < text.size()) {
-            const auto next = static_cast<unsigned char>(text[i + 1]);
-            lowered += static_cast<char>(c);
-            lowered += static_cast<char>(next >= 0x80 && next <= 0x9E && next != 0x97 ? next + 0x20 : next);
-            ++i;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = CharacterLength(text, i);
+        const auto lead = static_cast<unsigned char>(text[i]);
+        if (length == 1 && lead < 0x80) {
+            lowered += static_cast<char>(LowerCaseWindows1252(lead));
+        } else if (length == 2 && lead >= 0xC2 && lead <= 0xDF) {
+            const char32_t c = char32_t(lead & 0x1F) << 6 | (static_cast<unsigned char>(text[i + 1]) & 0x3F);
+            AppendUtf8(lowered, LowerCaseWindows1252(c));
         } else {
-            lowered += LowerCase(std::string_view(&text[i], 1)).View();
+            lowered += text.substr(i, length);
         }
+        i += length;
     }
     return lowered;
 }
@@ -217,18 +234,24 @@ void TApplication::RequestQuit() {
 void TApplication::HandleUncaught(TObject* sender) {
     assert(std::current_exception() && "HandleUncaught routes the exception being handled");
     if (const HWND capture = platform::GetCapture()) platform::SendMessage(capture, platform::WM_CANCELMODE);
-    try {
-        throw;
-    } catch (const EAbort&) {
-    } catch (Exception& exception) {
+    auto route = [&](Exception& exception) {
         if (OnUncaught)
             OnUncaught(sender, exception);
         else
             ReportException(exception);
-    } catch (const std::exception& exception) {
-        MessageBox(exception.what(), LoadResString(ResId::ApplicationError),
-                   platform::MB_OK | platform::MB_ICONERROR | platform::MB_TASKMODAL);
+    };
+    try {
+        throw;
+    } catch (const EAbort&) {
+    } catch (Exception& exception) {
+        route(exception);
+    } catch (const std::bad_alloc&) {
+        // The C++ library's text is English: the framework's own message takes its place.
+        EOutOfMemory outOfMemory(ResId::OutOfMemory);
+        route(outOfMemory);
     } catch (...) {
+        // Any other object, a C++ library exception included (its text is English): the
+        // general report.
         const std::string_view caption = LoadResString(ResId::ApplicationError);
         MessageBox(caption, caption, platform::MB_OK | platform::MB_ICONERROR | platform::MB_TASKMODAL);
     }

@@ -83,8 +83,10 @@ class TApplication : public TComponent, public platform::WindowProcedure {
     // Asks the terminate hooks; when all agree, posts the quit message.
     void RequestQuit();
     // Routes the exception being handled (call it inside a catch block): EAbort is
-    // silent, OnUncaught or ReportException take a framework exception, and anything
-    // else is shown in a box captioned "Erreur d'application".
+    // silent, OnUncaught or ReportException take a framework exception, and a failed
+    // allocation as EOutOfMemory "Mémoire insuffisante"; anything else (a C++ library
+    // exception included, whose text is English) is shown in a box captioned and worded
+    // "Erreur d'application".
     void HandleUncaught(TObject* sender);
     // The message with its full stop (WithFullStop) in a box captioned AppTitle, with the
     // error icon and an OK button.

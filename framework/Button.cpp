@@ -4,6 +4,7 @@
 #include "framework/ControlLook.h"
 #include "framework/classes/ClassBuilder.h"
 #include "platform/Focus.h"
+#include "platform/Menu.h"
 #include "platform/VirtualKeys.h"
 
 namespace orvalis {
@@ -153,6 +154,24 @@ void TButton::Paint() {
     canvas.Font().SetColor(Enabled() ? Font()->Color() : clGrayText);
     canvas.DrawText(Caption().View(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (Focused()) canvas.DrawFocusRect({rect.Left + 2, rect.Top + 2, rect.Right - 2, rect.Bottom - 2});
+}
+
+bool TButton::DescribeAccessible(platform::AccessibleElement& element) {
+    element.role = platform::AccessibleRole::PushButton;
+    element.name = platform::StripAccelerator(Caption().View());
+    element.states.focusable = TabStop();
+    element.states.focused = Focused();
+    element.states.isDefault = default_;
+    element.action = "click";
+    return true;
+}
+
+void TButton::PerformAccessibleRequest(const platform::AccessibleRequest& request) {
+    using Kind = platform::AccessibleRequest::Kind;
+    if (request.kind != Kind::DoAction && request.kind != Kind::Focus) return;
+    // A click gives the button the focus, then presses it.
+    if (CanFocus()) SetFocus();
+    if (request.kind == Kind::DoAction) Click();
 }
 
 }  // namespace orvalis

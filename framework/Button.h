@@ -37,6 +37,9 @@ class TButton : public TCustomControl {
     void Click() override;
 
     void WndProc(TMessage& message) override;
+    // A push button named by its caption; its action "click" does what a click does.
+    bool DescribeAccessible(platform::AccessibleElement& element) override;
+    void PerformAccessibleRequest(const platform::AccessibleRequest& request) override;
 
 protected:
     void Paint() override;

@@ -1,9 +1,12 @@
 #include "framework/Control.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cmath>
 
 #include "framework/Application.h"
 #include "framework/Form.h"
+#include "framework/Menu.h"
 #include "framework/Screen.h"
 #include "framework/WinControl.h"
 #include "framework/classes/ClassBuilder.h"
@@ -49,7 +52,9 @@ const TClassInfo& TControl::StaticClassInfo() {
     return info;
 }
 
-TControl::TControl(TComponent* owner) : TComponent(owner), font_(std::make_unique<TFont>()) {
+TControl::TControl(TComponent* owner)
+    : TComponent(owner), constraints_(std::make_unique<TSizeConstraints>()), font_(std::make_unique<TFont>()) {
+    constraints_->SetOnChange(TNotifyEvent(this, &TControl::ConstraintsChanged));
     font_->SetOnChange(TNotifyEvent(this, &TControl::FontObjectChanged));
 }
 
@@ -68,17 +73,62 @@ void TControl::SetParent(TWinControl* parent) {
     assert(parent != this && "a control is not its own parent");
     if (parent_) parent_->RemoveControl(*this);
     if (parent) parent->InsertControl(*this);
+    RememberAnchorOrigin();
 }
 
 void TControl::SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
-    if (left == left_ && top == top_ && width == width_ && height == height_) return;
+    ConstrainSize(width, height);
+    if (left == left_ && top == top_ && width == width_ && height == height_) {
+        RememberAnchorOrigin();
+        return;
+    }
     InvalidateInParent(BoundsRect(), true);
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
+    RememberAnchorOrigin();
     Invalidate();
     RequestAlign();
+}
+
+void TControl::ConstrainSize(std::int32_t& width, std::int32_t& height) const {
+    width = constraints_->ConstrainWidth(width);
+    height = constraints_->ConstrainHeight(height);
+}
+
+void TControl::ConstraintsChanged(TObject*) { SetBounds(left_, top_, width_, height_); }
+
+void TControl::SetAnchors(TAnchors anchors) {
+    anchors_ = anchors;
+    RememberAnchorOrigin();
+}
+
+void TControl::RememberAnchorOrigin() {
+    // While the control is read its bounds and its parent's size are not final yet: the
+    // origin is taken when the reading is finished.
+    if (!parent_ || HasState(stateLoading) || parent_->HasControlState(csAligning)) return;
+    anchorOrigin_ = {BoundsRect(), parent_->ClientWidth(), parent_->ClientHeight()};
+}
+
+TRect TControl::AnchoredBounds(std::int32_t parentWidth, std::int32_t parentHeight) const {
+    // One dimension: the start and the size, from those of the origin.
+    const auto place = [](std::int32_t start, std::int32_t size, std::int32_t oldExtent, std::int32_t newExtent,
+                          bool nearSide, bool farSide) -> std::pair<std::int32_t, std::int32_t> {
+        const std::int32_t change = newExtent - oldExtent;
+        if (nearSide && farSide) return {start, std::max(0, size + change)};
+        if (farSide) return {start + change, size};
+        if (nearSide || oldExtent <= 0) return {start, size};
+        // Neither side: the centre stays at the same proportion of the parent.
+        const double centre = (start + size / 2.0) * newExtent / oldExtent;
+        return {static_cast<std::int32_t>(std::lround(centre - size / 2.0)), size};
+    };
+    const AnchorOrigin& origin = anchorOrigin_;
+    const auto [left, width] = place(origin.bounds.Left, origin.bounds.Width(), origin.parentWidth, parentWidth,
+                                     anchors_ & AnchorBit(akLeft), anchors_ & AnchorBit(akRight));
+    const auto [top, height] = place(origin.bounds.Top, origin.bounds.Height(), origin.parentHeight, parentHeight,
+                                     anchors_ & AnchorBit(akTop), anchors_ & AnchorBit(akBottom));
+    return {left, top, left + width, top + height};
 }
 
 void TControl::SetClientWidth(std::int32_t width) { SetWidth(width + width_ - ClientWidth()); }
@@ -225,6 +275,12 @@ void TControl::WndProc(TMessage& message) {
 
 void TControl::DefaultHandler(TMessage&) {}
 
+void TControl::Notification(TComponent& component, TOperation operation) {
+    TComponent::Notification(component, operation);
+    if (operation == operationRemove && popupMenu_ && &component == static_cast<TComponent*>(popupMenu_))
+        popupMenu_ = nullptr;
+}
+
 void TControl::ButtonDown(TMessage& message, TMouseButton button, bool doubleClick) {
     // Without csDoubleClicks the second press of a double click is a press like the first.
     doubleClick = doubleClick && (style_ & csDoubleClicks);
@@ -253,6 +309,12 @@ void TControl::ButtonUp(TMessage& message, TMouseButton button) {
         }
     }
     MouseUp(button, MouseShiftState(message.WParam), point.x, point.y);
+    // A right click asks for the control's pop-up menu, which this platform does not
+    // show: the handler may do what it likes instead.
+    if (button == mbRight && OnContextPopup) {
+        bool handled = false;
+        OnContextPopup(this, TPoint{point.x, point.y}, handled);
+    }
 }
 
 bool TControl::MouseCapture() const { return CaptureControl() == this; }
@@ -279,6 +341,10 @@ TControl* CaptureControl() { return captureWindow && platform::GetCapture() == c
 void TControl::Click() {
     if (OnClick) OnClick(this);
 }
+
+bool TControl::DescribeAccessible(platform::AccessibleElement&) { return false; }
+
+void TControl::PerformAccessibleRequest(const platform::AccessibleRequest&) {}
 
 void TControl::DblClick() {
     if (OnDblClick) OnDblClick(this);
@@ -338,6 +404,7 @@ void TControl::LoadingFinished() {
         if (parentFont_) Perform(CM_PARENTFONTCHANGED);
     }
     AdjustSize();
+    RememberAnchorOrigin();
 }
 
 TCustomForm* GetParentForm(const TControl& control) {

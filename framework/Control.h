@@ -19,6 +19,9 @@
 #include <string_view>
 
 #include "framework/ControlMessages.h"
+#include "framework/Cursor.h"
+#include "framework/DragDock.h"
+#include "framework/SizeConstraints.h"
 #include "framework/classes/Color.h"
 #include "framework/classes/Component.h"
 #include "framework/classes/Events.h"
@@ -26,17 +29,30 @@
 #include "framework/classes/TypeInfo.h"
 #include "graphics/Canvas.h"
 #include "graphics/Font.h"
+#include "platform/Accessibility.h"
 #include "runtime/String.h"
 
 namespace orvalis {
 
 class TCustomForm;
+class TPopupMenu;
 class TWinControl;
 
 enum TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 inline constexpr std::string_view kAlignNames[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
 inline constexpr TTypeInfo kAlignType = EnumerationType("TAlign", kAlignNames);
 inline const TTypeInfo& DescribeType(TypeTag<TAlign>) { return kAlignType; }
+
+// The sides of the parent that a control keeps its distance to when the parent is
+// resized (Anchors): both sides of a dimension stretch the control, one side keeps it
+// at that side, neither keeps its centre at the same proportion of the parent.
+enum TAnchorKind : std::uint8_t { akLeft, akTop, akRight, akBottom };
+inline constexpr std::string_view kAnchorKindNames[] = {"akLeft", "akTop", "akRight", "akBottom"};
+inline constexpr TTypeInfo kAnchorKindType = EnumerationType("TAnchorKind", kAnchorKindNames);
+inline constexpr TTypeInfo kAnchorsType = SetType("TAnchors", kAnchorKindType);
+using TAnchors = std::uint8_t;
+constexpr TAnchors AnchorBit(TAnchorKind kind) { return TAnchors(1u << kind); }
+inline constexpr TAnchors kDefaultAnchors = AnchorBit(akLeft) | AnchorBit(akTop);
 
 enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
 
@@ -58,6 +74,10 @@ inline constexpr std::string_view kEventTypeName<void(TObject*, TShiftState, std
     "TMouseMoveEvent";
 template <>
 inline constexpr std::string_view kEventTypeName<void(TObject*, std::uint16_t&, TShiftState)> = "TKeyEvent";
+// A right click on the control (MousePos in its client area); Handled: no pop-up menu.
+using TContextPopupEvent = TEvent<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+template <>
+inline constexpr std::string_view kEventTypeName<void(TObject*, TPoint, bool&)> = "TContextPopupEvent";
 
 // What a control does by its nature.
 using TControlStyle = std::uint32_t;
@@ -107,6 +127,13 @@ class TControl : public TComponent {
     // When set, the control takes the size its content asks for (CanAutoSize).
     bool AutoSize() const { return autoSize_; }
     void SetAutoSize(bool autoSize);
+    // How a control that is not aligned follows its parent's resize (from the bounds it
+    // was last given and its parent's client size then).
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors anchors);
+    // Limits of the size, applied to every change of the bounds. Copies `constraints`.
+    TSizeConstraints* Constraints() const { return constraints_.get(); }
+    void SetConstraints(TSizeConstraints* constraints) { constraints_->CopyFromObject(constraints); }
     virtual TPoint ClientToScreen(TPoint point) const;
     TPoint ScreenToClient(TPoint point) const;
 
@@ -133,6 +160,20 @@ class TControl : public TComponent {
     void SetHint(const String& hint) { hint_ = hint; }
     bool ShowHint() const { return showHint_; }
     void SetShowHint(bool showHint) { showHint_ = showHint; }
+    // Kept only: this platform shows no hints (docs/controls.md).
+    bool ParentShowHint() const { return parentShowHint_; }
+    void SetParentShowHint(bool parentShowHint) { parentShowHint_ = parentShowHint; }
+    // Kept only: no pop-up menu shows on this platform; a right click fires
+    // OnContextPopup. Forgotten when the menu is destroyed.
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
+    // Kept only: no drag or dock starts on this platform (DragDock.h).
+    TCursor DragCursor() const { return dragCursor_; }
+    void SetDragCursor(TCursor cursor) { dragCursor_ = cursor; }
+    TDragKind DragKind() const { return dragKind_; }
+    void SetDragKind(TDragKind kind) { dragKind_ = kind; }
+    TDragMode DragMode() const { return dragMode_; }
+    void SetDragMode(TDragMode mode) { dragMode_ = mode; }
     TControlStyle ControlStyle() const { return style_; }
     void SetControlStyle(TControlStyle style) { style_ = style; }
     TControlState ControlState() const { return controlState_; }
@@ -156,6 +197,14 @@ class TControl : public TComponent {
     // Runs OnClick.
     virtual void Click();
 
+    // How assistive tools see the control (docs/accessibility.md): fills in the element's
+    // role, name, states, text, value and action; its key, bounds and showing and enabled
+    // states are filled already. False (the default): the control is not shown to them.
+    virtual bool DescribeAccessible(platform::AccessibleElement& element);
+    // An assistive tool's request on the control or a part of it (the control shows and
+    // takes input): what a click, typing or a step of the user would do. Nothing by default.
+    virtual void PerformAccessibleRequest(const platform::AccessibleRequest& request);
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
@@ -164,14 +213,25 @@ class TControl : public TComponent {
     // The mouse comes over the control and leaves it (the application's idle step).
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
+    TContextPopupEvent OnContextPopup;
+    // Never fired on this platform (DragDock.h).
+    TDragDropEvent OnDragDrop;
+    TDragOverEvent OnDragOver;
+    TEndDragEvent OnEndDock;
+    TEndDragEvent OnEndDrag;
+    TStartDockEvent OnStartDock;
+    TStartDragEvent OnStartDrag;
 
     // What the form reader and writer call.
     void AttachToParent(TComponent* parent) override;
     TComponent* ParentComponent() const override;
-    // Takes the parent's font and colour when it follows them, then its own size.
+    // Takes the parent's font and colour when it follows them, then its own size, and
+    // remembers where it stands for its anchors.
     void LoadingFinished() override;
 
 protected:
+    // Forgets the pop-up menu when it goes.
+    void Notification(TComponent& component, TOperation operation) override;
     // The handling of messages that no class took: nothing for a windowless control.
     virtual void DefaultHandler(TMessage& message);
 
@@ -197,11 +257,19 @@ protected:
     // Asks the parent to repaint an area of its client area that the control covers or
     // covered (a windowless control has no window of its own); `erase`: the background first.
     void InvalidateInParent(const TRect& bounds, bool erase);
+    // A size brought within the Constraints.
+    void ConstrainSize(std::int32_t& width, std::int32_t& height) const;
+    // Remembers the bounds and the parent's client size that the anchors start from;
+    // called after every change of the bounds that the parent's layout did not make.
+    void RememberAnchorOrigin();
 
 private:
     friend class TWinControl;
     friend class TCustomForm;
+    // Where the anchors place the control in a parent client area of that size.
+    TRect AnchoredBounds(std::int32_t parentWidth, std::int32_t parentHeight) const;
     void FontObjectChanged(TObject* sender);
+    void ConstraintsChanged(TObject* sender);
     void ButtonDown(TMessage& message, TMouseButton button, bool doubleClick);
     void ButtonUp(TMessage& message, TMouseButton button);
 
@@ -212,6 +280,14 @@ private:
     std::int32_t height_ = 0;
     TAlign align_ = alNone;
     bool autoSize_ = false;
+    TAnchors anchors_ = kDefaultAnchors;
+    // The bounds and the parent's client size that the anchors start from.
+    struct AnchorOrigin {
+        TRect bounds;
+        std::int32_t parentWidth = 0;
+        std::int32_t parentHeight = 0;
+    } anchorOrigin_;
+    std::unique_ptr<TSizeConstraints> constraints_;
     bool visible_ = true;
     bool enabled_ = true;
     String text_;
@@ -221,6 +297,11 @@ private:
     bool parentFont_ = true;
     String hint_;
     bool showHint_ = false;
+    bool parentShowHint_ = true;
+    TPopupMenu* popupMenu_ = nullptr;
+    TCursor dragCursor_ = crDrag;
+    TDragKind dragKind_ = dkDrag;
+    TDragMode dragMode_ = dmManual;
     TControlStyle style_ = csCaptureMouse | csClickEvents | csDoubleClicks;
     TControlState controlState_ = 0;
 };

@@ -364,4 +364,23 @@ void TEdit::Paint() {
     }
 }
 
+bool TEdit::DescribeAccessible(platform::AccessibleElement& element) {
+    element.role = platform::AccessibleRole::Entry;
+    element.states.focusable = TabStop();
+    element.states.focused = Focused();
+    element.states.editable = !readOnly_;
+    element.hasText = true;
+    element.text = Text().View();
+    element.caret = CharacterCount(Text().View().substr(0, caret_));
+    return true;
+}
+
+void TEdit::PerformAccessibleRequest(const platform::AccessibleRequest& request) {
+    using Kind = platform::AccessibleRequest::Kind;
+    if (request.kind == Kind::Focus && CanFocus()) SetFocus();
+    if (request.kind != Kind::SetText || readOnly_) return;
+    SelectAll();
+    Replace(0, Text().Length(), Admissible(request.text));
+}
+
 }  // namespace orvalis

@@ -61,6 +61,10 @@ class TEdit : public TCustomControl {
     TNotifyEvent OnChange;
 
     void WndProc(TMessage& message) override;
+    // An entry (named by its label) with its text and caret; it takes a new text as a
+    // paste over the whole text would, unless ReadOnly.
+    bool DescribeAccessible(platform::AccessibleElement& element) override;
+    void PerformAccessibleRequest(const platform::AccessibleRequest& request) override;
 
 protected:
     void Paint() override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "framework/AccessibleTree.h"
 #include "framework/Application.h"
 #include "framework/Menu.h"
 #include "framework/Screen.h"
@@ -529,6 +530,12 @@ void TCustomForm::WndProc(TMessage& message) {
         case CM_RELEASE:
             DestroyForm(this);
             return;
+        case platform::WM_GETOBJECT:
+            DescribeForm(*this, *reinterpret_cast<platform::AccessibleElement*>(message.LParam));
+            return;
+        case platform::WM_ACCESSIBLEREQUEST:
+            RouteAccessibleRequest(*this, *reinterpret_cast<const platform::AccessibleRequest*>(message.LParam));
+            return;
         case CM_DIALOGKEY:
             if (!IsKeyDown(platform::VK_MENU)) {
                 const auto key = static_cast<int>(message.WParam);
@@ -551,6 +558,13 @@ void TCustomForm::WndProc(TMessage& message) {
         default: break;
     }
     TWinControl::WndProc(message);
+}
+
+bool TCustomForm::DescribeAccessible(platform::AccessibleElement& element) {
+    const bool dialog = IsModal() || borderStyle_ == bsDialog;
+    element.role = dialog ? platform::AccessibleRole::Dialog : platform::AccessibleRole::Frame;
+    element.name = Caption().View();
+    return true;
 }
 
 void TCustomForm::ReadOwnState(TReader& reader) {

@@ -187,6 +187,8 @@ class TCustomForm : public TWinControl {
     TNotifyEvent OnPaint;
 
     void WndProc(TMessage& message) override;
+    // A dialog (a modal form, or one with a dialog border) or a frame, named by its caption.
+    bool DescribeAccessible(platform::AccessibleElement& element) override;
     // Reads the body, then applies a client size read from it.
     void ReadOwnState(TReader& reader) override;
     // Offers TextHeight and IgnoreFontProperty.

@@ -1,6 +1,7 @@
 #include "framework/FrameworkClasses.h"
 
 #include "framework/Button.h"
+#include "framework/Cursor.h"
 #include "framework/Edit.h"
 #include "framework/Form.h"
 #include "framework/Image.h"
@@ -11,16 +12,18 @@
 #include "framework/Timer.h"
 #include "framework/UpDown.h"
 #include "framework/classes/ClassRegistry.h"
+#include "framework/classes/IdentMaps.h"
 
 namespace orvalis {
 
 void RegisterFrameworkClasses() {
     static const bool registered = [] {
-        RegisterStreamClasses({&TForm::StaticClassInfo(), &TMainMenu::StaticClassInfo(),
+        RegisterStreamClasses({&TForm::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
                                &TMenuItem::StaticClassInfo(), &TTimer::StaticClassInfo(),
                                &TLabel::StaticClassInfo(), &TEdit::StaticClassInfo(), &TButton::StaticClassInfo(),
                                &TUpDown::StaticClassInfo(), &TRadioGroup::StaticClassInfo(),
                                &TOpenDialog::StaticClassInfo(), &TImage::StaticClassInfo()});
+        RegisterIdentMap(kCursorType, &IdentToCursor, &CursorToIdent);
         return true;
     }();
     (void)registered;

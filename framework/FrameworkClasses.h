@@ -5,9 +5,9 @@
 
 namespace orvalis {
 
-// Registers TForm, TMainMenu, TMenuItem, TTimer, the controls of the dialogs (TLabel,
-// TEdit, TButton, TUpDown, TRadioGroup) and TOpenDialog; once is enough, again does
-// nothing.
+// Registers TForm, TMainMenu, TPopupMenu, TMenuItem, TTimer, the controls (TLabel,
+// TEdit, TButton, TUpDown, TRadioGroup, TImage) and TOpenDialog, and the cursor
+// identifier map; once is enough, again does nothing.
 void RegisterFrameworkClasses();
 
 }  // namespace orvalis

@@ -1,10 +1,13 @@
 #include "framework/Image.h"
 
 #include "framework/Form.h"
+#include "framework/Menu.h"
 #include "framework/classes/ClassBuilder.h"
+#include "graphics/DevicePixels.h"
 #include "graphics/Icon.h"
 #include "graphics/Metafile.h"
 #include "platform/MessageQueue.h"
+#include "platform/Painting.h"
 
 namespace orvalis {
 
@@ -19,23 +22,37 @@ const TClassInfo& TImage::StaticClassInfo() {
     static const TClassInfo info =
         DescribeClass<TImage, TGraphicControl>("TImage")
             .Property("Align", &TControl::Align, &TControl::SetAlign).Default(alNone)
+            .Property("Anchors", &TControl::Anchors, &TControl::SetAnchors).Type(kAnchorsType).Default(kDefaultAnchors)
             .Property("AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(false)
             .Property("Center", &TImage::Center, &TImage::SetCenter).Default(false)
+            .Property("Constraints", &TControl::Constraints, &TControl::SetConstraints)
+            .Property("DragCursor", &TControl::DragCursor, &TControl::SetDragCursor).Type(kCursorType).Default(crDrag)
+            .Property("DragKind", &TControl::DragKind, &TControl::SetDragKind).Default(dkDrag)
+            .Property("DragMode", &TControl::DragMode, &TControl::SetDragMode).Default(dmManual)
             .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true)
             .Property("IncrementalDisplay", &TImage::IncrementalDisplay, &TImage::SetIncrementalDisplay)
             .Default(false)
+            .Property("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true)
             .Property("Picture", &TImage::Picture, &TImage::SetPicture)
+            .Property("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu)
             .Property("Proportional", &TImage::Proportional, &TImage::SetProportional).Default(false)
             .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false)
             .Property("Stretch", &TImage::Stretch, &TImage::SetStretch).Default(false)
             .Property("Transparent", &TImage::Transparent, &TImage::SetTransparent).Default(false)
             .Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true)
             .Property("OnClick", &TControl::OnClick)
+            .Property("OnContextPopup", &TControl::OnContextPopup)
             .Property("OnDblClick", &TControl::OnDblClick)
+            .Property("OnDragDrop", &TControl::OnDragDrop)
+            .Property("OnDragOver", &TControl::OnDragOver)
+            .Property("OnEndDock", &TControl::OnEndDock)
+            .Property("OnEndDrag", &TControl::OnEndDrag)
             .Property("OnMouseDown", &TControl::OnMouseDown)
             .Property("OnMouseMove", &TControl::OnMouseMove)
             .Property("OnMouseUp", &TControl::OnMouseUp)
-            .Property("OnProgress", &TImage::OnProgress);
+            .Property("OnProgress", &TImage::OnProgress)
+            .Property("OnStartDock", &TControl::OnStartDock)
+            .Property("OnStartDrag", &TControl::OnStartDrag);
     return info;
 }
 
@@ -78,11 +95,26 @@ raster::PaletteHandle TImage::Palette() const {
     return graphic ? graphic->Palette() : nullptr;
 }
 
-TRect TImage::TargetRect() const {
+TRect TImage::TargetRect() const { return PlacePicture(ClientWidth(), ClientHeight()); }
+
+int TImage::DeviceScale() const {
+    TCustomForm* form = GetParentForm(*this);
+    return form && form->HandleAllocated() ? platform::GetWindowScale(form->Handle()) : 1;
+}
+
+std::int32_t TImage::ShownPictureWidth() const {
+    const int scale = DeviceScale();
+    return (picture_->Width() + scale - 1) / scale;
+}
+
+std::int32_t TImage::ShownPictureHeight() const {
+    const int scale = DeviceScale();
+    return (picture_->Height() + scale - 1) / scale;
+}
+
+TRect TImage::PlacePicture(std::int32_t cw, std::int32_t ch) const {
     std::int32_t w = picture_->Width();
     std::int32_t h = picture_->Height();
-    const std::int32_t cw = ClientWidth();
-    const std::int32_t ch = ClientHeight();
     if (stretch_ || (proportional_ && (w > cw || h > ch))) {
         if (proportional_ && w > 0 && h > 0) {
             const double aspect = double(w) / h;
@@ -123,7 +155,9 @@ void TImage::Paint() {
         ~DrawingFlag() { flag = saved; }
     } restore{drawing_, drawing_};
     drawing_ = true;
-    DrawScaled(Canvas(), TargetRect(), picture_->Graphic());
+    DevicePixels devicePixels(Canvas());
+    const int scale = devicePixels.Scale();
+    DrawScaled(Canvas(), PlacePicture(ClientWidth() * scale, ClientHeight() * scale), picture_->Graphic());
 }
 
 bool TImage::CanAutoSize(std::int32_t& width, std::int32_t& height) {
@@ -173,6 +207,13 @@ void TImage::PictureProgress(TObject* sender, TProgressStage stage, std::uint8_t
             Paint();
     }
     if (OnProgress) OnProgress(sender, stage, percentDone, redrawNow, rect, message);
+}
+
+bool TImage::DescribeAccessible(platform::AccessibleElement& element) {
+    element.role = platform::AccessibleRole::Image;
+    const TCustomForm* form = GetParentForm(*this);
+    element.name = Hint().IsEmpty() && form ? form->Caption().View() : Hint().View();
+    return true;
 }
 
 }  // namespace orvalis

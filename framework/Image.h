@@ -1,7 +1,9 @@
 #pragma once
 // TImage: the windowless control that paints a picture (TPicture) in its client area.
 // Where and how large the picture is drawn is TargetRect: at its own size at the top
-// left, stretched to the client area, scaled down keeping its proportions, centred.
+// left, stretched to the client area, scaled down keeping its proportions, centred. On a
+// high-density screen the picture is laid out in device pixels: at its own size each of
+// its pixels is one pixel of the screen, and it covers ShownPictureWidth/Height units.
 // The picture's changes repaint the control, its progress may paint it while a graphic
 // is still being decoded (IncrementalDisplay), and a graphic whose palette changed asks
 // the form to realise its palette (message 0x030F).
@@ -39,8 +41,17 @@ class TImage : public TGraphicControl {
     raster::PaletteHandle Palette() const;
     // Where the picture is drawn in the client area.
     TRect TargetRect() const;
+    // The picture's size in the control's units when it is drawn at its own size: its
+    // size in pixels divided by the device scale of the screen the form shows on, rounded
+    // up (the size itself on an ordinary screen).
+    std::int32_t ShownPictureWidth() const;
+    std::int32_t ShownPictureHeight() const;
 
     TProgressEvent OnProgress;
+
+    // An image named by its Hint, else by the caption of its form (which names what the
+    // window shows).
+    bool DescribeAccessible(platform::AccessibleElement& element) override;
 
 protected:
     // DrawScaled of the graphic into TargetRect.
@@ -52,6 +63,11 @@ protected:
     void PictureUpdated(TObject* sender);
 
 private:
+    // Where the picture goes in a client area of that size (in any unit the picture's
+    // pixels are).
+    TRect PlacePicture(std::int32_t clientWidth, std::int32_t clientHeight) const;
+    // Device pixels per unit of the screen the form shows on.
+    int DeviceScale() const;
     // Asks the form to realise the graphic's changed palette; whether it asked.
     bool PaletteCheck();
     void PictureProgress(TObject* sender, TProgressStage stage, std::uint8_t percentDone, bool redrawNow,

@@ -3,7 +3,8 @@
 #include "framework/Accelerator.h"
 #include "framework/WinControl.h"
 #include "framework/classes/ClassBuilder.h"
-#include "platform/Painting.h"
+#include "graphics/ScratchCanvas.h"
+#include "platform/Menu.h"
 
 namespace orvalis {
 namespace {
@@ -11,13 +12,9 @@ namespace {
 // The extent of `text` laid out by `flags` in `rect`, measured in `font` on the
 // platform's scratch surface (a label may have no window to measure on yet).
 TRect MeasureText(TFont& font, std::string_view text, TRect rect, std::uint32_t flags) {
-    cairo_t* context = platform::GetDC(0);
-    TCanvas canvas;
-    canvas.SetHandle(context);
-    canvas.SetFont(font);
-    canvas.DrawText(text, rect, flags | DT_CALCRECT);
-    canvas.SetHandle(nullptr);
-    platform::ReleaseDC(0, context);
+    TScratchCanvas scratch;
+    scratch.Canvas().SetFont(font);
+    scratch.Canvas().DrawText(text, rect, flags | DT_CALCRECT);
     return rect;
 }
 
@@ -121,6 +118,12 @@ void TLabel::WndProc(TMessage& message) {
 void TLabel::Notification(TComponent& component, TOperation operation) {
     TGraphicControl::Notification(component, operation);
     if (operation == operationRemove && &component == focusControl_) focusControl_ = nullptr;
+}
+
+bool TLabel::DescribeAccessible(platform::AccessibleElement& element) {
+    element.role = platform::AccessibleRole::Label;
+    element.name = showAccelChar_ ? platform::StripAccelerator(Caption().View()) : std::string(Caption().View());
+    return true;
 }
 
 }  // namespace orvalis

@@ -41,6 +41,8 @@ class TLabel : public TGraphicControl {
     void SetFocusControl(TWinControl* control) { focusControl_ = control; }
 
     void WndProc(TMessage& message) override;
+    // A label named by its caption (accelerator marks removed when they show).
+    bool DescribeAccessible(platform::AccessibleElement& element) override;
 
 protected:
     void Paint() override;

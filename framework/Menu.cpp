@@ -16,6 +16,11 @@ const TClassInfo& TMainMenu::StaticClassInfo() {
     return info;
 }
 
+const TClassInfo& TPopupMenu::StaticClassInfo() {
+    static const TClassInfo info = DescribeClass<TPopupMenu, TMenu>("TPopupMenu");
+    return info;
+}
+
 TMenu::TMenu(TComponent* owner) : TComponent(owner), items_(new TMenuItem(this)) { items_->menu_ = this; }
 
 bool TMenu::IsShortCut(const TWMKey& key) {

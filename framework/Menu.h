@@ -2,7 +2,9 @@
 // TMenu: a menu, whose items hang under a root item (Items), and TMainMenu, the menu of
 // a form's menu bar: the form shows it as the platform's native menu bar, and choosing
 // an item there (WM_COMMAND with the item's command) runs the item's Click. Each change
-// of an item shows at once.
+// of an item shows at once. TPopupMenu: the menu that a control names as its PopupMenu;
+// this platform does not show pop-up menus, so it only holds its items (and their
+// shortcuts do nothing either: only the form's main menu is asked for them).
 
 #include <cstdint>
 
@@ -56,6 +58,12 @@ protected:
 
 private:
     TCustomForm* form_ = nullptr;
+};
+
+class TPopupMenu : public TMenu {
+    ORVALIS_TYPE_INFO(TPopupMenu)
+
+    explicit TPopupMenu(TComponent* owner) : TMenu(owner) {}
 };
 
 }  // namespace orvalis

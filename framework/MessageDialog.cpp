@@ -88,6 +88,13 @@ const TClassInfo& TMessageForm::StaticClassInfo() {
 
 TMessageForm::TMessageForm(TComponent* owner) : TForm(owner, kNoResource) {}
 
+bool TMessageForm::DescribeAccessible(platform::AccessibleElement& element) {
+    TForm::DescribeAccessible(element);
+    element.role = platform::AccessibleRole::Alert;
+    if (Message) element.description = Message->Caption().View();
+    return true;
+}
+
 String TMessageForm::DialogText() const {
     String buttons;
     for (int i = 0; i < ComponentCount(); ++i)

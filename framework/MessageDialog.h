@@ -69,6 +69,9 @@ class TMessageForm : public TForm {
     // 27 dashes, lines ended by CR LF.
     String DialogText() const;
 
+    // An alert whose description is the message.
+    bool DescribeAccessible(platform::AccessibleElement& element) override;
+
     // The help button's click: the help system is asked for HelpContext.
     void HelpButtonClick(TObject* Sender);
     // The key-down handler of the form (it previews keys): Ctrl+C.

@@ -190,11 +190,11 @@ void TOpenDialog::TakeNames(const platform::OpenFileResult& result) {
         selectedFiles_->Add(fileName_);
         return;
     }
-    // The folder, then each name: zeros between them, blanks in the old style.
-    const char separator = (result.flags & platform::OFN_EXPLORER) ? '\0' : ' ';
+    // The folder, then each name, zeros between them in both styles: the platform's old
+    // style returns long names, which may hold blanks (platform::OpenFileResult).
     std::vector<std::string_view> parts;
     for (std::string_view rest = buffer; !rest.empty();) {
-        const std::size_t end = rest.find(separator);
+        const std::size_t end = rest.find('\0');
         const std::string_view part = rest.substr(0, end);
         if (part.empty()) break;
         parts.push_back(part);

@@ -1,6 +1,7 @@
 #include "framework/Program.h"
 
 #include <cassert>
+#include <new>
 
 #include "framework/Application.h"
 #include "framework/Screen.h"
@@ -23,6 +24,8 @@ int RunProgram(const std::function<void(TApplication& application)>& body) {
         body(application);
     } catch (const Exception& exception) {
         application.ReportException(exception);
+    } catch (const std::bad_alloc&) {
+        application.ReportException(EOutOfMemory(ResId::OutOfMemory));
     } catch (...) {
         application.ReportException(Exception(String()));
     }

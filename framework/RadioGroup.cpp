@@ -4,6 +4,8 @@
 
 #include "framework/Accelerator.h"
 #include "framework/classes/ClassBuilder.h"
+#include "graphics/ScratchCanvas.h"
+#include "platform/Menu.h"
 #include "platform/VirtualKeys.h"
 
 namespace orvalis {
@@ -75,9 +77,11 @@ void TRadioGroup::LoadingFinished() {
 }
 
 std::int32_t TRadioGroup::LineHeight() {
-    TCanvas& canvas = Canvas();
-    canvas.SetFont(*Font());
-    return canvas.TextHeight("0");
+    // Not on the group's own canvas: clicks and the description given to assistive tools
+    // ask for it, and letting go of that canvas would show the window again.
+    TScratchCanvas scratch;
+    scratch.Canvas().SetFont(*Font());
+    return scratch.Canvas().TextHeight("0");
 }
 
 TRect TRadioGroup::ItemRect(std::int32_t index) {
@@ -205,6 +209,36 @@ void TRadioGroup::Paint() {
             canvas.DrawFocusRect({extent.Left - 2, top - 1, extent.Right + 2, top + extent.Height() + 1});
         }
     }
+}
+
+bool TRadioGroup::DescribeAccessible(platform::AccessibleElement& element) {
+    element.role = platform::AccessibleRole::Panel;
+    element.name = platform::StripAccelerator(Caption().View());
+    // The item that the focus rectangle surrounds: the chosen one, else the first.
+    const std::int32_t focusedItem = std::max(itemIndex_, 0);
+    for (std::int32_t index = 0; index < items_->Count(); ++index) {
+        platform::AccessibleElement& item = element.children.emplace_back();
+        item.key = {element.key.object, index};
+        item.role = platform::AccessibleRole::RadioButton;
+        item.name = platform::StripAccelerator(items_->Strings(index).View());
+        const TRect rect = ItemRect(index);
+        item.bounds = platform::Rect{rect.Left, rect.Top, rect.Right, rect.Bottom}.Offset(element.bounds.left,
+                                                                                           element.bounds.top);
+        item.states = element.states;
+        item.states.focusable = TabStop();
+        item.states.focused = Focused() && index == focusedItem;
+        item.states.checked = index == itemIndex_;
+        item.action = "click";
+    }
+    return true;
+}
+
+void TRadioGroup::PerformAccessibleRequest(const platform::AccessibleRequest& request) {
+    using Kind = platform::AccessibleRequest::Kind;
+    if (request.kind != Kind::DoAction && request.kind != Kind::Focus) return;
+    if (CanFocus()) SetFocus();
+    if (request.kind == Kind::DoAction && request.key.part >= 0 && request.key.part < items_->Count())
+        Choose(request.key.part);
 }
 
 }  // namespace orvalis

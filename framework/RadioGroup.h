@@ -42,6 +42,10 @@ class TRadioGroup : public TCustomControl {
 
     void WndProc(TMessage& message) override;
     void LoadingFinished() override;
+    // A panel named by the Caption, holding one radio button per item (the part of the
+    // element is the item's index); an item's action "click" chooses it as a click does.
+    bool DescribeAccessible(platform::AccessibleElement& element) override;
+    void PerformAccessibleRequest(const platform::AccessibleRequest& request) override;
 
 protected:
     void Paint() override;

@@ -161,4 +161,16 @@ void TUpDown::Paint() {
     }
 }
 
+bool TUpDown::DescribeAccessible(platform::AccessibleElement& element) {
+    element.role = platform::AccessibleRole::SpinButton;
+    element.hasValue = true;
+    element.value = {Lowest(), Highest(), position_};
+    return true;
+}
+
+void TUpDown::PerformAccessibleRequest(const platform::AccessibleRequest& request) {
+    if (request.kind == platform::AccessibleRequest::Kind::SetValue)
+        SetPosition(std::clamp(request.value, Lowest(), Highest()));
+}
+
 }  // namespace orvalis

@@ -65,6 +65,10 @@ class TUpDown : public TCustomControl {
     TUDClickEvent OnClick;
 
     void WndProc(TMessage& message) override;
+    // A spin button (named by the label of its place) whose value is Position within
+    // Min and Max; a value set is kept within them and shown in the associated control.
+    bool DescribeAccessible(platform::AccessibleElement& element) override;
+    void PerformAccessibleRequest(const platform::AccessibleRequest& request) override;
     // Shows the position read from the resource in the associated control.
     void LoadingFinished() override;
 

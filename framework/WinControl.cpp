@@ -165,16 +165,24 @@ TPoint TWinControl::ClientToScreen(TPoint point) const {
 }
 
 void TWinControl::SetBounds(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
-    if (left == Left() && top == Top() && width == Width() && height == Height()) return;
+    ConstrainSize(width, height);
+    if (left == Left() && top == Top() && width == Width() && height == Height()) {
+        RememberAnchorOrigin();
+        return;
+    }
     const bool resized = width != Width() || height != Height();
     left_ = left;
     top_ = top;
     width_ = width;
     height_ = height;
-    // The window answers with WM_MOVE and WM_SIZE, which lay the children out.
-    if (handle_)
+    RememberAnchorOrigin();
+    // The window answers with WM_MOVE and WM_SIZE, which lay the children out. It may
+    // keep other bounds than those asked for (a window is never narrower than its menu
+    // bar): the control takes the window's.
+    if (handle_) {
         platform::MoveWindow(handle_, {left, top, left + width, top + height});
-    else if (resized)
+        if (platform::IsWindow(handle_)) UpdateBoundsFromWindow();
+    } else if (resized)
         Realign();
     RequestAlign();
 }
@@ -208,6 +216,13 @@ void TWinControl::Realign() {
 }
 
 void TWinControl::AlignControls(TRect rect) {
+    // The controls that are not aligned follow the whole client area with their anchors
+    // (those still being read take their place when they are finished).
+    for (TControl* control : controls_)
+        if (control->Align() == alNone && control->Anchors() != kDefaultAnchors && !control->HasState(stateLoading)) {
+            const TRect bounds = control->AnchoredBounds(rect.Width(), rect.Height());
+            control->SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
+        }
     static constexpr TAlign kOrder[] = {alTop, alBottom, alLeft, alRight, alClient};
     for (TAlign align : kOrder) {
         for (TControl* control : controls_) {

@@ -65,6 +65,21 @@ TColor ColorOfPixel(std::uint32_t rgb) {
     return RGB(std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb));
 }
 
+// The palette a 1-bit layout is given. Two colours are the picture's own and stay. More
+// colours do not fit in two: the nearest of the first two of them (black and a dark red
+// among the system colours, two near blacks among greys) would turn white into a colour,
+// so the picture becomes black and white. Without palette or colour table the rebuild
+// gives black and white itself.
+raster::PaletteHandle OneBitPalette(const raster::PaletteHandle& current, const raster::Image* source) {
+    const raster::DibImage* dib = source ? source->AsDib() : nullptr;
+    const std::size_t colours = current ? current->Size() : dib ? dib->ColourTable().size() : 0;
+    if (colours == 0 || colours == 2) return current;
+    std::vector<raster::PaletteEntry> blackAndWhite;
+    for (const raster::RgbQuad& quad : raster::DefaultColourTable(1))
+        blackAndWhite.push_back(raster::ToPaletteEntry(quad));
+    return raster::CreatePalette(blackAndWhite);
+}
+
 [[noreturn]] void RaiseOutOfResources() { throw EOutOfResources(ResId::OutOfSystemResources); }
 
 // Mask completion: a 16-bit description with bit fields and no red mask gets 5-6-5,
@@ -424,10 +439,12 @@ void TBitmap::SetPixelLayout(TPixelLayout layout) {
     header.biBitCount = entry->bitCount;
     header.biCompression = entry->compression;
     description.dsBitfields = entry->masks;
+    raster::Image* source = Handle();
     raster::PaletteHandle palette = entry->palette == LayoutPalette::System16   ? raster::SystemPalette16()
                                     : entry->palette == LayoutPalette::Halftone ? raster::CreateHalftonePalette()
                                                                                 : image_->palette_;
-    Rebuild(Handle(), palette, description);
+    if (layout == pl1Bit) palette = OneBitPalette(palette, source);
+    Rebuild(source, palette, description);
     SetPaletteModified(palette != nullptr);
     NotifyChanged(this);
 }

@@ -86,6 +86,15 @@ void TGraphic::SaveStream(TStream&) { RaiseAbstract(); }
 void TGraphic::LoadClipboardData(std::uint16_t, raster::Image*, const raster::PaletteHandle&) { RaiseAbstract(); }
 TClipboardData TGraphic::SaveClipboardData() { RaiseAbstract(); }
 
+void TGraphic::CopyWithoutPicture(TPersistent* source) {
+    if (source && !source->InheritsFrom(ClassInfo())) {
+        TGraphic::CopyFromObject(source);
+        return;
+    }
+    if (auto* graphic = dynamic_cast<TGraphic*>(source)) StoreTransparent(graphic->Transparent());
+    NotifyChanged(this);
+}
+
 void TGraphic::Progress(TObject* sender, TProgressStage stage, std::uint8_t percentDone, bool redrawNow,
                         const TRect& rect, const String& message) {
     if (onProgress_) onProgress_(sender, stage, percentDone, redrawNow, rect, message);

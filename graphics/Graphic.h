@@ -93,6 +93,11 @@ class TGraphic : public TPersistent {
 protected:
     // Sets Transparent without announcing a change (a copy takes the source's).
     void StoreTransparent(bool transparent) { transparent_ = transparent; }
+    // CopyFromObject of a format that holds no picture on this platform (icons,
+    // metafiles): from nothing, or from a graphic of this one's class, the copy takes the
+    // source's transparency and announces the change; any other source is asked for its
+    // CopyInto, as for every graphic.
+    void CopyWithoutPicture(TPersistent* source);
     // Reports progress through OnProgress, when set.
     void Progress(TObject* sender, TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& rect,
                   const String& message);

@@ -13,6 +13,8 @@ class TMetafile : public TGraphic {
 
     TMetafile() = default;
 
+    // Copies another metafile (its transparency: there is no picture to share), or nothing.
+    void CopyFromObject(TPersistent* source) override { CopyWithoutPicture(source); }
     void Draw(TCanvas& canvas, const TRect& rect) override;
     bool Empty() override { return true; }
     std::int32_t Height() override { return 0; }

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Accessibility.h"
 #include "platform/Geometry.h"
 #include "platform/Menu.h"
 #include "platform/MessageBox.h"
@@ -47,6 +48,10 @@ public:
     virtual void EnableNativeWindow(HWND window, bool enabled) = 0;
     virtual void MinimizeNativeWindow(HWND window, bool minimized) = 0;
     virtual void ActivateNativeWindow(HWND window) = 0;
+    // The width that a menu bar's items take on one line as the backend shows them, in
+    // the menu font (NonClientMetrics.h). Asked when a window gets the bar, which may be
+    // before the window has a native one.
+    virtual int MenuBarWidth(const MenuBar& menu) = 0;
     // Shows a part (client coordinates) of the window's surface.
     virtual void PresentSurface(HWND window, cairo_surface_t* surface, const Rect& area) = 0;
 
@@ -71,6 +76,12 @@ public:
     virtual void RefuseOpenFileChoice(int dialog, const FileDialogRefusal& refusal) = 0;
     virtual void CloseOpenFileDialog(int dialog) = 0;
     virtual void Beep() = 0;
+
+    // Assistive tools. A backend that shows the windows to them answers true, and is then
+    // given the description of each shown window whenever the program is about to wait
+    // (Accessibility.h); it reports their requests with native::AccessibleRequested.
+    virtual bool DescribesWindows() { return false; }
+    virtual void SetAccessibleTree(HWND /*window*/, const AccessibleElement& /*root*/) {}
 
     virtual bool SetClipboardText(std::string_view text) = 0;
     virtual std::optional<std::string> GetClipboardText() = 0;

@@ -18,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/Accessibility.h"
 #include "platform/Backend.h"
 #include "platform/Geometry.h"
 #include "platform/Menu.h"
@@ -71,9 +72,11 @@ struct WindowRecord {
     ShowState showState = ShowState::Normal;
     WindowProcedure* procedure = nullptr;
     std::optional<MenuBar> menu;
+    int menuWidth = 0;  // the client width that the menu bar's items need
     RegionPtr update;  // the invalid area, client coordinates; never null
     bool erasePending = false;
     SurfacePtr surface;   // top-level windows only, made when first needed
+    int scale = 1;        // top-level windows: device pixels per unit of the screen they show on
     bool native = false;  // the backend shows a native window for it
     bool destroying = false;
 
@@ -121,6 +124,10 @@ struct MovedEvent {
     HWND window;
     Point position;
 };
+struct ScaleEvent {
+    HWND window;
+    int scale;
+};
 struct BoxAnsweredEvent {
     int dialog;
     int button;
@@ -146,9 +153,14 @@ struct ConfirmedEvent {
 struct CancelledEvent {
     int dialog;
 };
+struct AccessibleRequestEvent {
+    HWND window;
+    AccessibleRequest request;
+};
 using NativeEvent =
-    std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, BoxAnsweredEvent, FilterChangedEvent,
-                 FolderChangedEvent, SelectionChangedEvent, ConfirmedEvent, CancelledEvent>;
+    std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, ScaleEvent, BoxAnsweredEvent,
+                 FilterChangedEvent, FolderChangedEvent, SelectionChangedEvent, ConfirmedEvent, CancelledEvent,
+                 AccessibleRequestEvent>;
 
 // A message box or file dialog while its modal loop runs.
 struct MessageBoxRun {
@@ -234,12 +246,13 @@ RegionPtr VisibleRegion(Desktop& desktop, const WindowRecord& record);
 // Invalidates (with erase) an area of a top-level client area in every window it shows.
 void InvalidateArea(Desktop& desktop, WindowRecord& topLevel, const cairo_region_t* area);
 void InvalidateWholeTree(Desktop& desktop, WindowRecord& topLevel);
-// The size of a top-level window's surface: its client area from the client origin, up
-// to where the screen can show it (the screen's size, more when the window lies partly
-// left of or above the screen). A picture larger than the screen is then painted, and
-// kept, only as far as it can be seen.
+// The size of a top-level window's surface in units: its client area from the client
+// origin, up to where the screen can show it (the screen's size, more when the window
+// lies partly left of or above the screen). A picture larger than the screen is then
+// painted, and kept, only as far as it can be seen.
 Size SurfaceSizeOf(Desktop& desktop, const WindowRecord& topLevel);
-// Makes the surface match that size, keeping the pixels that still fit.
+// Makes the surface match that size and the device scale, keeping the pixels that
+// still fit.
 void SyncSurface(Desktop& desktop, WindowRecord& topLevel);
 HWND FindWindowToPaint(Desktop& desktop);
 
@@ -262,6 +275,11 @@ bool IsEndSessionNoticePending();
 // MessageBox.cpp, OpenFileDialog.cpp
 void HandleMessageBoxAnswer(Desktop& desktop, const BoxAnsweredEvent& event);
 void HandleFileDialogEvent(Desktop& desktop, const NativeEvent& event);
+
+// Accessibility.cpp: an assistive tool's request sent to its window; the description of
+// every shown window handed to a backend that shows them to assistive tools.
+void HandleAccessibleRequest(Desktop& desktop, const AccessibleRequestEvent& event);
+void ShowAccessibleTrees(Desktop& desktop);
 
 // ModalLoop.cpp: pumps the queue (peek, translate, dispatch; wait when empty) until
 // `done` holds, a WM_QUIT is taken (it is posted again for the loop outside) or the

@@ -3,11 +3,15 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvalis::platform {
 
-bool FileExists(std::string_view path);       // a regular file
+// A file: any entry but a folder. A pipe or a device counts, so that whoever opens it
+// (which refuses all but regular files) tells the user, rather than finding nothing.
+bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);  // a folder
 bool EntryExists(std::string_view path);      // any entry, folders included
 
@@ -24,5 +28,11 @@ struct FileIdentity {
 
 // The identity of the regular file open as `descriptor`; none for anything else.
 std::optional<FileIdentity> OpenFileIdentity(int descriptor);
+
+// The entries named `stem` + `extension` with the extension in any ASCII letter case
+// (".jpg", ".JPG", ".Jpg", ...) and the stem exactly as given, as paths built like
+// `stem` (the folder part kept as written), in byte order. None when the folder cannot
+// be read. The extension's own dot and letters are compared; it holds no "/".
+std::vector<std::string> EntriesWithExtensionInAnyCase(std::string_view stem, std::string_view extension);
 
 }  // namespace orvalis::platform

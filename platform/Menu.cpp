@@ -30,6 +30,7 @@ void SetMenu(HWND window, std::optional<MenuBar> menu)
         desktop, window,
         [&](detail::WindowRecord& r) {
             r.menu = std::move(menu);
+            r.menuWidth = r.menu ? desktop.backend->MenuBarWidth(*r.menu) : 0;
             if (r.native) desktop.backend->SetNativeMenu(window, r.menu ? &*r.menu : nullptr);
         },
         false);
@@ -39,6 +40,12 @@ const MenuBar* GetMenu(HWND window)
 {
     detail::WindowRecord* record = detail::UiDesktop().Find(window);
     return record && record->menu ? &*record->menu : nullptr;
+}
+
+int GetMenuBarWidth(HWND window)
+{
+    detail::WindowRecord* record = detail::UiDesktop().Find(window);
+    return record && record->menu ? record->menuWidth : 0;
 }
 
 std::string StripAccelerator(std::string_view caption)

@@ -27,9 +27,17 @@ struct MenuBar {
 
 // Sets (or, with nullopt, removes) the menu bar of a top-level window. Its frame grows
 // or shrinks by the menu bar's height and the client area with it (WM_SIZE).
+//
+// The bar stays on one line and whole: a window with a menu bar is never narrower than
+// the bar's items (GetMenuBarWidth), whatever size the program or the user asks for; it
+// is widened and its client area with it. (The original platform wraps a narrow
+// window's bar onto more lines instead; either way every menu stays within reach.)
 void SetMenu(HWND window, std::optional<MenuBar> menu);
 // Null when the window has no menu bar.
 const MenuBar* GetMenu(HWND window);
+// The client width that the window's menu bar needs, as the backend measures it; 0
+// without a bar.
+int GetMenuBarWidth(HWND window);
 
 // A caption as shown: "&" markers removed, "&&" kept as one "&".
 std::string StripAccelerator(std::string_view caption);

@@ -196,7 +196,15 @@ void HandleNativeEvent(Desktop& desktop, NativeEvent& event)
                            record->bounds.Offset(e.position.x - record->bounds.left, e.position.y - record->bounds.top);
                        ApplyBounds(desktop, e.window, bounds, true);
                    },
+                   [&](const ScaleEvent& e) {
+                       WindowRecord* record = desktop.Find(e.window);
+                       if (!record || !record->IsTopLevel() || e.scale < 1 || e.scale == record->scale) return;
+                       record->scale = e.scale;
+                       SyncSurface(desktop, *record);
+                       InvalidateWholeTree(desktop, *record);
+                   },
                    [&](const BoxAnsweredEvent& e) { HandleMessageBoxAnswer(desktop, e); },
+                   [&](const AccessibleRequestEvent& e) { HandleAccessibleRequest(desktop, e); },
                    [&](const auto&) { HandleFileDialogEvent(desktop, event); },
                },
                event);
@@ -300,6 +308,7 @@ void WaitMessage()
     for (;;) {
         ProcessNativeEvents(desktop);
         if (desktop.dialogEvents != dialogEvents || IsMessageAvailable(desktop)) return;
+        ShowAccessibleTrees(desktop);
         desktop.backend->WaitForEvents(desktop.timers.NextExpiry(), WakeupFd());
         DrainWakeup();
     }

@@ -57,6 +57,14 @@ void WindowMoved(HWND topLevel, Point outerPosition)
 {
     PushNative(MovedEvent{topLevel, outerPosition});
 }
+void WindowScaleChanged(HWND topLevel, int scale)
+{
+    PushNative(ScaleEvent{topLevel, scale});
+}
+void AccessibleRequested(HWND topLevel, AccessibleRequest request)
+{
+    PushNative(AccessibleRequestEvent{topLevel, std::move(request)});
+}
 void MessageBoxAnswered(int dialog, int button)
 {
     PushNative(BoxAnsweredEvent{dialog, button});

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Accessibility.h"
 #include "platform/Geometry.h"
 #include "platform/Messages.h"
 
@@ -30,6 +31,12 @@ void WindowActivated(HWND topLevel);
 // The user resized or moved the native window.
 void WindowResized(HWND topLevel, Size clientSize);
 void WindowMoved(HWND topLevel, Point outerPosition);
+// The window shows on a screen of this many device pixels per unit (2 on a high-density
+// screen): its surface is remade at that density and the window repainted.
+void WindowScaleChanged(HWND topLevel, int scale);
+
+// An assistive tool asks something of an element of the window's description.
+void AccessibleRequested(HWND topLevel, AccessibleRequest request);
 
 // The message box was answered with a button id.
 void MessageBoxAnswered(int dialog, int button);

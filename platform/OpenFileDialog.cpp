@@ -85,10 +85,10 @@ void Confirm(detail::Desktop& desktop, int dialog, detail::FileDialogRun& run, c
     if (paths.size() == 1) {
         result.fileBuffer = paths.front();
     } else {
-        char separator = (request.flags & OFN_EXPLORER) ? '\0' : ' ';
+        // Zeros in both styles: names keep their blanks (see OpenFileResult).
         result.fileBuffer = folder;
-        for (const std::string& name : names) result.fileBuffer += separator + name;
-        if (separator == '\0') result.fileBuffer += '\0';
+        for (const std::string& name : names) result.fileBuffer += '\0' + name;
+        result.fileBuffer += '\0';
     }
     run.state.folder = folder;
     run.state.path = paths.front();

@@ -65,7 +65,9 @@ struct OpenFileRequest {
 struct OpenFileResult {
     // The file buffer as the dialog fills it: the full path of the chosen file; with
     // OFN_ALLOWMULTISELECT and several files, the folder and then each name, every part
-    // followed by a zero (a blank instead without OFN_EXPLORER).
+    // followed by a zero. The old style (without OFN_EXPLORER) separates them with zeros
+    // too, not blanks: its names are long names, which may hold blanks, and a zero is
+    // the one byte that no path holds.
     std::string fileBuffer;
     int filterIndex = 1;
     std::uint32_t flags = 0;  // the request's, with OFN_READONLY and OFN_EXTENSIONDIFFERENT set or cleared

@@ -120,11 +120,16 @@ Size SurfaceSizeOf(Desktop& desktop, const WindowRecord& topLevel)
 
 void SyncSurface(Desktop& desktop, WindowRecord& topLevel)
 {
-    Size size = SurfaceSizeOf(desktop, topLevel);
+    const Size size = SurfaceSizeOf(desktop, topLevel);
+    const int scale = topLevel.scale;
     cairo_surface_t* old = topLevel.surface.get();
-    if (old && cairo_image_surface_get_width(old) == size.width && cairo_image_surface_get_height(old) == size.height)
+    if (old && cairo_image_surface_get_width(old) == size.width * scale &&
+        cairo_image_surface_get_height(old) == size.height * scale)
         return;
-    SurfacePtr fresh(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.width, size.height));
+    // Drawn in the window's units at the screen's density: text and lines are as sharp
+    // as the screen can show them.
+    SurfacePtr fresh(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.width * scale, size.height * scale));
+    cairo_surface_set_device_scale(fresh.get(), scale, scale);
     if (old) {
         cairo_t* context = cairo_create(fresh.get());
         cairo_set_source_surface(context, old, 0, 0);
@@ -263,6 +268,13 @@ void ReleaseDC(HWND window, cairo_t* context)
     if (!record) return;
     RegionPtr visible = VisibleRegion(desktop, *record);
     if (!cairo_region_is_empty(visible.get())) Present(desktop, TopLevelOf(desktop, *record), Extents(visible.get()));
+}
+
+int GetWindowScale(HWND window)
+{
+    Desktop& desktop = UiDesktop();
+    WindowRecord* record = desktop.Find(window);
+    return record ? TopLevelOf(desktop, *record).scale : 1;
 }
 
 cairo_surface_t* GetWindowSurface(HWND topLevelWindow)

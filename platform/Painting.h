@@ -42,7 +42,11 @@ void EndPaint(HWND window, const PaintStruct& paint);
 cairo_t* GetDC(HWND window);
 void ReleaseDC(HWND window, cairo_t* context);
 
-// The drawing surface of a top-level window (created when first needed).
+// The drawing surface of a top-level window (created when first needed): client
+// coordinates, with a device scale of GetWindowScale.
 cairo_surface_t* GetWindowSurface(HWND topLevelWindow);
+// Device pixels per unit of the screen the window's top-level window shows on (1 until the
+// backend says otherwise; 2 on a high-density screen).
+int GetWindowScale(HWND window);
 
 }  // namespace orvalis::platform

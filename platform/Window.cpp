@@ -163,6 +163,18 @@ void Restack(Desktop& desktop, WindowRecord& record, HWND insertAfter)
         InvalidateRectInTop(desktop, record, BoundsInTop(desktop, record));
 }
 
+// Widens a top-level window that is narrower than its menu bar's items (its frame
+// added); true when it did.
+bool KeepMenuBarWhole(WindowRecord& record)
+{
+    if (!record.IsTopLevel() || !record.menu) return false;
+    const FrameInsets insets = InsetsOf(record);
+    const int narrowest = record.menuWidth + insets.left + insets.right;
+    if (record.bounds.Width() >= narrowest) return false;
+    record.bounds.right = record.bounds.left + narrowest;
+    return true;
+}
+
 NativeWindowState NativeStateOf(const WindowRecord& record)
 {
     return {record.text,
@@ -283,6 +295,9 @@ void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(Wind
     Point oldOrigin = ReportedOrigin(desktop, record);
     Rect oldArea = record.IsTopLevel() ? Rect{} : BoundsInTop(desktop, record);
     change(record);
+    // A native window that the user made narrower than its menu bar is put back.
+    if (KeepMenuBarWhole(record) && fromBackend && record.native)
+        desktop.backend->SetNativeGeometry(window, record.bounds, ClientSizeOf(record));
     Size newClient = ClientSizeOf(record);
     Point newOrigin = ReportedOrigin(desktop, record);
     if (record.bounds == oldBounds && newClient == oldClient && newOrigin == oldOrigin) return;

@@ -49,6 +49,9 @@ ORVALIS_EXCEPTION(EResNotFound, Exception);
 ORVALIS_EXCEPTION(EComponentError, Exception);
 ORVALIS_EXCEPTION(EInvalidOperation, Exception);
 ORVALIS_EXCEPTION(EOutOfResources, Exception);
+// An allocation that failed: "Mémoire insuffisante" (what the message loop shows for a
+// std::bad_alloc, whose own text is the C++ library's English).
+ORVALIS_EXCEPTION(EOutOfMemory, Exception);
 ORVALIS_EXCEPTION(EInvalidGraphic, Exception);
 ORVALIS_EXCEPTION(EInvalidGraphicOperation, Exception);
 

@@ -3,10 +3,10 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "runtime/Exceptions.h"
+#include "runtime/RegularFile.h"
 
 namespace orvalis {
 namespace {
@@ -29,7 +29,7 @@ int LockFor(std::uint16_t mode) {
 
 TFileStream::TFileStream(const String& fileName, std::uint16_t mode) : fileName_(fileName) {
     const bool create = (mode & 0xFF00) == fmCreate;
-    int flags = O_CLOEXEC;
+    int flags = 0;
     if (create) {
         flags |= O_RDWR | O_CREAT;
     } else {
@@ -39,11 +39,10 @@ TFileStream::TFileStream(const String& fileName, std::uint16_t mode) : fileName_
             default: flags |= O_RDONLY; break;
         }
     }
-    descriptor_ = ::open(fileName.CStr(), flags, 0666);
-    struct stat info {};
-    const bool isFile = descriptor_ >= 0 && ::fstat(descriptor_, &info) == 0 && S_ISREG(info.st_mode);
+    // A FIFO or a device under the name is refused like a file that cannot be opened.
+    descriptor_ = OpenRegularFile(fileName.CStr(), flags);
     const int lock = create ? LOCK_EX : LockFor(mode);
-    const bool locked = isFile && ::flock(descriptor_, lock | LOCK_NB) == 0;
+    const bool locked = descriptor_ >= 0 && ::flock(descriptor_, lock | LOCK_NB) == 0;
     if (!locked) {
         if (descriptor_ >= 0) ::close(descriptor_);
         descriptor_ = -1;

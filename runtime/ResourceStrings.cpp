@@ -12,6 +12,7 @@ struct Entry {
 };
 
 constexpr Entry kTable[] = {
+    {ResId::OutOfMemory, "Mémoire insuffisante"},
     {ResId::StreamRead, "Erreur de lecture du flux"},
     {ResId::StreamWrite, "Erreur d'écriture dans le flux"},
     {ResId::FileOpen, "Impossible d'ouvrir le fichier %s"},

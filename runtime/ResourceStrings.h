@@ -7,6 +7,8 @@
 namespace orvalis {
 
 enum class ResId {
+    // Memory
+    OutOfMemory,              // "Mémoire insuffisante"
     // Streams and files
     StreamRead,               // "Erreur de lecture du flux"
     StreamWrite,              // "Erreur d'écriture dans le flux"

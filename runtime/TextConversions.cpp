@@ -6,12 +6,21 @@
 namespace orvalis {
 namespace {
 
-// Windows-1252 bytes 0x80 to 0x9F; 0 marks the five bytes that have no character.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+// The characters of Windows-1252 bytes 0x80 to 0x9F; the five bytes that the code page
+// leaves undefined stand for the control characters of their own value.
+constexpr std::array<char32_t, 32> kHighCharacters = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
+
+// The Windows-1252 byte of a character; none when the code page lacks it.
+std::optional<char> Windows1252Byte(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
+    for (std::size_t k = 0; k < kHighCharacters.size(); ++k)
+        if (kHighCharacters[k] == c) return static_cast<char>(0x80 + k);
+    return std::nullopt;
+}
 
 // Decodes one UTF-8 character at `i`, advancing it; a malformed sequence gives U+FFFD.
 char32_t NextUtf8(std::string_view s, std::size_t& i) {
@@ -123,16 +132,18 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
 std::string Utf8ToWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) out += Windows1252Byte(NextUtf8(utf8, i)).value_or('?');
+    return out;
+}
+
+std::optional<std::string> Utf8ToWindows1252Exactly(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
-        const char32_t c = NextUtf8(utf8, i);
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        char mapped = '?';
-        for (std::size_t k = 0; k < kHighControls.size(); ++k)
-            if (kHighControls[k] == c && c != 0) mapped = static_cast<char>(0x80 + k);
-        out += mapped;
+        // A malformed sequence decodes as U+FFFD, which the code page lacks.
+        const std::optional<char> byte = Windows1252Byte(NextUtf8(utf8, i));
+        if (!byte) return std::nullopt;
+        out += *byte;
     }
     return out;
 }
@@ -142,9 +153,7 @@ String Windows1252ToUtf8(std::string_view bytes) {
     out.reserve(bytes.size());
     for (const char byte : bytes) {
         const auto b = static_cast<unsigned char>(byte);
-        char32_t c = b;
-        if (b >= 0x80 && b <= 0x9F) c = kHighControls[b - 0x80] ? kHighControls[b - 0x80] : 0xFFFD;
-        AppendUtf8(out, c);
+        AppendUtf8(out, b >= 0x80 && b <= 0x9F ? kHighCharacters[b - 0x80] : b);
     }
     return String(out);
 }

@@ -2,6 +2,7 @@
 // Number and text conversions of the runtime library.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,7 +32,12 @@ String Utf16ToUtf8(const char16_t* units, std::size_t count);
 std::u16string Utf8ToUtf16(std::string_view utf8);
 // UTF-8 to the Windows-1252 code page; characters it lacks become "?".
 std::string Utf8ToWindows1252(std::string_view utf8);
-// Windows-1252 bytes to UTF-8.
+// The same, or none when a character has no byte in the code page (or the text is not
+// UTF-8): for data that must keep every character.
+std::optional<std::string> Utf8ToWindows1252Exactly(std::string_view utf8);
+// Windows-1252 bytes to UTF-8. The five bytes that the code page leaves undefined (81,
+// 8D, 8F, 90, 9D) stand for the control characters of the same value, as in the
+// platform's own conversion, so that every byte comes back through Utf8ToWindows1252.
 String Windows1252ToUtf8(std::string_view bytes);
 
 }  // namespace orvalis

@@ -9,7 +9,18 @@ packages=(
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgtk-3-dev
   fonts-dejavu-core fonts-dejavu-extra
   xvfb xdotool imagemagick libjpeg-turbo-progs desktop-file-utils
+  sway grim
+  appstream dpkg-dev lintian
+  dbus-daemon at-spi2-core python3-pyatspi
 )
+
+# The Wayland tests run the compositor and the viewer as this unprivileged user (sway
+# refuses to run as root); it has no home and cannot log in.
+test_user=orvalis-essais
+if [[ $(id -u) -eq 0 ]] && ! id "$test_user" >/dev/null 2>&1; then
+  useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+    --comment "Orvalis desktop tests" "$test_user"
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -63,17 +63,21 @@ private:
         ++pos_;
         return true;
     }
-    void CheckDepth(int depth) const {
-        if (depth > kMaxFormNesting) Fail(pos_, "nesting deeper than 100 levels");
+    void CheckDepth(int depth, std::size_t at) const {
+        if (depth > kMaxFormNesting) Fail(at, NestingTooDeep());
     }
 
     FormComponent ReadComponent(int depth) {
-        CheckDepth(depth);
+        CheckDepth(depth, pos_);
         FormComponent component;
         if (PeekByte("a component") >= kPrefixMark) {
             const std::uint8_t flags = ReadByte("a prefix") & 0x0F;
             component.prefixFlags = flags;
-            if (flags & prefixChildPos) component.position = ReadSmallInteger("a child position");
+            if (flags & prefixChildPos) {
+                const std::size_t at = pos_;
+                component.position = ReadIndexInteger("a child position");
+                if (!IsChildPositionInRange(component.position->integer)) Fail(at, kChildPositionRange);
+            }
         }
         const std::size_t classAt = pos_;
         component.className = ReadShortString("a class name");
@@ -87,16 +91,16 @@ private:
     FormProperty ReadProperty(int depth) {
         FormProperty property;
         property.name = ReadShortString("a property name");
-        property.value = ReadValue(depth + 1);
+        property.value = ReadValue(depth);
         return property;
     }
 
-    // Child positions and item indexes: int8, int16 or int32.
-    FormValue ReadSmallInteger(const char* what) {
+    // Child positions and item indexes: any integer tag, as the reader takes them.
+    FormValue ReadIndexInteger(const char* what) {
         const std::size_t at = pos_;
         const std::uint8_t tag = ReadByte(what);
-        if (tag != tagInt8 && tag != tagInt16 && tag != tagInt32)
-            Fail(at, std::string(what) + " must be an integer of tag 2, 3 or 4, not " + Count(tag));
+        if (tag != tagInt8 && tag != tagInt16 && tag != tagInt32 && tag != tagInt64)
+            Fail(at, std::string(what) + " must be an integer of tag 2, 3, 4 or 19, not " + Count(tag));
         return ReadInteger(static_cast<TValueTag>(tag));
     }
 
@@ -120,8 +124,9 @@ private:
         return value;
     }
 
+    // `depth` is the nesting of what holds the value; a list or a collection is one
+    // level deeper.
     FormValue ReadValue(int depth) {
-        CheckDepth(depth);
         using Kind = FormValue::Kind;
         const std::size_t at = pos_;
         const auto tag = static_cast<TValueTag>(ReadByte("a value"));
@@ -167,12 +172,14 @@ private:
                 }
             }
             case tagList: {
+                CheckDepth(depth + 1, at);
                 FormValue value = Scalar(Kind::List, tag);
                 while (!AtListEnd("a list")) value.elements.push_back(ReadValue(depth + 1));
                 return value;
             }
             case tagCollection:
-                return ReadCollection(depth);
+                CheckDepth(depth + 1, at);
+                return ReadCollection(depth + 1);
         }
         Fail(at, "unknown value tag " + Count(tag));
     }
@@ -192,10 +199,10 @@ private:
         FormValue value = Scalar(FormValue::Kind::Collection, tagCollection);
         while (!AtListEnd("a collection")) {
             FormCollectionItem item;
-            if (PeekByte("a collection") != tagList) item.index = ReadSmallInteger("an item index");
+            if (PeekByte("a collection") != tagList) item.index = ReadIndexInteger("an item index");
             const std::size_t at = pos_;
             if (ReadByte("a collection item") != tagList) Fail(at, "a collection item must open with a list tag (1)");
-            while (!AtListEnd("a collection item")) item.properties.push_back(ReadProperty(depth + 1));
+            while (!AtListEnd("a collection item")) item.properties.push_back(ReadProperty(depth));
             value.items.push_back(std::move(item));
         }
         return value;

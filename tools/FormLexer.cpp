@@ -1,5 +1,8 @@
 #include "tools/FormLexer.h"
 
+#include <optional>
+#include <string>
+
 #include "tools/FormErrors.h"
 #include "tools/Utf8.h"
 
@@ -175,12 +178,26 @@ private:
             if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
                 source_.Fail(pos_, "control character in a text; write it as an escape (\\t, \\xHH or \\u{...})");
             const std::size_t start = pos_;
-            const char32_t codePoint = *DecodeUtf8(text_, pos_);  // the whole source was checked
-            if (marker == TextMarker::Wide)
-                AppendUtf16(token.wide, codePoint);
-            else
-                token.bytes += text_.substr(start, pos_ - start);
+            AppendToText(token, *DecodeUtf8(text_, pos_), start);  // the whole source was checked
         }
+    }
+
+    // One character of a text, stored as the text is: UTF-16 units in a wide text, its
+    // Windows-1252 byte in a short or long one (the ANSI tags), UTF-8 in the others.
+    void AppendToText(Token& token, char32_t codePoint, std::size_t at) {
+        if (token.marker == TextMarker::Wide) return AppendUtf16(token.wide, codePoint);
+        std::string utf8;
+        AppendUtf8(utf8, codePoint);
+        if (token.marker != TextMarker::Short && token.marker != TextMarker::Long) {
+            token.bytes += utf8;
+            return;
+        }
+        const std::optional<std::string> ansi = Utf8ToWindows1252Exactly(utf8);
+        if (!ansi)
+            source_.Fail(at, "'" + utf8 +
+                                 "' has no Windows-1252 byte, which a short or long text stores; write the text "
+                                 "plain, utf8\"...\" or wide\"...\"");
+        token.bytes += *ansi;
     }
 
     void LexEscape(Token& token) {
@@ -201,13 +218,11 @@ private:
                 source_.Fail(start, "unknown escape '\\" + std::string(1, c) +
                                         "' (known: \\\" \\\\ \\n \\r \\t \\xHH \\u{...})");
         }
-        if (token.marker == TextMarker::Wide)
-            token.wide += static_cast<char16_t>(simple);
-        else
-            token.bytes += static_cast<char>(simple);
+        AppendToText(token, simple, start);
     }
 
-    // \xHH: one byte, for the texts stored as bytes.
+    // \xHH: one byte as stored, for the texts stored as bytes (in a short or long text, a
+    // Windows-1252 byte).
     void LexByteEscape(Token& token, std::size_t start) {
         if (token.marker == TextMarker::Wide)
             source_.Fail(start, "a wide text holds characters, not bytes: write \\u{...} instead of \\x");
@@ -239,7 +254,7 @@ private:
             return;
         }
         if (IsSurrogate(codePoint)) source_.Fail(start, "a surrogate code point has no UTF-8 form; only a wide text holds one");
-        AppendUtf8(token.bytes, codePoint);
+        AppendToText(token, codePoint, start);
     }
 
     // hex"..": pairs of hex digits; blanks and line breaks between them are free.

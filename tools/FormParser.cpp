@@ -114,7 +114,7 @@ private:
         if (length > kMaxLongLength) Fail(at, "value longer than 4 GiB");
     }
     void CheckDepth(const Token& at, int depth) const {
-        if (depth > kMaxFormNesting) Fail(at, "nesting deeper than 100 levels");
+        if (depth > kMaxFormNesting) Fail(at, NestingTooDeep());
     }
 
     // Components.
@@ -163,7 +163,11 @@ private:
             if (flags & modifier->flag) Fail(word, Quoted(word.spelling) + " given twice");
             Take();
             flags |= modifier->flag;
-            if (modifier->flag == prefixChildPos) component.position = ParseSmallInteger("a child position");
+            if (modifier->flag == prefixChildPos) {
+                const Token& at = Peek();
+                component.position = ParseIndexInteger("a child position");
+                if (!IsChildPositionInRange(component.position->integer)) Fail(at, kChildPositionRange);
+            }
             if (!At(TokenKind::Comma)) break;
             Take();
         }
@@ -178,15 +182,15 @@ private:
         if (property.name.empty()) Fail(nameToken, "a property name cannot be empty");
         CheckShort(nameToken, property.name.size(), "a property name");
         Take();  // =
-        property.value = ParseValue(depth + 1);
+        property.value = ParseValue(depth);
         return property;
     }
 
-    // Values.
+    // Values. `depth` is the nesting of what holds the value; a list or a collection
+    // is one level deeper.
 
     FormValue ParseValue(int depth) {
         const Token& token = Peek();
-        CheckDepth(token, depth);
         switch (token.kind) {
             case TokenKind::Number:
                 Take();
@@ -196,13 +200,17 @@ private:
                 return TextValue(token);
             case TokenKind::Word:
                 if (At(TokenKind::LeftParen, 1)) return ParseMarkedValue();
-                if (token.spelling == "collection" && At(TokenKind::LeftBrace, 1)) return ParseCollection(depth);
+                if (token.spelling == "collection" && At(TokenKind::LeftBrace, 1)) {
+                    CheckDepth(token, depth + 1);
+                    return ParseCollection(depth + 1);
+                }
                 Take();
                 return IdentValue(token, token.spelling, std::nullopt);
             case TokenKind::LeftBrace:
                 return ParseSet();
             case TokenKind::LeftBracket:
-                return ParseList(depth);
+                CheckDepth(token, depth + 1);
+                return ParseList(depth + 1);
             default:
                 Fail(token, "expected a value (a number, a text, an identifier, {set}, [list] or collection {...})");
         }
@@ -391,7 +399,7 @@ private:
         value.kind = FormValue::Kind::List;
         while (!At(TokenKind::RightBracket)) {
             const Token& start = Peek();
-            FormValue element = ParseValue(depth + 1);
+            FormValue element = ParseValue(depth);
             if (element.kind == FormValue::Kind::Ident && !element.encoding && SameText(element.bytes, "Null"))
                 Fail(start, "Null cannot stand in a list: its byte is the one that ends the list");
             value.elements.push_back(std::move(element));
@@ -413,9 +421,9 @@ private:
             if (!AtWord("item")) Fail(Peek(), "expected 'item' or '}' in the collection");
             Take();
             FormCollectionItem item;
-            if (!At(TokenKind::LeftBrace)) item.index = ParseSmallInteger("an item index");
+            if (!At(TokenKind::LeftBrace)) item.index = ParseIndexInteger("an item index");
             const Token& body = Expect(TokenKind::LeftBrace, "'{' to open the item");
-            while (AtProperty()) item.properties.push_back(ParseProperty(depth + 1));
+            while (AtProperty()) item.properties.push_back(ParseProperty(depth));
             if (At(TokenKind::End)) Fail(body, "the item has no closing '}'");
             if (!At(TokenKind::RightBrace)) Fail(Peek(), "a collection item holds properties only");
             Take();
@@ -425,8 +433,8 @@ private:
         return value;
     }
 
-    // An integer stored as int8, int16 or int32 (child positions, item indexes).
-    FormValue ParseSmallInteger(std::string_view what) {
+    // An integer of any integer tag, plain or marked (child positions, item indexes).
+    FormValue ParseIndexInteger(std::string_view what) {
         const Token& start = Peek();
         FormValue value;
         if (At(TokenKind::Word) && At(TokenKind::LeftParen, 1))
@@ -435,10 +443,7 @@ private:
             value = IntegerValue(Take());
         else
             Fail(start, "expected " + std::string(what) + " (an integer)");
-        if (value.kind != FormValue::Kind::Integer || value.encoding == tagInt64 ||
-            value.integer < std::numeric_limits<std::int32_t>::min() ||
-            value.integer > std::numeric_limits<std::int32_t>::max())
-            Fail(start, std::string(what) + " is stored as int8, int16 or int32");
+        if (value.kind != FormValue::Kind::Integer) Fail(start, std::string(what) + " is an integer");
         return value;
     }
 

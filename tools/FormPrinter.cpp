@@ -55,11 +55,21 @@ std::vector<std::uint8_t> Emitted(const FormValue& value) {
     return {stream.Memory(), stream.Memory() + stream.Size()};
 }
 
+bool IsAnsiText(const FormValue& value) {
+    return value.kind == FormValue::Kind::Text && (value.encoding == tagString || value.encoding == tagLString);
+}
+
+// A byte text's characters in UTF-8, as the source writes them.
+std::string TextCharacters(const FormValue& value) {
+    return IsAnsiText(value) ? Windows1252ToUtf8(value.bytes).ToStdString() : value.bytes;
+}
+
 // Whether the writer's own rules store this value with the same bytes.
 bool WriterChoosesSame(const FormValue& value) {
     if (!value.encoding) return true;
     FormValue plain = value;
     plain.encoding.reset();
+    if (IsAnsiText(value)) plain.bytes = TextCharacters(value);
     return Emitted(plain) == Emitted(value);
 }
 
@@ -213,7 +223,7 @@ std::string MarkedNumber(const FormValue& value, const std::string& spelling) {
 
 // The same for texts, whose marker stands before the quote: short"...".
 std::string MarkedText(const FormValue& value) {
-    const std::string quoted = Quote(value.bytes);
+    const std::string quoted = Quote(TextCharacters(value));
     return WriterChoosesSame(value) ? quoted : std::string(MarkerOf(*value.encoding)) + quoted;
 }
 

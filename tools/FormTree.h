@@ -9,14 +9,25 @@
 #include <string>
 #include <vector>
 
+#include "framework/classes/Reader.h"
 #include "framework/classes/ValueTags.h"
 
 namespace orvalis::formc {
 
 // Components, lists and collections nested deeper than this are refused, in
-// source and in data alike, rather than risking the stack; real forms nest a
-// few levels.
-constexpr int kMaxFormNesting = 100;
+// source and in data alike: exactly what the framework's reader refuses. Child
+// components count from the root (level 0), and each list or collection value
+// one level more than what holds it; real forms nest a few levels.
+constexpr int kMaxFormNesting = TReader::kMaxNesting;
+// Child positions and item indexes take any integer tag, as the reader does; a child
+// position must hold in 32 bits, signed or not, or the reader refuses it.
+inline bool IsChildPositionInRange(std::int64_t position) {
+    return position >= INT32_MIN && position <= std::int64_t{UINT32_MAX};
+}
+inline constexpr const char* kChildPositionRange = "a child position lies between -2147483648 and 4294967295";
+
+// Why a deeper nesting is refused.
+inline std::string NestingTooDeep() { return "nesting deeper than " + std::to_string(kMaxFormNesting) + " levels"; }
 
 struct FormProperty;
 struct FormCollectionItem;
@@ -25,7 +36,8 @@ struct FormValue {
     enum class Kind {
         Integer,     // integer
         Float,       // payload: the stored bytes of the float tag
-        Text,        // bytes: a byte text (short, long or UTF-8)
+        Text,        // bytes: a byte text as stored: Windows-1252 under the short and long
+                     // tags (tagString, tagLString), UTF-8 otherwise
         WideText,    // wide: UTF-16 code units
         Ident,       // bytes: the identifier (False, True, nil and Null included)
         Set,         // names

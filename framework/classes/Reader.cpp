@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
+#include <string>
 
 #include "framework/classes/ClassRegistry.h"
 #include "framework/classes/Collection.h"
@@ -80,20 +82,10 @@ private:
 
 }  // namespace
 
-// Counts the depth of nested components, lists and collections.
-class TReader::Nesting {
-public:
-    explicit Nesting(TReader& reader) : reader_(reader) {
-        if (reader_.nesting_ >= kMaxNesting) throw EReadError(ResId::InvalidStreamFormat);
-        ++reader_.nesting_;
-    }
-    Nesting(const Nesting&) = delete;
-    Nesting& operator=(const Nesting&) = delete;
-    ~Nesting() { --reader_.nesting_; }
-
-private:
-    TReader& reader_;
-};
+TReader::Nesting::Nesting(TReader& reader) : reader_(reader) {
+    if (reader_.nesting_ >= kMaxNesting) throw EReadError(ResId::InvalidStreamFormat);
+    ++reader_.nesting_;
+}
 
 TReader::TReader(TStream& stream, std::size_t bufferSize) : stream_(stream), buffer_(bufferSize) {
     assert(bufferSize > 0);
@@ -290,11 +282,14 @@ double TReader::ReadDate() {
 }
 
 String TReader::ReadString() {
+    // The ANSI text tags hold Windows-1252 bytes; our texts are UTF-8.
     switch (PeekTag()) {
         case tagString:
             ReadTag();
-            return ReadShortString();
+            return Windows1252ToUtf8(ReadShortString().View());
         case tagLString:
+            ReadTag();
+            return Windows1252ToUtf8(ReadBytes(ReadLength()));
         case tagUtf8String:
             ReadTag();
             return String(ReadBytes(ReadLength()));
@@ -354,9 +349,10 @@ std::uint32_t TReader::ReadSet(const TTypeInfo& setType) {
 }
 
 char TReader::ReadChar() {
-    const String text = ReadString();
-    if (text.Length() > 1) throw EReadError(ResId::InvalidPropertyValue);
-    return text.IsEmpty() ? '\0' : text[0];
+    // A character property holds one Windows-1252 byte, whatever tag the text came in.
+    const std::optional<std::string> bytes = Utf8ToWindows1252Exactly(ReadString().View());
+    if (!bytes || bytes->size() > 1) throw EReadError(ResId::InvalidPropertyValue);
+    return bytes->empty() ? '\0' : bytes->front();
 }
 
 bool TReader::ReadBoolean() {

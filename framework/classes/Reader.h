@@ -45,7 +45,12 @@ using TFindChildClassEvent =
 
 class TReader : public TFiler {
 public:
+    // Child components (the root is level 0), lists and collections nest at most this
+    // deep, whether they are read or skipped.
     static constexpr int kMaxNesting = 64;
+    // One level of nesting while it lives; one level too many raises EReadError
+    // "Format de flux incorrect". A custom property that reads a list holds one.
+    class Nesting;
 
     explicit TReader(TStream& stream, std::size_t bufferSize = 4096);
     // Moves the stream back over the buffered bytes not consumed, so that it stands
@@ -85,14 +90,16 @@ public:
     // The fixed-point value times 10000.
     std::int64_t ReadCurrency();
     double ReadDate();
-    // Any text tag; wide texts are converted to UTF-8.
+    // Any text tag, as UTF-8: the ANSI tags (tagString, tagLString) hold Windows-1252
+    // bytes and are converted, wide texts too; tagUtf8String is taken as it is.
     String ReadString();
     std::u16string ReadWideString();
     // tagIdent, or tagFalse, tagTrue, tagNil and tagNull as "False", "True", "nil", "Null".
     String ReadIdent();
     // A tagSet as a bit mask of the element values 0 to 31 (other names ignored).
     std::uint32_t ReadSet(const TTypeInfo& setType);
-    // A text of at most one byte.
+    // A text of at most one character that Windows-1252 has, in any text tag: its byte
+    // (0 for an empty text).
     char ReadChar();
     // tagTrue or tagFalse.
     bool ReadBoolean();
@@ -128,7 +135,6 @@ public:
 
 private:
     friend void loading::ForgetComponent(TComponent& component);
-    class Nesting;
 
     void FillBuffer();
     std::uint8_t PeekByte();
@@ -162,6 +168,17 @@ private:
     std::unique_ptr<TClassFinder> classFinder_;
     String pendingCustomName_;
     int nesting_ = 0;
+};
+
+class TReader::Nesting {
+public:
+    explicit Nesting(TReader& reader);
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+    ~Nesting() { --reader_.nesting_; }
+
+private:
+    TReader& reader_;
 };
 
 }  // namespace orvalis

@@ -107,6 +107,7 @@ void TStrings::DeclareCustomProperties(TFiler& filer) {
 }
 
 void TStrings::ReadStrings(TReader& reader) {
+    const TReader::Nesting list(reader);
     reader.ReadListBegin();
     BeginUpdate();
     try {

@@ -1,5 +1,6 @@
 #include "framework/classes/Writer.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cfloat>
 #include <cstring>
@@ -122,6 +123,20 @@ void TWriter::WriteText(std::string_view utf8) {
     Write(utf8.data(), utf8.size());
 }
 
+void TWriter::WriteWideText(std::u16string_view units) {
+    const bool ascii = std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x80; });
+    if (ascii) return WriteText(Utf16ToUtf8(units.data(), units.size()).View());
+    std::uint8_t header[5];
+    header[0] = tagWString;
+    PutLittleEndian(header + 1, units.size(), 4);
+    Write(header, sizeof header);
+    for (const char16_t unit : units) {
+        std::uint8_t bytes[2];
+        PutLittleEndian(bytes, unit, 2);
+        Write(bytes, sizeof bytes);
+    }
+}
+
 void TWriter::WriteIdent(std::string_view identifier) {
     if (SameText(identifier, "False")) return WriteTag(tagFalse);
     if (SameText(identifier, "True")) return WriteTag(tagTrue);
@@ -216,8 +231,9 @@ void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
                 return WriteInteger(ordinal);
             }
             case kindChar: {
+                // The property holds a Windows-1252 byte; the text written is UTF-8.
                 const char c = static_cast<char>(ordinal);
-                return WriteText(std::string_view(&c, ordinal == 0 ? 0 : 1));
+                return WriteText(Windows1252ToUtf8(std::string_view(&c, ordinal == 0 ? 0 : 1)).View());
             }
             case kindEnumeration: {
                 if (type.boolean) return WriteBoolean(ordinal != 0);
@@ -255,7 +271,7 @@ void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
             const std::u16string& units = std::get<std::u16string>(value);
             if (inherited ? units == std::get<std::u16string>(*inherited) : units.empty()) return;
             WritePropertyName(property.Name());
-            return WriteText(Utf16ToUtf8(units.data(), units.size()).View());
+            return WriteWideText(units);
         }
         case kindMethod: {
             const TMethod& handler = std::get<TMethod>(value);

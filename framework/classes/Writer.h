@@ -2,7 +2,7 @@
 // TWriter: writes the binary form format through a 4096-byte buffer, choosing
 // the tags by the writer rules: the smallest integer tag, a prefix byte only when
 // a flag is set, ASCII texts as tagString and texts with other characters as
-// tagUtf8String.
+// tagUtf8String (tagWString for wide-text properties).
 //
 // Above the primitives, it writes components through their type information:
 // the published properties that differ from their defaults (or, given an ancestor,
@@ -42,7 +42,11 @@ public:
 
     // Tagged values.
     void WriteInteger(std::int64_t value);
+    // ASCII as tagString (tagLString past 255 bytes), other texts as tagUtf8String:
+    // the ANSI tags hold Windows-1252 for the reader, so only ASCII goes there.
     void WriteText(std::string_view utf8);
+    // ASCII as WriteText does, other texts as tagWString, code unit for code unit.
+    void WriteWideText(std::u16string_view units);
     // "False", "True", "nil" and "Null" (any letter case) become their own tags.
     void WriteIdent(std::string_view identifier);
     void WriteBoolean(bool value);

@@ -1,15 +1,14 @@
 #include "platform/gtk/GtkBackend.h"
 
-#include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <poll.h>
 
 #include <algorithm>
-#include <climits>
 #include <utility>
 
 #include "platform/NativeInput.h"
 #include "platform/Window.h"
+#include "platform/gtk/AccessibleSurfaceArea.h"
 #include "platform/gtk/FileOpenChooser.h"
 #include "platform/gtk/MessageBoxDialog.h"
 #include "platform/gtk/Presenting.h"
@@ -31,23 +30,6 @@ bool IsReadable(int fd)
 {
     pollfd wake{fd, POLLIN, 0};
     return poll(&wake, 1, 0) > 0;
-}
-
-gboolean KeepSource(gint, GIOCondition, gpointer)
-{
-    return G_SOURCE_CONTINUE;
-}
-
-gboolean KeepTimeout(gpointer)
-{
-    return G_SOURCE_CONTINUE;
-}
-
-void DropSource(GSource* source)
-{
-    if (!source) return;
-    g_source_destroy(source);
-    g_source_unref(source);
 }
 
 }  // namespace
@@ -159,6 +141,11 @@ void GtkBackend::SetNativeMenu(HWND window, const MenuBar* menu)
     if (TopLevelWindow* native = Find(window)) native->SetMenu(menu);
 }
 
+int GtkBackend::MenuBarWidth(const MenuBar& menu)
+{
+    return MeasureMenuBar(menu);
+}
+
 void GtkBackend::EnableNativeWindow(HWND window, bool enabled)
 {
     if (TopLevelWindow* native = Find(window)) native->Enable(enabled);
@@ -194,21 +181,13 @@ std::uint64_t GtkBackend::Now()
 
 void GtkBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd)
 {
-    GMainContext* context = g_main_context_default();
-    if (!IsReadable(wakeFd) && !(deadline && *deadline <= Now())) {
-        GSource* wake = g_unix_fd_source_new(wakeFd, G_IO_IN);
-        g_source_set_callback(wake, G_SOURCE_FUNC(KeepSource), nullptr, nullptr);
-        g_source_attach(wake, context);
-        GSource* timeout = nullptr;
-        if (deadline) {
-            std::uint64_t wait = std::min<std::uint64_t>(*deadline - Now(), INT_MAX);
-            timeout = g_timeout_source_new(static_cast<guint>(wait));
-            g_source_set_callback(timeout, KeepTimeout, nullptr, nullptr);
-            g_source_attach(timeout, context);
-        }
-        g_main_context_iteration(context, TRUE);
-        DropSource(timeout);
-        DropSource(wake);
+    // One reading of the clock: read twice, a deadline passed in between would make the
+    // wait's limit wrap round to weeks.
+    const std::uint64_t now = Now();
+    if (!IsReadable(wakeFd) && !(deadline && *deadline <= now)) {
+        std::optional<std::uint64_t> limit;
+        if (deadline) limit = *deadline - now;
+        wait_.Wait(wakeFd, limit);
     }
     PollEvents();
 }
@@ -263,6 +242,11 @@ void GtkBackend::CloseOpenFileDialog(int dialog)
     RefocusIfAsked();
 }
 
+void GtkBackend::SetAccessibleTree(HWND window, const AccessibleElement& root)
+{
+    if (TopLevelWindow* native = Find(window)) SetAccessibleDescription(native->DrawingArea(), root);
+}
+
 void GtkBackend::Beep()
 {
     gdk_display_beep(gdk_display_get_default());
@@ -295,6 +279,7 @@ ScreenMetrics GtkBackend::Screen()
         gdk_monitor_get_geometry(monitor, &area);
         metrics.width = area.width;
         metrics.height = area.height;
+        metrics.deviceScale = gdk_monitor_get_scale_factor(monitor);
     }
     // A true-colour screen, at the resolution the framework's font sizes assume.
     metrics.bitsPerPixel = 32;

@@ -2,9 +2,9 @@
 // The desktop backend on GTK 3. Each top-level platform window that is shown becomes a
 // TopLevelWindow; the message box and the file-open dialog are GTK dialogs shown without
 // a blocking run of their own (the platform's modal loop pumps while they are up); the
-// clock is GLib's monotonic one, and waiting iterates the default GLib main context until
-// native events were handled, the next timer is due or the platform's wake-up descriptor
-// is readable. GTK must be initialised first (GtkStartup.h does both).
+// clock is GLib's monotonic one, and waiting blocks in the default GLib main context's
+// poll until native events came, the next timer is due or the platform's wake-up
+// descriptor is readable (MainContextWait.h). GTK must be initialised first (GtkStartup.h does both).
 //
 // Activation is the platform's: the backend raises and focuses the window the platform
 // activates, and reports only a window that the user (or a window manager) brought
@@ -19,6 +19,7 @@
 
 #include "platform/Backend.h"
 #include "platform/gtk/KeyboardReports.h"
+#include "platform/gtk/MainContextWait.h"
 
 typedef struct _GtkWindow GtkWindow;
 
@@ -63,6 +64,7 @@ public:
     void EnableNativeWindow(HWND window, bool enabled) override;
     void MinimizeNativeWindow(HWND window, bool minimized) override;
     void ActivateNativeWindow(HWND window) override;
+    int MenuBarWidth(const MenuBar& menu) override;
     void PresentSurface(HWND window, cairo_surface_t* surface, const Rect& area) override;
     std::uint64_t Now() override;
     void WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd) override;
@@ -73,6 +75,9 @@ public:
     void RefuseOpenFileChoice(int dialog, const FileDialogRefusal& refusal) override;
     void CloseOpenFileDialog(int dialog) override;
     void Beep() override;
+    // Every shown window is described to assistive tools, through its drawing area.
+    bool DescribesWindows() override { return true; }
+    void SetAccessibleTree(HWND window, const AccessibleElement& root) override;
     bool SetClipboardText(std::string_view text) override;
     std::optional<std::string> GetClipboardText() override;
     ScreenMetrics Screen() override;
@@ -90,6 +95,7 @@ private:
     std::map<int, std::unique_ptr<FileOpenChooser>> choosers_;
     std::vector<GtkWindow*> dialogs_;  // shown, bottom first
     KeyboardReports keys_;
+    MainContextWait wait_;
     HWND active_ = 0;  // the window the platform activated last
     std::optional<std::uint64_t> activationAskedAt_;  // its focus has not come yet
     bool refocus_ = false;

@@ -1,6 +1,9 @@
 #include "platform/gtk/MenuBarWidget.h"
 
 #include <algorithm>
+#include <string>
+
+#include "platform/NonClientMetrics.h"
 
 namespace orvalis::platform::gtk {
 
@@ -16,7 +19,31 @@ char32_t FirstCodePoint(std::string_view text)
     return (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) ? 0 : g_unichar_tolower(c);
 }
 
+// Shows a bar or a menu, and what it holds, in the menu font.
+void UseMenuFont(GtkWidget* widget)
+{
+    static GtkCssProvider* const provider = [] {
+        GtkCssProvider* css = gtk_css_provider_new();
+        const std::string rule = std::string("menubar, menu { font-family: \"") + kMenuFontFamily +
+                                 "\"; font-size: " + std::to_string(kMenuFontPixels) + "px; }";
+        gtk_css_provider_load_from_data(css, rule.c_str(), -1, nullptr);
+        return css;
+    }();
+    gtk_style_context_add_provider(gtk_widget_get_style_context(widget), GTK_STYLE_PROVIDER(provider),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
 }  // namespace
+
+int MeasureMenuBar(const MenuBar& menu)
+{
+    MenuBarWidget measured(menu, [](std::uint32_t) {});
+    GtkWidget* bar = g_object_ref_sink(measured.Widget());
+    const int width = measured.NaturalWidth();
+    gtk_widget_destroy(bar);
+    g_object_unref(bar);
+    return width;
+}
 
 MnemonicCaption ToMnemonicCaption(std::string_view caption)
 {
@@ -46,6 +73,7 @@ MnemonicCaption ToMnemonicCaption(std::string_view caption)
 MenuBarWidget::MenuBarWidget(const MenuBar& menu, ChooseCallback choose)
     : choose_(std::move(choose)), bar_(gtk_menu_bar_new())
 {
+    UseMenuFont(bar_);
     for (const MenuItem& item : menu.items) {
         gtk_menu_shell_append(GTK_MENU_SHELL(bar_), MakeItem(item));
         char32_t mnemonic = ToMnemonicCaption(item.caption).mnemonic;
@@ -53,6 +81,13 @@ MenuBarWidget::MenuBarWidget(const MenuBar& menu, ChooseCallback choose)
     }
     g_signal_connect(bar_, "button-release-event", G_CALLBACK(OnBarButtonRelease), this);
     gtk_widget_show_all(bar_);
+}
+
+int MenuBarWidget::NaturalWidth() const
+{
+    int minimum = 0, natural = 0;
+    gtk_widget_get_preferred_width(bar_, &minimum, &natural);
+    return natural;
 }
 
 bool MenuBarWidget::IsMnemonic(guint keyval) const
@@ -99,6 +134,7 @@ GtkWidget* MenuBarWidget::MakeItem(const MenuItem& item)
 GtkWidget* MenuBarWidget::MakeMenu(const std::vector<MenuItem>& items)
 {
     GtkWidget* menu = gtk_menu_new();
+    UseMenuFont(menu);
     for (const MenuItem& item : items) gtk_menu_shell_append(GTK_MENU_SHELL(menu), MakeItem(item));
     return menu;
 }

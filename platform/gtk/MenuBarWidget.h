@@ -4,7 +4,8 @@
 // insensitive, checked items carry their mark, and choosing an item that opens no submenu
 // calls back with its id. Keyboard access is GTK's own: F10, and Alt with a mnemonic of
 // the bar. An item of the bar itself without a submenu ("Options") runs on one click, as
-// it does from the keyboard.
+// it does from the keyboard. The bar and its menus are shown in the platform's menu font,
+// the forms' own, so that the width measured for the bar is the one it takes.
 
 #include <gtk/gtk.h>
 
@@ -27,6 +28,9 @@ struct MnemonicCaption {
 // "_"; only the first mark counts.
 MnemonicCaption ToMnemonicCaption(std::string_view caption);
 
+// The width that a bar built from `menu` takes on one line, measured on a bar of its own.
+int MeasureMenuBar(const MenuBar& menu);
+
 class MenuBarWidget {
 public:
     using ChooseCallback = std::function<void(std::uint32_t id)>;
@@ -37,6 +41,8 @@ public:
     // The widgets go with their container; this object must stay until they are destroyed.
 
     GtkWidget* Widget() const { return bar_; }
+    // The width that the bar's items take on one line.
+    int NaturalWidth() const;
     // Whether Alt with this key opens one of the bar's enabled menus.
     bool IsMnemonic(guint keyval) const;
 

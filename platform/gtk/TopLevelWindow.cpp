@@ -7,6 +7,7 @@
 #include "platform/NativeInput.h"
 #include "platform/Painting.h"
 #include "platform/Window.h"
+#include "platform/gtk/AccessibleSurfaceArea.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/gtk/KeyTranslation.h"
 #include "platform/gtk/Presenting.h"
@@ -66,7 +67,7 @@ TopLevelWindow::TopLevelWindow(GtkBackend& backend, HWND handle, const NativeWin
       handle_(handle),
       window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
       box_(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0)),
-      area_(gtk_drawing_area_new()),
+      area_(NewAccessibleSurfaceArea(handle)),
       resizable_((state.style & WS_THICKFRAME) != 0),
       enabled_(state.enabled),
       client_(state.clientSize),
@@ -89,6 +90,8 @@ TopLevelWindow::TopLevelWindow(GtkBackend& backend, HWND handle, const NativeWin
     g_signal_connect(window_, "focus-in-event", G_CALLBACK(OnFocusIn), this);
     g_signal_connect(window_, "focus-out-event", G_CALLBACK(OnFocusOut), this);
     g_signal_connect(window_, "configure-event", G_CALLBACK(OnConfigure), this);
+    g_signal_connect(window_, "notify::scale-factor", G_CALLBACK(OnScaleFactor), this);
+    OnScaleFactor(window_, nullptr, this);
 
     SetTitle(state.title);
     gtk_window_set_decorated(Window(), (state.style & WS_CAPTION) == WS_CAPTION);
@@ -134,9 +137,11 @@ void TopLevelWindow::SetMenu(const orvalis::platform::MenuBar* menu)
     menu_.reset();
     if (menu) {
         menu_ = std::make_unique<MenuBarWidget>(*menu, [this](std::uint32_t id) { native::MenuItemChosen(handle_, id); });
-        // The bar keeps its natural height; it may be narrower than its items (they are cut
-        // at the right), so that a small client area stays exactly as small.
+        // The bar keeps its natural height. Its holder asks for exactly the width that the
+        // platform measured for the bar (the window's client area is never narrower), not
+        // GTK's own minimum, so that the drawing area keeps exactly the client size.
         menuHolder_ = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_widget_set_size_request(menuHolder_, menu_->NaturalWidth(), -1);
         gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(menuHolder_), GTK_POLICY_EXTERNAL, GTK_POLICY_NEVER);
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(menuHolder_), GTK_SHADOW_NONE);
         gtk_container_add(GTK_CONTAINER(menuHolder_), menu_->Widget());
@@ -305,6 +310,16 @@ gboolean TopLevelWindow::OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer se
 {
     Self(self).configured_ = true;
     return FALSE;
+}
+
+void TopLevelWindow::OnScaleFactor(GtkWidget* widget, GParamSpec*, gpointer self)
+{
+    // The surface is then drawn at the screen's density and shown pixel for pixel.
+    TopLevelWindow& window = Self(self);
+    const int scale = gtk_widget_get_scale_factor(widget);
+    if (scale == window.scale_) return;
+    window.scale_ = scale;
+    native::WindowScaleChanged(window.handle_, scale);
 }
 
 }  // namespace orvalis::platform::gtk

@@ -59,6 +59,8 @@ private:
     static void OnGrabNotify(GtkWidget* area, gboolean wasGrabbed, gpointer self);
     static void OnSizeAllocate(GtkWidget* area, GdkRectangle* allocation, gpointer self);
     static gboolean OnConfigure(GtkWidget* window, GdkEventConfigure* event, gpointer self);
+    // The window's scale factor (device pixels per unit) is known or changed.
+    static void OnScaleFactor(GtkWidget* window, GParamSpec*, gpointer self);
 
     GtkBackend& backend_;
     HWND handle_;
@@ -74,6 +76,7 @@ private:
     std::optional<std::uint64_t> moveAskedAt_;  // a move asked for and not seen yet
     bool sizeChanged_ = false;
     bool configured_ = false;
+    int scale_ = 1;  // as reported to the platform
 };
 
 }  // namespace orvalis::platform::gtk

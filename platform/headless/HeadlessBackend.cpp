@@ -2,10 +2,15 @@
 
 #include <poll.h>
 
+#include <cairo.h>
+
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/Focus.h"
+#include "platform/NonClientMetrics.h"
 #include "platform/Window.h"
 #include "platform/headless/Inspection.h"
 #include "platform/headless/Report.h"
@@ -118,6 +123,7 @@ void HeadlessBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int w
 void HeadlessBackend::CreateNativeWindow(HWND window, const NativeWindowState& state)
 {
     natives_[window] = Native{state};
+    if (screen_.deviceScale != 1) native::WindowScaleChanged(window, screen_.deviceScale);
 }
 
 void HeadlessBackend::DestroyNativeWindow(HWND window)
@@ -145,6 +151,25 @@ void HeadlessBackend::SetNativeGeometry(HWND window, const Rect& outerBounds, Si
 void HeadlessBackend::SetNativeMenu(HWND window, const MenuBar* menu)
 {
     natives_[window].state.menu = menu;
+}
+
+int HeadlessBackend::MenuBarWidth(const MenuBar& menu)
+{
+    // Each caption as shown, in the menu font, with the room that a desktop theme gives a
+    // menu-bar item on each side of it.
+    constexpr double kItemPadding = 8;
+    const std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1), cairo_surface_destroy);
+    const std::unique_ptr<cairo_t, decltype(&cairo_destroy)> context(cairo_create(surface.get()), cairo_destroy);
+    cairo_select_font_face(context.get(), kMenuFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(context.get(), kMenuFontPixels);
+    double width = 0;
+    for (const MenuItem& item : menu.items) {
+        cairo_text_extents_t extents;
+        cairo_text_extents(context.get(), StripAccelerator(item.caption).c_str(), &extents);
+        width += std::ceil(extents.x_advance) + 2 * kItemPadding;
+    }
+    return static_cast<int>(width);
 }
 
 void HeadlessBackend::EnableNativeWindow(HWND window, bool enabled)

@@ -66,6 +66,7 @@ public:
     void EnableNativeWindow(HWND window, bool enabled) override;
     void MinimizeNativeWindow(HWND window, bool minimized) override;
     void ActivateNativeWindow(HWND window) override;
+    int MenuBarWidth(const MenuBar& menu) override;
     void PresentSurface(HWND window, cairo_surface_t* surface, const Rect& area) override;
     std::uint64_t Now() override { return now_; }
     void WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd) override;

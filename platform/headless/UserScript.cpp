@@ -277,6 +277,24 @@ UserScript& UserScript::ChooseMenu(WindowTarget window, std::vector<std::string>
                });
 }
 
+UserScript& UserScript::UseAssistiveTool(WindowTarget window, AccessibleRole role, std::string name,
+                                         AccessibleRequest request, Where where)
+{
+    return Add(Report("ask through an assistive tool for the element %s of the %s",
+                      {std::string_view(name), std::string_view(window.Describe())}),
+               where, [=](HeadlessBackend& backend, auto) mutable {
+                   HWND top = VisibleWindow(backend, window);
+                   const AccessibleElement root = DescribeWindow(top);
+                   const AccessibleElement* element = FindAccessibleElement(root, role, name);
+                   if (!element)
+                       backend.Fail(Report("the %s describes no element %s with that role",
+                                         {std::string_view(window.Describe()), std::string_view(name)}));
+                   request.key = element->key;
+                   native::AccessibleRequested(top, request);
+                   return true;
+               });
+}
+
 UserScript& UserScript::Advance(std::uint64_t milliseconds, Where where)
 {
     auto target = std::make_shared<std::optional<std::uint64_t>>();

@@ -80,6 +80,10 @@ public:
     UserScript& Activate(WindowTarget window, Where where = Where::current());
     // A menu item by its captions from the bar ("&" ignored): {"Fichier", "Ouvrir"}.
     UserScript& ChooseMenu(WindowTarget window, std::vector<std::string> captions, Where where = Where::current());
+    // Through an assistive tool: a request on the first element (depth first) of a visible
+    // window's description with that role and name; the request's key is set to it.
+    UserScript& UseAssistiveTool(WindowTarget window, AccessibleRole role, std::string name,
+                                 AccessibleRequest request, Where where = Where::current());
 
     // Moves the virtual clock on; the timers that fall due on the way tick one by one,
     // each dispatched at its own time before the clock goes past the next.

@@ -128,21 +128,21 @@ void ApplyRasterOperation(cairo_t* destination, const Rect& destinationRect, cai
 }
 
 // Where user space's origin lies on the context's target, when the context's
-// transformation moves by whole pixels and nothing else (and the target has no device
-// offset or scale of its own).
+// transformation and the target's device scale and offset together move by whole pixels
+// and nothing else (a window of a high-density screen drawn in its device pixels).
 std::optional<Point> PixelTranslation(cairo_t* context)
 {
     cairo_matrix_t m;
     cairo_get_matrix(context, &m);
-    if (m.xx != 1 || m.yy != 1 || m.xy != 0 || m.yx != 0) return std::nullopt;
-    if (m.x0 != std::trunc(m.x0) || m.y0 != std::trunc(m.y0) || std::abs(m.x0) > 1 << 30 || std::abs(m.y0) > 1 << 30)
-        return std::nullopt;
     double offsetX = 0, offsetY = 0, scaleX = 1, scaleY = 1;
     cairo_surface_t* target = cairo_get_target(context);
     cairo_surface_get_device_offset(target, &offsetX, &offsetY);
     cairo_surface_get_device_scale(target, &scaleX, &scaleY);
-    if (offsetX != 0 || offsetY != 0 || scaleX != 1 || scaleY != 1) return std::nullopt;
-    return Point{int(m.x0), int(m.y0)};
+    if (m.xx * scaleX != 1 || m.yy * scaleY != 1 || m.xy != 0 || m.yx != 0) return std::nullopt;
+    const double x = m.x0 * scaleX + offsetX, y = m.y0 * scaleY + offsetY;
+    if (x != std::trunc(x) || y != std::trunc(y) || std::abs(x) > 1 << 30 || std::abs(y) > 1 << 30)
+        return std::nullopt;
+    return Point{int(x), int(y)};
 }
 
 // SRCCOPY of `sourceRect` of a DIB, inside the picture, at its own size and unmirrored,

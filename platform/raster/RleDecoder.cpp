@@ -16,6 +16,12 @@ public:
     std::optional<std::vector<std::uint8_t>> Run()
     {
         for (;;) {
+            // Data that ends without the end-of-bitmap escape is whole once every row is
+            // (other readers take such files too); before that it is cut short.
+            if (position_ == data_.size()) {
+                if (!EveryRowDecoded()) return std::nullopt;
+                return std::move(indices_);
+            }
             std::uint8_t count, value;
             if (!Next(count) || !Next(value)) return std::nullopt;
             if (count > 0) {
@@ -51,6 +57,9 @@ private:
         byte = data_[position_++];
         return true;
     }
+
+    // Past the top row, or at the right edge of the top row.
+    bool EveryRowDecoded() const { return y_ >= height_ || (y_ == height_ - 1 && x_ >= width_); }
 
     // Pixels go on a line of the picture; those past its right edge are dropped (encoders
     // write the padding of the last bytes of a row as pixels).

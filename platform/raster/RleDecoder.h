@@ -18,10 +18,11 @@ namespace orvalis::platform::raster {
 
 enum class RleKind { Rle8, Rle4 };
 
-// One index per pixel, `width` x `height`, top row first. Nothing for damaged data: a
-// command cut short, pixels above the top row, a delta that leaves the picture, or data
-// that ends before the end-of-bitmap escape; nothing also for more than kMaxPixelBytes
-// pixels.
+// One index per pixel, `width` x `height`, top row first. The end-of-bitmap escape may
+// be missing once every row is decoded: data may end right after the top row's last
+// pixel or its end of line. Nothing for damaged data: a command cut short, pixels above
+// the top row, a delta that leaves the picture, or data that ends before the top row is
+// complete; nothing also for more than kMaxPixelBytes pixels.
 std::optional<std::vector<std::uint8_t>> DecodeRle(RleKind kind, std::span<const std::uint8_t> data, int width,
                                                    int height);
 

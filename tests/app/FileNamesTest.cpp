@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <utility>
+
 #include "app/FileNames.h"
+#include "tests/app/ViewerFiles.h"
+#include "tests/app/ViewerTest.h"
 
 using namespace orvalis;
 
@@ -48,4 +53,38 @@ TEST(SeriesBaseName, KeepsTheChosenNameUntouched) {
     ASSERT_TRUE(SeriesBaseName(chosen, base));
     EXPECT_EQ(chosen, "/plans/vue12.jpg");
     EXPECT_EQ(base, "/plans/vue");
+}
+
+TEST(ViewExtensionOf, TheChosenSpellingOfJpgOrJpg) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/p/UP1.JPG", ".JPG"},  {"/p/vue1.jpg", ".jpg"},   {"/p/vue1.Jpg", ".Jpg"}, {"/p/vue1.JPEG", ".jpg"},
+        {"/p/image.png", ".jpg"}, {"/p.JPG/sans_point", ".jpg"}, {"", ".jpg"},
+    };
+    for (const auto& [chosen, expected] : cases) EXPECT_EQ(ViewExtensionOf(chosen), expected) << chosen;
+}
+
+TEST(FindViewFile, FindsTheViewInAnyLetterCaseOfItsExtensionWithTheStemExact) {
+    const test::WorkFolder folder;
+    for (const char* name : {"a1.JPG", "b1.jpg", "b1.JPG", "b1.jPg", "c1.Jpg", "c1.jPG", "d1.jpeg", "E1.jpg"})
+        test::WriteFileBytes(folder / name, "x");
+    std::filesystem::create_directory(folder / "f1.JpG");
+    std::filesystem::create_symlink(folder / "missing", folder / "g1.JPG");
+    const String dir = folder.Path().string() + "/";
+    struct Case {
+        const char* stem;
+        const char* preferred;
+        const char* found;  // "" for none
+    };
+    const Case cases[] = {
+        {"a1", ".jpg", "a1.JPG"}, {"b1", ".JPG", "b1.JPG"}, {"b1", ".Jpg", "b1.jpg"}, {"b1", ".jpg", "b1.jpg"},
+        {"c1", ".jpg", "c1.Jpg"},  // byte order: "J" before "j"
+        {"d1", ".jpg", ""},      {"e1", ".jpg", ""},      {"f1", ".jpg", "f1.JpG"},  // a folder counts
+        {"g1", ".jpg", ""},                                                            // a broken link does not
+    };
+    for (const Case& c : cases) {
+        const String expected = *c.found ? dir + c.found : String();
+        EXPECT_EQ(FindViewFile(dir + c.stem, c.preferred), expected) << c.stem << " " << c.preferred;
+    }
+    // A stem without a folder is looked for in the working directory, and found as written.
+    EXPECT_EQ(FindViewFile("a1", ".jpg"), "a1.JPG");
 }

@@ -2,6 +2,10 @@
 // its refusals in the error box, the exceptions it lets through, and that every path lets
 // go of the file; LitPNG's pixels through the palette and its refusals.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -219,7 +223,7 @@ TEST_F(LitPNGTest, AFileThatIsNoReadablePngIsToldAndLeavesTheTargetAsItWas) {
         {"absent.png", "Impossible d'ouvrir le fichier " + (folder / "absent.png")},
         {"faux.png", "Le fichier " + (folder / "faux.png") + " n'est pas une image PNG lisible"},
         {"coupe.png", "Le fichier " + (folder / "coupe.png") + " n'est pas une image PNG lisible"},
-        {"dossier.png", "Le fichier " + (folder / "dossier.png") + " n'est pas une image PNG lisible"},
+        {"dossier.png", "Impossible d'ouvrir le fichier " + (folder / "dossier.png")},
     };
     std::vector<std::vector<Seen>> boxes;
     for (std::size_t i = 0; i < cases.size(); ++i)
@@ -243,6 +247,105 @@ TEST_F(LitPNGTest, AFileThatIsNoReadablePngIsToldAndLeavesTheTargetAsItWas) {
 
     std::vector<std::vector<Seen>> expected;
     for (const auto& [file, message] : cases) expected.push_back({{"Erreur", message}});
+    EXPECT_EQ(boxes, expected);
+}
+
+
+// Files that are no regular files: a FIFO (opening one for reading waits for a writer)
+// and a device that never ends. Each loader refuses them at once, as a file it cannot
+// open, and reads nothing.
+TEST_F(LitBitmapTest, APipeOrADeviceUnderAPictureNameIsAFileThatCannotBeOpened) {
+    ASSERT_EQ(::mkfifo((folder / "tube.jpg").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo((folder / "tube.bmp").c_str(), 0644), 0);
+    fs::create_symlink("/dev/zero", folder.Path() / "zero.jpg");
+    fs::create_symlink("/dev/zero", folder.Path() / "zero.bmp");
+    RunInProgram([&] {
+        for (const char* file : {"tube.jpg", "tube.bmp", "zero.jpg", "zero.bmp"}) {
+            SCOPED_TRACE(file);
+            const std::string name = folder / file;
+            TBitmap target;
+            try {
+                LitBitmap(String(name), target);
+                ADD_FAILURE() << "no refusal";
+            } catch (const EFileOpenError& error) {
+                EXPECT_EQ(error.Message(), "Impossible d'ouvrir le fichier " + name);
+            }
+            EXPECT_TRUE(target.Empty());
+            // The BMP reader's own way in, by name.
+            TBitmap bitmap;
+            EXPECT_THROW(bitmap.LoadFile(String(name)), EFileOpenError);
+            EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{});
+        }
+    });
+}
+
+TEST_F(LitPNGTest, APipeOrADeviceChosenAsAPngIsAFileThatCannotBeOpened) {
+    ASSERT_EQ(::mkfifo((folder / "tube.png").c_str(), 0644), 0);
+    const std::vector<std::string> names = {folder / "tube.png", "/dev/zero"};
+    std::vector<std::vector<Seen>> boxes;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        script.Check([&] { boxes.push_back(MessageDialogs()); }).Press(platform::VK_RETURN);
+    RunInProgram([&] {
+        for (const std::string& name : names) {
+            TBitmap target;
+            EXPECT_EQ(&LitPNG(String(name), target), &target);
+            EXPECT_TRUE(target.Empty());
+        }
+    });
+    std::vector<std::vector<Seen>> expected;
+    for (const std::string& name : names) expected.push_back({{"Erreur", "Impossible d'ouvrir le fichier " + name}});
+    EXPECT_EQ(boxes, expected);
+}
+
+// A file far larger than any picture (sparse: it takes no disk), whose start is that of
+// a real picture: refused by its size, with its name, before a byte is read.
+class HugeFileTest : public ViewerTest {
+protected:
+    std::string MakeHuge(const char* file, const std::string& start, off_t size) {
+        const std::string name = folder / file;
+        WriteFileBytes(name, start);
+        EXPECT_EQ(::truncate(name.c_str(), size), 0);
+        return name;
+    }
+};
+
+TEST_F(HugeFileTest, AViewOrAPngLargerThanAnyPictureIsRefusedByItsSizeWithItsName) {
+    WriteSolidJpeg(folder / "source.jpg", 8, 6, 0xE01010);
+    WritePalettePng(folder / "source.png", {{0xFF0000, 0x0000FF}});
+    const std::string jpeg = ReadFileBytes(folder / "source.jpg");
+    const std::string png = ReadFileBytes(folder / "source.png");
+    const off_t sixGiB = off_t(6) << 30;
+    const off_t fortyGiB = off_t(40) << 30;
+    const off_t justOver = (off_t(1) << 30) + (off_t(1) << 20) + 1;
+    const std::vector<std::string> views = {MakeHuge("vue1.jpg", jpeg, sixGiB), MakeHuge("vue2.jpg", jpeg, fortyGiB),
+                                            MakeHuge("vue3.jpg", jpeg, justOver), MakeHuge("image.bmp", "BM", sixGiB)};
+    const std::vector<std::string> pngs = {MakeHuge("grand.png", png, sixGiB), MakeHuge("immense.png", png, fortyGiB)};
+    std::vector<std::vector<Seen>> boxes;
+    for (std::size_t i = 0; i < views.size() + pngs.size(); ++i)
+        script.Check([&] { boxes.push_back(MessageDialogs()); }).Press(platform::VK_RETURN);
+
+    RunInProgram([&] {
+        for (const std::string& name : views) {
+            SCOPED_TRACE(name);
+            TBitmap target;
+            EXPECT_EQ(LitBitmap(String(name), target), nullptr);
+            EXPECT_TRUE(target.Empty());
+            EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{});
+        }
+        for (const std::string& name : pngs) {
+            SCOPED_TRACE(name);
+            TBitmap target;
+            EXPECT_EQ(&LitPNG(String(name), target), &target);
+            EXPECT_TRUE(target.Empty());
+            EXPECT_EQ(OpenFilesIn(folder.Path()), std::vector<std::string>{});
+        }
+    });
+
+    std::vector<std::vector<Seen>> expected;
+    for (const auto& list : {views, pngs})
+        for (const std::string& name : list)
+            expected.push_back(
+                {{"Erreur", "Le fichier " + name + " est trop volumineux pour être une image (plus de 1 Go)"}});
     EXPECT_EQ(boxes, expected);
 }
 

@@ -1,10 +1,18 @@
 // The colour count as the user runs it: a PNG opened in the dialog, "Comptage couleurs "
 // in the menu, the image shown and the report appended to espion.log, compared byte for
 // byte with a report computed apart from the viewer; the refusals of other bitmaps and
-// of a log that could not be created.
+// of a log that could not be opened; reports that could not be written.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -111,7 +119,7 @@ TEST_F(ViewerColourCount, APngOpenedWhileASeriesRunsStopsItAndAJpegViewIsRefused
     Open(folder / "deux.png");
     script.Advance(9000).Check([&] {
         EXPECT_EQ(MainCaption(), caption) << "the series no longer advances";
-        EXPECT_EQ(MainClientSize(), std::make_pair(20, 20));
+        EXPECT_EQ(MainClientSize(), ClientSizeFor(20, 20));
         EXPECT_EQ(Log(), "");
     });
     Count();
@@ -151,22 +159,122 @@ TEST_F(ViewerColourCount, TheEndOfTheSessionKeepsEveryReportInTheLog) {
     EXPECT_EQ(Log(), ReferenceReportBytes(ReferenceCount(picture)));
 }
 
-TEST_F(ViewerColourCount, ALogThatCouldNotBeCreatedIsToldAndNothingIsWritten) {
-    fs::create_directory(folder / "espion.log");  // takes the log's name
+// What takes the log's name at start-up: nothing is written there, and the count says
+// why. A pipe or a device is refused at once (opening a pipe to write would wait for a
+// reader, before any window appears).
+struct LogRefusal {
+    std::string what;
+    std::function<bool(const fs::path& log)> make;  // false: cannot be made here
+    std::string message;
+    std::function<bool(const fs::path& log)> untouched;
+};
+
+// Test names and failures show what takes the log's name.
+void PrintTo(const LogRefusal& refusal, std::ostream* out) { *out << refusal.what; }
+
+const std::string kLogNotCreated =
+    "Le rapport du comptage n'est pas enregistré : le fichier espion.log n'a pas pu être créé dans le dossier de "
+    "travail";
+
+const LogRefusal kLogRefusals[] = {
+    {"folder", [](const fs::path& log) { return fs::create_directory(log); }, kLogNotCreated,
+     [](const fs::path& log) { return fs::is_directory(log) && fs::is_empty(log); }},
+    {"pipe", [](const fs::path& log) { return ::mkfifo(log.c_str(), 0644) == 0; }, kLogNotCreated,
+     [](const fs::path& log) { return fs::is_fifo(log); }},
+    {"device",
+     [](const fs::path& log) {
+         fs::create_symlink("/dev/full", log);
+         return true;
+     },
+     kLogNotCreated, [](const fs::path& log) { return fs::is_symlink(log) && fs::is_character_file(log); }},
+    {"unwritable_file",
+     [](const fs::path& log) {
+         WriteFileBytes(log, "un rapport d'avant\r\n");
+         return MakeUnwritable(log);
+     },
+     "Le rapport du comptage n'est pas enregistré : le fichier espion.log n'a pas pu être ouvert en écriture dans "
+     "le dossier de travail",
+     [](const fs::path& log) { return ReadFileBytes(log) == "un rapport d'avant\r\n"; }},
+};
+
+class ViewerLogRefusal : public ViewerColourCount, public ::testing::WithParamInterface<LogRefusal> {
+protected:
+    ~ViewerLogRefusal() override { MakeWritable(folder.Path() / "espion.log"); }
+};
+
+TEST_P(ViewerLogRefusal, IsToldAtTheCountAndNothingIsWritten) {
+    const LogRefusal& refusal = GetParam();
+    const fs::path log = folder.Path() / "espion.log";
+    // A file that root may not write needs the file system's immutable attribute.
+    if (!refusal.make(log)) GTEST_SKIP() << "cannot make the " << refusal.what << " here";
     WritePalettePng(folder / "deux.png", {{0xFF0000, 0x0000FF}});
     script.AnswerFileDialog(folder / "deux.png");
     Count();
     script
         .Check([&] {
-            EXPECT_EQ(MessageDialogs(),
-                      (std::vector<Seen>{{"Erreur", "Le rapport du comptage n'est pas enregistré : le fichier "
-                                                    "espion.log n'a pas pu être créé dans le dossier de travail"}}));
+            EXPECT_EQ(MessageDialogs(), (std::vector<Seen>{{"Erreur", refusal.message}}));
             EXPECT_EQ(MainPixel(0, 0), 0xFF0000u) << "the image is shown all the same";
         })
         .Press(platform::VK_RETURN)
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
-    EXPECT_TRUE(fs::is_directory(folder / "espion.log"));
+    EXPECT_TRUE(refusal.untouched(log));
+}
+
+INSTANTIATE_TEST_SUITE_P(TakenName, ViewerLogRefusal, ::testing::ValuesIn(kLogRefusals),
+                         [](const ::testing::TestParamInfo<LogRefusal>& info) { return info.param.what; });
+
+// The disk fills during the session: a report that cannot be written whole is told,
+// with the cause in words, and cut off again; the reports before stay whole, and a later
+// count, once there is room, is written.
+TEST_F(ViewerColourCount, AReportThatCannotBeWrittenIsToldAndCutOffAndALaterCountTriesAgain) {
+    const PixelRows picture = {{0xFF0000, 0x0000FF, 0x646400}};
+    WritePalettePng(folder / "trois.png", picture);
+    const std::string report = ReferenceReportBytes(ReferenceCount(picture));
+    const std::string causeStart = "Le rapport du comptage n'est pas enregistré : l'écriture dans le fichier espion.log "
+                                   "a échoué (";
+    struct Failure {
+        int error;
+        std::size_t room;  // the bytes written before it
+        std::string words;
+    };
+    const std::vector<Failure> failures = {
+        {ENOSPC, report.size() / 2 + 3, "le disque est plein"},  // cut in the middle of a line
+        {ENOSPC, 0, "le disque est plein"},
+        {EIO, 17, "erreur d'entrée-sortie"},
+        {EDQUOT, 1, "le quota de disque est dépassé"},
+        {ENXIO, 2, "erreur système n° 6"},
+    };
+    FillingDisk disk{0, ENOSPC};
+    script.AnswerFileDialog(folder / "trois.png");
+    script.Check([&] {
+        const int descriptor = ::open((folder / "espion.log").c_str(), O_WRONLY | O_CLOEXEC);
+        ASSERT_GE(descriptor, 0);
+        Orvalis->FichierLog = LogFile::OnDescriptor(descriptor, disk.Writer());
+        disk.room = 2 * report.size();
+    });
+    Count();
+    Count();  // two whole reports
+    for (const Failure& failure : failures) {
+        script.Check([&] { disk = {failure.room, failure.error}; });
+        Count();
+        script
+            .Check([&] {
+                EXPECT_EQ(MessageDialogs(), (std::vector<Seen>{{"Erreur", causeStart + failure.words + ")"}}));
+                EXPECT_EQ(Log(), report + report) << "what the report left is cut off";
+            })
+            .Press(platform::VK_RETURN);
+    }
+    script.Check([&] { disk.room = 1 << 20; });
+    Count();
+    script
+        .Check([&] {
+            EXPECT_EQ(MessageDialogs(), std::vector<Seen>{});
+            EXPECT_EQ(Log(), report + report + report);
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(Log(), report + report + report);
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
 #include "tests/app/ViewerFiles.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <iterator>
 
@@ -27,6 +31,52 @@ WorkFolder::~WorkFolder() {
     std::error_code ignored;
     fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
     fs::remove_all(path_, ignored);
+}
+
+namespace {
+
+// Sets or clears the immutable attribute of a regular file; false when it cannot.
+bool SetImmutable(const fs::path& path, bool immutable) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (descriptor < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(descriptor, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(descriptor, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(descriptor);
+    return done;
+}
+
+}  // namespace
+
+bool MakeUnwritable(const fs::path& path) {
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    if (::geteuid() == 0 && !SetImmutable(path, true)) return false;
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0) return true;
+    ::close(descriptor);
+    return false;
+}
+
+void MakeWritable(const fs::path& path) {
+    std::error_code ignored;
+    if (!fs::is_regular_file(fs::symlink_status(path, ignored))) return;
+    if (::geteuid() == 0) SetImmutable(path, false);
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add, ignored);
+}
+
+std::function<ssize_t(int, const void*, std::size_t)> FillingDisk::Writer() {
+    return [this](int descriptor, const void* bytes, std::size_t count) -> ssize_t {
+        if (room == 0) {
+            errno = error;
+            return -1;
+        }
+        const ssize_t put = ::write(descriptor, bytes, std::min(count, room));
+        if (put > 0) room -= static_cast<std::size_t>(put);
+        return put;
+    };
 }
 
 void WriteSolidJpeg(const fs::path& path, int width, int height, std::uint32_t colour) {

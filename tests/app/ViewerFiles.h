@@ -3,8 +3,11 @@
 // written by libjpeg, PNG images written by libpng, raw bytes; and what the process
 // holds open there.
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +40,23 @@ void WriteSolidJpeg(const std::filesystem::path& path, int width, int height, st
 void WritePalettePng(const std::filesystem::path& path, const PixelRows& rows);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadFileBytes(const std::filesystem::path& path);
+
+// Makes a regular file one that this process may not open for writing: no write
+// permission and, for root (whom permissions do not stop), the immutable attribute.
+// False when the file system cannot. MakeWritable undoes it (and leaves anything but a
+// regular file alone).
+bool MakeUnwritable(const std::filesystem::path& path);
+void MakeWritable(const std::filesystem::path& path);
+
+// A disk with `room` bytes left, which then fails every write with `error`: what the
+// log writes through (LogFile::WriteFunction) to meet a full disk in the middle of a
+// report.
+struct FillingDisk {
+    std::size_t room;
+    int error;
+
+    std::function<ssize_t(int descriptor, const void* bytes, std::size_t count)> Writer();
+};
 
 // The files below `folder` that the process has open, other than espion.log.
 std::vector<std::string> OpenFilesIn(const std::filesystem::path& folder);

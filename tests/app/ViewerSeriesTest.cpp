@@ -96,7 +96,7 @@ TEST_F(ViewerSeries, OpeningAViewShowsItThenTheSeriesFromViewOneOnTicksAndKeys) 
     script.AnswerFileDialog(folder / "vue3.jpg")
         .Check([&] {
             EXPECT_EQ(MainCaption(), "Orvalis") << "opening never changes the caption";
-            EXPECT_EQ(MainClientSize(), std::make_pair(60, 40));
+            EXPECT_EQ(MainClientSize(), ClientSizeFor(60, 40));
             EXPECT_NEAR_COLOUR(MainPixel(0, 0), kBlue);
             EXPECT_NEAR_COLOUR(MainPixel(59, 39), kBlue);
             EXPECT_EQ(Orvalis->NomBase, base);
@@ -110,7 +110,7 @@ TEST_F(ViewerSeries, OpeningAViewShowsItThenTheSeriesFromViewOneOnTicksAndKeys) 
         .Check([&] {
             EXPECT_EQ(MainCaption(), ViewCaption(base, 1));
             EXPECT_NEAR_COLOUR(MainPixel(10, 10), kRed);
-            EXPECT_EQ(MainClientSize(), std::make_pair(60, 40)) << "an advance never resizes";
+            EXPECT_EQ(MainClientSize(), ClientSizeFor(60, 40)) << "an advance never resizes";
             EXPECT_EQ(Orvalis->NumVue, 2);
             ExpectNoFileOpen();
         })
@@ -175,7 +175,7 @@ TEST_F(ViewerSeries, TheNameOfTheChosenFileSetsUpTheSeriesOrIsRefused) {
         .Check([&] {
             EXPECT_EQ(Orvalis->NomBase, folder / "plan.jpg");
             EXPECT_EQ(Orvalis->NumVue, 1);
-            EXPECT_EQ(MainClientSize(), std::make_pair(10, 8));
+            EXPECT_EQ(MainClientSize(), ClientSizeFor(10, 8));
         })
         .Advance(3000)
         .Check([&] { EXPECT_EQ(MainCaption(), ViewCaption(folder.Path().string() + "/", 2)); });
@@ -196,7 +196,7 @@ TEST_F(ViewerSeries, TheNameOfTheChosenFileSetsUpTheSeriesOrIsRefused) {
     script
         .Check([&] {
             EXPECT_EQ(MessageDialogs(), (std::vector<Seen>{{"Avertissement", "Le nom du fichier est incorrect"}}));
-            EXPECT_EQ(MainClientSize(), std::make_pair(0, 0));
+            EXPECT_EQ(MainClientSize(), ClientSizeFor(0, 0));
             EXPECT_EQ(Orvalis->Image1->Picture()->Graphic(), nullptr);
         })
         .Press(platform::VK_RETURN)
@@ -214,8 +214,126 @@ TEST_F(ViewerSeries, TheNameOfTheChosenFileSetsUpTheSeriesOrIsRefused) {
             EXPECT_EQ(Orvalis->NomBase, folder / "photo.jpeg2");
             EXPECT_EQ(Orvalis->NumVue, 1);
             EXPECT_NEAR_COLOUR(MainPixel(3, 3), kRed);
-            EXPECT_EQ(MainClientSize(), std::make_pair(10, 8));
+            EXPECT_EQ(MainClientSize(), ClientSizeFor(10, 8));
         })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+// A window narrower than its menu bar would cut the bar (the documents' platform wraps
+// it onto more lines): the client area keeps the bar's width, its height follows the
+// picture, and the picture stays at the top left on the form's colour.
+TEST_F(ViewerSeries, AViewNarrowerThanTheMenuBarLeavesTheBarWhole) {
+    constexpr std::uint32_t kFormColour = 0xF0F0F0;  // clBtnFace
+    WriteSolidJpeg(folder / "petit1.jpg", 16, 16, kRed);
+    WriteSolidJpeg(folder / "grand1.jpg", 300, 200, kBlue);
+    int barWidth = 0;
+    script.AnswerFileDialog(folder / "petit1.jpg")
+        .Check([&] {
+            barWidth = MenuBarWidth();
+            // "Fichier", "Options" and "Traitement PNG" on one line, in the forms' font.
+            EXPECT_GT(barWidth, 120);
+            EXPECT_LT(barWidth, 300);
+            EXPECT_EQ(MainClientSize(), std::make_pair(barWidth, 16));
+            EXPECT_NEAR_COLOUR(MainPixel(0, 0), kRed);
+            EXPECT_NEAR_COLOUR(MainPixel(15, 15), kRed);
+            EXPECT_EQ(MainPixel(16, 8), kFormColour);
+            EXPECT_EQ(MainPixel(barWidth - 1, 15), kFormColour);
+            EXPECT_EQ(Orvalis->ClientWidth(), barWidth) << "the form reads the width the window has";
+        });
+    // A name that loads nothing: no picture, no height, the bar's width.
+    Open(folder / "absent1.jpg");
+    script.Check([&] {
+        EXPECT_EQ(Orvalis->Image1->Picture()->Graphic(), nullptr);
+        EXPECT_EQ(MainClientSize(), std::make_pair(barWidth, 0));
+    });
+    Open(folder / "grand1.jpg");
+    script
+        .Check([&] {
+            EXPECT_EQ(MainClientSize(), std::make_pair(300, 200));
+            EXPECT_NEAR_COLOUR(MainPixel(299, 199), kBlue);
+        })
+        // Every menu of the bar is still there to choose.
+        .ChooseMenu(WindowTarget::Active(), {"Traitement PNG", "Modif. couleurs"})
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+// Cameras and scanners write upper-case extensions; a file system that ignores case
+// finds such views under the ".jpg" name that the advance builds, and so does the viewer.
+TEST_F(ViewerSeries, AViewIsFoundWhateverTheLetterCaseOfItsExtension) {
+    WriteSolidJpeg(folder / "UP1.JPG", 16, 16, kRed);
+    WriteSolidJpeg(folder / "UP2.JPG", 16, 16, kGreen);
+    WriteSolidJpeg(folder / "UP3.JPG", 16, 16, kBlue);
+    WriteSolidJpeg(folder / "up4.jpg", 16, 16, kYellow);  // the base name is exact: not view 4
+    WriteSolidJpeg(folder / "Mix1.Jpg", 16, 16, kRed);
+    WriteSolidJpeg(folder / "Mix2.jPG", 16, 16, kGreen);
+    WriteSolidJpeg(folder / "Mix3.jpg", 16, 16, kBlue);
+    const std::string upper = folder / "UP";
+    script.AnswerFileDialog(folder / "UP1.JPG")
+        .Check([&] {
+            EXPECT_EQ(Orvalis->NomBase, upper);
+            EXPECT_EQ(Orvalis->OpenDialog1->FileName(), folder / "UP1.JPG");
+        })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(upper, 1));
+            EXPECT_NEAR_COLOUR(MainPixel(8, 8), kRed);
+        })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(upper, 2));
+            EXPECT_NEAR_COLOUR(MainPixel(8, 8), kGreen);
+        })
+        .Press('X')
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(upper, 3));
+            EXPECT_NEAR_COLOUR(MainPixel(8, 8), kBlue);
+        })
+        .Advance(6000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(upper, 3)) << "up4.jpg belongs to another base";
+            EXPECT_EQ(Orvalis->NumVue, 4);
+            ExpectNoFileOpen();
+        });
+    Open(folder / "Mix2.jPG");
+    const std::string mixed = folder / "Mix";
+    for (const std::uint32_t colour : {kRed, kGreen, kBlue}) {
+        script.Advance(3000).Check([&, colour] {
+            EXPECT_NEAR_COLOUR(MainPixel(8, 8), colour);
+            EXPECT_EQ(MainCaption(), ViewCaption(mixed, static_cast<int>(Orvalis->NumVue) - 1));
+        });
+    }
+    script.Check([&] { EXPECT_EQ(Orvalis->NumVue, 4); }).Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+// Where one view exists in several spellings, the one spelt like the chosen file wins,
+// then ".jpg"; a ".jpeg" view is none of the series.
+TEST_F(ViewerSeries, OfSeveralSpellingsTheChosenFilesOneWinsThenTheLowerCaseOne) {
+    WriteSolidJpeg(folder / "two1.JPG", 16, 16, kRed);
+    WriteSolidJpeg(folder / "two1.jpg", 16, 16, kGreen);
+    WriteSolidJpeg(folder / "two2.Jpg", 16, 16, kBlue);
+    WriteSolidJpeg(folder / "two2.jpg", 16, 16, kYellow);
+    WriteSolidJpeg(folder / "two3.JPEG", 16, 16, kRed);
+    const std::string base = folder / "two";
+    script.AnswerFileDialog(folder / "two1.JPG")
+        .Advance(3000)
+        .Check([&] { EXPECT_NEAR_COLOUR(MainPixel(8, 8), kRed); })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_NEAR_COLOUR(MainPixel(8, 8), kYellow) << "no two2.JPG: two2.jpg before two2.Jpg";
+            EXPECT_EQ(MainCaption(), ViewCaption(base, 2));
+        })
+        .Advance(3000)
+        .Check([&] { EXPECT_EQ(Orvalis->NumVue, 3) << "two3.JPEG is not looked for"; });
+    Open(folder / "two1.jpg");
+    script.Advance(3000).Check([&] { EXPECT_NEAR_COLOUR(MainPixel(8, 8), kGreen); });
+    Open(folder / "two2.Jpg");
+    script.Advance(3000)
+        .Check([&] { EXPECT_NEAR_COLOUR(MainPixel(8, 8), kGreen) << "no two1.Jpg: two1.jpg before two1.JPG"; })
+        .Advance(3000)
+        .Check([&] { EXPECT_NEAR_COLOUR(MainPixel(8, 8), kBlue); })
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
 }
@@ -225,7 +343,7 @@ TEST_F(ViewerSeries, AFileThatIsNotWhatItsNameSaysIsToldAndTheSeriesIsSetUpAllTh
     WriteFileBytes(folder / "y5.jpg", "\xFF");
     WriteSolidJpeg(folder / "vue2.jpg", 16, 16, kBlue);
     script.AnswerFileDialog(folder / "vue2.jpg")
-        .Check([&] { EXPECT_EQ(MainClientSize(), std::make_pair(16, 16)); });
+        .Check([&] { EXPECT_EQ(MainClientSize(), ClientSizeFor(16, 16)); });
     Open(folder / "x3.jpg");
     script
         .Check([&] {
@@ -235,7 +353,7 @@ TEST_F(ViewerSeries, AFileThatIsNotWhatItsNameSaysIsToldAndTheSeriesIsSetUpAllTh
         .Press(platform::VK_RETURN)
         .Check([&] {
             EXPECT_EQ(Orvalis->Image1->Picture()->Graphic(), nullptr);
-            EXPECT_EQ(MainClientSize(), std::make_pair(0, 0));
+            EXPECT_EQ(MainClientSize(), ClientSizeFor(0, 0));
             EXPECT_EQ(Orvalis->NomBase, folder / "x");
             EXPECT_EQ(Orvalis->NumVue, 1);
         });

@@ -1,5 +1,6 @@
 #include "tests/app/ViewerTest.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/MainOrvalis.h"
@@ -8,6 +9,7 @@
 #include "framework/MessageDialog.h"
 #include "framework/Program.h"
 #include "framework/Screen.h"
+#include "platform/Menu.h"
 #include "platform/Window.h"
 #include "platform/headless/Inspection.h"
 
@@ -40,6 +42,12 @@ std::string ViewerTest::MainCaption() { return platform::GetWindowText(Orvalis->
 std::pair<int, int> ViewerTest::MainClientSize() {
     const platform::Rect client = platform::GetClientRect(Orvalis->Handle());
     return {client.right - client.left, client.bottom - client.top};
+}
+
+int ViewerTest::MenuBarWidth() { return platform::GetMenuBarWidth(Orvalis->Handle()); }
+
+std::pair<int, int> ViewerTest::ClientSizeFor(int pictureWidth, int pictureHeight) {
+    return {std::max(pictureWidth, MenuBarWidth()), pictureHeight};
 }
 
 std::uint32_t ViewerTest::MainPixel(int x, int y) { return platform::headless::PixelAt(Orvalis->Handle(), {x, y}); }

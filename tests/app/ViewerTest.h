@@ -43,6 +43,10 @@ protected:
     // The main window's caption and client size, and a pixel of its client area.
     static std::string MainCaption();
     static std::pair<int, int> MainClientSize();  // (width, height)
+    // The width of the main window's menu bar; the client area is never narrower.
+    static int MenuBarWidth();
+    // The client size that a picture of this size gives the main window.
+    static std::pair<int, int> ClientSizeFor(int pictureWidth, int pictureHeight);
     static std::uint32_t MainPixel(int x, int y);
 
     WorkFolder folder;  // first: the working directory before the program starts

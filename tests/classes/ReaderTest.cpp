@@ -139,12 +139,13 @@ TEST_F(FormReading, TextsInEveryEncodingArriveAsTheSameUtf8Text) {
         payloads.push_back(wide.Leaf().Bytes());
     }
     {
-        Resource longString;
+        Resource longString;  // the ANSI tags hold Windows-1252
         longString.Component("TTestForm", "Form1").Name("Caption");
-        const auto length = static_cast<std::uint32_t>(text.size());
+        const std::string ansi = "D\xE9lai entre chaque vue";
+        const auto length = static_cast<std::uint32_t>(ansi.size());
         longString.Writer().WriteTag(tagLString);
         longString.Writer().Write(&length, 4);
-        longString.Writer().Write(text.data(), text.size());
+        longString.Writer().Write(ansi.data(), ansi.size());
         payloads.push_back(longString.Leaf().Bytes());
     }
     for (const auto& bytes : payloads) EXPECT_EQ(ReadTestForm(bytes)->Caption(), text);

@@ -13,19 +13,29 @@ The desktop tests of the platform (desktop_scenario.py) and of the viewer use th
         assert program.wait_exit() == 0
 
 Every wait is a bounded poll (WAIT_SECONDS in POLL_SECONDS steps) that raises Failure
-with what was expected; nothing sleeps longer than needed.
+with what was expected; nothing sleeps longer than needed. A scenario script plays its
+steps inside play_scenario, which turns a Failure into the report and the exit status.
 """
 
+import argparse
+import contextlib
 import os
+import pathlib
 import re
 import select
 import shutil
+import struct
 import subprocess
+import sys
+import tempfile
 import threading
 import time
+import zlib
 
 WAIT_SECONDS = 10.0
 POLL_SECONDS = 0.05
+# CTest's status for a skipped test (SKIP_RETURN_CODE).
+SKIPPED = 77
 TOOLS = {
     "Xvfb": "xvfb",
     "xdotool": "xdotool",
@@ -38,16 +48,28 @@ class Failure(Exception):
     """A desktop test found something other than what it expected."""
 
 
-def require_tools():
-    """Fails with the packages to install when a tool is missing."""
-    missing = sorted({package for tool, package in TOOLS.items() if not shutil.which(tool)})
+class DisplayUnavailable(Failure):
+    """The display cannot start at all on this machine (the only reason to skip)."""
+
+
+def require_tools(tools=TOOLS, needs="the desktop tests need Xvfb, xdotool and ImageMagick"):
+    """Fails with the packages to install when one of `tools` ({tool: package}) is missing."""
+    missing = sorted({package for tool, package in tools.items() if not shutil.which(tool)})
     if missing:
-        raise Failure(
-            "the desktop tests need Xvfb, xdotool and ImageMagick; missing package(s): "
-            + " ".join(missing)
-            + ". Install them with scripts/ensure-deps.sh (as root) or: apt-get install -y "
-            + " ".join(missing)
-        )
+        raise Failure(f"{needs}; missing package(s): " + " ".join(missing)
+                      + ". Install them with scripts/ensure-deps.sh (as root) or: apt-get install -y "
+                      + " ".join(missing))
+
+
+def end_process(process):
+    """Ends a process that still runs: asked first, killed if it is still there 5 s later."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
 
 
 def wait_until(predicate, what, timeout=WAIT_SECONDS):
@@ -79,11 +101,13 @@ def expect_no_display_message(argv, what, cwd=None):
 
 class Steps:
     """A scenario's named steps (printed as they start), its checks and its numbered
-    screenshots in the artifacts folder."""
+    screenshots in the artifacts folder, taken by the scenario's driver (X11Driver,
+    wayland_driver.WaylandDriver) or, without one, on the X display of `env`."""
 
-    def __init__(self, env, artifacts):
+    def __init__(self, env, artifacts, driver=None):
         self.env = env
         self.artifacts = artifacts
+        self.driver = driver
         self.step_name = "start"
         self.shots = 0
 
@@ -97,7 +121,8 @@ class Steps:
 
     def screenshot(self, name):
         self.shots += 1
-        return Screenshot.take(self.env, self.artifacts / f"{self.shots:02d}-{name}.png")
+        path = self.artifacts / f"{self.shots:02d}-{name}.png"
+        return self.driver.screenshot(path) if self.driver else Screenshot.take(self.env, path)
 
     def play(self, program):
         """Runs the scenario (`run`); a failure leaves the screen as "failure". The
@@ -112,6 +137,55 @@ class Steps:
             raise
         finally:
             program.stop()
+
+
+def viewer_options(description, displays=False):
+    """The command line of a scenario of the viewer: --viewer PATH --artifacts FOLDER
+    (made if missing) and, with `displays`, --display x11|wayland."""
+    parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--viewer", required=True)
+    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
+    if displays:
+        parser.add_argument("--display", choices=("x11", "wayland"), default="x11")
+    options = parser.parse_args()
+    options.viewer = str(pathlib.Path(options.viewer).resolve())   # it runs in folders of its own
+    options.artifacts.mkdir(parents=True, exist_ok=True)
+    return options
+
+
+class Report:
+    """What a scenario's body tells as it goes, for the report of a failure: the steps
+    being played (`scenario`: the step it stopped at), the viewer under test (`viewer`:
+    the end of its error stream) and `clues`, functions that give more text."""
+
+    def __init__(self):
+        self.scenario = None
+        self.viewer = None
+        self.clues = []
+
+
+def play_scenario(body, title, artifacts, passed="every step passed"):
+    """Runs `body(report)` and says how it went; returns the script's status: 0 once it
+    passed, SKIPPED when the display cannot start at all, 1 on a Failure, told on the
+    error stream with the step, the clues, what the viewer said and the screenshots'
+    folder."""
+    report = Report()
+    try:
+        body(report)
+    except DisplayUnavailable as reason:
+        print(f"SKIPPED: {reason}")
+        return SKIPPED
+    except Failure as failure:
+        step = report.scenario.step_name if report.scenario else "setting up"
+        print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
+        for clue in report.clues:
+            print(clue(), file=sys.stderr)
+        if report.viewer and report.viewer.errors:
+            print("The viewer said on its error stream:\n" + "\n".join(report.viewer.errors[-20:]), file=sys.stderr)
+        print(f"Screenshots: {artifacts}", file=sys.stderr)
+        return 1
+    print(f"{title}: {passed}")
+    return 0
 
 
 class VirtualDisplay:
@@ -165,13 +239,8 @@ class VirtualDisplay:
         return int(text.strip())
 
     def __exit__(self, *exc):
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        if self.process:
+            end_process(self.process)
         return False
 
 
@@ -239,13 +308,7 @@ class Program:
             raise Failure(f"the program did not end within {timeout:g} s")
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         for reader in self._readers:
             reader.join(timeout=5)
 
@@ -313,27 +376,136 @@ def click(env, button=1, repeat=1):
     xdotool(env, "click", "--repeat", str(repeat), "--delay", "60", str(button))
 
 
-class Screenshot:
-    """The whole screen, saved as PNG (for a person to look at) and read as pixels."""
+class Driver:
+    """What a scenario's driver does the same way on every display, through the calls
+    each driver makes its own: start, hand_over, find_window, window_exists,
+    wait_focused, window_name, window_geometry, key, type_text, click_at, screenshot.
+    `folders` is where the programs shown can reach a scenario's files (None: the
+    system's temporary folder)."""
 
-    def __init__(self, width, height, rgb):
+    folders = None
+
+    def focused_window(self, name_pattern):
+        """The visible window named like the regular expression, once it has the keyboard."""
+        window = self.find_window(name_pattern)
+        self.wait_focused(window)
+        return window
+
+    def wait_gone(self, name_pattern, what):
+        """Waits until no visible window is named like the regular expression."""
+        wait_until(lambda: not self.window_exists(name_pattern), what)
+
+    @contextlib.contextmanager
+    def working_folder(self, prefix):
+        """A folder of the scenario's own, removed with what it holds at the end."""
+        folder = pathlib.Path(tempfile.mkdtemp(prefix=prefix, dir=self.folders))
+        try:
+            yield folder
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
+
+
+class X11Driver(Driver):
+    """A scenario's hands and eyes on an X display (xdotool, import): windows are found by
+    name and measured in the screen's pixels, keys have xdotool's names ("F10", "ctrl+a",
+    "Return"). wayland_driver.WaylandDriver does the same on a Wayland compositor."""
+
+    name = "X11"
+
+    def __init__(self, display):
+        self.env = display.env
+
+    def start(self, argv, cwd=None, env=None):
+        return Program(argv, dict(self.env, **(env or {})), cwd=cwd)
+
+    def hand_over(self, path):
+        """Makes a folder usable by the programs shown (they run as ourselves here)."""
+
+    def find_window(self, name_pattern, timeout=WAIT_SECONDS):
+        return find_window(self.env, name_pattern, timeout)
+
+    def window_exists(self, name_pattern):
+        return window_exists(self.env, name_pattern)
+
+    def wait_focused(self, window, timeout=WAIT_SECONDS):
+        wait_focused(self.env, window, timeout)
+
+    def window_name(self, window):
+        return window_name(self.env, window)
+
+    def window_geometry(self, window):
+        return window_geometry(self.env, window)
+
+    def key(self, *keys):
+        key(self.env, *keys)
+
+    def type_text(self, text):
+        type_text(self.env, text)
+
+    def click_at(self, x, y):
+        move_mouse(self.env, x, y)
+        click(self.env, 1)
+
+    def screenshot(self, png_path):
+        return Screenshot.take(self.env, png_path)
+
+
+class Screenshot:
+    """The whole screen, saved as PNG (for a person to look at) and read as pixels.
+    `scale` is the image's pixels per unit of the screen's layout (a Wayland output of
+    scale 2 is shot at twice its layout's size); points are given in layout units."""
+
+    def __init__(self, width, height, rgb, scale=1):
         self.width = width
         self.height = height
         self.rgb = rgb
+        self.scale = scale
 
     @staticmethod
     def take(env, png_path):
         subprocess.run(["import", "-window", "root", f"png:{png_path}"], env=env, check=True, timeout=WAIT_SECONDS)
+        return Screenshot.read(png_path)
+
+    @staticmethod
+    def read(png_path, scale=1):
         ppm = subprocess.run(["convert", str(png_path), "ppm:-"], check=True, capture_output=True,
                              timeout=WAIT_SECONDS).stdout
+        return Screenshot.from_ppm(ppm, scale)
+
+    @staticmethod
+    def from_ppm(ppm, scale=1):
         # A binary PPM: "P6", width, height, maximum value, then the pixels.
         fields = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", ppm)
         if not fields or int(fields.group(3)) != 255:
             raise Failure("the screenshot could not be read")
-        return Screenshot(int(fields.group(1)), int(fields.group(2)), ppm[fields.end():])
+        return Screenshot(int(fields.group(1)), int(fields.group(2)), ppm[fields.end():], scale)
+
+    def save(self, png_path):
+        """Writes the image as an RGB PNG, quickly (the least compression)."""
+        stride = 3 * self.width
+        raw = b"".join(b"\0" + self.rgb[row * stride:(row + 1) * stride] for row in range(self.height))
+
+        def chunk(kind, data):
+            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        pathlib.Path(png_path).write_bytes(
+            b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(raw, 1)) + chunk(b"IEND", b""))
 
     def pixel(self, x, y):
+        """The colour at a point of the layout (the image pixel at its top left)."""
+        return self.image_pixel(x * self.scale, y * self.scale)
+
+    def image_pixel(self, x, y):
         if not (0 <= x < self.width and 0 <= y < self.height):
             raise Failure(f"point ({x}, {y}) is off the screen")
         at = 3 * (y * self.width + x)
         return tuple(self.rgb[at:at + 3])
+
+    def crop(self, x, y, width, height):
+        """The image pixels of a rectangle of the layout, row after row, as RGB bytes."""
+        s = self.scale
+        if x < 0 or y < 0 or (x + width) * s > self.width or (y + height) * s > self.height:
+            raise Failure(f"the rectangle {width}x{height}+{x}+{y} is off the screen")
+        rows = [self.rgb[3 * ((y * s + row) * self.width + x * s):3 * ((y * s + row) * self.width + (x + width) * s)]
+                for row in range(height * s)]
+        return b"".join(rows)

@@ -17,9 +17,9 @@ import subprocess
 import sys
 import tempfile
 
-from desktop_driver import (Failure, Program, Steps, VirtualDisplay, click, expect_no_display_message, find_window, key,
-                            move_mouse, near, type_text, wait_focused, wait_until, window_exists, window_geometry,
-                            window_name)
+from desktop_driver import (Program, Steps, VirtualDisplay, click, expect_no_display_message, find_window, key,
+                            move_mouse, near, play_scenario, type_text, wait_focused, wait_until, window_exists,
+                            window_geometry, window_name)
 
 CAPTION = r"^Sonde Orvalis n° [0-9]+$"
 QUESTION = r"^Question de la sonde$"
@@ -271,9 +271,7 @@ def main():
     options = parser.parse_args()
     options.artifacts.mkdir(parents=True, exist_ok=True)
 
-    scenario = None
-    probe = None
-    try:
+    def play(report):
         print("-- without a display the program says so in one line and ends", flush=True)
         expect_no_display_message([options.probe, "."], "the probe")
         with tempfile.TemporaryDirectory(prefix="orvalis-desktop-") as folder, \
@@ -282,17 +280,10 @@ def main():
             for name in FILES:
                 (folder / name).write_bytes(b"")
             probe = Program([options.probe, str(folder)], display.env)
-            scenario = Scenario(display, probe, options.send_close, options.artifacts, folder)
-            scenario.play(probe)
-    except Failure as failure:
-        step = scenario.step_name if scenario else "setting up"
-        print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
-        if probe:
-            print("The probe printed last:\n" + probe.describe(max(0, probe.mark() - 25)), file=sys.stderr)
-        print(f"Screenshots: {options.artifacts}", file=sys.stderr)
-        return 1
-    print("desktop scenario: every step passed")
-    return 0
+            report.clues.append(lambda: "The probe printed last:\n" + probe.describe(max(0, probe.mark() - 25)))
+            report.scenario = Scenario(display, probe, options.send_close, options.artifacts, folder)
+            report.scenario.play(probe)
+    return play_scenario(play, "desktop scenario", options.artifacts)
 
 
 if __name__ == "__main__":

@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """`make install`'s step (cmake --install) into a temporary DESTDIR: the program, its
-desktop entry and its icon must land under the prefix, the entry must pass
-desktop-file-validate and name the program and the icon that were installed.
+desktop entry, its AppStream metadata and its icons must land under the prefix; the entry
+must pass desktop-file-validate and name the program and the icon that were installed,
+the metadata must pass appstreamcli validate and name the entry.
 
-    install_check.py --build-dir BUILD"""
+    install_check.py --build-dir BUILD
+
+check_tree() is also what the package's test (package_check.py) asks of the package."""
 
 import argparse
 import os
@@ -13,11 +16,18 @@ import struct
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ElementTree
 
 PREFIX = "/usr/local"
+# The icon theme's sizes, and the pixmap older menus read.
+ICON_SIZES = (16, 48, 128, 256)
+PIXMAP_SIZE = 48
+TOOLS = {"desktop-file-validate": "desktop-file-utils", "appstreamcli": "appstream"}
 
 
 def png_size(path):
+    if not path.is_file():
+        return None
     data = path.read_bytes()[:24]
     if data[:8] != b"\x89PNG\r\n\x1a\n" or data[12:16] != b"IHDR":
         return None
@@ -36,36 +46,44 @@ def desktop_entry(path):
     return entry
 
 
-def check(build_dir):
+def missing_tools():
+    missing = sorted({package for tool, package in TOOLS.items() if not shutil.which(tool)})
+    if missing:
+        return [f"missing package(s) {' '.join(missing)}: install them with scripts/ensure-deps.sh (as root) "
+                f"or apt-get install -y {' '.join(missing)}"]
+    return []
+
+
+def latest_release(metainfo):
+    """The version of the metadata's newest release (listed first)."""
+    release = ElementTree.parse(metainfo).getroot().find("releases/release")
+    return release.get("version") if release is not None else None
+
+
+def check_tree(root):
+    """What an installed prefix (`root`, e.g. DESTDIR + /usr) must hold; the problems found."""
     problems = []
-    validate = shutil.which("desktop-file-validate")
-    if not validate:
-        return ["desktop-file-validate is missing: install desktop-file-utils "
-                "(scripts/ensure-deps.sh as root, or apt-get install -y desktop-file-utils)"]
-    with tempfile.TemporaryDirectory(prefix="orvalis-install-") as destdir:
-        installed = subprocess.run(["cmake", "--install", build_dir, "--prefix", PREFIX],
-                                   env=dict(os.environ, DESTDIR=destdir), capture_output=True, text=True, timeout=60)
-        if installed.returncode != 0:
-            return [f"cmake --install failed:\n{installed.stdout}{installed.stderr}"]
-        root = pathlib.Path(destdir + PREFIX)
-        program = root / "bin" / "orvalis"
-        entry_file = root / "share" / "applications" / "orvalis.desktop"
-        icons = {48: root / "share/icons/hicolor/48x48/apps/orvalis.png",
-                 16: root / "share/icons/hicolor/16x16/apps/orvalis.png"}
-        pixmap = root / "share/pixmaps/orvalis.png"
+    program = root / "bin" / "orvalis"
+    entry_file = root / "share" / "applications" / "orvalis.desktop"
+    metainfo = root / "share" / "metainfo" / "orvalis.metainfo.xml"
+    scalable = root / "share/icons/hicolor/scalable/apps/orvalis.svg"
+    pixmap = root / "share/pixmaps/orvalis.png"
 
-        if not (program.is_file() and os.access(program, os.X_OK)):
-            problems.append(f"no executable program at {program}")
-        for size, icon in icons.items():
-            if png_size(icon) != (size, size):
-                problems.append(f"{icon} is not a {size} by {size} PNG image")
-        if png_size(pixmap) != (48, 48):
-            problems.append(f"{pixmap} is not a 48 by 48 PNG image")
-        if not entry_file.is_file():
-            problems.append(f"no desktop entry at {entry_file}")
-            return problems
-
-        validated = subprocess.run([validate, str(entry_file)], capture_output=True, text=True, timeout=30)
+    if not (program.is_file() and os.access(program, os.X_OK)):
+        problems.append(f"no executable program at {program}")
+    for size in ICON_SIZES:
+        icon = root / f"share/icons/hicolor/{size}x{size}/apps/orvalis.png"
+        if png_size(icon) != (size, size):
+            problems.append(f"{icon} is not a {size} by {size} PNG image")
+    if png_size(pixmap) != (PIXMAP_SIZE, PIXMAP_SIZE):
+        problems.append(f"{pixmap} is not a {PIXMAP_SIZE} by {PIXMAP_SIZE} PNG image")
+    if not scalable.is_file() or ElementTree.parse(scalable).getroot().tag != "{http://www.w3.org/2000/svg}svg":
+        problems.append(f"{scalable} is not an SVG drawing")
+    if not entry_file.is_file():
+        problems.append(f"no desktop entry at {entry_file}")
+    else:
+        validated = subprocess.run(["desktop-file-validate", str(entry_file)], capture_output=True, text=True,
+                                   timeout=30)
         if validated.returncode != 0 or validated.stdout.strip() or validated.stderr.strip():
             problems.append(f"desktop-file-validate: {validated.stdout}{validated.stderr}")
         entry = desktop_entry(entry_file)
@@ -76,7 +94,32 @@ def check(build_dir):
                 problems.append(f"the desktop entry's {name} is {entry.get(name)!r}, expected {value!r}")
         if "perspective" not in entry.get("Comment", ""):
             problems.append(f"the desktop entry's Comment {entry.get('Comment')!r} does not say what it shows")
+    if not metainfo.is_file():
+        problems.append(f"no AppStream metadata at {metainfo}")
+    else:
+        validated = subprocess.run(["appstreamcli", "validate", "--no-net", "--no-color", str(metainfo)],
+                                   capture_output=True, text=True, timeout=60)
+        if validated.returncode != 0:
+            problems.append(f"appstreamcli validate: {validated.stdout}{validated.stderr}")
+        component = ElementTree.parse(metainfo).getroot()
+        launchable = component.find("launchable[@type='desktop-id']")
+        if launchable is None or launchable.text != entry_file.name:
+            problems.append(f"the metadata's launchable is not the desktop entry {entry_file.name}")
+        if component.find("provides/binary") is None or component.find("provides/binary").text != program.name:
+            problems.append(f"the metadata does not name the program {program.name}")
     return problems
+
+
+def check(build_dir):
+    problems = missing_tools()
+    if problems:
+        return problems
+    with tempfile.TemporaryDirectory(prefix="orvalis-install-") as destdir:
+        installed = subprocess.run(["cmake", "--install", build_dir, "--prefix", PREFIX],
+                                   env=dict(os.environ, DESTDIR=destdir), capture_output=True, text=True, timeout=60)
+        if installed.returncode != 0:
+            return [f"cmake --install failed:\n{installed.stdout}{installed.stderr}"]
+        return check_tree(pathlib.Path(destdir + PREFIX))
 
 
 def main():
@@ -87,7 +130,7 @@ def main():
     for problem in problems:
         print("FAILED: " + problem, file=sys.stderr)
     if not problems:
-        print("install: the program, its desktop entry and its icons are in place")
+        print("install: the program, its desktop entry, its metadata and its icons are in place")
     return 1 if problems else 0
 
 

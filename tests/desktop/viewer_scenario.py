@@ -1,19 +1,19 @@
 #!/usr/bin/env python3
-"""The real viewer on the GTK backend, in a virtual X display without a window manager,
-used as a person would: it greets with the file dialog; a view typed there shows at the
+"""The real viewer on the GTK backend, in a virtual X display without a window manager
+(or, with --display wayland, on headless sway through wayland_driver.py), used as a
+person would: it greets with the file dialog; a view typed there shows at the
 top left of a client area of its size; the series then plays on the timer and on keys,
 with the file and the view number in the caption; the options dialog, reached from the
 menu bar by keyboard, sets the delay to one second; the views go on while the file dialog
 is open; a PNG image chosen under the second filter is counted into espion.log, byte for
 byte; Escape ends the program with status 0.
 
-    viewer_scenario.py --viewer PATH --artifacts FOLDER
+    viewer_scenario.py --viewer PATH --artifacts FOLDER [--display x11|wayland]
 
 Screenshots (viewer.png: a view in the window) and the display's log go to the
 artifacts folder."""
 
-import argparse
-import pathlib
+import contextlib
 import re
 import subprocess
 import sys
@@ -22,10 +22,11 @@ import struct
 import time
 import zlib
 
-from desktop_driver import (WAIT_SECONDS, Failure, Program, Steps, VirtualDisplay, click, expect_no_display_message,
-                            find_window, key, move_mouse, near, type_text, wait_focused, wait_until, window_exists,
-                            window_geometry, window_name)
+from desktop_driver import (WAIT_SECONDS, Steps, VirtualDisplay, X11Driver, expect_no_display_message, near,
+                            play_scenario, viewer_options, wait_until)
+from wayland_driver import WaylandCompositor, WaylandDriver
 
+SCREEN = (1280, 1024)
 MAIN_WINDOW = r"^(Orvalis|Fichier .*)$"
 FILE_DIALOG = r"^Ouverture d'une liste de vues de perspectives$"
 OPTIONS_DIALOG = r"^Options de visualisation$"
@@ -114,9 +115,9 @@ def write_palette_png(path, width, bands):
                      + chunk(b"IEND", b""))
 
 
-def write_view(path, number):
-    """View `number` (from 1): ImageMagick draws it, and writes it as a JPEG."""
-    width, height = VIEW_SIZE
+def write_view(path, number, size=VIEW_SIZE):
+    """View `number` (from 1): ImageMagick draws it at `size`, and writes it as a JPEG."""
+    width, height = size
     sky = SKIES[(number - 1) % 3]
     ground = GROUNDS[(number - 1) % 3]
     # The eye goes round the house: the near corner moves and the two walls turn.
@@ -144,18 +145,79 @@ def write_view(path, number):
         check=True, timeout=WAIT_SECONDS)
 
 
-class Scenario(Steps):
-    def __init__(self, display, viewer, artifacts, series, workdir):
-        super().__init__(display.env, artifacts)
+# What the viewer's other scenarios share with this one: its display, its dialogs, its menu bar.
+
+@contextlib.contextmanager
+def driven_display(kind, artifacts, scale=1, logs=""):
+    """The display a scenario runs on, as a context that gives its driver: Xvfb without a
+    window manager, or headless sway with the program forced onto Wayland; a screen of
+    SCREEN units at `scale`, whose log goes to the artifacts (xvfb<logs>.log,
+    sway<logs>.log)."""
+    if kind == "wayland":
+        with WaylandCompositor(artifacts / f"sway{logs}.log", SCREEN[0], SCREEN[1], scale) as compositor:
+            yield WaylandDriver(compositor)
+    else:
+        with VirtualDisplay(SCREEN[0] * scale, SCREEN[1] * scale, log_path=artifacts / f"xvfb{logs}.log") as display:
+            yield X11Driver(display)
+
+
+def open_options(driver):
+    """F10, Right and Enter (Options, from the keyboard): the options dialog, once it has
+    the keyboard."""
+    driver.key("F10", "Right", "Return")
+    return driver.focused_window(OPTIONS_DIALOG)
+
+
+def open_typed(driver, path):
+    """The path typed in the file dialog, which has the keyboard, and Enter: the dialog goes."""
+    driver.type_text(str(path))
+    driver.key("Return")
+    driver.wait_gone(FILE_DIALOG, "the file dialog to go")
+
+
+def menu_bar_items(shot, x, y, width, bar_height, widest_blank):
+    """The items of the menu bar at (x, y), `width` by `bar_height`, found as a person
+    finds them: the runs of dark text in the bar, apart by more than a blank (at most
+    `widest_blank` columns under the display's font); as [left, right] columns of the bar."""
+    inked = sorted({column for column in range(width) for row in range(bar_height)
+                    if sum(shot.pixel(x + column, y + row)) < 3 * 110})
+    items = []
+    for column in inked:
+        if items and column - items[-1][1] <= widest_blank:
+            items[-1][1] = column
+        else:
+            items.append([column, column])
+    return items
+
+
+class ViewerSteps(Steps):
+    """The steps of a scenario of the viewer (`viewer`, a Program), shown through `driver`,
+    whose views are in the folder `series`; `window` is its main window once found."""
+
+    def __init__(self, driver, viewer, artifacts, series):
+        super().__init__(driver.env, artifacts, driver)
         self.viewer = viewer
         self.series = series
-        self.workdir = workdir
 
     def caption(self):
-        return window_name(self.env, self.window)
+        return self.driver.window_name(self.window)
 
     def view_caption(self, number):
         return f"Fichier {self.series / 'vue'} Dessin de la vue n° {number}"
+
+    def end_by_escape(self, who):
+        """Escape in the main window ends the viewer (`who`, in the failure) with status 0."""
+        self.driver.wait_focused(self.window)
+        self.driver.key("Escape")
+        status = self.viewer.wait_exit()
+        self.expect(status == 0, f"{who} ended with status {status}")
+
+
+class Scenario(ViewerSteps):
+    def __init__(self, driver, viewer, artifacts, series, workdir):
+        super().__init__(driver, viewer, artifacts, series)
+        self.workdir = workdir
+        self.menu_bar_height = None
 
     def view_number(self):
         match = re.fullmatch(re.escape(f"Fichier {self.series / 'vue'} Dessin de la vue n° ") + r"([0-9]+)",
@@ -169,10 +231,11 @@ class Scenario(Steps):
         self.wait_caption(self.view_caption(number), timeout)
 
     def picture_origin(self):
-        """The screen point of the client area's top left: the client area is the
-        window's bottom rows, under the menu bar (no window manager, no frame)."""
-        x, y, width, height = window_geometry(self.env, self.window)
-        return x, y + height - VIEW_SIZE[1]
+        """The screen point of the client area's top left: the client area lies under the
+        menu bar (no window manager frame), whose height is measured when the window is
+        first sized to a view."""
+        x, y, _, _ = self.driver.window_geometry(self.window)
+        return x, y + self.menu_bar_height
 
     def shows(self, shot, number):
         """Whether the screenshot shows view `number` at the top left of the client area."""
@@ -194,23 +257,23 @@ class Scenario(Steps):
 
     def run(self):
         self.step("the viewer greets with the file dialog")
-        self.window = find_window(self.env, MAIN_WINDOW)
-        dialog = find_window(self.env, FILE_DIALOG)
-        wait_focused(self.env, dialog)
+        self.window = self.driver.find_window(MAIN_WINDOW)
+        self.driver.focused_window(FILE_DIALOG)
         self.expect(self.caption() == "Orvalis", f"the caption is {self.caption()!r} before any view")
 
         self.step("before any series, the timer's first tick shows 0.jpg of the working folder")
         # The path is typed first, and Enter waits for that tick: the open then has a whole
         # period of the timer before view 1 comes, however slow the machine.
-        type_text(self.env, str(self.series / "vue2.jpg"))
+        self.driver.type_text(str(self.series / "vue2.jpg"))
         self.wait_caption(NO_SERIES_CAPTION)
-        self.expect(window_exists(self.env, FILE_DIALOG), "the file dialog went at the timer's tick")
+        self.expect(self.driver.window_exists(FILE_DIALOG), "the file dialog went at the timer's tick")
 
         self.step("the view typed in the dialog shows at the top left, in a client area of its size")
-        key(self.env, "Return")
-        wait_until(lambda: not window_exists(self.env, FILE_DIALOG), "the file dialog to go")
-        wait_until(lambda: window_geometry(self.env, self.window)[2] == VIEW_SIZE[0],
+        self.driver.key("Return")
+        self.driver.wait_gone(FILE_DIALOG, "the file dialog to go")
+        wait_until(lambda: self.driver.window_geometry(self.window)[2] == VIEW_SIZE[0],
                    f"the window to be {VIEW_SIZE[0]} wide, as the view")
+        self.menu_bar_height = self.driver.window_geometry(self.window)[3] - VIEW_SIZE[1]
         # The open command leaves the caption as it was.
         shot = self.wait_shown(2, "vue2", caption=NO_SERIES_CAPTION)
         ox, oy = self.picture_origin()
@@ -224,8 +287,8 @@ class Scenario(Steps):
         self.wait_shown(1, "vue1", caption=self.view_caption(1))
 
         self.step("a key shows the next view at once")
-        wait_focused(self.env, self.window)
-        key(self.env, "space")
+        self.driver.wait_focused(self.window)
+        self.driver.key("space")
         self.wait_view(2)
         # The timer ticks 3 seconds after view 1: a change well before is the key's.
         self.expect(time.monotonic() - first_seen < 2.5, "view 2 came too late to be the key's")
@@ -233,34 +296,30 @@ class Scenario(Steps):
         self.save_view_picture(shot)
 
         self.step("the options dialog, from the menu bar by keyboard, sets the delay to one second")
-        key(self.env, "F10", "Right", "Return")
-        options = find_window(self.env, OPTIONS_DIALOG)
-        wait_focused(self.env, options)
+        open_options(self.driver)
         self.screenshot("options")
-        key(self.env, "ctrl+a")
-        type_text(self.env, "1")
-        key(self.env, "Tab", "Tab", "Return")
-        wait_until(lambda: not window_exists(self.env, OPTIONS_DIALOG), "the options dialog to go")
+        self.driver.key("ctrl+a")
+        self.driver.type_text("1")
+        self.driver.key("Tab", "Tab", "Return")
+        self.driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
 
         self.step("the next views come a second apart")
         self.check_delay(changes=4)
 
         self.step("one click on the menu bar's Options opens the dialog; Annuler keeps the delay")
         self.click_menu_bar_item(1)
-        options = find_window(self.env, OPTIONS_DIALOG)
-        wait_focused(self.env, options)
+        options = self.driver.focused_window(OPTIONS_DIALOG)
         # Annuler: Left 96, Top 104, 75 by 25 in the dialog's client area, which is the
         # whole window (no menu bar, no window manager frame).
-        x, y, _, _ = window_geometry(self.env, options)
-        move_mouse(self.env, x + 96 + 37, y + 104 + 12)
-        click(self.env, 1)
-        wait_until(lambda: not window_exists(self.env, OPTIONS_DIALOG), "the options dialog to go")
+        x, y, _, _ = self.driver.window_geometry(options)
+        self.driver.click_at(x + 96 + 37, y + 104 + 12)
+        self.driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
         self.check_delay(changes=2)
 
         self.step("the views go on while the file dialog is open")
-        wait_focused(self.env, self.window)
-        key(self.env, "F10", "Down", "Return")
-        wait_focused(self.env, find_window(self.env, FILE_DIALOG))
+        self.driver.wait_focused(self.window)
+        self.driver.key("F10", "Down", "Return")
+        self.driver.focused_window(FILE_DIALOG)
         start = self.view_number()
         wait_until(lambda: (self.view_number() or 0) >= start + 2,
                    f"two views past n° {start} while the file dialog is open")
@@ -268,9 +327,9 @@ class Scenario(Steps):
 
         self.step("the PNG image, chosen under the second filter, is counted into espion.log")
         self.choose_png_under_second_filter()
-        wait_until(lambda: not window_exists(self.env, FILE_DIALOG), "the file dialog to go")
-        wait_focused(self.env, self.window)
-        key(self.env, "F10", "Right", "Right", "Down", "Return")
+        self.driver.wait_gone(FILE_DIALOG, "the file dialog to go")
+        self.driver.wait_focused(self.window)
+        self.driver.key("F10", "Right", "Right", "Down", "Return")
         log = self.workdir / "espion.log"
         report = expected_report()
         wait_until(lambda: log.exists() and log.read_bytes() == report,
@@ -278,10 +337,7 @@ class Scenario(Steps):
         self.check_png_shown()
 
         self.step("Escape ends the program with status 0")
-        wait_focused(self.env, self.window)
-        key(self.env, "Escape")
-        status = self.viewer.wait_exit()
-        self.expect(status == 0, f"the program ended with status {status}")
+        self.end_by_escape("the program")
         self.expect(log.read_bytes() == report, "espion.log changed after the count")
 
         self.step("GTK said nothing about misuse")
@@ -290,7 +346,7 @@ class Scenario(Steps):
 
     def save_view_picture(self, shot):
         """The window showing a view, cut out of the screenshot, for the documentation."""
-        x, y, width, height = window_geometry(self.env, self.window)
+        x, y, width, height = self.driver.window_geometry(self.window)
         whole = self.artifacts / f"{self.shots:02d}-vue2-key.png"
         subprocess.run(["convert", str(whole), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
                         "-strip", str(self.artifacts / "viewer.png")], check=True, timeout=WAIT_SECONDS)
@@ -317,33 +373,31 @@ class Scenario(Steps):
                     f"views came {mean:.2f} s apart on average, not about {DELAY_SECONDS:g} s: {intervals}")
 
     def click_menu_bar_item(self, index):
-        """Clicks once in the middle of the menu bar's item `index` (from 0), found as a
-        person finds it: the runs of dark text in the bar, apart by more than a blank."""
-        x, y, width, height = window_geometry(self.env, self.window)
-        bar_height = height - VIEW_SIZE[1]
+        """Clicks once in the middle of the menu bar's item `index` (from 0). A blank is
+        wider under Wayland, whose desktop font is larger."""
+        x, y, width, _ = self.driver.window_geometry(self.window)
+        bar_height = self.menu_bar_height
         shot = self.screenshot("menu-bar")
-        inked = sorted({column for column in range(width) for row in range(bar_height)
-                        if sum(shot.pixel(x + column, y + row)) < 3 * 110})
-        items = []
-        for column in inked:
-            if items and column - items[-1][1] <= 6:
-                items[-1][1] = column
-            else:
-                items.append([column, column])
+        items = menu_bar_items(shot, x, y, width, bar_height, widest_blank=12)
         self.expect(len(items) == 3, f"the menu bar shows {len(items)} items, expected 3 (ink at {items})")
         left, right = items[index]
-        move_mouse(self.env, x + (left + right) // 2, y + bar_height // 2)
-        click(self.env, 1)
+        self.driver.click_at(x + (left + right) // 2, y + bar_height // 2)
 
     def choose_png_under_second_filter(self):
         """In the dialog, open on the series' folder with the last view chosen: Tab to the
         filter, Down to its second entry (which lists the PNG image alone), back to the
-        list (the image is selected) and Enter."""
-        key(self.env, "Tab")
-        key(self.env, "Down")
-        key(self.env, "shift+Tab")
+        list (the image is selected) and Enter. Under Wayland GTK's dialog has a header bar
+        and another order of its controls: there the image's path is typed."""
+        if self.driver.name == "Wayland":
+            self.driver.type_text(str(self.series / "comptage.png"))
+            self.screenshot("png-typed")
+            self.driver.key("Return")
+            return
+        self.driver.key("Tab")
+        self.driver.key("Down")
+        self.driver.key("shift+Tab")
         self.screenshot("second-filter")
-        key(self.env, "Return")
+        self.driver.key("Return")
 
     def check_png_shown(self):
         """The counted image is shown at the top left of the client area: its bands, one
@@ -361,41 +415,28 @@ class Scenario(Steps):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--viewer", required=True)
-    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
-    options = parser.parse_args()
-    options.viewer = str(pathlib.Path(options.viewer).resolve())   # it runs in folders of its own
-    options.artifacts.mkdir(parents=True, exist_ok=True)
+    options = viewer_options(__doc__, displays=True)
 
-    scenario = None
-    viewer = None
-    try:
+    def play(report):
         print("-- without a display the viewer says so in one line and ends", flush=True)
         with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as folder:
             expect_no_display_message([options.viewer], "the viewer", cwd=folder)
-        with tempfile.TemporaryDirectory(prefix="orvalis-viewer-") as root, \
-                VirtualDisplay(log_path=options.artifacts / "xvfb.log") as display:
-            series = pathlib.Path(root) / "vues"
-            workdir = pathlib.Path(root) / "travail"
-            series.mkdir()
-            workdir.mkdir()
-            for number in range(1, VIEW_COUNT + 1):
-                write_view(series / f"vue{number}.jpg", number)
-            write_palette_png(series / "comptage.png", PNG_WIDTH, PNG_BANDS)
-            write_view(workdir / "0.jpg", 3)
-            viewer = Program([options.viewer], display.env, cwd=workdir)
-            scenario = Scenario(display, viewer, options.artifacts, series, workdir)
-            scenario.play(viewer)
-    except Failure as failure:
-        step = scenario.step_name if scenario else "setting up"
-        print(f"FAILED at \"{step}\": {failure}", file=sys.stderr)
-        if viewer and viewer.errors:
-            print("The viewer said on its error stream:\n" + "\n".join(viewer.errors[-20:]), file=sys.stderr)
-        print(f"Screenshots: {options.artifacts}", file=sys.stderr)
-        return 1
-    print("viewer scenario: every step passed")
-    return 0
+        with driven_display(options.display, options.artifacts) as driver:
+            print(f"-- on {driver.name}", flush=True)
+            with driver.working_folder("orvalis-viewer-") as root:
+                series = root / "vues"
+                workdir = root / "travail"
+                series.mkdir()
+                workdir.mkdir()
+                for number in range(1, VIEW_COUNT + 1):
+                    write_view(series / f"vue{number}.jpg", number)
+                write_palette_png(series / "comptage.png", PNG_WIDTH, PNG_BANDS)
+                write_view(workdir / "0.jpg", 3)
+                driver.hand_over(root)
+                report.viewer = driver.start([options.viewer], cwd=workdir)
+                report.scenario = Scenario(driver, report.viewer, options.artifacts, series, workdir)
+                report.scenario.play(report.viewer)
+    return play_scenario(play, "viewer scenario", options.artifacts)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@
 // then OnKeyPress; Tab moving the focus), the modal loop, timer ticks inside modal loops,
 // exceptions shown in error boxes, closing, the end of the session, and the start-up.
 
+#include <new>
 #include <stdexcept>
 #include <thread>
 
@@ -194,6 +195,33 @@ TEST_F(TwoForms, AnExceptionInAHandlerIsShownAndTheLoopGoesOnWhileTimersTick) {
     });
 }
 
+TEST_F(TwoForms, AnAllocationThatFailsInAHandlerIsShownInFrenchAndTheLoopGoesOn) {
+    std::string title;
+    script.Check([] { MainForm->openRunsOutOfMemory = true; })
+        .ChooseMenu(Main(), {"Fichier", "Ouvrir"})
+        .Check([&] {
+            const platform::MessageBoxRequest* box = backend.ShownMessageBox();
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text, "Mémoire insuffisante.");
+            EXPECT_EQ(box->caption, title);
+            EXPECT_EQ(box->flags, platform::MB_OK | platform::MB_ICONERROR);
+        })
+        .AnswerMessageBox(platform::IDOK)
+        .Advance(3000)
+        .Check([] { EXPECT_EQ(MainForm->ticks, 1) << "the loop goes on"; })
+        .ChooseMenu(Main(), {"Fichier", "Ouvrir"})
+        .AnswerMessageBox(platform::IDOK)
+        .ChooseMenu(Main(), {"Fichier", "Quitter"});
+    Run([&](TApplication& application) {
+        title = application.AppTitle().ToStdString();
+        Start(application);
+        application.RunMessageLoop();
+        EXPECT_EQ(MainForm->menuSender, MainForm->Quitter1);
+    });
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_EQ(Boxes()[1], Box(title, "Mémoire insuffisante."));
+}
+
 TEST_F(TwoForms, ClosingThePrimaryFormWithCloseNoneKeepsTheProgramRunning) {
     script.CloseWindow(Main())
         .Check([] {
@@ -312,9 +340,12 @@ TEST_F(FrameworkTest, AnExceptionThatEscapesTheStartUpIsShown) {
     script.AnswerMessageBox(platform::IDOK).AnswerMessageBox(platform::IDOK);
     EXPECT_EQ(RunProgram([](TApplication&) { throw EResNotFound(ResId::ResourceNotFound, {"TORVALIS"}); }), 0);
     EXPECT_EQ(RunProgram([](TApplication&) { throw 42; }), 0);
-    ASSERT_EQ(Boxes().size(), 2u);
+    script.AnswerMessageBox(platform::IDOK);
+    EXPECT_EQ(RunProgram([](TApplication&) { throw std::bad_alloc(); }), 0);
+    ASSERT_EQ(Boxes().size(), 3u);
     EXPECT_EQ(Boxes()[0], Box("framework_tests", "Ressource TORVALIS non trouvée."));
     EXPECT_EQ(Boxes()[1], Box("framework_tests", "")) << "another object: no message";
+    EXPECT_EQ(Boxes()[2], Box("framework_tests", "Mémoire insuffisante."));
 }
 
 TEST_F(FrameworkTest, UncaughtExceptionsGoToOnUncaughtOrToTheGeneralReport) {
@@ -335,16 +366,18 @@ TEST_F(FrameworkTest, UncaughtExceptionsGoToOnUncaughtOrToTheGeneralReport) {
                 application.HandleUncaught(&receiver);
             }
         };
-        raise(std::runtime_error("bad_alloc"));
+        // The C++ library's own text is English: it never reaches the user.
+        raise(std::runtime_error("vector::_M_realloc_insert"));
         application.OnUncaught = TExceptionEvent(&receiver, &Receiver::Uncaught);
         raise(EConvertError(String("Valeur incorrecte")));
         raise(EAbort(String("silencieux")));
+        raise(std::bad_alloc());
     });
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0], Box("Erreur d'application", "bad_alloc"));
+    EXPECT_EQ(Boxes()[0], Box("Erreur d'application", "Erreur d'application"));
     EXPECT_EQ(backend.MessageBoxLog()[0].request.flags, platform::MB_ICONERROR | platform::MB_TASKMODAL);
-    EXPECT_EQ(receiver.seen, (std::vector<std::string>{"Valeur incorrecte"}));
-    EXPECT_EQ(receiver.senders, (std::vector<TObject*>{&receiver}));
+    EXPECT_EQ(receiver.seen, (std::vector<std::string>{"Valeur incorrecte", "Mémoire insuffisante"}));
+    EXPECT_EQ(receiver.senders, (std::vector<TObject*>{&receiver, &receiver}));
 }
 
 TEST(ErrorBoxText, AFullStopFollowsALastCharacterAfterTheFullStop) {
@@ -370,6 +403,10 @@ TEST(AppTitle, IsTheProgramsNameWithoutExtensionInLowerCaseAfterItsFirstLetter) 
         {"/opt/Orvalis/ORVALIS.BIN", "Orvalis"},
         {"/home/a.b/VIEWER.tar.gz", "Viewer"},
         {"relative/ÉTUDE", "Étude"},
+        // Every capital of the Windows-1252 code page, those beyond Latin-1 too.
+        {"/opt/CHŒUR", "Chœur"},
+        {"/opt/ŠŒŽŸÀÞ×", "Šœžÿàþ×"},
+        {"/opt/AΓB\xFF\xC3", "AΓb\xFF\xC3"},  // other characters and stray bytes stay as they are
         {"/usr/bin/", ""},
         {".hidden", ""},
         {"Plain", "Plain"},

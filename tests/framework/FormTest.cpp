@@ -188,9 +188,14 @@ TEST_F(Forms, ClientSizeAndCaptionActOnTheWindowAtOnce) {
         EXPECT_EQ(platform::GetClientRect(window), (platform::Rect{0, 0, 800, 600}));
         EXPECT_EQ(MainForm->Width(), 808);
         EXPECT_EQ(MainForm->Height(), 600 + 4 + 4 + 19 + 19);
+        // Never narrower than the menu bar: the form reads the width the window keeps.
         MainForm->SetClientWidth(0);
         MainForm->SetClientHeight(0);
-        EXPECT_EQ(platform::GetClientRect(window), (platform::Rect{0, 0, 0, 0}));
+        const int barWidth = platform::GetMenuBarWidth(window);
+        EXPECT_GT(barWidth, 0);
+        EXPECT_EQ(platform::GetClientRect(window), (platform::Rect{0, 0, barWidth, 0}));
+        EXPECT_EQ(MainForm->ClientWidth(), barWidth);
+        EXPECT_EQ(MainForm->Width(), barWidth + 8);
         MainForm->SetCaption("Fichier /plans/vue Dessin de la vue n° 1");
         EXPECT_EQ(platform::GetWindowText(window), "Fichier /plans/vue Dessin de la vue n° 1");
     });

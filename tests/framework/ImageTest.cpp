@@ -1,12 +1,14 @@
 // TImage: where the picture goes (TargetRect), painting in a form, the opaque style, the
 // size taken from the picture, the transparency passed to the graphic, the palette
-// check, progress, and what the class publishes.
+// check, progress, what the class publishes and how a form resource sets it, anchors
+// and constraints on a resize of the form, and the right click.
 
 #include <cstring>
 
 #include "framework/Form.h"
 #include "framework/FrameworkClasses.h"
 #include "framework/Image.h"
+#include "framework/Menu.h"
 #include "framework/classes/ClassBuilder.h"
 #include "framework/classes/ClassInfo.h"
 #include "framework/classes/ClassRegistry.h"
@@ -15,6 +17,7 @@
 #include "graphics/Bitmap.h"
 #include "graphics/Icon.h"
 #include "platform/headless/Inspection.h"
+#include "runtime/Resources.h"
 #include "tests/framework/FrameworkTest.h"
 
 namespace orvalis::test {
@@ -28,6 +31,46 @@ class TProgressBitmap : public TBitmap {
 
 const TClassInfo& TProgressBitmap::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TProgressBitmap, TBitmap>("TProgressBitmap");
+    return info;
+}
+
+// The form of tests/framework/forms/ImageProperties.form, with a handler for each event
+// that its image binds; the handlers note what they were given.
+class TImageProperties : public TForm {
+    ORVALIS_TYPE_INFO(TImageProperties)
+
+    explicit TImageProperties(TComponent* owner) : TForm(owner) {}
+
+    TImage* Image1 = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem* Copier1 = nullptr;
+
+    void Image1ContextPopup(TObject* Sender, TPoint MousePos, bool& Handled) {
+        popups.push_back({Sender, MousePos});
+        Handled = true;
+    }
+    void Image1DragDrop(TObject*, TObject*, std::int32_t, std::int32_t) {}
+    void Image1DragOver(TObject*, TObject*, std::int32_t, std::int32_t, TDragState, bool&) {}
+    void Image1EndDock(TObject*, TObject*, std::int32_t, std::int32_t) {}
+    void Image1EndDrag(TObject*, TObject*, std::int32_t, std::int32_t) {}
+    void Image1StartDock(TObject*, TDragDockObject*&) {}
+    void Image1StartDrag(TObject*, TDragObject*&) {}
+
+    std::vector<std::pair<TObject*, TPoint>> popups;
+};
+
+const TClassInfo& TImageProperties::StaticClassInfo() {
+    static const TClassInfo info = DescribeClass<TImageProperties, TForm>("TImageProperties")
+                                       .Field("Image1", &TImageProperties::Image1)
+                                       .Field("PopupMenu1", &TImageProperties::PopupMenu1)
+                                       .Field("Copier1", &TImageProperties::Copier1)
+                                       .Method("Image1ContextPopup", &TImageProperties::Image1ContextPopup)
+                                       .Method("Image1DragDrop", &TImageProperties::Image1DragDrop)
+                                       .Method("Image1DragOver", &TImageProperties::Image1DragOver)
+                                       .Method("Image1EndDock", &TImageProperties::Image1EndDock)
+                                       .Method("Image1EndDrag", &TImageProperties::Image1EndDrag)
+                                       .Method("Image1StartDock", &TImageProperties::Image1StartDock)
+                                       .Method("Image1StartDrag", &TImageProperties::Image1StartDrag);
     return info;
 }
 
@@ -94,18 +137,26 @@ TEST(Image, ANewImageHasAnEmptyPictureAndPublishesItsProperties) {
     const struct {
         const char* name;
         std::int64_t defaultValue;
-    } booleans[] = {{"AutoSize", 0}, {"Center", 0},  {"Enabled", 1},     {"IncrementalDisplay", 0},
-                    {"Proportional", 0}, {"ShowHint", 0}, {"Stretch", 0}, {"Transparent", 0}, {"Visible", 1}};
-    for (const auto& property : booleans) {
+    } ordinals[] = {{"Align", alNone},   {"Anchors", 0b0011}, {"AutoSize", 0},       {"Center", 0},
+                    {"DragCursor", -12}, {"DragKind", dkDrag}, {"DragMode", dmManual}, {"Enabled", 1},
+                    {"IncrementalDisplay", 0}, {"ParentShowHint", 1}, {"Proportional", 0}, {"ShowHint", 0},
+                    {"Stretch", 0},      {"Transparent", 0},  {"Visible", 1}};
+    for (const auto& property : ordinals) {
         const TPropInfo* info = FindProperty(TImage::StaticClassInfo(), property.name);
         ASSERT_NE(info, nullptr) << property.name;
         EXPECT_EQ(info->Default(), property.defaultValue) << property.name;
         EXPECT_EQ(std::get<std::int64_t>(info->Get(image)), property.defaultValue) << property.name;
     }
-    for (const char* name : {"Align", "Picture", "OnClick", "OnDblClick", "OnMouseDown", "OnMouseMove", "OnMouseUp",
-                             "OnProgress", "Left", "Top", "Width", "Height"})
+    for (const char* name : {"Constraints", "Picture", "PopupMenu", "OnClick", "OnContextPopup", "OnDblClick",
+                             "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnMouseDown", "OnMouseMove",
+                             "OnMouseUp", "OnProgress", "OnStartDock", "OnStartDrag", "Left", "Top", "Width",
+                             "Height"})
         EXPECT_NE(FindProperty(TImage::StaticClassInfo(), name), nullptr) << name;
     EXPECT_EQ(FindProperty(TImage::StaticClassInfo(), "Picture")->Kind(), kindClass);
+    EXPECT_EQ(image.PopupMenu(), nullptr);
+    for (const std::int32_t limit : {image.Constraints()->MaxHeight(), image.Constraints()->MaxWidth(),
+                                     image.Constraints()->MinHeight(), image.Constraints()->MinWidth()})
+        EXPECT_EQ(limit, 0) << "no limit";
 }
 
 TEST(Image, TheTargetRectangleFollowsStretchProportionalAndCenter) {
@@ -214,6 +265,151 @@ TEST(Image, ItsPictureTravelsThroughAFormResourceAsItsData) {
     ASSERT_EQ(bitmap->Height(), 2);
     bitmap->SetPixelLayout(pl32Bit);
     EXPECT_EQ(*reinterpret_cast<std::uint32_t*>(bitmap->RowPointer(1)) & 0xFFFFFF, 0x123456u);
+}
+
+// The form resource sets each property the image publishes beyond the main window's;
+// what the form reads, the writer writes back byte for byte. After reading, its
+// anchors and constraints act on a resize, and a right click reaches OnContextPopup.
+TEST_F(Images, AResourceSettingEveryPropertyLoadsAndWritesBackTheSameBytes) {
+    RegisterFrameworkClasses();
+    TImageProperties* form = nullptr;
+    Run([&](TApplication& application) {
+        application.CreateAppForm(form);
+        TImage* image = form->Image1;
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->Anchors(), 0b1111);
+        EXPECT_EQ(image->Constraints()->MaxHeight(), 150);
+        EXPECT_EQ(image->Constraints()->MaxWidth(), 250);
+        EXPECT_EQ(image->Constraints()->MinHeight(), 40);
+        EXPECT_EQ(image->Constraints()->MinWidth(), 60);
+        EXPECT_EQ(image->DragCursor(), crHandPoint);
+        EXPECT_EQ(image->DragKind(), dkDock);
+        EXPECT_EQ(image->DragMode(), dmAutomatic);
+        EXPECT_FALSE(image->ParentShowHint());
+        EXPECT_TRUE(image->ShowHint());
+        EXPECT_EQ(image->PopupMenu(), form->PopupMenu1);
+        ASSERT_NE(form->Copier1, nullptr);
+        EXPECT_EQ(form->PopupMenu1->Items().Items(0), form->Copier1);
+        EXPECT_EQ(image->OnContextPopup, TContextPopupEvent(form, &TImageProperties::Image1ContextPopup));
+        EXPECT_EQ(image->OnDragDrop, TDragDropEvent(form, &TImageProperties::Image1DragDrop));
+        EXPECT_EQ(image->OnDragOver, TDragOverEvent(form, &TImageProperties::Image1DragOver));
+        EXPECT_EQ(image->OnEndDock, TEndDragEvent(form, &TImageProperties::Image1EndDock));
+        EXPECT_EQ(image->OnEndDrag, TEndDragEvent(form, &TImageProperties::Image1EndDrag));
+        EXPECT_EQ(image->OnStartDock, TStartDockEvent(form, &TImageProperties::Image1StartDock));
+        EXPECT_EQ(image->OnStartDrag, TStartDragEvent(form, &TImageProperties::Image1StartDrag));
+
+        TMemoryStream written;
+        {
+            TWriter writer(written);
+            writer.WriteRootComponent(*form);
+        }
+        TResourceStream resource("TIMAGEPROPERTIES");
+        const std::string_view expected(reinterpret_cast<const char*>(resource.Memory()), resource.Size());
+        const std::string_view actual(reinterpret_cast<const char*>(written.Memory()), written.Size());
+        EXPECT_EQ(actual, expected);
+
+        // The anchors start from the bounds read with the form's client size read.
+        const TRect read = image->BoundsRect();
+        EXPECT_EQ(read, (TRect{8, 16, 128, 106}));
+        form->SetClientWidth(form->ClientWidth() + 40);
+        form->SetClientHeight(form->ClientHeight() - 30);
+        EXPECT_EQ(image->BoundsRect(), (TRect{8, 16, 168, 76})) << "stretched with the form";
+        form->SetClientWidth(form->ClientWidth() + 200);
+        form->SetClientHeight(form->ClientHeight() - 100);
+        EXPECT_EQ(image->BoundsRect(), (TRect{8, 16, 258, 56})) << "within the constraints";
+        form->SetClientWidth(form->ClientWidth() - 240);
+        form->SetClientHeight(form->ClientHeight() + 130);
+        EXPECT_EQ(image->BoundsRect(), read) << "back where it was";
+
+        form->Show();
+        script.Click(platform::headless::WindowTarget::Handle(form->Handle()), {18, 26},
+                     platform::native::MouseButton::Right)
+            .Click(platform::headless::WindowTarget::Handle(form->Handle()), {20, 30})
+            .Check([&] {
+                ASSERT_EQ(form->popups.size(), 1u) << "the right button only";
+                EXPECT_EQ(form->popups[0].first, image);
+                EXPECT_EQ(form->popups[0].second, (TPoint{10, 10}));
+            });
+        PumpUntilScriptEnds();
+
+        // The menu goes: the image forgets it.
+        delete form->PopupMenu1;
+        EXPECT_EQ(image->PopupMenu(), nullptr);
+    });
+}
+
+// Each combination of anchors on a form resized by the user, out and back; a control
+// without either side of a dimension keeps its centre at the same proportion.
+TEST_F(Images, AnchorsFollowTheFormsResizeWithinTheConstraints) {
+    struct Case {
+        const char* name;
+        TAnchors anchors;
+        std::int32_t minWidth, maxWidth, minHeight, maxHeight;
+        TRect grown;   // the client area from 200 x 100 to 300 x 160
+        TRect shrunk;  // to 100 x 50
+    };
+    const TAnchors left = AnchorBit(akLeft), top = AnchorBit(akTop), right = AnchorBit(akRight),
+                   bottom = AnchorBit(akBottom);
+    const Case cases[] = {
+        {"left top", TAnchors(left | top), 0, 0, 0, 0, {20, 10, 70, 40}, {20, 10, 70, 40}},
+        {"all four", TAnchors(left | top | right | bottom), 0, 0, 0, 0, {20, 10, 170, 100}, {20, 10, 20, 10}},
+        {"right bottom", TAnchors(right | bottom), 0, 0, 0, 0, {120, 70, 170, 100}, {-80, -40, -30, -10}},
+        {"left top right", TAnchors(left | top | right), 0, 0, 0, 0, {20, 10, 170, 40}, {20, 10, 20, 40}},
+        {"none", 0, 0, 0, 0, 0, {43, 25, 93, 55}, {-3, -3, 47, 27}},
+        {"all four, constrained", TAnchors(left | top | right | bottom), 40, 120, 20, 50, {20, 10, 140, 60},
+         {20, 10, 60, 30}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Run([&](TApplication& application) {
+            TForm* form = MakeForm(application);
+            TImage* image = AddImage(*form, {20, 10, 70, 40});
+            image->Constraints()->SetMinWidth(c.minWidth);
+            image->Constraints()->SetMaxWidth(c.maxWidth);
+            image->Constraints()->SetMinHeight(c.minHeight);
+            image->Constraints()->SetMaxHeight(c.maxHeight);
+            image->SetAnchors(c.anchors);
+            form->Show();
+            const auto resize = [&](std::int32_t width, std::int32_t height) {
+                return [&, width, height] { platform::native::WindowResized(form->Handle(), {width, height}); };
+            };
+            script.Check(resize(300, 160))
+                .Check([&] { EXPECT_EQ(image->BoundsRect(), c.grown); })
+                .Check(resize(100, 50))
+                .Check([&] { EXPECT_EQ(image->BoundsRect(), c.shrunk); })
+                .Check(resize(200, 100))
+                .Check([&] { EXPECT_EQ(image->BoundsRect(), (TRect{20, 10, 70, 40})) << "back where it was"; });
+            PumpUntilScriptEnds();
+        });
+    }
+}
+
+TEST(Image, ConstraintsLimitEveryChangeOfTheBoundsAndNeverContradictEachOther) {
+    TImage image(nullptr);
+    TSizeConstraints& constraints = *image.Constraints();
+    constraints.SetMaxWidth(120);
+    constraints.SetMinHeight(20);
+    EXPECT_EQ(image.BoundsRect(), (TRect{0, 0, 105, 105})) << "within them already";
+    constraints.SetMaxHeight(50);
+    EXPECT_EQ(image.BoundsRect(), (TRect{0, 0, 105, 50})) << "applied when they change";
+    image.SetBounds(3, 4, 500, 5);
+    EXPECT_EQ(image.BoundsRect(), (TRect{3, 4, 123, 24}));
+
+    constraints.SetMaxHeight(10);  // below the minimum: the minimum follows
+    EXPECT_EQ(constraints.MinHeight(), 10);
+    constraints.SetMinWidth(200);  // above the maximum: the maximum follows
+    EXPECT_EQ(constraints.MaxWidth(), 200);
+    EXPECT_EQ(image.BoundsRect(), (TRect{3, 4, 203, 14}));
+    constraints.SetMinWidth(-5);  // no limit, as 0
+    EXPECT_EQ(constraints.MinWidth(), 0);
+
+    TSizeConstraints copy;
+    copy.CopyFromObject(&constraints);
+    EXPECT_EQ(copy.MaxWidth(), 200);
+    EXPECT_EQ(copy.MaxHeight(), 10);
+    EXPECT_EQ(copy.MinHeight(), 10);
+    TPersistent stranger;
+    EXPECT_THROW(copy.CopyFromObject(&stranger), EConvertError);
 }
 
 TEST_F(Images, TheBitmapIsPaintedAtItsSizeAtTheTopLeftAndClipped) {

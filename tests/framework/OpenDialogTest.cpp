@@ -128,6 +128,20 @@ TEST_F(OpenDialogs, TheRequestFollowsTheProperties) {
     });
 }
 
+// The pairs are read to the end of the text, empty parts included, so that FilterIndex
+// counts the pairs as written: a platform that reads the zero-separated list stops at
+// the first empty part instead.
+TEST(OpenDialogFilter, EveryPairIsAnEntryEvenWithAnEmptyPart) {
+    const std::pair<std::string_view, Entries> cases[] = {
+        {kViewerFilter, {{"Fichiers JPEG ", "*.JPG;*JPEG"}, {"Graphique Portable ", "*.PNG"}}},
+        {"|*.a|B|*.b", {{"", "*.a"}, {"B", "*.b"}}},  // an entry without a name
+        {"A||B|*.b", {{"A", ""}, {"B", "*.b"}}},      // an entry that matches no file
+        {"Tout|*|Incomplet", {{"Tout", "*"}}},        // a last name without patterns is left out
+        {"", {}},
+    };
+    for (const auto& [filter, entries] : cases) EXPECT_EQ(EntriesOf(FilterEntries(filter)), entries) << filter;
+}
+
 TEST_F(OpenDialogs, InitialDirLosesATrailingSlashExceptTheRoot) {
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"/images/", "/images"}, {"/", "/"}, {"/images", "/images"}, {"", ""}, {"images/", "images"}};
@@ -188,6 +202,39 @@ TEST_F(OpenDialogs, SeveralFilesAreJoinedToTheirFolderUnlessAbsolute) {
         ASSERT_TRUE(dialog.RunDialog());
         EXPECT_EQ(Texts(dialog.SelectedFiles()), (std::vector<std::string>{"/x/seul.png"}));
         EXPECT_EQ(dialog.FileName(), "/x/seul.png");
+    });
+}
+
+// Blanks in the folder and in the names: the names come back as chosen, in the old style
+// too (its list is not split at blanks).
+TEST_F(OpenDialogs, NamesWithBlanksComeBackUnchangedInBothStyles) {
+    struct Case {
+        bool oldStyle, multiSelect;
+        std::string folder;
+        std::vector<std::string> names;
+        std::vector<std::string> selected;
+    };
+    std::vector<Case> cases;
+    for (const bool oldStyle : {false, true}) {
+        cases.push_back({oldStyle, true, "/data/my pics", {"a b.png", "c.png"},
+                         {"/data/my pics/a b.png", "/data/my pics/c.png"}});
+        cases.push_back({oldStyle, true, "/x", {"a b.png"}, {"/x/a b.png"}});
+        cases.push_back({oldStyle, false, "/my pics", {" d e .png"}, {"/my pics/ d e .png"}});
+    }
+    for (const Case& c : cases) script.AnswerFileDialogInFolder(c.folder, c.names);
+    Run([&](TApplication&) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::Message() << (c.oldStyle ? "old style, " : "Explorer style, ") << c.names.size()
+                                              << " in " << c.folder);
+            TOpenDialog dialog(nullptr);
+            TOpenOptions options = dialog.Options();
+            if (c.oldStyle) options |= OpenOptionBit(ofOldStyleDialog);
+            if (c.multiSelect) options |= OpenOptionBit(ofAllowMultiSelect);
+            dialog.SetOptions(options);
+            ASSERT_TRUE(dialog.RunDialog());
+            EXPECT_EQ(Texts(dialog.SelectedFiles()), c.selected);
+            EXPECT_EQ(dialog.FileName(), String(c.selected.front()));
+        }
     });
 }
 

@@ -1,5 +1,7 @@
 #include "tests/framework/TestForms.h"
 
+#include <new>
+
 #include "framework/classes/ClassBuilder.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Exceptions.h"
@@ -61,6 +63,7 @@ void TMainTestForm::Timer1Timer(TObject*) { ++ticks; }
 
 void TMainTestForm::mOuvrirClick(TObject* Sender) {
     menuSender = Sender;
+    if (openRunsOutOfMemory) throw std::bad_alloc();
     throw Exception(String("Fichier introuvable"));
 }
 

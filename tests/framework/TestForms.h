@@ -56,6 +56,7 @@ class TMainTestForm : public TForm {
     bool childrenInBody = false;
     // What the handlers do.
     TCloseAction closeAction = closeFree;
+    bool openRunsOutOfMemory = false;  // "Ouvrir" fails to allocate rather than raising its error
     bool escapeCloses = true;
 
 protected:

@@ -208,6 +208,74 @@ TEST(Bitmap, EveryLayoutKeepsThePureColoursAndHasItsDescription) {
     }
 }
 
+// The colours of a DIB's table, as 0x00RRGGBB.
+std::vector<std::uint32_t> TableOf(TBitmap& bitmap) {
+    std::vector<std::uint32_t> colours;
+    for (const raster::RgbQuad& quad : bitmap.ImageRecord().DIBHandle()->ColourTable())
+        colours.push_back(raster::RgbOf(quad));
+    return colours;
+}
+
+// Every layout made from every other keeps black and white, also when the palette was
+// read in between (drawing reads it; on an 8-bit screen a true-colour picture gets the
+// halftone palette then). A 1-bit layout made from more than two colours has a black
+// and white table: the first two system colours are black and a dark red.
+TEST(Bitmap, EveryLayoutMadeFromAnyOtherKeepsBlackAndWhite) {
+    constexpr TPixelLayout kLayouts[] = {pl1Bit, pl4Bit, pl8Bit, pl15Bit, pl16Bit, pl24Bit, pl32Bit};
+    for (const int screenBits : {32, 8}) {
+        platform::ScreenMetrics screen;
+        screen.bitsPerPixel = screenBits;
+        platform::headless::HeadlessSession session(screen);
+        int pairs = 0;
+        for (const TPixelLayout from : kLayouts) {
+            for (const TPixelLayout to : kLayouts) {
+                if (from == to) continue;
+                SCOPED_TRACE(::testing::Message() << screenBits << "-bit screen, " << int(from) << " to " << int(to));
+                auto bitmap = Bitmap32({{0, kWhite}, {kWhite, 0}});
+                bitmap->SetPixelLayout(from);
+                bitmap->Palette();
+                bitmap->SetPixelLayout(to);
+                EXPECT_EQ(bitmap->PixelLayout(), to);
+                EXPECT_EQ(Pixels(*bitmap), (Rows{{0, kWhite}, {kWhite, 0}}));
+                if (to == pl1Bit) {
+                    EXPECT_EQ(TableOf(*bitmap), (std::vector<std::uint32_t>{0, kWhite}));
+                }
+                ++pairs;
+            }
+        }
+        EXPECT_EQ(pairs, 42);
+    }
+}
+
+TEST(Bitmap, AOneBitLayoutKeepsATwoColourPaletteAndMakesGreysBlackAndWhite) {
+    struct Case {
+        const char* name;
+        std::vector<std::uint32_t> table;  // colours of an 8-bit DIB; pixels 0 and the last index
+        std::vector<std::uint32_t> oneBitTable;
+        Rows pixels;
+    };
+    std::vector<std::uint32_t> greys;
+    for (std::uint32_t level = 0; level < 256; ++level) greys.push_back(level * 0x010101);
+    const Case cases[] = {
+        {"256 greys", greys, {0, kWhite}, {{0, kWhite}}},
+        {"red and blue", {0xFF0000, 0x0000FF}, {0xFF0000, 0x0000FF}, {{0xFF0000, 0x0000FF}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        raster::BitmapInfo info;
+        info.header = {40, 2, 1, 1, 8, raster::BI_RGB, 0, 0, 0, std::uint32_t(c.table.size()), 0};
+        for (const std::uint32_t colour : c.table)
+            info.colours.push_back({std::uint8_t(colour), std::uint8_t(colour >> 8), std::uint8_t(colour >> 16), 0});
+        auto dib = raster::DibImage::Create(info);
+        dib->Bits()[1] = std::uint8_t(c.table.size() - 1);
+        TBitmap bitmap;
+        bitmap.SetHandle(std::move(dib));
+        bitmap.SetPixelLayout(pl1Bit);
+        EXPECT_EQ(TableOf(bitmap), c.oneBitTable);
+        EXPECT_EQ(Pixels(bitmap), c.pixels);
+    }
+}
+
 TEST(Bitmap, LayoutsGiveTheirPalettes) {
     auto bitmap = Bitmap32({{0}});
     EXPECT_EQ(bitmap->Palette(), nullptr);  // 32 bits on a 32-bit screen

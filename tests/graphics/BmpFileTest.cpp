@@ -13,6 +13,7 @@
 #include "BitmapTestSupport.h"
 #include "graphics/Bitmap.h"
 #include "runtime/Exceptions.h"
+#include "runtime/FileStream.h"
 #include "runtime/Stream.h"
 
 namespace orvalis {
@@ -292,6 +293,42 @@ TEST(BmpFile, ACompressedFileIsKeptAndWrittenBackUnchangedUntilItIsModified) {
     EXPECT_EQ(Save(copy), bytes);
 }
 
+// Files made by tests/data/bmp/make-rle-without-end-marker.py: every row is there, the
+// end-of-bitmap marker is not (the RLE8 data stops after the top row's last pixel, the
+// RLE4 data after its end of line). Each of their last 4 bytes is the top row.
+TEST(BmpFile, RunLengthFilesWithoutTheirEndMarkerAreReadOnceEveryRowIsThere) {
+    constexpr std::uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
+    struct Case {
+        const char* file;
+        Rows rows;  // top first
+    };
+    const Case cases[] = {
+        {"rle8-without-end-marker.bmp", {{kGreen, kGreen, kBlue, kBlue}, {kGreen, kBlue, kRed, kGreen}, {kRed, kRed, kRed, kRed}}},
+        {"rle4-without-end-marker.bmp", {{kBlue, kBlue, kBlue, kBlue}, {kBlue, kRed, kGreen, kBlue}, {kRed, kGreen, kRed, kGreen}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = std::string(ORVALIS_TEST_DATA) + "/bmp/" + c.file;
+        Bytes bytes;
+        {
+            TFileStream file(path, fmOpenRead);
+            bytes.resize(file.Size());
+            file.ReadBuffer(bytes.data(), bytes.size());
+        }
+
+        TBitmap bitmap;
+        bitmap.LoadFile(String(path));
+        EXPECT_EQ(bitmap.PixelLayout(), plDevice);
+        EXPECT_EQ(Save(bitmap), bytes) << "kept as it was read";
+        EXPECT_EQ(Pixels(bitmap), c.rows);
+
+        // The same data stopping before the top row is cut short: refused.
+        const Bytes cut(bytes.begin(), bytes.end() - 4);
+        TBitmap refused;
+        EXPECT_THROW(Load(refused, cut), EInvalidGraphic);
+    }
+}
+
 TEST(BmpFile, RowsOfACompressedFileAreRowsOfOneDibThatKeepsWhatIsWrittenThroughThem) {
     // 10 x 8195, RLE4: runs on the bottom rows, the rest colour 0 of the table (green).
     // Reading its rows one by one once rebuilt the whole picture from the device image at
@@ -456,11 +493,11 @@ TEST(BmpFile, BadFilesAreRefusedAndTheBitmapKeepsItsImage) {
 }
 
 TEST(BmpFile, AStoredFileThatClaimsGigabytesIsRefusedForWhatItHolds) {
-    // The length says 4 GiB; the compressed file that follows lacks its last bytes.
+    // The length says 4 GiB; the compressed file that follows stops inside its top row.
     Bytes data;
     Put32(data, 0xFFFFFFF0);
     const Bytes file = Rle8File().Build();
-    data.insert(data.end(), file.begin(), file.end() - 4);
+    data.insert(data.end(), file.begin(), file.end() - 8);
     TBitmap bitmap;
     EXPECT_THROW(bitmap.ReadStoredData(*StreamOf(data)), EInvalidGraphic);
 }

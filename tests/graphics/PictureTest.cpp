@@ -214,6 +214,55 @@ TEST(Picture, WhatNeitherSideKnowsIsTheAssignErrorAndChangesNothing) {
     EXPECT_EQ(&bitmap.ImageRecord(), &source->ImageRecord());
 }
 
+// Icons and metafiles hold no picture here, but a picture can be given one, and one
+// picture can be copied into another, like any graphic.
+TEST(Picture, IconsAndMetafilesAreCopiedLikeOtherGraphics) {
+    TIcon icon;
+    TMetafile metafile;
+    metafile.SetTransparent(true);
+    for (TGraphic* source : std::initializer_list<TGraphic*>{&icon, &metafile}) {
+        SCOPED_TRACE(source->ClassName());
+        TPicture picture;
+        Listener listener;
+        picture.SetOnChange(TNotifyEvent(&listener, &Listener::Changed));
+        picture.CopyFromObject(source);
+        ASSERT_NE(picture.Graphic(), nullptr);
+        EXPECT_NE(picture.Graphic(), source);
+        EXPECT_EQ(&picture.Graphic()->ClassInfo(), &source->ClassInfo());
+        EXPECT_EQ(picture.Graphic()->Transparent(), source->Transparent());
+        EXPECT_TRUE(picture.Graphic()->Empty());
+        EXPECT_EQ(listener.changes, 1);
+
+        TPicture copy;
+        copy.CopyFromObject(&picture);
+        ASSERT_NE(copy.Graphic(), nullptr);
+        EXPECT_EQ(&copy.Graphic()->ClassInfo(), &source->ClassInfo());
+        EXPECT_EQ(copy.Graphic()->Transparent(), source->Transparent());
+
+        // Back out of the picture into a graphic of the class, and a change of the copy
+        // is announced once.
+        std::unique_ptr<TPersistent> out = source->ClassInfo().Create();
+        auto* graphic = dynamic_cast<TGraphic*>(out.get());
+        Listener outListener;
+        graphic->SetOnChange(TNotifyEvent(&outListener, &Listener::Changed));
+        graphic->CopyFromObject(&copy);
+        EXPECT_EQ(graphic->Transparent(), source->Transparent());
+        EXPECT_EQ(outListener.changes, 1);
+        graphic->CopyFromObject(nullptr);
+        EXPECT_EQ(outListener.changes, 2);
+    }
+
+    // Between the two classes, and from a bitmap, nothing is known: the assign error.
+    try {
+        metafile.CopyFromObject(&icon);
+        FAIL();
+    } catch (const EConvertError& error) {
+        EXPECT_STREQ(error.what(), "Impossible d'affecter TIcon à TMetafile");
+    }
+    TBitmap bitmap;
+    EXPECT_THROW(icon.CopyFromObject(&bitmap), EConvertError);
+}
+
 TEST(Picture, ForcingABitmapReplacesAnotherGraphicOnce) {
     TPicture picture;
     TSampleGraphic sample;

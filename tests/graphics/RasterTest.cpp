@@ -162,7 +162,8 @@ TEST(RleDecoder, DamagedDataGivesNothing)
         std::vector<std::uint8_t> data;
     };
     const std::vector<Case> cases = {
-        {"no end of bitmap", {2, 1, 0, 0}},
+        {"data that stops before the top row", {2, 1, 0, 0}},
+        {"data that stops inside the top row", {4, 1, 0, 0, 3, 2}},
         {"a command cut short", {2}},
         {"an absolute run cut short", {0, 4, 1, 2}},
         {"a delta cut short", {0, 2, 1}},
@@ -172,6 +173,21 @@ TEST(RleDecoder, DamagedDataGivesNothing)
         {"empty data", {}},
     };
     for (const Case& c : cases) EXPECT_FALSE(DecodeRle(RleKind::Rle8, c.data, 4, 2)) << c.what;
+}
+
+TEST(RleDecoder, TheEndOfBitmapMayBeMissingOnceEveryRowIsDecoded)
+{
+    // 2 x 2: the data may stop right after the top row's pixels, after its end of line,
+    // or after padding read as ends of line; a delta may be the last command too.
+    const std::vector<std::uint8_t> expected = {3, 3, 1, 2};  // top row first
+    const std::vector<std::vector<std::uint8_t>> endings = {
+        {1, 1, 1, 2, 0, 0, 2, 3},
+        {1, 1, 1, 2, 0, 0, 2, 3, 0, 0},
+        {1, 1, 1, 2, 0, 0, 2, 3, 0, 0, 0, 0},
+        {1, 1, 1, 2, 0, 0, 2, 3, 0, 2, 0, 1},
+    };
+    for (const auto& data : endings) EXPECT_EQ(DecodeRle(RleKind::Rle8, data, 2, 2), expected);
+    EXPECT_EQ(DecodeRle(RleKind::Rle4, std::vector<std::uint8_t>{2, 0x12, 0, 0, 2, 0x33}, 2, 2), expected);
 }
 
 TEST(RleDecoder, PixelsPastTheRightEdgeAreDropped)

@@ -197,15 +197,18 @@ TEST_F(ModalTest, SeveralFilesComeAsFolderAndNames)
     ASSERT_TRUE(GetOpenFileName(request, nullptr, result));
     EXPECT_EQ(result.fileBuffer, std::string("/x\0a.png\0b.png\0", 15));
 
-    request.flags &= ~OFN_EXPLORER;  // the old style separates with blanks
-    script.AnswerFileDialogInFolder("/x", {"a.png", "b.png"});
+    // The old style separates with zeros too: its long names may hold blanks.
+    request.flags &= ~OFN_EXPLORER;
+    script.AnswerFileDialogInFolder("/my pics", {"a b.png", "c.png"});
     ASSERT_TRUE(GetOpenFileName(request, nullptr, result));
-    EXPECT_EQ(result.fileBuffer, "/x a.png b.png");
+    EXPECT_EQ(result.fileBuffer, std::string("/my pics\0a b.png\0c.png\0", 23));
 
-    request.flags |= OFN_EXPLORER;  // one file only: its full path
-    script.AnswerFileDialogInFolder("/x", {"a.png"});
-    ASSERT_TRUE(GetOpenFileName(request, nullptr, result));
-    EXPECT_EQ(result.fileBuffer, "/x/a.png");
+    for (const std::uint32_t style : {0u, std::uint32_t{OFN_EXPLORER}}) {  // one file only: its full path
+        request.flags = (request.flags & ~OFN_EXPLORER) | style;
+        script.AnswerFileDialogInFolder("/x", {"a b.png"});
+        ASSERT_TRUE(GetOpenFileName(request, nullptr, result));
+        EXPECT_EQ(result.fileBuffer, "/x/a b.png");
+    }
 }
 
 TEST_F(ModalTest, ANameLongerThanTheBufferFailsTheCall)

@@ -246,6 +246,44 @@ TEST_F(WindowTest, AddingTheMenuBarShrinksTheClientAreaAndSaysSo)
     EXPECT_EQ(backend.NativeWindow(form)->outerBounds, (Rect{0, 0, 696, 480}));
 }
 
+// The original platform wraps a narrow window's menu bar onto more lines; here the window
+// keeps the width of the bar's items, whoever sizes it.
+TEST_F(WindowTest, AWindowIsNeverNarrowerThanItsMenuBar)
+{
+    HWND form = TopLevel({0, 0, 24, 100}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    const MenuBar viewerMenu{{MenuItem{.id = 1, .caption = "&Fichier"}, MenuItem{.id = 2, .caption = "&Options"},
+                              MenuItem{.id = 3, .caption = "&Traitement PNG"}}};
+    const MenuBar oneItem{{MenuItem{.id = 1, .caption = "&Fichier"}}};
+    SetMenu(form, viewerMenu);
+    const int barWidth = GetMenuBarWidth(form);
+    SetMenu(form, oneItem);
+    EXPECT_LT(GetMenuBarWidth(form), barWidth / 2) << "the captions are measured";
+    EXPECT_GT(GetMenuBarWidth(form), 16 + 30);
+    SetMenu(form, viewerMenu);
+    EXPECT_EQ(GetClientRect(form).Extent(), (Size{barWidth, 100 - 4 - 4 - 19 - 19})) << "widened by the bar";
+
+    recorder.log.clear();
+    SetWindowPos(form, HWND_TOP, 0, 0, 8 + 16, 38 + 8 + 16, SWP_NOZORDER);
+    EXPECT_EQ(GetClientRect(form).Extent(), (Size{barWidth, 16})) << "the height follows";
+    EXPECT_EQ(backend.NativeWindow(form)->clientSize, (Size{barWidth, 16}));
+    auto sizes = recorder.Only({WM_SIZE});
+    ASSERT_EQ(sizes.size(), 1u);
+    EXPECT_EQ(PointFromLParam(sizes[0].lParam), (Point{barWidth, 16}));
+
+    // The user makes the native window narrower: the platform keeps the width and says so.
+    recorder.log.clear();
+    native::WindowResized(form, {10, 30});
+    Drain();
+    EXPECT_EQ(GetClientRect(form).Extent(), (Size{barWidth, 30}));
+    EXPECT_EQ(backend.NativeWindow(form)->clientSize, (Size{barWidth, 30}));
+
+    // Without the bar the window may be as narrow as it likes again.
+    SetMenu(form, std::nullopt);
+    EXPECT_EQ(GetMenuBarWidth(form), 0);
+    MoveWindow(form, {0, 0, 8 + 16, 100});
+    EXPECT_EQ(GetClientRect(form).Width(), 16);
+}
+
 TEST_F(WindowTest, MovingAndSizingSendMoveThenSize)
 {
     HWND form = TopLevel({0, 0, 200, 200});

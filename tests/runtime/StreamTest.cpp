@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "runtime/Exceptions.h"
 #include "runtime/FileStream.h"
+#include "runtime/RegularFile.h"
 #include "runtime/Resources.h"
 
 using namespace orvalis;
@@ -67,6 +72,70 @@ TEST(FileStream, ExclusiveOpenRefusesASecondOpener) {
 TEST(FileStream, MissingFileOrFolderCannotBeOpened) {
     EXPECT_THROW(TFileStream("/nonexistent/orvalis.jpg", fmOpenRead), EFileOpenError);
     EXPECT_THROW(TFileStream(fs::temp_directory_path().string(), fmOpenRead), EFileOpenError);
+}
+
+// A FIFO (an open for reading would wait for a writer, one for writing fail or wait for
+// a reader) and devices (reads that never end, writes that go nowhere) under a file's
+// name: refused at once, in every mode, and a FIFO stays what it was.
+TEST(FileStream, APipeOrADeviceIsAFileThatCannotBeOpened) {
+    const fs::path fifo = fs::temp_directory_path() / ("orvalis_" + std::to_string(getpid()) + "_tube");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string& name : {fifo.string(), std::string("/dev/zero"), std::string("/dev/null")}) {
+        SCOPED_TRACE(name);
+        for (const std::uint16_t mode : {fmOpenRead | fmShareExclusive, fmOpenRead | fmShareDenyWrite, +fmOpenWrite,
+                                         fmOpenReadWrite | fmShareDenyNone}) {
+            try {
+                TFileStream stream(name, mode);
+                ADD_FAILURE() << "opened in mode " << mode;
+            } catch (const EFileOpenError& error) {
+                EXPECT_EQ(error.Message(), "Impossible d'ouvrir le fichier " + name);
+            }
+        }
+        EXPECT_THROW(TFileStream(name, fmCreate), EFileCreateError);
+    }
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    fs::remove(fifo);
+}
+
+TEST(RegularFile, OpensOnlyRegularFilesAndSaysWhatElseItFound) {
+    const fs::path file = TempFile("regular.bin", "contenu");
+    const fs::path fifo = fs::temp_directory_path() / ("orvalis_" + std::to_string(getpid()) + "_tube2");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    struct Case {
+        std::string path;
+        int flags;
+        int error;  // 0: opened
+    };
+    const Case cases[] = {
+        {file.string(), O_RDONLY, 0},
+        {fifo.string(), O_RDONLY, ENODEV},
+        {fifo.string(), O_WRONLY | O_CREAT | O_TRUNC, ENODEV},
+        {"/dev/zero", O_RDONLY, ENODEV},
+        {"/dev/full", O_WRONLY | O_TRUNC, ENODEV},
+        {fs::temp_directory_path().string(), O_RDONLY, EISDIR},
+        {"/nonexistent/orvalis.png", O_RDONLY, ENOENT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        errno = 0;
+        const int descriptor = OpenRegularFile(c.path.c_str(), c.flags);
+        if (c.error == 0) {
+            ASSERT_GE(descriptor, 0);
+            EXPECT_EQ(::fcntl(descriptor, F_GETFL) & O_NONBLOCK, 0) << "reads wait as usual";
+            EXPECT_NE(::fcntl(descriptor, F_GETFD) & FD_CLOEXEC, 0);
+            ::close(descriptor);
+        } else {
+            EXPECT_EQ(descriptor, -1);
+            EXPECT_EQ(errno, c.error);
+        }
+    }
+    // Truncation is for regular files only, and only when asked.
+    const int descriptor = OpenRegularFile(file.c_str(), O_WRONLY | O_TRUNC);
+    ASSERT_GE(descriptor, 0);
+    ::close(descriptor);
+    EXPECT_EQ(fs::file_size(file), 0u);
+    fs::remove(file);
+    fs::remove(fifo);
 }
 
 TEST(FileStream, CreateTruncatesAndWrites) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "runtime/TextConversions.h"
 
 using namespace orvalis;
@@ -33,4 +36,28 @@ TEST(CodePages, LogBytesAreWindows1252) {
     EXPECT_EQ(Utf16ToUtf8(wide, 5), "Délai");
     EXPECT_EQ(Utf8ToUtf16("Délai 😀"), u"Délai 😀");
     EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+}
+
+TEST(CodePages, EveryWindows1252ByteComesBackAndExactConversionRefusesWhatTheCodePageLacks) {
+    for (int b = 0; b < 256; ++b) {
+        const std::string byte(1, static_cast<char>(b));
+        const String utf8 = Windows1252ToUtf8(byte);
+        EXPECT_EQ(Utf8ToWindows1252(utf8.View()), byte) << b;
+        EXPECT_EQ(Utf8ToWindows1252Exactly(utf8.View()), byte) << b;
+    }
+    EXPECT_EQ(Windows1252ToUtf8("Arr\xEAt \x80\x81\x9F"), "Arrêt €\u0081Ÿ");
+    struct Case {
+        const char* utf8;
+        std::optional<std::string> expected;
+    };
+    const Case cases[] = {
+        {"", std::string()},
+        {"Arrêt sur image", std::string("Arr\xEAt sur image")},
+        {"œ – ™", std::string("\x9C \x96 \x99")},
+        {"ā", std::nullopt},          // no byte in the code page
+        {"😀", std::nullopt},
+        {"a\xE9" "b", std::nullopt},  // not UTF-8
+        {"\xEF\xBF\xBD", std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Utf8ToWindows1252Exactly(c.utf8), c.expected) << c.utf8;
 }

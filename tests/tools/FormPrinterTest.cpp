@@ -31,7 +31,7 @@ constexpr char kEveryFeature[] = R"(TForm1 Form1 {
   Caption = "Délai entre chaque vue"
   Escaped = "a\"b\\c\n\r\t\x01\u{85}"
   Bytes = "\xE9t\xE9"
-  Ansi = short"\xE9"
+  Ansi = long"\x01\u{81}Œ"
   Short = short"Déjà"
   Long = long"OK"
   Utf8 = utf8"OK"
@@ -114,7 +114,9 @@ INSTANTIATE_TEST_SUITE_P(
                     MarkerCase{"04 C5 00 00 00", "int32(197)"}, MarkerCase{"13 FF FF FF FF FF FF FF FF", "int64(-1)"},
                     MarkerCase{"06 02 4F 4B", "\"OK\""}, MarkerCase{"0C 02 00 00 00 4F 4B", "long\"OK\""},
                     MarkerCase{"14 02 00 00 00 C3 A9", "\"é\""}, MarkerCase{"14 01 00 00 00 41", "utf8\"A\""},
-                    MarkerCase{"06 02 C3 A9", "short\"é\""}, MarkerCase{"06 01 E9", "short\"\\xE9\""},
+                    // The short and long tags hold Windows-1252 bytes.
+                    MarkerCase{"06 02 C3 A9", "short\"Ã©\""}, MarkerCase{"06 01 E9", "short\"é\""},
+                    MarkerCase{"0C 03 00 00 00 80 81 0A", "long\"€\\u{81}\\n\""},
                     MarkerCase{"14 01 00 00 00 E9", "\"\\xE9\""}, MarkerCase{"12 00 00 00 00", "wide\"\""},
                     MarkerCase{"12 02 00 00 00 00 DC 41 00", "wide\"\\u{DC00}A\""},
                     MarkerCase{"07 04 74 72 75 65", "ident\"true\""}, MarkerCase{"07 04 4E 75 6C 6C", "ident\"Null\""},
@@ -191,12 +193,14 @@ INSTANTIATE_TEST_SUITE_P(
                       "ends inside a list"},
         MalformedCase{"UnclosedSet", Concat({TextBytes("TPF0\x02TA\x01" "a\x01P"), HexBytes("0B 01 61")}), 14,
                       "ends inside a set"},
-        MalformedCase{"DeepLists", Concat({TextBytes("TPF0\x02TA\x01" "a\x01P"), Bytes(200, 0x01)}), 111,
-                      "nesting deeper than 100 levels"},
+        MalformedCase{"DeepLists", Concat({TextBytes("TPF0\x02TA\x01" "a\x01P"), Bytes(200, 0x01)}), 75,
+                      "nesting deeper than 64 levels"},
         MalformedCase{"ItemWithoutList", FormWithValue(HexBytes("0E 02 01 06 00 00")), 14,
                       "must open with a list tag"},
         MalformedCase{"PositionNotAnInteger", Concat({TextBytes("TPF0"), HexBytes("F2 06 01 41")}), 5,
                       "child position must be an integer"},
+        MalformedCase{"PositionPast32Bits", Concat({TextBytes("TPF0"), HexBytes("F2 13 00 00 00 00 01 00 00 00")}), 5,
+                      "between -2147483648 and 4294967295"},
         MalformedCase{"MissingChildrenEnd", Concat({TextBytes("TPF0\x02TA\x01" "a"), HexBytes("00")}), 10,
                       "ends inside the children of a component"}));
 

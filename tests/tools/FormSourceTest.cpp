@@ -46,7 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, ValueEncoding,
     testing::Values(ValueCase{R"("OK")", "06 02 4F 4B"}, ValueCase{R"("")", "06 00"},
                     // Accented texts are UTF-8 texts; the same text can be forced to other tags.
-                    ValueCase{R"("é")", "14 02 00 00 00 C3 A9"}, ValueCase{R"(short"é")", "06 02 C3 A9"},
+                    // The short and long tags hold Windows-1252 bytes.
+                    ValueCase{R"("é")", "14 02 00 00 00 C3 A9"}, ValueCase{R"(short"é")", "06 01 E9"},
+                    ValueCase{R"(short"Arrêt €")", "06 07 41 72 72 EA 74 20 80"},
+                    ValueCase{R"(long"é\u{153}")", "0C 02 00 00 00 E9 9C"}, ValueCase{R"(short"\u{81}")", "06 01 81"},
                     ValueCase{R"(long"OK")", "0C 02 00 00 00 4F 4B"}, ValueCase{R"(utf8"OK")", "14 02 00 00 00 4F 4B"},
                     ValueCase{R"(wide"é")", "12 01 00 00 00 E9 00"},
                     ValueCase{R"(wide"\u{1F600}")", "12 02 00 00 00 3D D8 00 DE"},
@@ -71,7 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{R"(hex"0A1B 2C")", "0A 03 00 00 00 0A 1B 2C"}, ValueCase{R"(hex"")", "0A 00 00 00 00"},
                     ValueCase{"hex\"0a\n  1b\"", "0A 02 00 00 00 0A 1B"}, ValueCase{"collection {}", "0E 00"},
                     ValueCase{"collection { item { W = 1 } item 3 {} item int16(4) {} }",
-                              "0E 01 01 57 02 01 00 02 03 01 00 03 04 00 01 00 00"}));
+                              "0E 01 01 57 02 01 00 02 03 01 00 03 04 00 01 00 00"},
+                    // Item indexes take any integer tag, as the reader does.
+                    ValueCase{"collection { item int64(5) {} }", "0E 13 05 00 00 00 00 00 00 00 01 00 00"}));
 
 TEST(FormSource, LongAsciiTextIsALongString) {
     const std::string text(300, 'x');
@@ -163,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"TA a { P = {\"\"} }", 1, 13, "a set element name cannot be empty"},
         ErrorCase{"TA a { P = collection { W = 1 } }", 1, 25, "expected 'item'"},
         ErrorCase{"TA a { P = collection { item { TB b {} } } }", 1, 32, "holds properties only"},
-        ErrorCase{"TA a { P = collection { item int64(1) {} } }", 1, 30, "int8, int16 or int32"},
+        ErrorCase{"TA a { P = collection { item single(1) {} } }", 1, 30, "an item index is an integer"},
         ErrorCase{"TA a { TB b {} P = 1 }", 1, 16, "properties come before the first child"},
         ErrorCase{"TA a {\n  P = 5\n", 1, 6, "no closing '}'"},
         ErrorCase{"TA a {} TB b {}", 1, 9, "one root component"},
@@ -174,13 +179,16 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"TA a (sideways) {}", 1, 7, "expected a modifier"},
         ErrorCase{"TA a (inline, inline) {}", 1, 15, "'inline' given twice"},
         ErrorCase{"TA a (position) {}", 1, 15, "expected a child position"},
-        ErrorCase{"TA a (position 3000000000) {}", 1, 16, "int8, int16 or int32"},
+        ErrorCase{"TA a (position 5000000000) {}", 1, 16, "between -2147483648 and 4294967295"},
+        ErrorCase{"TA a (position single(1.5)) {}", 1, 16, "a child position is an integer"},
+        ErrorCase{"TA a { P = short\"Arrêt ā\" }", 1, 24, "'ā' has no Windows-1252 byte"},
+        ErrorCase{"TA a { P = long\"\\u{101}\" }", 1, 17, "'ā' has no Windows-1252 byte"},
         ErrorCase{"TA a", 1, 5, "expected '{'"},
         ErrorCase{"", 1, 1, "expected a component"},
         // Columns count characters, not bytes: "é" is one column.
         ErrorCase{"TA a { C = \"é\" D = 12x }", 1, 20, "bad number '12x'"},
         ErrorCase{"TA a { P = \"\xFF\" }", 1, 13, "not valid UTF-8"},
-        ErrorCase{"TA a { P = " + std::string(200, '[') + " }", 1, 112, "nesting deeper than 100 levels"}));
+        ErrorCase{"TA a { P = " + std::string(200, '[') + " }", 1, 76, "nesting deeper than 64 levels"}));
 
 }  // namespace
 }  // namespace orvalis::formc::test

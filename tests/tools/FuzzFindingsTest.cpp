@@ -30,8 +30,8 @@ TEST(FuzzFindings, NestedListsPrintOnceEach) {
     EXPECT_EQ(std::count(printed.begin(), printed.end(), '['), 22);
     EXPECT_EQ(Compile(printed), found);
 
-    // The root is the first level of nesting, the property's list the second.
-    const int depth = kMaxFormNesting - 1;
+    // The root is level 0, the property's outer list the first level.
+    const int depth = kMaxFormNesting;
     const Bytes deepest = Compile("TA a { P = " + std::string(depth, '[') + std::string(depth, ']') + " }");
     EXPECT_EQ(Compile(PrintFormData(deepest)), deepest);
 }

@@ -1,0 +1,329 @@
+#!/usr/bin/python3
+"""The real viewer read and driven through the desktop's accessibility bus, as a screen
+reader reads and drives it: in a session bus of its own (dbus-run-session) with the
+accessibility bus, and a virtual X display without a window manager.
+
+- the program appears on the bus (GTK's accessibility bridge is loaded);
+- the main window's caption changes with the view, and the bus announces it; the
+  picture is named by the view;
+- the options dialog holds the label "Délai entre chaque vue", a text entry of text "3"
+  named by it, a spin button of value 3 between 1 and 20, the radio buttons "Continu"
+  (checked) and "Arrêt sur image" in the panel "Mode de défilement", and the buttons "OK"
+  and "Annuler", each where it shows on the screen;
+- a text and a value set through the bus reach the entry, and the bus announces it;
+- the "Arrêt sur image" radio button's action, then the "OK" button's, change the mode as
+  clicks do: the dialog goes and the views stop;
+- a message dialog's appearance is announced; it is an alert that says its text, with its
+  "OK" button, which its action presses.
+
+    accessibility_scenario.py --viewer PATH --artifacts FOLDER
+
+It runs with the system's python3, which has pyatspi (python3-pyatspi); it starts itself
+again under dbus-run-session. Screenshots and the display's log go to the artifacts folder.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+from desktop_driver import WAIT_SECONDS, Failure, play_scenario, viewer_options, wait_until
+from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, ViewerSteps, driven_display
+
+SESSION_MARK = "ORVALIS_ACCESSIBILITY_SESSION"
+ERROR_DIALOG = r"^Erreur$"
+FILE_DIALOG_NAME = "Ouverture d'une liste de vues de perspectives"
+TYPING_ATTEMPTS = 2
+VIEW_COUNT = 30
+# A tick comes every 3 s in "Continu"; this long without a new view means the timer stopped.
+STOPPED_SECONDS = 4.5
+LISTENED = ["object:state-changed:checked", "object:state-changed:focused", "object:text-changed",
+            "object:property-change:accessible-name", "object:property-change:accessible-value", "window:activate"]
+
+
+def require_session_tools():
+    """Fails with the packages to install when the bus tools are missing."""
+    missing = []
+    if not shutil.which("dbus-run-session"):
+        missing.append("dbus-daemon")
+    if not os.path.exists("/usr/libexec/at-spi-bus-launcher"):
+        missing.append("at-spi2-core")
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        missing.append("python3-pyatspi")
+    if missing:
+        raise Failure("the accessibility test needs " + ", ".join(missing) + " (and /usr/bin/python3): install "
+                      "them with scripts/ensure-deps.sh (as root) or apt-get install -y " + " ".join(missing))
+
+
+class Bus:
+    """The accessibility bus as a screen reader sees it: the applications' trees, and the
+    events they announce, collected while waiting."""
+
+    def __init__(self):
+        import pyatspi
+        from gi.repository import GLib
+        self.pyatspi = pyatspi
+        self.context = GLib.MainContext.default()
+        self.events = []
+        self.listener = lambda event: self.events.append(self.describe_event(event))
+        for kind in LISTENED:
+            pyatspi.Registry.registerEventListener(self.listener, kind)
+
+    def close(self):
+        for kind in LISTENED:
+            self.pyatspi.Registry.deregisterEventListener(self.listener, kind)
+
+    def describe_event(self, event):
+        try:
+            return (event.type, event.source.getRoleName(), event.source.name, event.detail1)
+        except Exception:  # the source went meanwhile
+            return (event.type, None, None, event.detail1)
+
+    def pump(self):
+        while self.context.pending():
+            self.context.iteration(False)
+
+    def wait(self, predicate, what, timeout=WAIT_SECONDS):
+        def pumped():
+            self.pump()
+            return predicate()
+        return wait_until(pumped, what, timeout)
+
+    def application(self, name):
+        desktop = self.pyatspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            app = desktop.getChildAtIndex(index)
+            if app is not None and app.name == name:
+                return app
+        return None
+
+    @staticmethod
+    def walk(accessible):
+        yield accessible
+        for index in range(accessible.childCount):
+            child = accessible.getChildAtIndex(index)
+            if child is not None:
+                yield from Bus.walk(child)
+
+    def find_where(self, root, matches):
+        """The first element below `root` that `matches`, read afresh."""
+        root.clearCache()
+        for accessible in self.walk(root):
+            accessible.clearCache()
+            if matches(accessible):
+                return accessible
+        return None
+
+    def find(self, root, role, name=None):
+        """The first element below `root` with that role (and name), read afresh."""
+        return self.find_where(root, lambda accessible: accessible.getRoleName() == role
+                               and (name is None or accessible.name == name))
+
+    def states(self, accessible):
+        accessible.clearCache()
+        return {self.pyatspi.stateToString(state) for state in accessible.getState().getStates()}
+
+    def heard(self, kind, name, detail1=None):
+        return any(event[0].startswith(kind) and event[2] == name and (detail1 is None or event[3] == detail1)
+                   for event in self.events)
+
+
+def write_views(folder):
+    """The series: one small JPEG under every number, and a PNG named as a view."""
+    first = folder / "vue1.jpg"
+    subprocess.run(["convert", "-size", "64x48", "xc:rgb(150,200,240)", "-quality", "92", str(first)], check=True,
+                   timeout=WAIT_SECONDS)
+    for number in range(2, VIEW_COUNT + 1):
+        shutil.copyfile(first, folder / f"vue{number}.jpg")
+    subprocess.run(["convert", "-size", "8x8", "xc:rgb(200,40,40)", "png:" + str(folder / "image.jpg")], check=True,
+                   timeout=WAIT_SECONDS)
+
+
+class Scenario(ViewerSteps):
+    def __init__(self, driver, artifacts, bus, viewer, series):
+        super().__init__(driver, viewer, artifacts, series)
+        self.bus = bus
+
+    def frame(self, name):
+        """The window of the program with that name, on the bus."""
+        self.app.clearCache()
+        for index in range(self.app.childCount):
+            window = self.app.getChildAtIndex(index)
+            if window is not None:
+                window.clearCache()
+                if window.name == name and "showing" in self.bus.states(window):
+                    return window
+        return None
+
+    def element(self, root, role, name=None):
+        found = self.bus.find(root, role, name)
+        self.expect(found is not None, f"no {role} {name!r} in the window {root.name!r} on the bus")
+        return found
+
+    def open_file(self, path):
+        """The path typed into the file dialog, and Enter once the dialog's entry holds it
+        all. The bridge slows the dialog down, so much that keys typed while it builds its
+        location entry can be lost: the path is typed again over what the entry holds."""
+        self.driver.focused_window(FILE_DIALOG)
+        dialog = self.bus.wait(lambda: self.frame(FILE_DIALOG_NAME), "the file dialog on the bus")
+        typed = str(path)
+
+        def entry_text():
+            entry = self.bus.find_where(dialog, lambda accessible: accessible.getRoleName() == "text"
+                                        and "focused" in self.bus.states(accessible))
+            return entry.queryText().getText(0, -1) if entry is not None else None
+
+        self.driver.type_text(typed)
+        for attempt in range(TYPING_ATTEMPTS):
+            try:
+                self.bus.wait(lambda: entry_text() == typed, f"the file dialog's entry to hold {typed!r}")
+                break
+            except Failure:
+                if attempt + 1 == TYPING_ATTEMPTS:
+                    raise Failure(f"the file dialog's entry holds {entry_text()!r}, typed {typed!r}")
+                self.driver.key("ctrl+a")
+                self.driver.type_text(typed)
+        self.driver.key("Return")
+        self.driver.wait_gone(FILE_DIALOG, "the file dialog to go")
+
+    def run(self):
+        bus = self.bus
+        self.step("the program appears on the accessibility bus")
+        self.window = self.driver.find_window(MAIN_WINDOW)
+        self.app = bus.wait(lambda: bus.application("orvalis"),
+                            "the program on the accessibility bus: GTK's accessibility bridge is not loaded")
+
+        self.step("a view opened: the caption changes with the view, and the bus says so")
+        self.open_file(self.series / "vue1.jpg")
+        main = bus.wait(lambda: self.frame(self.view_caption(1)), "the main window named by view 1 on the bus",
+                        timeout=2 * WAIT_SECONDS)
+        picture = self.element(main, "image")
+        bus.wait(lambda: picture.name == self.view_caption(1) or picture.clearCache(),
+                 f"the picture named by view 1 (it is {picture.name!r})")
+        bus.wait(lambda: self.frame(self.view_caption(2)), "view 2 on the bus", timeout=2 * WAIT_SECONDS)
+        bus.wait(lambda: bus.heard("object:property-change:accessible-name", self.view_caption(2)),
+                 "the new caption announced on the bus")
+
+        self.step("the options dialog's controls, with their roles, names, states and places")
+        self.driver.wait_focused(self.window)
+        self.driver.key("F10", "Right", "Return")
+        options_window = self.driver.find_window(OPTIONS_DIALOG)
+        options = bus.wait(lambda: self.frame("Options de visualisation"), "the options dialog on the bus")
+        self.screenshot("options")
+        self.expect(options.getRoleName() == "dialog", f"the options dialog is a {options.getRoleName()}")
+        self.element(options, "label", "Délai entre chaque vue")
+        entry = self.element(options, "entry", "Délai entre chaque vue")
+        self.expect(entry.queryText().getText(0, -1) == "3", "the entry does not hold 3")
+        bus.wait(lambda: {"editable", "focusable", "focused"} <= bus.states(entry),
+                 "the entry editable and focused, as the dialog's first tab stop")
+        spin = self.element(options, "spin button", "Délai entre chaque vue")
+        value = spin.queryValue()
+        self.expect((value.currentValue, value.minimumValue, value.maximumValue) == (3, 1, 20),
+                    f"the spin button holds {value.currentValue} in {value.minimumValue}..{value.maximumValue}")
+        group = self.element(options, "panel", "Mode de défilement")
+        continu = self.element(group, "radio button", "Continu")
+        arret = self.element(group, "radio button", "Arrêt sur image")
+        self.expect("checked" in bus.states(continu), "Continu is not checked")
+        self.expect("checked" not in bus.states(arret), "Arrêt sur image is checked")
+        members = {target.name for relation in arret.getRelationSet()
+                   if relation.getRelationType() == bus.pyatspi.RELATION_MEMBER_OF
+                   for target in (relation.getTarget(i) for i in range(relation.getNTargets()))}
+        self.expect(members == {"Continu", "Arrêt sur image"}, f"the radio buttons' group is {members}")
+        ok = self.element(options, "push button", "OK")
+        self.element(options, "push button", "Annuler")
+        # Without a menu bar or a window manager's frame the window is its client area,
+        # where OK lies at (8, 104), 75 by 25.
+        x, y = self.driver.window_geometry(options_window)[:2]
+        extents = ok.queryComponent().getExtents(bus.pyatspi.DESKTOP_COORDS)
+        expected = (x + 8, y + 104, 75, 25)
+        self.expect((extents.x, extents.y, extents.width, extents.height) == expected,
+                    f"OK lies at {extents.x, extents.y, extents.width, extents.height} on the screen, not {expected}")
+
+        self.step("a text and a value set through the bus reach the entry, and the bus says so")
+        entry.queryEditableText().setTextContents("5")
+        bus.wait(lambda: entry.queryText().getText(0, -1) == "5", "the entry's text 5")
+        bus.wait(lambda: bus.heard("object:text-changed:insert", "Délai entre chaque vue"),
+                 "the entry's new text announced")
+        spin.queryValue().currentValue = 4
+        bus.wait(lambda: entry.queryText().getText(0, -1) == "4", "the entry's text 4 after the spin button's value")
+        bus.wait(lambda: spin.queryValue().currentValue == 4, "the spin button's value 4")
+
+        self.step("Arrêt sur image, then OK, through their actions, stop the views as clicks do")
+        arret.queryAction().doAction(0)
+        bus.wait(lambda: "checked" in bus.states(arret) and "checked" not in bus.states(continu),
+                 "Arrêt sur image checked in place of Continu")
+        bus.wait(lambda: bus.heard("object:state-changed:checked", "Arrêt sur image", 1),
+                 "Arrêt sur image announced checked")
+        bus.wait(lambda: bus.heard("object:state-changed:focused", "Arrêt sur image", 1),
+                 "the focus announced on Arrêt sur image, as a click gives it")
+        ok.queryAction().doAction(0)
+        self.driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
+        stopped_at = self.caption()
+        time.sleep(STOPPED_SECONDS)
+        self.expect(self.caption() == stopped_at,
+                    f"the views went on from {stopped_at!r} to {self.caption()!r} after Arrêt sur image")
+
+        self.step("a message dialog is an alert that says its text, with its OK button")
+        self.driver.wait_focused(self.window)
+        self.driver.key("F10", "Down", "Return")
+        self.open_file(self.series / "image.jpg")
+        self.driver.find_window(ERROR_DIALOG)
+        alert = bus.wait(lambda: self.frame("Erreur"), "the message dialog on the bus")
+        self.screenshot("message")
+        bus.wait(lambda: bus.heard("window:activate", "Erreur"), "the message dialog's appearance announced")
+        said = alert.description
+        self.expect(alert.getRoleName() == "alert", f"the message dialog is a {alert.getRoleName()}")
+        self.expect(said.startswith("Format d'image non reconnu"), f"the message dialog says {said!r}")
+        self.element(alert, "label", said)
+        button = self.element(alert, "push button", "OK")
+        self.expect({"focused", "is default"} <= bus.states(button), f"its OK button is {bus.states(button)}")
+        button.queryAction().doAction(0)
+        self.driver.wait_gone(ERROR_DIALOG, "the message dialog to go")
+
+        self.step("Escape ends the program")
+        self.end_by_escape("the viewer")
+
+
+def run_scenario(options):
+    require_session_tools()
+
+    def play(report):
+        with driven_display("x11", options.artifacts) as driver, driver.working_folder("orvalis-a11y-") as root:
+            series = root / "vues"
+            series.mkdir()
+            write_views(series)
+            # The bridge is what is under test: GTK must load it, and find the bus of this run.
+            for name in ("NO_AT_BRIDGE", "GTK_A11Y", "GTK_MODULES", "AT_SPI_BUS_ADDRESS"):
+                driver.env.pop(name, None)
+            bus = Bus()
+            report.clues.append(lambda: "Heard on the bus: " + repr(bus.events[-30:]))
+            try:
+                report.viewer = driver.start([options.viewer], cwd=root)
+                report.scenario = Scenario(driver, options.artifacts, bus, report.viewer, series)
+                report.scenario.play(report.viewer)
+            finally:
+                bus.close()
+    return play_scenario(play, "accessibility scenario", options.artifacts)
+
+
+def main():
+    options = viewer_options(__doc__)
+    if os.environ.get(SESSION_MARK) != "1":
+        # A session bus of this run's own, which starts the accessibility bus on demand.
+        try:
+            require_session_tools()
+        except Failure as failure:
+            print(f"FAILED: {failure}", file=sys.stderr)
+            return 1
+        # The accessibility bus is found through that session bus, not one given outside.
+        env = {name: value for name, value in os.environ.items() if name != "AT_SPI_BUS_ADDRESS"}
+        env[SESSION_MARK] = "1"
+        return subprocess.run(["dbus-run-session", "--", sys.executable, __file__, *sys.argv[1:]], env=env).returncode
+    return run_scenario(options)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
