@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/ColourCount.h"
+#include "app/ColourTally.h"
 #include "tests/app/ReferenceColourCount.h"
 
 using namespace orvalis;
@@ -12,14 +14,21 @@ using orvalis::test::ReferenceCount;
 
 namespace {
 
-std::vector<ClasseCouleur> Count(const std::vector<std::vector<std::uint32_t>>& image) {
+using Image = std::vector<std::vector<std::uint32_t>>;
+
+std::vector<ClasseCouleur> Count(const Image& image) {
     const int width = image.empty() ? 0 : static_cast<int>(image[0].size());
     return CountColours(width, static_cast<int>(image.size()), [&](int y) { return image[static_cast<std::size_t>(y)].data(); });
 }
 
-void ExpectSameAsReference(const std::vector<std::vector<std::uint32_t>>& image) {
+std::optional<std::vector<ClasseCouleur>> CountInBands(const Image& image, int bands) {
+    std::vector<const std::uint32_t*> rows;
+    for (const auto& row : image) rows.push_back(row.data());
+    return CountColoursInBands(image.empty() ? 0 : static_cast<int>(image[0].size()), rows, bands);
+}
+
+void ExpectSameAsReference(const Image& image, const std::vector<ClasseCouleur>& actual) {
     const auto expected = ReferenceCount(image);
-    const auto actual = Count(image);
     ASSERT_EQ(actual.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(actual[i].r, expected[i].r) << "class " << i + 1;
@@ -28,6 +37,8 @@ void ExpectSameAsReference(const std::vector<std::vector<std::uint32_t>>& image)
         EXPECT_EQ(actual[i].nb, expected[i].nb) << "class " << i + 1;
     }
 }
+
+void ExpectSameAsReference(const Image& image) { ExpectSameAsReference(image, Count(image)); }
 
 std::uint32_t Rgb(int r, int g, int b) { return static_cast<std::uint32_t>(r << 16 | g << 8 | b); }
 
@@ -77,11 +88,67 @@ TEST(ColourCount, AgreesWithThePlainLinearSearchOnNoisyImages) {
     for (int palette : {8, 64, 4096}) {
         std::vector<std::uint32_t> colours;
         for (int i = 0; i < palette; ++i) colours.push_back(random() & 0xFFFFFFu);
-        std::vector<std::vector<std::uint32_t>> image(40, std::vector<std::uint32_t>(50));
+        Image image(40, std::vector<std::uint32_t>(50));
         for (auto& row : image)
             for (auto& pixel : row) pixel = colours[random() % colours.size()] | (random() & 0xFF000000u);
         ExpectSameAsReference(image);
     }
+}
+
+// A noisy image of `palette` random colours; `nearDarkLimit` false leaves out the dark
+// colours that a class made later could fit (R + G + B from 173 to 199).
+Image NoisyImage(std::mt19937& random, int palette, int width, int height, bool nearDarkLimit) {
+    std::vector<std::uint32_t> colours;
+    while (static_cast<int>(colours.size()) < palette) {
+        const std::uint32_t colour = random() & 0xFFFFFFu;
+        const int sum = static_cast<int>((colour >> 16) + (colour >> 8 & 0xFF) + (colour & 0xFF));
+        if (nearDarkLimit || sum < 173 || sum >= 200) colours.push_back(colour);
+    }
+    Image image(static_cast<std::size_t>(height), std::vector<std::uint32_t>(static_cast<std::size_t>(width)));
+    for (auto& row : image)
+        for (auto& pixel : row) pixel = colours[random() % colours.size()] | (random() & 0xFF000000u);
+    return image;
+}
+
+TEST(ColourCountInBands, AgreesWithThePlainLinearSearchWheneverItGivesAResult) {
+    std::mt19937 random(777);
+    for (int bands : {1, 2, 3, 7}) {
+        for (int palette : {8, 64, 4096}) {
+            SCOPED_TRACE("bands " + std::to_string(bands) + ", palette " + std::to_string(palette));
+            const Image clear = NoisyImage(random, palette, 50, 40, false);
+            const auto classes = CountInBands(clear, bands);
+            ASSERT_TRUE(classes.has_value()) << "no dark colour can change class here";
+            ExpectSameAsReference(clear, *classes);
+            const Image any = NoisyImage(random, palette, 50, 40, true);
+            if (const auto mixed = CountInBands(any, bands)) ExpectSameAsReference(any, *mixed);
+        }
+    }
+}
+
+TEST(ColourCountInBands, GivesUpWhenADarkColourChangesClassAmongItsPixels) {
+    // (95, 95, 5) fits nothing and counts in class 1 until (100, 100, 0) makes class 17,
+    // which it fits: the tallies cannot tell how many pixels came before. Without the
+    // last (95, 95, 5) nothing changes class, and the bands give the count.
+    const Image changing = {{Rgb(95, 95, 5)}, {Rgb(100, 100, 0)}, {Rgb(95, 95, 5)}};
+    EXPECT_FALSE(CountInBands(changing, 3).has_value());
+    EXPECT_FALSE(CountInBands(changing, 1).has_value());
+    const Image settled = {{Rgb(95, 95, 5)}, {Rgb(95, 95, 5)}, {Rgb(100, 100, 0)}};
+    const auto classes = CountInBands(settled, 3);
+    ASSERT_TRUE(classes.has_value());
+    ExpectSameAsReference(settled, *classes);
+}
+
+TEST(ColourCount, ALargeImageIsCountedAsInOrderWhetherOrNotTheBandsCanGiveTheCount) {
+    // A million pixels and more: the count goes through the bands, and back to the scan
+    // in order when a dark colour changes class in the middle of the image.
+    std::mt19937 random(4242);
+    Image image = NoisyImage(random, 200, 1024, 1100, false);
+    ExpectSameAsReference(image);
+    image[0][0] = Rgb(95, 95, 5);
+    image[600][0] = Rgb(100, 100, 0);
+    image[1099][1023] = Rgb(95, 95, 5);
+    ASSERT_FALSE(CountInBands(image, 2).has_value());
+    ExpectSameAsReference(image);
 }
 
 TEST(ColourCount, EmptyImageReportsTheSixteenClasses) {
