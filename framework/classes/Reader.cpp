@@ -15,6 +15,7 @@
 #include "framework/classes/IdentMaps.h"
 #include "framework/classes/Loading.h"
 #include "runtime/Exceptions.h"
+#include "runtime/ScopedValue.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -64,21 +65,6 @@ bool ParseDecimal(std::string_view text, std::int64_t& value) {
     const auto [stop, error] = std::from_chars(begin, end, value);
     return error == std::errc() && stop == end && begin != end;
 }
-
-// Sets a slot for a scope and puts its former value back at the end.
-template <class T>
-class ScopedValue {
-public:
-    explicit ScopedValue(T& slot) : slot_(slot), saved_(slot) {}
-    ScopedValue(T& slot, T value) : slot_(slot), saved_(slot) { slot_ = value; }
-    ScopedValue(const ScopedValue&) = delete;
-    ScopedValue& operator=(const ScopedValue&) = delete;
-    ~ScopedValue() { slot_ = saved_; }
-
-private:
-    T& slot_;
-    T saved_;
-};
 
 }  // namespace
 
