@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
 
-.PHONY: all deps configure build test run install package asan tsan valgrind fuzz bench clean
+.PHONY: all deps configure build test run install package asan tsan valgrind fuzz bench format format-check clean
 
 all: build
 
@@ -70,6 +70,14 @@ bench: deps
 	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build build-release --target orvalis_bench
 	@build-release/bench/orvalis_bench build-release/bench/data
+
+# Every C++ file in the house style (.clang-format); format-check changes nothing and
+# fails on a file that differs (CI runs it).
+format: deps
+	@./scripts/format.sh
+
+format-check: deps
+	@./scripts/format.sh --check
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan build-tsan build-valgrind

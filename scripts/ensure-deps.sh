@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config
+  cmake ninja-build g++ pkg-config clang-format
   libgtest-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgtk-3-dev
   fonts-dejavu-core fonts-dejavu-extra
