@@ -540,12 +540,7 @@ TComponent* TReader::ReadChild() {
     const String className = ReadShortString();
     const String name = ReadShortString();
     ScopedValue keepParent(parent_);
-    TComponent* const savedLookupRoot = LookupRoot();
-    struct RestoreLookupRoot {
-        TReader& reader;
-        TComponent* saved;
-        ~RestoreLookupRoot() { reader.SetLookupRoot(saved); }
-    } restoreLookupRoot{*this, savedLookupRoot};
+    ScopedValue keepLookupRoot(lookupRoot_);
 
     TComponent* component = nullptr;
     bool created = false;
@@ -613,15 +608,9 @@ TComponent* TReader::ReadChild() {
 }
 
 void TReader::ReadBody(TComponent& component) {
-    const bool ownsFixups = !fixups_;
-    if (ownsFixups) fixups_ = std::make_unique<std::vector<TPropFixup>>();
-    struct DropFixups {
-        TReader& reader;
-        bool owns;
-        ~DropFixups() {
-            if (owns) reader.fixups_.reset();
-        }
-    } dropFixups{*this, ownsFixups};
+    // The outermost body keeps the pending references of the whole read.
+    std::optional<ScopedValue<std::unique_ptr<std::vector<TPropFixup>>>> ownFixups;
+    if (!fixups_) ownFixups.emplace(fixups_, std::make_unique<std::vector<TPropFixup>>());
 
     {
         ScopedValue<TComponent*> body(bodyComponent_, &component);
@@ -636,7 +625,7 @@ void TReader::ReadBody(TComponent& component) {
         while (!EndOfList()) ReadChild();
         ReadListEnd();
     }
-    if (ownsFixups) ResolvePendingReferences();
+    if (ownFixups) ResolvePendingReferences();
 }
 
 // Properties.

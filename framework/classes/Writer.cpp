@@ -9,6 +9,7 @@
 #include "framework/classes/Collection.h"
 #include "framework/classes/Component.h"
 #include "framework/classes/IdentMaps.h"
+#include "runtime/ScopedValue.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -188,10 +189,10 @@ void TWriter::WriteComponent(TComponent& component) {
     WritePrefix(ancestor && &component != Root() ? prefixInherited : 0);
     WriteShortString(component.ClassName());
     WriteShortString(component.Name().View());
-    TPersistent* const savedAncestor = Ancestor();
-    SetAncestor(ancestor);
-    WriteProperties(component);
-    SetAncestor(savedAncestor);
+    {
+        ScopedValue<TPersistent*> compared(ancestor_, ancestor);
+        WriteProperties(component);
+    }
     WriteListEnd();
     if (Root()) component.EnumerateChildren([this](TComponent& child) { WriteComponent(child); }, *Root());
     WriteListEnd();
@@ -318,27 +319,21 @@ void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
         if (collection->Count() == 0 && !inherited) return;
         WritePropertyName(property.Name());
         WriteTag(tagCollection);
-        const String savedPath = propertyPath_;
-        TPersistent* const savedAncestor = Ancestor();
-        propertyPath_ = String();
-        SetAncestor(nullptr);
-        for (int i = 0; i < collection->Count(); ++i) {
-            WriteListBegin();
-            WriteProperties(*collection->Items(i));
-            WriteListEnd();
+        {
+            ScopedValue<String> path(propertyPath_, String());
+            ScopedValue<TPersistent*> compared(ancestor_, nullptr);
+            for (int i = 0; i < collection->Count(); ++i) {
+                WriteListBegin();
+                WriteProperties(*collection->Items(i));
+                WriteListEnd();
+            }
         }
-        propertyPath_ = savedPath;
-        SetAncestor(savedAncestor);
         return WriteListEnd();
     }
     // An object of its own (a font, a string list): its properties under a path.
-    const String savedPath = propertyPath_;
-    TPersistent* const savedAncestor = Ancestor();
-    propertyPath_ = propertyPath_ + String(property.Name()) + ".";
-    SetAncestor(dynamic_cast<TPersistent*>(inheritedHeld));
+    ScopedValue<String> path(propertyPath_, propertyPath_ + String(property.Name()) + ".");
+    ScopedValue<TPersistent*> compared(ancestor_, dynamic_cast<TPersistent*>(inheritedHeld));
     WriteProperties(*persistent);
-    propertyPath_ = savedPath;
-    SetAncestor(savedAncestor);
 }
 
 void TWriter::OfferCustomProperty(std::string_view name, const TCustomReadProc&, const TCustomWriteProc& write,
