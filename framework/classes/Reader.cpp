@@ -545,58 +545,23 @@ TComponent* TReader::ReadChild() {
     TComponent* component = nullptr;
     bool created = false;
     try {
-        if (flags & prefixInherited) {
-            component = LookupRoot() ? LookupRoot()->FindComponent(name.View()) : nullptr;
-            if (!component && OnAncestorMissing) {
-                const TClassInfo* cls = Root() ? FindFieldClass(Root()->ClassInfo(), className.View()) : nullptr;
-                OnAncestorMissing(this, name, cls, component);
-            }
-            if (!component) throw EReadError(ResId::AncestorNotFound, {name});
-            parent_ = component->ParentComponent() ? component->ParentComponent() : Root();
-        } else {
-            const TClassInfo& cls = FindComponentClass(className);
-            if (OnCreateChild) OnCreateChild(this, cls, component);
-            if (!component) {
-                const TNextComponentState state((flags & prefixInline) ? stateLoading | stateInline : 0);
-                component = cls.CreateComponent(owner_);
-            }
-            created = true;
-        }
+        component = FindOrCreateChild(flags, className, name, created);
     } catch (const Exception& error) {
-        SkipComponent(false);
-        if (AskReadError(error.Message())) return nullptr;
-        throw;
+        return DropFailedChild(error);
     }
 
     try {
-        component->IncludeState(stateLoading);
-        if (!(flags & prefixInherited)) {
-            component->AttachToParent(parent_);
-            String newName = name;
-            if (OnNameChild) OnNameChild(this, component, newName);
-            component->SetName(newName);
-        }
+        AttachChild(*component, flags, name);
     } catch (const Exception& error) {
         if (created) FreeCreatedChild(component);
-        SkipComponent(false);
-        if (AskReadError(error.Message())) return nullptr;
-        throw;
+        return DropFailedChild(error);
     } catch (...) {
         if (created) FreeCreatedChild(component);
         throw;
     }
 
     try {
-        if (component->HasState(stateInline)) SetLookupRoot(component);
-        component->IncludeState(stateReading);
-        component->ReadOwnState(*this);
-        component->ExcludeState(stateReading);
-        if ((flags & prefixChildPos) && parent_) parent_->PlaceChildAt(*component, position);
-        if (loaded_) {
-            const bool listed = (flags & (prefixInherited | prefixInline)) &&
-                                std::find(loaded_->begin(), loaded_->end(), component) != loaded_->end();
-            if (!listed) loaded_->push_back(component);
-        }
+        ReadChildState(*component, flags, position);
     } catch (...) {
         if (created)
             FreeCreatedChild(component);
@@ -605,6 +570,57 @@ TComponent* TReader::ReadChild() {
         throw;
     }
     return component;
+}
+
+TComponent* TReader::FindOrCreateChild(std::uint8_t flags, const String& className, const String& name,
+                                       bool& created) {
+    TComponent* component = nullptr;
+    if (flags & prefixInherited) {
+        component = LookupRoot() ? LookupRoot()->FindComponent(name.View()) : nullptr;
+        if (!component && OnAncestorMissing) {
+            const TClassInfo* cls = Root() ? FindFieldClass(Root()->ClassInfo(), className.View()) : nullptr;
+            OnAncestorMissing(this, name, cls, component);
+        }
+        if (!component) throw EReadError(ResId::AncestorNotFound, {name});
+        parent_ = component->ParentComponent() ? component->ParentComponent() : Root();
+        return component;
+    }
+    const TClassInfo& cls = FindComponentClass(className);
+    if (OnCreateChild) OnCreateChild(this, cls, component);
+    if (!component) {
+        const TNextComponentState state((flags & prefixInline) ? stateLoading | stateInline : 0);
+        component = cls.CreateComponent(owner_);
+    }
+    created = true;
+    return component;
+}
+
+void TReader::AttachChild(TComponent& component, std::uint8_t flags, const String& name) {
+    component.IncludeState(stateLoading);
+    if (flags & prefixInherited) return;  // the ancestor's child is in place already
+    component.AttachToParent(parent_);
+    String newName = name;
+    if (OnNameChild) OnNameChild(this, &component, newName);
+    component.SetName(newName);
+}
+
+void TReader::ReadChildState(TComponent& component, std::uint8_t flags, int position) {
+    if (component.HasState(stateInline)) SetLookupRoot(&component);
+    component.IncludeState(stateReading);
+    component.ReadOwnState(*this);
+    component.ExcludeState(stateReading);
+    if ((flags & prefixChildPos) && parent_) parent_->PlaceChildAt(component, position);
+    if (loaded_) {
+        const bool listed = (flags & (prefixInherited | prefixInline)) &&
+                            std::find(loaded_->begin(), loaded_->end(), &component) != loaded_->end();
+        if (!listed) loaded_->push_back(&component);
+    }
+}
+
+TComponent* TReader::DropFailedChild(const Exception& error) {
+    SkipComponent(false);
+    if (AskReadError(error.Message())) return nullptr;
+    throw;  // called from a handler: the failure goes on to the caller
 }
 
 void TReader::ReadBody(TComponent& component) {
