@@ -19,6 +19,7 @@
 #include "graphics/Bitmap.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Format.h"
+#include "runtime/ScopedValue.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -110,11 +111,7 @@ void TOrvalis::mOptionsClick(TObject*) {
 
 void TOrvalis::VueSuivante() {
     if (advancing_) return;
-    advancing_ = true;
-    struct Guard {
-        bool& flag;
-        ~Guard() { flag = false; }
-    } guard{advancing_};
+    ScopedValue advancing(advancing_, true);
     try {
         ShowNextView();
     } catch (...) {

@@ -107,7 +107,7 @@ void TControl::SetAnchors(TAnchors anchors) {
 void TControl::RememberAnchorOrigin() {
     // While the control is read its bounds and its parent's size are not final yet: the
     // origin is taken when the reading is finished.
-    if (!parent_ || HasState(stateLoading) || parent_->HasControlState(csAligning)) return;
+    if (!parent_ || HasState(stateLoading) || parent_->Aligning()) return;
     anchorOrigin_ = {BoundsRect(), parent_->ClientWidth(), parent_->ClientHeight()};
 }
 

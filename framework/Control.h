@@ -93,7 +93,6 @@ using TControlState = std::uint32_t;
 enum : TControlState {
     csClicked = 0x01,   // the left button went down on it
     csFocusing = 0x02,  // its form is giving it the focus
-    csAligning = 0x04,  // it is laying out its children
 };
 
 class TControl : public TComponent {

@@ -11,6 +11,7 @@
 #include "platform/Clipboard.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Exceptions.h"
+#include "runtime/ScopedValue.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -164,11 +165,7 @@ void TEdit::Replace(std::size_t from, std::size_t to, std::string_view text) {
     std::string changed(Text().View());
     changed.replace(from, to - from, text);
     caret_ = anchor_ = from + text.size();
-    keepCaret_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{keepCaret_};
+    ScopedValue keepCaret(keepCaret_, true);
     SetText(String(changed));
     Invalidate();
 }
@@ -197,11 +194,7 @@ void TEdit::WndProc(TMessage& message) {
         case WM_GETDLGCODE: message.Result = DLGC_WANTARROWS | DLGC_WANTCHARS; return;
         case platform::WM_LBUTTONDOWN: {
             // A click places the caret itself: entering by the mouse selects nothing.
-            mouseFocusing_ = true;
-            struct Reset {
-                bool& flag;
-                ~Reset() { flag = false; }
-            } reset{mouseFocusing_};
+            ScopedValue mouseFocusing(mouseFocusing_, true);
             TCustomControl::WndProc(message);
             return;
         }

@@ -17,6 +17,7 @@
 #include "platform/NonClientMetrics.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Exceptions.h"
+#include "runtime/ScopedValue.h"
 
 namespace orvalis {
 namespace {
@@ -137,15 +138,11 @@ void TCustomForm::AfterConstruction() {
     {
         TNameSpaceWriteGuard guard;
         if (readsResource_ && &ClassInfo() != &TForm::StaticClassInfo()) {
-            formState_ |= fsCreating;
-            try {
+            {
+                ScopedValue creating(creating_, true);
                 if (!LoadInheritedResources(*this, TForm::StaticClassInfo()))
                     throw EResNotFound(ResId::ResourceNotFound, {ClassName()});
-            } catch (...) {
-                formState_ &= ~fsCreating;
-                throw;
             }
-            formState_ &= ~fsCreating;
             if (oldCreateOrder_) DoCreate();
         }
     }
@@ -273,7 +270,7 @@ void TCustomForm::ReleaseLater() { platform::PostMessage(Handle(), CM_RELEASE, 0
 
 void TCustomForm::SetVisible(bool visible) {
     // A visibility asked for while the resource is read is applied after OnCreate.
-    if (formState_ & fsCreating) {
+    if (creating_) {
         formState_ = visible ? (formState_ | fsVisible) : (formState_ & ~fsVisible);
         return;
     }
@@ -521,7 +518,7 @@ void TCustomForm::WndProc(TMessage& message) {
             break;
         case CM_ACTIVATE:
             // While the resource is read, the activation waits for the end of construction.
-            if (formState_ & fsCreating)
+            if (creating_)
                 formState_ |= fsActivated;
             else
                 Activate();

@@ -212,7 +212,7 @@ protected:
 private:
     friend void DestroyForm(TCustomForm* form);
     friend class TMainMenu;
-    enum FormState : std::uint8_t { fsCreating = 0x1, fsVisible = 0x2, fsModal = 0x4, fsActivated = 0x8, fsShown = 0x10 };
+    enum FormState : std::uint8_t { fsVisible = 0x2, fsModal = 0x4, fsActivated = 0x8, fsShown = 0x10 };
 
     void DoCreate();
     void SetActive(bool active);
@@ -231,6 +231,7 @@ private:
     std::unique_ptr<TControlCanvas> canvas_;
     bool readsResource_ = true;
     std::uint8_t formState_ = 0;
+    bool creating_ = false;  // its resource is being read
     bool active_ = false;
     TWinControl* activeControl_ = nullptr;
     TWinControl* focusedControl_ = nullptr;  // the control the form's focus is on (or the form)

@@ -8,6 +8,7 @@
 #include "graphics/Metafile.h"
 #include "platform/MessageQueue.h"
 #include "platform/Painting.h"
+#include "runtime/ScopedValue.h"
 
 namespace orvalis {
 
@@ -148,13 +149,7 @@ TRect TImage::PlacePicture(std::int32_t cw, std::int32_t ch) const {
 }
 
 void TImage::Paint() {
-    // The drawing flag is put back also when drawing fails.
-    struct DrawingFlag {
-        bool& flag;
-        bool saved;
-        ~DrawingFlag() { flag = saved; }
-    } restore{drawing_, drawing_};
-    drawing_ = true;
+    ScopedValue drawing(drawing_, true);
     DevicePixels devicePixels(Canvas());
     const int scale = devicePixels.Scale();
     DrawScaled(Canvas(), PlacePicture(ClientWidth() * scale, ClientHeight() * scale), picture_->Graphic());

@@ -76,6 +76,92 @@ TSize AverageCharSize(TCanvas& canvas) {
 
 constexpr std::string_view kDashLine = "---------------------------\r\n";
 
+// The margins and spacings of the dialog, in proportion to its font's average character.
+struct DialogSpacing {
+    std::int32_t horizontalMargin;
+    std::int32_t verticalMargin;
+    std::int32_t horizontalSpacing;
+    std::int32_t verticalSpacing;
+    std::int32_t buttonHeight;
+    std::int32_t buttonSpacing;
+};
+
+DialogSpacing SpacingFor(TSize average) {
+    return {MulDiv(8, average.cx, 4),  MulDiv(8, average.cy, 8),  MulDiv(10, average.cx, 4),
+            MulDiv(10, average.cy, 8), MulDiv(14, average.cy, 8), MulDiv(4, average.cx, 4)};
+}
+
+// The width of every button of the set: the widest caption's (measured once per button
+// kind), and at least 50 quarters of the average character.
+std::int32_t ButtonWidth(TCanvas& canvas, TDialogButtons buttons, TSize average) {
+    std::int32_t buttonWidth = MulDiv(50, average.cx, 4);
+    for (int button = 0; button < kDialogButtonCount; ++button) {
+        if (!HasDialogButton(buttons, static_cast<TDialogButton>(button))) continue;
+        std::int32_t& cached = ButtonWidthCache[static_cast<std::size_t>(button)];
+        if (cached == 0) {
+            TRect rect{0, 0, 0, 0};
+            canvas.DrawText(LoadResString(kDialogButtons[button].caption), rect, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
+            cached = rect.Right - rect.Left + 8;
+        }
+        buttonWidth = std::max(buttonWidth, cached);
+    }
+    return buttonWidth;
+}
+
+// The size of the message, its lines broken at half the screen's width. It is shown as
+// it is: a "&" in it (a file name) marks no accelerator.
+TSize MessageExtent(TCanvas& canvas, std::string_view text) {
+    TRect textRect{0, 0, Screen->Width() / 2, 0};
+    canvas.DrawText(text, textRect, DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return {textRect.Right, textRect.Bottom};
+}
+
+void AddIcon(TMessageForm& form, TDialogIcon icon, const DialogSpacing& spacing) {
+    auto* image = new TImage(&form);
+    image->SetName("Image");
+    image->SetParent(&form);
+    PaintDialogIcon(image->Picture()->Bitmap(), icon);
+    image->SetBounds(spacing.horizontalMargin, spacing.verticalMargin, kDialogIconSize, kDialogIconSize);
+}
+
+void AddMessage(TMessageForm& form, std::string_view text, TPoint origin, TSize size) {
+    auto* message = new TLabel(&form);
+    message->SetName("Message");
+    message->SetParent(&form);
+    message->SetShowAccelChar(false);
+    message->SetWordWrap(true);
+    message->SetCaption(String(text));
+    message->SetBounds(origin.X, origin.Y, size.cx, size.cy);
+}
+
+// The buttons of the set in their order, side by side from `origin`; the default one
+// has the focus.
+void AddButtons(TMessageForm& form, TDialogButtons buttons, TPoint origin, TSize buttonSize, std::int32_t spacing) {
+    const std::optional<TDialogButton> defaultButton = FirstIn(buttons, kDefaultChoices);
+    const std::optional<TDialogButton> cancelButton = FirstIn(buttons, kCancelChoices);
+    std::int32_t x = origin.X;
+    for (int index = 0; index < kDialogButtonCount; ++index) {
+        const auto buttonKind = static_cast<TDialogButton>(index);
+        if (!HasDialogButton(buttons, buttonKind)) continue;
+        const DialogButtonEntry& entry = kDialogButtons[index];
+        auto* button = new TButton(&form);
+        button->SetName(String(entry.name));
+        button->SetParent(&form);
+        button->SetCaption(String(LoadResString(entry.caption)));
+        button->SetModalResult(entry.result);
+        if (buttonKind == defaultButton) {
+            button->SetDefault(true);
+            // Enter presses the button that shows as the default one.
+            form.SetActiveControl(button);
+        }
+        if (buttonKind == cancelButton) button->SetCancel(true);
+        button->SetBounds(x, origin.Y, buttonSize.cx, buttonSize.cy);
+        x += buttonSize.cx + spacing;
+        if (buttonKind == dbHelp) button->OnClick = TNotifyEvent(&form, &TMessageForm::HelpButtonClick);
+    }
+}
+
+
 }  // namespace
 
 const TClassInfo& TMessageForm::StaticClassInfo() {
@@ -136,83 +222,30 @@ std::unique_ptr<TMessageForm> BuildMessageDialog(std::string_view text, TDialogK
     canvas.SetFont(*form->Font());
 
     const TSize average = AverageCharSize(canvas);
-    const std::int32_t horizontalMargin = MulDiv(8, average.cx, 4);
-    const std::int32_t verticalMargin = MulDiv(8, average.cy, 8);
-    const std::int32_t horizontalSpacing = MulDiv(10, average.cx, 4);
-    const std::int32_t verticalSpacing = MulDiv(10, average.cy, 8);
-    const std::int32_t buttonHeight = MulDiv(14, average.cy, 8);
-    const std::int32_t buttonSpacing = MulDiv(4, average.cx, 4);
-    std::int32_t buttonWidth = MulDiv(50, average.cx, 4);
-    for (int button = 0; button < kDialogButtonCount; ++button) {
-        if (!HasDialogButton(buttons, static_cast<TDialogButton>(button))) continue;
-        std::int32_t& cached = ButtonWidthCache[static_cast<std::size_t>(button)];
-        if (cached == 0) {
-            TRect rect{0, 0, 0, 0};
-            canvas.DrawText(LoadResString(kDialogButtons[button].caption), rect, DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
-            cached = rect.Right - rect.Left + 8;
-        }
-        buttonWidth = std::max(buttonWidth, cached);
-    }
-
-    // The message is shown as it is: a "&" in it (a file name) marks no accelerator.
-    TRect textRect{0, 0, Screen->Width() / 2, 0};
-    canvas.DrawText(text, textRect, DT_EXPANDTABS | DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-    const std::int32_t textWidth = textRect.Right;
-    const std::int32_t textHeight = textRect.Bottom;
+    const DialogSpacing spacing = SpacingFor(average);
+    const std::int32_t buttonWidth = ButtonWidth(canvas, buttons, average);
+    const TSize textSize = MessageExtent(canvas, text);
     const DialogKindEntry& kindEntry = kDialogKinds[kind];
-    std::int32_t iconTextWidth = textWidth;
-    std::int32_t iconTextHeight = textHeight;
+    // The icon, when the kind has one, stands left of the text.
+    TSize iconText = textSize;
     if (kindEntry.icon) {
-        iconTextWidth += kDialogIconSize + horizontalSpacing;
-        iconTextHeight = std::max(iconTextHeight, kDialogIconSize);
+        iconText.cx += kDialogIconSize + spacing.horizontalSpacing;
+        iconText.cy = std::max(iconText.cy, kDialogIconSize);
     }
     const int buttonCount = std::popcount(static_cast<unsigned>(buttons & ((1u << kDialogButtonCount) - 1)));
-    const std::int32_t buttonGroupWidth = buttonCount == 0 ? 0 : buttonCount * buttonWidth + (buttonCount - 1) * buttonSpacing;
+    const std::int32_t buttonGroupWidth = buttonCount == 0 ? 0 : buttonCount * buttonWidth + (buttonCount - 1) * spacing.buttonSpacing;
 
-    form->SetClientWidth(std::max(iconTextWidth, buttonGroupWidth) + 2 * horizontalMargin);
-    form->SetClientHeight(iconTextHeight + buttonHeight + verticalSpacing + 2 * verticalMargin);
+    form->SetClientWidth(std::max(iconText.cx, buttonGroupWidth) + 2 * spacing.horizontalMargin);
+    form->SetClientHeight(iconText.cy + spacing.buttonHeight + spacing.verticalSpacing + 2 * spacing.verticalMargin);
     form->SetBounds(Screen->Width() / 2 - form->Width() / 2, Screen->Height() / 2 - form->Height() / 2, form->Width(),
                     form->Height());
     form->SetCaption(kindEntry.caption ? String(LoadResString(*kindEntry.caption)) : Application->AppTitle());
 
-    if (kindEntry.icon) {
-        auto* image = new TImage(form.get());
-        image->SetName("Image");
-        image->SetParent(form.get());
-        PaintDialogIcon(image->Picture()->Bitmap(), *kindEntry.icon);
-        image->SetBounds(horizontalMargin, verticalMargin, kDialogIconSize, kDialogIconSize);
-    }
-
-    auto* message = new TLabel(form.get());
-    message->SetName("Message");
-    message->SetParent(form.get());
-    message->SetShowAccelChar(false);
-    message->SetWordWrap(true);
-    message->SetCaption(String(text));
-    message->SetBounds(iconTextWidth - textWidth + horizontalMargin, verticalMargin, textWidth, textHeight);
-
-    const std::optional<TDialogButton> defaultButton = FirstIn(buttons, kDefaultChoices);
-    const std::optional<TDialogButton> cancelButton = FirstIn(buttons, kCancelChoices);
-    std::int32_t x = (form->ClientWidth() - buttonGroupWidth) / 2;
-    for (int index = 0; index < kDialogButtonCount; ++index) {
-        const auto buttonKind = static_cast<TDialogButton>(index);
-        if (!HasDialogButton(buttons, buttonKind)) continue;
-        const DialogButtonEntry& entry = kDialogButtons[index];
-        auto* button = new TButton(form.get());
-        button->SetName(String(entry.name));
-        button->SetParent(form.get());
-        button->SetCaption(String(LoadResString(entry.caption)));
-        button->SetModalResult(entry.result);
-        if (buttonKind == defaultButton) {
-            button->SetDefault(true);
-            // Enter presses the button that shows as the default one.
-            form->SetActiveControl(button);
-        }
-        if (buttonKind == cancelButton) button->SetCancel(true);
-        button->SetBounds(x, iconTextHeight + verticalMargin + verticalSpacing, buttonWidth, buttonHeight);
-        x += buttonWidth + buttonSpacing;
-        if (buttonKind == dbHelp) button->OnClick = TNotifyEvent(form.get(), &TMessageForm::HelpButtonClick);
-    }
+    if (kindEntry.icon) AddIcon(*form, *kindEntry.icon, spacing);
+    AddMessage(*form, text, {iconText.cx - textSize.cx + spacing.horizontalMargin, spacing.verticalMargin}, textSize);
+    const TPoint buttonsOrigin{(form->ClientWidth() - buttonGroupWidth) / 2,
+                               iconText.cy + spacing.verticalMargin + spacing.verticalSpacing};
+    AddButtons(*form, buttons, buttonsOrigin, {buttonWidth, spacing.buttonHeight}, spacing.buttonSpacing);
     return form;
 }
 

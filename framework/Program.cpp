@@ -5,19 +5,16 @@
 
 #include "framework/Application.h"
 #include "framework/Screen.h"
+#include "runtime/ScopedValue.h"
 
 namespace orvalis {
 
 int RunProgram(const std::function<void(TApplication& application)>& body) {
     assert(!Screen && !Application && "one program at a time");
     TScreen screen;
-    Screen = &screen;
-    struct Globals {
-        ~Globals() {
-            Application = nullptr;
-            Screen = nullptr;
-        }
-    } globals;
+    ScopedValue<TScreen*> screenInstalled(Screen, &screen);
+    // Put back after the application is gone: its destruction still reaches it.
+    ScopedValue applicationInstalled(Application);
     TApplication application;
     Application = &application;
     try {

@@ -16,6 +16,7 @@
 #include "platform/Painting.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Exceptions.h"
+#include "runtime/ScopedValue.h"
 
 namespace orvalis {
 namespace {
@@ -204,15 +205,9 @@ void TWinControl::Update() {
 }
 
 void TWinControl::Realign() {
-    if (HasControlState(csAligning) || HasState(stateLoading)) return;
-    IncludeControlState(csAligning);
-    try {
-        AlignControls(ClientRect());
-    } catch (...) {
-        ExcludeControlState(csAligning);
-        throw;
-    }
-    ExcludeControlState(csAligning);
+    if (aligning_ || HasState(stateLoading)) return;
+    ScopedValue aligning(aligning_, true);
+    AlignControls(ClientRect());
 }
 
 void TWinControl::AlignControls(TRect rect) {

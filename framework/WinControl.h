@@ -55,6 +55,8 @@ class TWinControl : public TControl, public platform::WindowProcedure {
     void Update() override;
     // Lays the aligned children out in the client area again.
     void Realign();
+    // True while it lays out its children.
+    bool Aligning() const { return aligning_; }
 
     // The focus.
     bool Focused() const;
@@ -140,6 +142,7 @@ private:
     std::vector<TWinControl*> tabList_;  // the windowed children in tab order
     std::int32_t tabOrder_ = -1;         // as read from a resource, until the parent sorts
     bool tabStop_ = false;
+    bool aligning_ = false;
 };
 
 // The framework control whose window this is, or null.

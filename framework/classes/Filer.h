@@ -56,10 +56,12 @@ protected:
     void SetLookupRoot(TComponent* lookupRoot) { lookupRoot_ = lookupRoot; }
     void SetAncestor(TPersistent* ancestor) { ancestor_ = ancestor; }
 
-private:
-    TComponent* root_ = nullptr;
+    // Set for a scope by the reader and the writer (a ScopedValue each time).
     TComponent* lookupRoot_ = nullptr;
     TPersistent* ancestor_ = nullptr;
+
+private:
+    TComponent* root_ = nullptr;
 };
 
 }  // namespace orvalis

@@ -540,68 +540,28 @@ TComponent* TReader::ReadChild() {
     const String className = ReadShortString();
     const String name = ReadShortString();
     ScopedValue keepParent(parent_);
-    TComponent* const savedLookupRoot = LookupRoot();
-    struct RestoreLookupRoot {
-        TReader& reader;
-        TComponent* saved;
-        ~RestoreLookupRoot() { reader.SetLookupRoot(saved); }
-    } restoreLookupRoot{*this, savedLookupRoot};
+    ScopedValue keepLookupRoot(lookupRoot_);
 
     TComponent* component = nullptr;
     bool created = false;
     try {
-        if (flags & prefixInherited) {
-            component = LookupRoot() ? LookupRoot()->FindComponent(name.View()) : nullptr;
-            if (!component && OnAncestorMissing) {
-                const TClassInfo* cls = Root() ? FindFieldClass(Root()->ClassInfo(), className.View()) : nullptr;
-                OnAncestorMissing(this, name, cls, component);
-            }
-            if (!component) throw EReadError(ResId::AncestorNotFound, {name});
-            parent_ = component->ParentComponent() ? component->ParentComponent() : Root();
-        } else {
-            const TClassInfo& cls = FindComponentClass(className);
-            if (OnCreateChild) OnCreateChild(this, cls, component);
-            if (!component) {
-                const TNextComponentState state((flags & prefixInline) ? stateLoading | stateInline : 0);
-                component = cls.CreateComponent(owner_);
-            }
-            created = true;
-        }
+        component = FindOrCreateChild(flags, className, name, created);
     } catch (const Exception& error) {
-        SkipComponent(false);
-        if (AskReadError(error.Message())) return nullptr;
-        throw;
+        return DropFailedChild(error);
     }
 
     try {
-        component->IncludeState(stateLoading);
-        if (!(flags & prefixInherited)) {
-            component->AttachToParent(parent_);
-            String newName = name;
-            if (OnNameChild) OnNameChild(this, component, newName);
-            component->SetName(newName);
-        }
+        AttachChild(*component, flags, name);
     } catch (const Exception& error) {
         if (created) FreeCreatedChild(component);
-        SkipComponent(false);
-        if (AskReadError(error.Message())) return nullptr;
-        throw;
+        return DropFailedChild(error);
     } catch (...) {
         if (created) FreeCreatedChild(component);
         throw;
     }
 
     try {
-        if (component->HasState(stateInline)) SetLookupRoot(component);
-        component->IncludeState(stateReading);
-        component->ReadOwnState(*this);
-        component->ExcludeState(stateReading);
-        if ((flags & prefixChildPos) && parent_) parent_->PlaceChildAt(*component, position);
-        if (loaded_) {
-            const bool listed = (flags & (prefixInherited | prefixInline)) &&
-                                std::find(loaded_->begin(), loaded_->end(), component) != loaded_->end();
-            if (!listed) loaded_->push_back(component);
-        }
+        ReadChildState(*component, flags, position);
     } catch (...) {
         if (created)
             FreeCreatedChild(component);
@@ -612,16 +572,61 @@ TComponent* TReader::ReadChild() {
     return component;
 }
 
-void TReader::ReadBody(TComponent& component) {
-    const bool ownsFixups = !fixups_;
-    if (ownsFixups) fixups_ = std::make_unique<std::vector<TPropFixup>>();
-    struct DropFixups {
-        TReader& reader;
-        bool owns;
-        ~DropFixups() {
-            if (owns) reader.fixups_.reset();
+TComponent* TReader::FindOrCreateChild(std::uint8_t flags, const String& className, const String& name,
+                                       bool& created) {
+    TComponent* component = nullptr;
+    if (flags & prefixInherited) {
+        component = LookupRoot() ? LookupRoot()->FindComponent(name.View()) : nullptr;
+        if (!component && OnAncestorMissing) {
+            const TClassInfo* cls = Root() ? FindFieldClass(Root()->ClassInfo(), className.View()) : nullptr;
+            OnAncestorMissing(this, name, cls, component);
         }
-    } dropFixups{*this, ownsFixups};
+        if (!component) throw EReadError(ResId::AncestorNotFound, {name});
+        parent_ = component->ParentComponent() ? component->ParentComponent() : Root();
+        return component;
+    }
+    const TClassInfo& cls = FindComponentClass(className);
+    if (OnCreateChild) OnCreateChild(this, cls, component);
+    if (!component) {
+        const TNextComponentState state((flags & prefixInline) ? stateLoading | stateInline : 0);
+        component = cls.CreateComponent(owner_);
+    }
+    created = true;
+    return component;
+}
+
+void TReader::AttachChild(TComponent& component, std::uint8_t flags, const String& name) {
+    component.IncludeState(stateLoading);
+    if (flags & prefixInherited) return;  // the ancestor's child is in place already
+    component.AttachToParent(parent_);
+    String newName = name;
+    if (OnNameChild) OnNameChild(this, &component, newName);
+    component.SetName(newName);
+}
+
+void TReader::ReadChildState(TComponent& component, std::uint8_t flags, int position) {
+    if (component.HasState(stateInline)) SetLookupRoot(&component);
+    component.IncludeState(stateReading);
+    component.ReadOwnState(*this);
+    component.ExcludeState(stateReading);
+    if ((flags & prefixChildPos) && parent_) parent_->PlaceChildAt(component, position);
+    if (loaded_) {
+        const bool listed = (flags & (prefixInherited | prefixInline)) &&
+                            std::find(loaded_->begin(), loaded_->end(), &component) != loaded_->end();
+        if (!listed) loaded_->push_back(&component);
+    }
+}
+
+TComponent* TReader::DropFailedChild(const Exception& error) {
+    SkipComponent(false);
+    if (AskReadError(error.Message())) return nullptr;
+    throw;  // called from a handler: the failure goes on to the caller
+}
+
+void TReader::ReadBody(TComponent& component) {
+    // The outermost body keeps the pending references of the whole read.
+    std::optional<ScopedValue<std::unique_ptr<std::vector<TPropFixup>>>> ownFixups;
+    if (!fixups_) ownFixups.emplace(fixups_, std::make_unique<std::vector<TPropFixup>>());
 
     {
         ScopedValue<TComponent*> body(bodyComponent_, &component);
@@ -636,7 +641,7 @@ void TReader::ReadBody(TComponent& component) {
         while (!EndOfList()) ReadChild();
         ReadListEnd();
     }
-    if (ownsFixups) ResolvePendingReferences();
+    if (ownFixups) ResolvePendingReferences();
 }
 
 // Properties.

@@ -27,6 +27,7 @@
 
 namespace orvalis {
 
+class Exception;
 class TClassFinder;
 class TCollection;
 class TComponent;
@@ -147,6 +148,14 @@ private:
 
     const TClassInfo& FindComponentClass(const String& className);
     void FreeCreatedChild(TComponent* component);
+    // The steps of ReadChild: the child named by the header (the ancestor's, or a new
+    // one, `created` then), attached to its parent and named, then its own state read.
+    TComponent* FindOrCreateChild(std::uint8_t flags, const String& className, const String& name, bool& created);
+    void AttachChild(TComponent& component, std::uint8_t flags, const String& name);
+    void ReadChildState(TComponent& component, std::uint8_t flags, int position);
+    // Skips the rest of a child that failed; null when OnReadError drops it, else the
+    // failure being handled goes on.
+    TComponent* DropFailedChild(const Exception& error);
     void ReadCollection(TCollection& collection);
     void StoreOrdinal(TPersistent& object, const TPropInfo& property);
     void StoreReference(TPersistent& object, const TPropInfo& property);

@@ -9,6 +9,7 @@
 #include "framework/classes/Collection.h"
 #include "framework/classes/Component.h"
 #include "framework/classes/IdentMaps.h"
+#include "runtime/ScopedValue.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -36,6 +37,16 @@ String ReferenceName(const TComponent& component, const TComponent* root) {
     if (component.Owner() == root) return component.Name();
     if (!component.Owner()) return component.Name() + "." + SelfPath(component);
     return component.Owner()->Name() + "." + component.Name();
+}
+
+// The names of the elements of a set property's value, in the order of their bits.
+std::vector<std::string_view> SetElementNames(const TTypeInfo& type, std::int64_t ordinal) {
+    std::vector<std::string_view> names;
+    for (int bit = 0; bit < 32; ++bit)
+        if (ordinal & (std::int64_t{1} << bit))
+            if (const std::string_view name = EnumValueName(*type.elementType, bit); !name.empty())
+                names.push_back(name);
+    return names;
 }
 
 }  // namespace
@@ -188,10 +199,10 @@ void TWriter::WriteComponent(TComponent& component) {
     WritePrefix(ancestor && &component != Root() ? prefixInherited : 0);
     WriteShortString(component.ClassName());
     WriteShortString(component.Name().View());
-    TPersistent* const savedAncestor = Ancestor();
-    SetAncestor(ancestor);
-    WriteProperties(component);
-    SetAncestor(savedAncestor);
+    {
+        ScopedValue<TPersistent*> compared(ancestor_, ancestor);
+        WriteProperties(component);
+    }
     WriteListEnd();
     if (Root()) component.EnumerateChildren([this](TComponent& child) { WriteComponent(child); }, *Root());
     WriteListEnd();
@@ -210,7 +221,6 @@ void TWriter::WritePropertyName(std::string_view name) {
 }
 
 void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
-    const TTypeInfo& type = property.Type();
     const TPropValue value = property.Get(object);
     // The ancestor's value, when the ancestor has this very property.
     TPersistent* const ancestor = Ancestor();
@@ -218,127 +228,136 @@ void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
     if (ancestor && FindProperty(ancestor->ClassInfo(), property.Name()) == &property)
         inherited = property.Get(*ancestor);
 
-    if (IsOrdinalKind(type.kind)) {
-        const std::int64_t ordinal = std::get<std::int64_t>(value);
-        if (inherited ? ordinal == std::get<std::int64_t>(*inherited) : property.Default() == ordinal) return;
-        WritePropertyName(property.Name());
-        switch (type.kind) {
-            case kindInteger: {
-                String ident;
-                const std::optional<TIdentMap> map = FindIdentMap(type);
-                if (map && map->toIdent && map->toIdent(static_cast<std::int32_t>(ordinal), ident))
-                    return WriteIdent(ident.View());
-                return WriteInteger(ordinal);
-            }
-            case kindChar: {
-                // The property holds a Windows-1252 byte; the text written is UTF-8.
-                const char c = static_cast<char>(ordinal);
-                return WriteText(Windows1252ToUtf8(std::string_view(&c, ordinal == 0 ? 0 : 1)).View());
-            }
-            case kindEnumeration: {
-                if (type.boolean) return WriteBoolean(ordinal != 0);
-                const std::string_view name = EnumValueName(type, ordinal);
-                return name.empty() ? WriteInteger(ordinal) : WriteIdent(name);
-            }
-            case kindSet: {
-                std::vector<std::string_view> names;
-                for (int bit = 0; bit < 32; ++bit)
-                    if (ordinal & (std::int64_t{1} << bit))
-                        if (const std::string_view name = EnumValueName(*type.elementType, bit); !name.empty())
-                            names.push_back(name);
-                return WriteSet(names);
-            }
-            default:
-                return WriteInteger(ordinal);
-        }
-    }
-
-    switch (type.kind) {
-        case kindFloat: {
-            const long double number = std::get<long double>(value);
-            if (inherited ? number == std::get<long double>(*inherited) : number == 0) return;
-            WritePropertyName(property.Name());
-            return WriteFloat(number);
-        }
+    const TTypeKind kind = property.Type().kind;
+    if (IsOrdinalKind(kind)) return WriteOrdinalProperty(property, value, inherited);
+    switch (kind) {
+        case kindFloat: return WriteFloatProperty(property, value, inherited);
         case kindShortString:
-        case kindLongString: {
-            const String& text = std::get<String>(value);
-            if (inherited ? text == std::get<String>(*inherited) : text.IsEmpty()) return;
-            WritePropertyName(property.Name());
-            return WriteText(text.View());
-        }
-        case kindWideString: {
-            const std::u16string& units = std::get<std::u16string>(value);
-            if (inherited ? units == std::get<std::u16string>(*inherited) : units.empty()) return;
-            WritePropertyName(property.Name());
-            return WriteWideText(units);
-        }
-        case kindMethod: {
-            const TMethod& handler = std::get<TMethod>(value);
-            const TMethodInfo* method = Root() ? FindMethodOf(Root()->ClassInfo(), *Root(), handler) : nullptr;
-            // A handler that is no published method of the root cannot be named.
-            if (handler.IsAssigned() && !method) return;
-            if (inherited) {
-                const TMethod& old = std::get<TMethod>(*inherited);
-                // The ancestor's handlers are bound to the ancestor's root.
-                TComponent* const oldRoot = rootAncestor_ ? rootAncestor_ : Root();
-                const TMethodInfo* oldMethod = oldRoot ? FindMethodOf(oldRoot->ClassInfo(), *oldRoot, old) : nullptr;
-                if (method == oldMethod) return;
-            } else if (!method) {
-                return;
-            }
-            WritePropertyName(property.Name());
-            return method ? WriteIdent(method->Name()) : WriteNil();
-        }
-        case kindClass:
-            break;
-        default:
-            return;  // not published by this layer's classes
+        case kindLongString: return WriteTextProperty(property, value, inherited);
+        case kindWideString: return WriteWideTextProperty(property, value, inherited);
+        case kindMethod: return WriteMethodProperty(property, value, inherited);
+        case kindClass: return WriteClassProperty(property, value, inherited);
+        default: return;  // not published by this layer's classes
     }
+}
 
+void TWriter::WriteOrdinalProperty(const TPropInfo& property, const TPropValue& value,
+                                   const std::optional<TPropValue>& inherited) {
+    const std::int64_t ordinal = std::get<std::int64_t>(value);
+    if (inherited ? ordinal == std::get<std::int64_t>(*inherited) : property.Default() == ordinal) return;
+    WritePropertyName(property.Name());
+    const TTypeInfo& type = property.Type();
+    switch (type.kind) {
+        case kindInteger: {
+            String ident;
+            const std::optional<TIdentMap> map = FindIdentMap(type);
+            if (map && map->toIdent && map->toIdent(static_cast<std::int32_t>(ordinal), ident))
+                return WriteIdent(ident.View());
+            return WriteInteger(ordinal);
+        }
+        case kindChar: {
+            // The property holds a Windows-1252 byte; the text written is UTF-8.
+            const char c = static_cast<char>(ordinal);
+            return WriteText(Windows1252ToUtf8(std::string_view(&c, ordinal == 0 ? 0 : 1)).View());
+        }
+        case kindEnumeration: {
+            if (type.boolean) return WriteBoolean(ordinal != 0);
+            const std::string_view name = EnumValueName(type, ordinal);
+            return name.empty() ? WriteInteger(ordinal) : WriteIdent(name);
+        }
+        case kindSet: return WriteSet(SetElementNames(type, ordinal));
+        default: return WriteInteger(ordinal);
+    }
+}
+
+void TWriter::WriteFloatProperty(const TPropInfo& property, const TPropValue& value,
+                                 const std::optional<TPropValue>& inherited) {
+    const long double number = std::get<long double>(value);
+    if (inherited ? number == std::get<long double>(*inherited) : number == 0) return;
+    WritePropertyName(property.Name());
+    WriteFloat(number);
+}
+
+void TWriter::WriteTextProperty(const TPropInfo& property, const TPropValue& value,
+                                const std::optional<TPropValue>& inherited) {
+    const String& text = std::get<String>(value);
+    if (inherited ? text == std::get<String>(*inherited) : text.IsEmpty()) return;
+    WritePropertyName(property.Name());
+    WriteText(text.View());
+}
+
+void TWriter::WriteWideTextProperty(const TPropInfo& property, const TPropValue& value,
+                                    const std::optional<TPropValue>& inherited) {
+    const std::u16string& units = std::get<std::u16string>(value);
+    if (inherited ? units == std::get<std::u16string>(*inherited) : units.empty()) return;
+    WritePropertyName(property.Name());
+    WriteWideText(units);
+}
+
+void TWriter::WriteMethodProperty(const TPropInfo& property, const TPropValue& value,
+                                  const std::optional<TPropValue>& inherited) {
+    const TMethod& handler = std::get<TMethod>(value);
+    const TMethodInfo* method = Root() ? FindMethodOf(Root()->ClassInfo(), *Root(), handler) : nullptr;
+    // A handler that is no published method of the root cannot be named.
+    if (handler.IsAssigned() && !method) return;
+    if (inherited) {
+        const TMethod& old = std::get<TMethod>(*inherited);
+        // The ancestor's handlers are bound to the ancestor's root.
+        TComponent* const oldRoot = rootAncestor_ ? rootAncestor_ : Root();
+        const TMethodInfo* oldMethod = oldRoot ? FindMethodOf(oldRoot->ClassInfo(), *oldRoot, old) : nullptr;
+        if (method == oldMethod) return;
+    } else if (!method) {
+        return;
+    }
+    WritePropertyName(property.Name());
+    return method ? WriteIdent(method->Name()) : WriteNil();
+}
+
+void TWriter::WriteClassProperty(const TPropInfo& property, const TPropValue& value,
+                                 const std::optional<TPropValue>& inherited) {
     TObject* const held = std::get<TObject*>(value);
     TObject* const inheritedHeld = inherited ? std::get<TObject*>(*inherited) : nullptr;
     auto* component = dynamic_cast<TComponent*>(held);
-    if (!held || (component && !component->IsSubComponent())) {
-        // A reference to another component, or none.
-        if (!property.IsWritable()) return;
-        const auto* old = dynamic_cast<TComponent*>(inheritedHeld);
-        // The ancestor's references are named from the ancestor's root.
-        const bool same = inherited ? (component && old ? ReferenceName(*component, LookupRoot()) ==
-                                                              ReferenceName(*old, rootAncestor_)
-                                                        : component == old)
-                                    : !component;
-        if (same) return;
-        WritePropertyName(property.Name());
-        return component ? WriteIdent(ReferenceName(*component, LookupRoot()).View()) : WriteNil();
-    }
+    if (!held || (component && !component->IsSubComponent()))
+        return WriteReferenceProperty(property, component, inherited.has_value(),
+                                      dynamic_cast<TComponent*>(inheritedHeld));
     auto* persistent = dynamic_cast<TPersistent*>(held);
     if (!persistent) return;
-    if (auto* collection = dynamic_cast<TCollection*>(persistent)) {
-        if (collection->Count() == 0 && !inherited) return;
-        WritePropertyName(property.Name());
-        WriteTag(tagCollection);
-        const String savedPath = propertyPath_;
-        TPersistent* const savedAncestor = Ancestor();
-        propertyPath_ = String();
-        SetAncestor(nullptr);
-        for (int i = 0; i < collection->Count(); ++i) {
+    if (auto* collection = dynamic_cast<TCollection*>(persistent))
+        return WriteCollectionProperty(property, *collection, inherited.has_value());
+    // An object of its own (a font, a string list): its properties under a path.
+    ScopedValue<String> path(propertyPath_, propertyPath_ + String(property.Name()) + ".");
+    ScopedValue<TPersistent*> compared(ancestor_, dynamic_cast<TPersistent*>(inheritedHeld));
+    WriteProperties(*persistent);
+}
+
+void TWriter::WriteReferenceProperty(const TPropInfo& property, TComponent* component, bool inherited,
+                                     const TComponent* old) {
+    if (!property.IsWritable()) return;
+    // The ancestor's references are named from the ancestor's root.
+    const bool same = inherited ? (component && old ? ReferenceName(*component, LookupRoot()) ==
+                                                          ReferenceName(*old, rootAncestor_)
+                                                    : component == old)
+                                : !component;
+    if (same) return;
+    WritePropertyName(property.Name());
+    return component ? WriteIdent(ReferenceName(*component, LookupRoot()).View()) : WriteNil();
+}
+
+void TWriter::WriteCollectionProperty(const TPropInfo& property, TCollection& collection, bool inherited) {
+    if (collection.Count() == 0 && !inherited) return;
+    WritePropertyName(property.Name());
+    WriteTag(tagCollection);
+    {
+        ScopedValue<String> path(propertyPath_, String());
+        ScopedValue<TPersistent*> compared(ancestor_, nullptr);
+        for (int i = 0; i < collection.Count(); ++i) {
             WriteListBegin();
-            WriteProperties(*collection->Items(i));
+            WriteProperties(*collection.Items(i));
             WriteListEnd();
         }
-        propertyPath_ = savedPath;
-        SetAncestor(savedAncestor);
-        return WriteListEnd();
     }
-    // An object of its own (a font, a string list): its properties under a path.
-    const String savedPath = propertyPath_;
-    TPersistent* const savedAncestor = Ancestor();
-    propertyPath_ = propertyPath_ + String(property.Name()) + ".";
-    SetAncestor(dynamic_cast<TPersistent*>(inheritedHeld));
-    WriteProperties(*persistent);
-    propertyPath_ = savedPath;
-    SetAncestor(savedAncestor);
+    WriteListEnd();
 }
 
 void TWriter::OfferCustomProperty(std::string_view name, const TCustomReadProc&, const TCustomWriteProc& write,

@@ -10,10 +10,12 @@
 // the children.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
+#include "framework/classes/ClassInfo.h"
 #include "framework/classes/Filer.h"
 #include "framework/classes/ValueTags.h"
 #include "runtime/Stream.h"
@@ -21,7 +23,7 @@
 
 namespace orvalis {
 
-class TPropInfo;
+class TCollection;
 
 class TWriter : public TFiler {
 public:
@@ -78,6 +80,24 @@ public:
 
 private:
     void WriteProperty(TPersistent& object, const TPropInfo& property);
+    // One kind of property each: nothing when the value is the default (or, with an
+    // ancestor, the ancestor's value `inherited`), else the name and the value.
+    void WriteOrdinalProperty(const TPropInfo& property, const TPropValue& value,
+                              const std::optional<TPropValue>& inherited);
+    void WriteFloatProperty(const TPropInfo& property, const TPropValue& value,
+                            const std::optional<TPropValue>& inherited);
+    void WriteTextProperty(const TPropInfo& property, const TPropValue& value,
+                           const std::optional<TPropValue>& inherited);
+    void WriteWideTextProperty(const TPropInfo& property, const TPropValue& value,
+                               const std::optional<TPropValue>& inherited);
+    void WriteMethodProperty(const TPropInfo& property, const TPropValue& value,
+                             const std::optional<TPropValue>& inherited);
+    // A reference to another component, a collection, or an object of its own.
+    void WriteClassProperty(const TPropInfo& property, const TPropValue& value,
+                            const std::optional<TPropValue>& inherited);
+    void WriteReferenceProperty(const TPropInfo& property, TComponent* component, bool inherited,
+                                const TComponent* old);
+    void WriteCollectionProperty(const TPropInfo& property, TCollection& collection, bool inherited);
     void WritePropertyName(std::string_view name);
 
     TStream& stream_;

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/classes/ClassBuilder.h"
 #include "framework/classes/ClassInfo.h"
 #include "framework/classes/Loading.h"
 #include "framework/classes/Reader.h"
 #include "framework/classes/Writer.h"
+#include "runtime/Exceptions.h"
 #include "tests/classes/TestClasses.h"
 
 namespace orvalis::test {
@@ -57,6 +59,35 @@ std::unique_ptr<TTestForm> FilledForm() {
     timer->SetDesignTop(112);
     Set(*timer, "Interval", std::int64_t{3000});
     return form;
+}
+
+// A part whose custom property cannot be written, held by an object as "Part".
+class TTestFailingPart : public TPersistent {
+    ORVALIS_TYPE_INFO(TTestFailingPart)
+
+    void DeclareCustomProperties(TFiler& filer) override {
+        filer.OfferCustomProperty("Broken", {}, [](TWriter&) { throw EWriteError(String("refused")); }, true);
+    }
+};
+
+const TClassInfo& TTestFailingPart::StaticClassInfo() {
+    static const TClassInfo info = DescribeClass<TTestFailingPart, TPersistent>("TTestFailingPart");
+    return info;
+}
+
+class TTestPartHolder : public TPersistent {
+    ORVALIS_TYPE_INFO(TTestPartHolder)
+
+    TTestFailingPart* Part() const { return part_.get(); }
+
+private:
+    std::unique_ptr<TTestFailingPart> part_ = std::make_unique<TTestFailingPart>();
+};
+
+const TClassInfo& TTestPartHolder::StaticClassInfo() {
+    static const TClassInfo info =
+        DescribeClass<TTestPartHolder, TPersistent>("TTestPartHolder").Property("Part", &TTestPartHolder::Part);
+    return info;
 }
 
 TEST(ComponentWriting, WhatIsWrittenReadsBackTheSame) {
@@ -127,6 +158,20 @@ TEST(ComponentWriting, WithAnAncestorWritesOnlyTheDifferencesAndMarksInheritedCh
     EXPECT_EQ(rebuilt->Font()->Height(), -11);
     EXPECT_NE(rebuilt->FindComponent("Extra"), nullptr);
     EXPECT_EQ(rebuilt->ComponentCount(), 4);
+}
+
+TEST(ComponentWriting, APropertyThatFailsLeavesThePathOfTheNextOneAsItWas) {
+    TMemoryStream stream;
+    TWriter writer(stream);
+    TTestPartHolder holder;
+    EXPECT_THROW(writer.WriteProperties(holder), EWriteError);
+    TTestFont font;
+    writer.WriteProperties(font);
+    writer.FlushBuffer();
+    const std::vector<std::uint8_t> bytes(stream.Memory(), stream.Memory() + stream.Size());
+    EXPECT_TRUE(Contains(bytes, "\x0BPart.Broken")) << "the failing property was begun under its path";
+    EXPECT_TRUE(Contains(bytes, "\x06Height"));
+    EXPECT_FALSE(Contains(bytes, "Part.Height")) << "the next object's properties are not under the failed path";
 }
 
 }  // namespace
