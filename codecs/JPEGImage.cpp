@@ -110,11 +110,7 @@ TJPEGImage::TJPEGImage()
     ResetCompressed();
 }
 
-TJPEGImage::~TJPEGImage()
-{
-    decoded_.reset();
-    TSharedImage::Release(compressed_);
-}
+TJPEGImage::~TJPEGImage() = default;
 
 // --- Records -------------------------------------------------------------------------
 
@@ -125,9 +121,7 @@ void TJPEGImage::ResetCompressed()
 
 void TJPEGImage::InstallCompressed(std::unique_ptr<TJPEGData> data)
 {
-    TSharedImage::Release(compressed_);
-    compressed_ = data.release();
-    compressed_->AddShare();
+    compressed_ = SharedRef(std::move(data));
     recalcNeeded_ = true;
 }
 
@@ -148,8 +142,6 @@ void TJPEGImage::CopyFromObject(TPersistent* source)
     if (auto* jpeg = dynamic_cast<TJPEGImage*>(source)) {
         if (jpeg == this)
             return;
-        jpeg->compressed_->AddShare();
-        TSharedImage::Release(compressed_);
         compressed_ = jpeg->compressed_;
         recalcNeeded_ = true;
         // A bitmap of the old picture must not stand for the new one.

@@ -24,6 +24,7 @@
 #include "codecs/JpegSettings.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Graphic.h"
+#include "runtime/SharedRef.h"
 
 namespace orvalis {
 
@@ -130,7 +131,7 @@ private:
     void ReportProgress(TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& rect);
     JpegProgressMonitor::Handler ProgressHandler();
 
-    TJPEGData* compressed_ = nullptr;  // one share held; never null after construction
+    SharedRef<TJPEGData> compressed_;  // never empty after construction; declared first, so let go of last
     std::unique_ptr<TBitmap> decoded_;
     std::int32_t scaledWidth_ = 0;
     std::int32_t scaledHeight_ = 0;

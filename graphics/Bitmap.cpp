@@ -110,12 +110,10 @@ const TClassInfo& TBitmap::StaticClassInfo() {
     return info;
 }
 
-TBitmap::TBitmap() : image_(new TBitmapImage) { image_->AddShare(); }
+TBitmap::TBitmap() : image_(std::make_unique<TBitmapImage>()) {}
 
 TBitmap::~TBitmap() {
     FreeCanvasContext();
-    TSharedImage::Release(image_);
-    canvas_.reset();
 }
 
 // --- Records ---------------------------------------------------------------------------
@@ -136,9 +134,7 @@ void TBitmap::InstallRecord(std::unique_ptr<raster::Image> image, raster::Palett
     record->savedStream_ = std::move(savedStream);
     {
         std::lock_guard lock(BitmapImageLock);
-        TSharedImage::Release(image_);
-        image_ = record.release();
-        image_->AddShare();
+        image_ = SharedRef(std::move(record));
     }
     maskValid_ = false;
 }
@@ -312,8 +308,6 @@ void TBitmap::CopyFromObject(TPersistent* source) {
         std::lock_guard lock(BitmapImageLock);
         // From now on the record is shared: nobody may write through old row addresses.
         if (raster::DibImage* dib = bitmap->image_->DIBHandle()) dib->CloseBits();
-        bitmap->image_->AddShare();
-        TSharedImage::Release(image_);
         image_ = bitmap->image_;
         StoreTransparent(bitmap->Transparent());
         transparentColor_ = bitmap->transparentColor_;

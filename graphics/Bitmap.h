@@ -20,6 +20,7 @@
 #include "framework/classes/Color.h"
 #include "graphics/BitmapImage.h"
 #include "graphics/Graphic.h"
+#include "runtime/SharedRef.h"
 
 namespace orvalis {
 
@@ -150,8 +151,9 @@ private:
     void ReadBitmap(TStream& stream, std::int64_t length);
     void WriteBitmap(TStream& stream, bool withLength);
 
-    TBitmapImage* image_;  // one share held; never null
+    // The canvas is declared first so that the record is let go of before it.
     std::unique_ptr<TBitmapCanvas> canvas_;
+    SharedRef<TBitmapImage> image_;  // never empty
     bool ignorePalette_ = false;
     bool maskBitsValid_ = false;
     bool maskValid_ = false;
