@@ -242,15 +242,8 @@ void TBitmap::EnsureHandle() {
         // The file becomes the record's image; nobody hears of it as a change.
         TMemoryStream& saved = *record.savedStream_;
         saved.SetPosition(0);
-        const TNotifyEvent onChange = OnChange();
-        SetOnChange({});
-        try {
-            ReadBitmap(saved, saved.Size());
-        } catch (...) {
-            SetOnChange(onChange);
-            throw;
-        }
-        SetOnChange(onChange);
+        const auto suspended = SuspendOnChange();
+        ReadBitmap(saved, saved.Size());
     }
     if (!image_->device_ && image_->dib_) image_->deviceIsDib_ = true;
 }

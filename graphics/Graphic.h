@@ -22,6 +22,7 @@
 #include "framework/classes/Rect.h"
 #include "platform/raster/Image.h"
 #include "platform/raster/Palette.h"
+#include "runtime/ScopedValue.h"
 #include "runtime/Stream.h"
 #include "runtime/String.h"
 
@@ -93,6 +94,9 @@ class TGraphic : public TPersistent {
 protected:
     // Sets Transparent without announcing a change (a copy takes the source's).
     void StoreTransparent(bool transparent) { transparent_ = transparent; }
+    // No OnChange until the end of the caller's scope, which puts the handler back: what
+    // the graphic does meanwhile is no change anybody hears of.
+    [[nodiscard]] ScopedValue<TNotifyEvent> SuspendOnChange() { return ScopedValue<TNotifyEvent>(onChange_, {}); }
     // CopyFromObject of a format that holds no picture on this platform (icons,
     // metafiles): from nothing, or from a graphic of this one's class, the copy takes the
     // source's transparency and announces the change; any other source is asked for its
