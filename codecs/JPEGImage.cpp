@@ -187,14 +187,14 @@ bool TJPEGImage::IsSameAs(TGraphic& other)
     return compressed_ == jpeg->compressed_;
 }
 
-bool TJPEGImage::Empty()
+bool TJPEGImage::Empty() const
 {
     if (compressed_->Stream())
         return false;
     return !decoded_ || decoded_->Empty();
 }
 
-std::int32_t TJPEGImage::Height()
+std::int32_t TJPEGImage::Height() const
 {
     if (decoded_)
         return decoded_->Height();
@@ -204,7 +204,7 @@ std::int32_t TJPEGImage::Height()
     return scaledHeight_;
 }
 
-std::int32_t TJPEGImage::Width()
+std::int32_t TJPEGImage::Width() const
 {
     if (decoded_)
         return decoded_->Width();
@@ -224,7 +224,7 @@ void TJPEGImage::SetWidth(std::int32_t)
     throw EInvalidGraphicOperation(ResId::JPEGSizeChange);
 }
 
-void TJPEGImage::ComputeScaledSize()
+void TJPEGImage::ComputeScaledSize() const
 {
     if (!recalcNeeded_)
         return;
@@ -243,7 +243,7 @@ void TJPEGImage::ComputeScaledSize()
 
 // --- Palette ---------------------------------------------------------------------------
 
-raster::PaletteHandle TJPEGImage::Palette()
+raster::PaletteHandle TJPEGImage::Palette() const
 {
     if (decoded_)
         return decoded_->Palette();

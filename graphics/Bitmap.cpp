@@ -266,7 +266,7 @@ void TBitmap::EnsureDib() {
     record.dib_.reset(dib ? dib.release()->AsDib() : nullptr);
 }
 
-void TBitmap::MakePalette() {
+void TBitmap::MakePalette() const {
     TBitmapImage& record = *image_;
     if (ignorePalette_ || record.palette_ || !record.DIBHandle()) return;
     const auto table = record.DIBHandle()->ColourTable();
@@ -327,13 +327,13 @@ void TBitmap::FreeCanvasContext() {
 
 // --- Size, layout, handles -------------------------------------------------------------
 
-bool TBitmap::Empty() {
+bool TBitmap::Empty() const {
     return !image_->DeviceHandle() && !image_->DIBHandle() && !image_->savedStream_;
 }
 
-std::int32_t TBitmap::Width() { return image_->description_.dsBm.bmWidth; }
+std::int32_t TBitmap::Width() const { return image_->description_.dsBm.bmWidth; }
 
-std::int32_t TBitmap::Height() { return std::abs(image_->description_.dsBm.bmHeight); }
+std::int32_t TBitmap::Height() const { return std::abs(image_->description_.dsBm.bmHeight); }
 
 void TBitmap::SetWidth(std::int32_t width) {
     assert(width >= 0 && "a negative width");
@@ -357,7 +357,7 @@ void TBitmap::SetHeight(std::int32_t height) {
     NotifyChanged(this);
 }
 
-TStorageKind TBitmap::StorageKind() {
+TStorageKind TBitmap::StorageKind() const {
     raster::Image* device = image_->DeviceHandle();
     raster::Image* dib = image_->DIBHandle();
     return (device && device != dib) || (!device && !dib && image_->description_.dsBmih.biSize == 0) ? skDevice
@@ -394,7 +394,7 @@ void TBitmap::SetStorageKind(TStorageKind kind) {
     NotifyChanged(this);
 }
 
-TPixelLayout TBitmap::PixelLayout() {
+TPixelLayout TBitmap::PixelLayout() const {
     if (StorageKind() == skDevice) return plDevice;
     const raster::BitmapInfoHeader& header = image_->description_.dsBmih;
     for (const PixelLayoutEntry& entry : kPixelLayouts) {
@@ -519,7 +519,7 @@ TCanvas& TBitmap::Canvas() {
     return *canvas_;
 }
 
-bool TBitmap::Monochrome() {
+bool TBitmap::Monochrome() const {
     const raster::BitmapDescription& bm = image_->description_.dsBm;
     return bm.bmPlanes == 1 && bm.bmBitsPixel == 1;
 }
@@ -537,7 +537,7 @@ void TBitmap::SetMonochrome(bool monochrome) {
     NotifyChanged(this);
 }
 
-raster::PaletteHandle TBitmap::Palette() {
+raster::PaletteHandle TBitmap::Palette() const {
     MakePalette();
     return image_->palette_;
 }

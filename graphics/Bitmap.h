@@ -62,10 +62,10 @@ class TBitmap : public TGraphic {
     // transparency mask when Transparent.
     void Draw(TCanvas& canvas, const TRect& rect) override;
     // No image and no saved file.
-    bool Empty() override;
-    std::int32_t Height() override;
-    raster::PaletteHandle Palette() override;
-    std::int32_t Width() override;
+    bool Empty() const override;
+    std::int32_t Height() const override;
+    raster::PaletteHandle Palette() const override;
+    std::int32_t Width() const override;
     // A 32-bit length, then a BMP file of that many bytes (0: an empty bitmap).
     void ReadStoredData(TStream& stream) override;
     // The size set keeps the picture at the top left; new area takes the canvas's brush
@@ -92,8 +92,8 @@ class TBitmap : public TGraphic {
     void SetHandle(std::unique_ptr<raster::Image> handle);
     // The device image, which the bitmap forgets: the caller owns it.
     std::unique_ptr<raster::Image> DetachHandle();
-    TStorageKind StorageKind();
-    TPixelLayout PixelLayout();
+    TStorageKind StorageKind() const;
+    TPixelLayout PixelLayout() const;
     // Raises EInvalidGraphic "Format de pixel incorrect" for plCustom.
     void SetPixelLayout(TPixelLayout layout);
     // The first byte of the row (0 at the top); EInvalidGraphicOperation "Indice ligne
@@ -101,7 +101,7 @@ class TBitmap : public TGraphic {
     // DIB of the screen's layout at the first call (plDevice no longer).
     std::uint8_t* RowPointer(std::int32_t row);
     TCanvas& Canvas();
-    bool Monochrome();
+    bool Monochrome() const;
     void SetMonochrome(bool monochrome);
     bool IgnorePalette() const { return ignorePalette_; }
     void SetIgnorePalette(bool ignore) { ignorePalette_ = ignore; }
@@ -135,7 +135,7 @@ private:
     // The DIB (which must exist, in an unshared record) becomes the only image: a record
     // whose DeviceHandle is the DIB replaces this one, and the device image goes with it.
     void MakeDibThePicture();
-    void MakePalette();
+    void MakePalette() const;
     // A new image from `source` in the layout `description` (which is refreshed from the
     // new image); null when the description has a size of 0. With `withCanvas` the new
     // area takes the canvas's brush colour (and a 1-bit DIB the font and brush colours).
@@ -154,7 +154,7 @@ private:
     // The canvas is declared first so that the record is let go of before it.
     std::unique_ptr<TBitmapCanvas> canvas_;
     SharedRef<TBitmapImage> image_;  // never empty
-    bool ignorePalette_ = false;
+    mutable bool ignorePalette_ = false;  // also set when no palette can be made
     bool maskBitsValid_ = false;
     bool maskValid_ = false;
     TColor transparentColor_ = clDefault;

@@ -11,8 +11,8 @@
 //     LoadFile, SaveFile, LoadStream, SaveStream, LoadClipboardData, SaveClipboardData.
 //
 // The operations that a format must provide raise EAbstractError "Erreur abstraite"
-// here. Queries are not const: a format may compute them when first asked (a palette
-// made on demand, the scaled size of a JPEG image).
+// here. Queries are const; what a format computes when first asked (a palette made on
+// demand, the scaled size of a JPEG image) it keeps in mutable members.
 
 #include <cstdint>
 #include <memory>
@@ -59,11 +59,11 @@ class TGraphic : public TPersistent {
     virtual void Draw(TCanvas& canvas, const TRect& rect);
     // Both Empty, or (neither Empty) of the same class with the same stored data.
     virtual bool IsSameAs(TGraphic& other);
-    virtual bool Empty();
-    virtual std::int32_t Height();
-    virtual raster::PaletteHandle Palette();
-    virtual bool Transparent();
-    virtual std::int32_t Width();
+    virtual bool Empty() const;
+    virtual std::int32_t Height() const;
+    virtual raster::PaletteHandle Palette() const;
+    virtual bool Transparent() const;
+    virtual std::int32_t Width() const;
     virtual void ReadStoredData(TStream& stream);
     virtual void SetHeight(std::int32_t height);
     virtual void SetPalette(raster::PaletteHandle palette);
