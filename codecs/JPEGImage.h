@@ -48,6 +48,7 @@ extern TJPEGDefaultSettings DefaultJPEGSettings;
 class TJPEGImage : public TGraphic {
     ORVALIS_TYPE_INFO(TJPEGImage)
 
+public:
     // An empty image with the settings of DefaultJPEGSettings.
     TJPEGImage();
     ~TJPEGImage() override;

@@ -50,6 +50,7 @@ extern std::mutex BitmapImageLock;
 class TBitmap : public TGraphic {
     ORVALIS_TYPE_INFO(TBitmap)
 
+public:
     // An empty bitmap: 0 x 0, plDevice, skDevice.
     TBitmap();
     ~TBitmap() override;

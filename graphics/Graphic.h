@@ -46,6 +46,7 @@ struct TClipboardData {
 class TGraphic : public TPersistent {
     ORVALIS_TYPE_INFO(TGraphic)
 
+public:
     TGraphic() = default;
 
     // The form property "Data": the graphic's stored data (ReadStoredData and

@@ -11,6 +11,7 @@ namespace orvalis {
 class TIcon : public TGraphic {
     ORVALIS_TYPE_INFO(TIcon)
 
+public:
     TIcon() = default;
 
     // Copies another icon (its transparency: there is no picture to share), or nothing.

@@ -11,6 +11,7 @@ namespace orvalis {
 class TMetafile : public TGraphic {
     ORVALIS_TYPE_INFO(TMetafile)
 
+public:
     TMetafile() = default;
 
     // Copies another metafile (its transparency: there is no picture to share), or nothing.
