@@ -110,11 +110,7 @@ TJPEGImage::TJPEGImage()
     ResetCompressed();
 }
 
-TJPEGImage::~TJPEGImage()
-{
-    decoded_.reset();
-    TSharedImage::Release(compressed_);
-}
+TJPEGImage::~TJPEGImage() = default;
 
 // --- Records -------------------------------------------------------------------------
 
@@ -125,9 +121,7 @@ void TJPEGImage::ResetCompressed()
 
 void TJPEGImage::InstallCompressed(std::unique_ptr<TJPEGData> data)
 {
-    TSharedImage::Release(compressed_);
-    compressed_ = data.release();
-    compressed_->AddShare();
+    compressed_ = SharedRef(std::move(data));
     recalcNeeded_ = true;
 }
 
@@ -148,8 +142,6 @@ void TJPEGImage::CopyFromObject(TPersistent* source)
     if (auto* jpeg = dynamic_cast<TJPEGImage*>(source)) {
         if (jpeg == this)
             return;
-        jpeg->compressed_->AddShare();
-        TSharedImage::Release(compressed_);
         compressed_ = jpeg->compressed_;
         recalcNeeded_ = true;
         // A bitmap of the old picture must not stand for the new one.
@@ -195,14 +187,14 @@ bool TJPEGImage::IsSameAs(TGraphic& other)
     return compressed_ == jpeg->compressed_;
 }
 
-bool TJPEGImage::Empty()
+bool TJPEGImage::Empty() const
 {
     if (compressed_->Stream())
         return false;
     return !decoded_ || decoded_->Empty();
 }
 
-std::int32_t TJPEGImage::Height()
+std::int32_t TJPEGImage::Height() const
 {
     if (decoded_)
         return decoded_->Height();
@@ -212,7 +204,7 @@ std::int32_t TJPEGImage::Height()
     return scaledHeight_;
 }
 
-std::int32_t TJPEGImage::Width()
+std::int32_t TJPEGImage::Width() const
 {
     if (decoded_)
         return decoded_->Width();
@@ -232,7 +224,7 @@ void TJPEGImage::SetWidth(std::int32_t)
     throw EInvalidGraphicOperation(ResId::JPEGSizeChange);
 }
 
-void TJPEGImage::ComputeScaledSize()
+void TJPEGImage::ComputeScaledSize() const
 {
     if (!recalcNeeded_)
         return;
@@ -251,7 +243,7 @@ void TJPEGImage::ComputeScaledSize()
 
 // --- Palette ---------------------------------------------------------------------------
 
-raster::PaletteHandle TJPEGImage::Palette()
+raster::PaletteHandle TJPEGImage::Palette() const
 {
     if (decoded_)
         return decoded_->Palette();

@@ -24,6 +24,7 @@
 #include "codecs/JpegSettings.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Graphic.h"
+#include "runtime/SharedRef.h"
 
 namespace orvalis {
 
@@ -47,6 +48,7 @@ extern TJPEGDefaultSettings DefaultJPEGSettings;
 class TJPEGImage : public TGraphic {
     ORVALIS_TYPE_INFO(TJPEGImage)
 
+public:
     // An empty image with the settings of DefaultJPEGSettings.
     TJPEGImage();
     ~TJPEGImage() override;
@@ -64,16 +66,16 @@ class TJPEGImage : public TGraphic {
     // only an image sharing this one's record.
     bool IsSameAs(TGraphic& other) override;
     // No compressed bytes (an empty stream counts as bytes) and no picture in the bitmap.
-    bool Empty() override;
+    bool Empty() const override;
     // The decoded bitmap's size; else the header's, scaled by OutputScale.
-    std::int32_t Height() override;
-    std::int32_t Width() override;
+    std::int32_t Height() const override;
+    std::int32_t Width() const override;
     // EInvalidGraphicOperation "Impossible de modifier la taille d'une image JPEG".
     void SetHeight(std::int32_t height) override;
     void SetWidth(std::int32_t width) override;
     // The decoded bitmap's palette; else the palette given (TempPalette); else, for
     // 24-bit output on a screen of 8 bits or fewer, a halftone palette kept as given.
-    raster::PaletteHandle Palette() override;
+    raster::PaletteHandle Palette() const override;
     // 8-bit output maps onto the palette given. A decoded bitmap of another palette is
     // dropped, to be decoded again, unless it is the only copy of the picture.
     void SetPalette(raster::PaletteHandle palette) override;
@@ -125,25 +127,26 @@ private:
     void EnsureCompressed();
     void EncodeFromBitmap();
     void ReadCompressed(std::int64_t count, TStream& stream);
-    void ComputeScaledSize();
+    // Reads the size (and whether the file has several scans) when first asked.
+    void ComputeScaledSize() const;
     // Progress through OnProgress, with this image as the sender and no message.
     void ReportProgress(TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& rect);
     JpegProgressMonitor::Handler ProgressHandler();
 
-    TJPEGData* compressed_ = nullptr;  // one share held; never null after construction
+    SharedRef<TJPEGData> compressed_;  // never empty after construction; declared first, so let go of last
     std::unique_ptr<TBitmap> decoded_;
-    std::int32_t scaledWidth_ = 0;
-    std::int32_t scaledHeight_ = 0;
-    raster::PaletteHandle tempPalette_;
+    mutable std::int32_t scaledWidth_ = 0;
+    mutable std::int32_t scaledHeight_ = 0;
+    mutable raster::PaletteHandle tempPalette_;  // made on demand by Palette
     bool blockSmoothing_;
     bool grayOutput_;
     TJPEGOutputDepth outputDepth_;
     std::uint8_t saveQuality_;
     bool progressiveRedraw_;
-    bool progressiveSave_;
+    mutable bool progressiveSave_;
     TJPEGDecodeMode decodeMode_;
     TJPEGOutputScale outputScale_;
-    bool recalcNeeded_ = false;  // scaledWidth_ and scaledHeight_ are out of date
+    mutable bool recalcNeeded_ = false;  // scaledWidth_ and scaledHeight_ are out of date
 };
 
 // The start-up of the JPEG image, counted: the first call looks at the screen

@@ -56,6 +56,7 @@ using TWindowHook = bool (*)(void* context, TMessage& message);
 class TApplication : public TComponent, public platform::WindowProcedure {
     ORVALIS_TYPE_INFO(TApplication)
 
+public:
     // Registers the framework's classes, looks up the icon "MAINICON", takes AppTitle
     // from the program's file name and makes the hidden application window. A window
     // class that cannot be registered: EOutOfResources "Erreur à la création de la

@@ -20,6 +20,7 @@ namespace orvalis {
 class TButton : public TCustomControl {
     ORVALIS_TYPE_INFO(TButton)
 
+public:
     // 75 × 25, a tab stop.
     explicit TButton(TComponent* owner);
     ~TButton() override;

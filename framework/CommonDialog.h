@@ -17,6 +17,7 @@ namespace orvalis {
 class TCommonDialog : public TComponent {
     ORVALIS_TYPE_INFO(TCommonDialog)
 
+public:
     explicit TCommonDialog(TComponent* owner);
     ~TCommonDialog() override;
 

@@ -98,6 +98,7 @@ enum : TControlState {
 class TControl : public TComponent {
     ORVALIS_TYPE_INFO(TControl)
 
+public:
     explicit TControl(TComponent* owner);
     ~TControl() override;
 

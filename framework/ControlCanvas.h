@@ -17,6 +17,7 @@ class TControl;
 class TControlCanvas : public TCanvas {
     ORVALIS_TYPE_INFO(TControlCanvas)
 
+public:
     explicit TControlCanvas(TControl& control);
     ~TControlCanvas() override;
 

@@ -14,6 +14,7 @@ namespace orvalis {
 class TCustomControl : public TWinControl {
     ORVALIS_TYPE_INFO(TCustomControl)
 
+public:
     explicit TCustomControl(TComponent* owner);
     ~TCustomControl() override;
 

@@ -31,6 +31,7 @@ class TUpDown;
 class TEdit : public TCustomControl {
     ORVALIS_TYPE_INFO(TEdit)
 
+public:
     // 121 × 21, white, a tab stop.
     explicit TEdit(TComponent* owner);
     ~TEdit() override;

@@ -15,6 +15,7 @@
 //
 //     class TOptions : public TForm {
 //         ORVALIS_TYPE_INFO(TOptions)
+//     public:
 //         explicit TOptions(TComponent* owner) : TForm(owner) {}
 //         TButton* OK = nullptr;                 // set when the child "OK" is named
 //         void OKClick(TObject* Sender);         // bound by name from the resource
@@ -99,6 +100,7 @@ inline constexpr TNoResource kNoResource{};
 class TCustomForm : public TWinControl {
     ORVALIS_TYPE_INFO(TCustomForm)
 
+public:
     explicit TCustomForm(TComponent* owner);
     TCustomForm(TComponent* owner, TNoResource);
     // Forgets the form everywhere (screen, application, menu), then destroys its
@@ -254,6 +256,7 @@ private:
 class TForm : public TCustomForm {
     ORVALIS_TYPE_INFO(TForm)
 
+public:
     explicit TForm(TComponent* owner) : TCustomForm(owner) {}
     TForm(TComponent* owner, TNoResource) : TCustomForm(owner, kNoResource) {}
 };

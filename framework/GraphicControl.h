@@ -18,6 +18,7 @@ namespace orvalis {
 class TGraphicControl : public TControl {
     ORVALIS_TYPE_INFO(TGraphicControl)
 
+public:
     explicit TGraphicControl(TComponent* owner);
     ~TGraphicControl() override;
 

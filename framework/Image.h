@@ -19,6 +19,7 @@ namespace orvalis {
 class TImage : public TGraphicControl {
     ORVALIS_TYPE_INFO(TImage)
 
+public:
     // An empty picture, 105 x 105 pixels.
     explicit TImage(TComponent* owner);
     ~TImage() override;

@@ -24,6 +24,7 @@ inline const TTypeInfo& DescribeType(TypeTag<TAlignment>) { return kAlignmentTyp
 class TLabel : public TGraphicControl {
     ORVALIS_TYPE_INFO(TLabel)
 
+public:
     // 65 × 17, auto-sized, following the parent's colour and font.
     explicit TLabel(TComponent* owner);
     ~TLabel() override;

@@ -18,6 +18,7 @@ class TCustomForm;
 class TMenu : public TComponent {
     ORVALIS_TYPE_INFO(TMenu)
 
+public:
     explicit TMenu(TComponent* owner);
 
     // The root item: the menu's items are its submenu.
@@ -42,6 +43,7 @@ private:
 class TMainMenu : public TMenu {
     ORVALIS_TYPE_INFO(TMainMenu)
 
+public:
     explicit TMainMenu(TComponent* owner) : TMenu(owner) {}
     // The form that shows it forgets it.
     ~TMainMenu() override;
@@ -63,6 +65,7 @@ private:
 class TPopupMenu : public TMenu {
     ORVALIS_TYPE_INFO(TPopupMenu)
 
+public:
     explicit TPopupMenu(TComponent* owner) : TMenu(owner) {}
 };
 

@@ -30,6 +30,7 @@ constexpr TShortCut ShortCut(std::uint16_t key, TShiftState shift) {
 class TMenuItem : public TComponent {
     ORVALIS_TYPE_INFO(TMenuItem)
 
+public:
     explicit TMenuItem(TComponent* owner);
     // Leaves its parent item; its own items stay with their owner, without a parent.
     ~TMenuItem() override;

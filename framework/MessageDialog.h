@@ -56,6 +56,7 @@ constexpr bool HasDialogButton(TDialogButtons set, TDialogButton button) { retur
 class TMessageForm : public TForm {
     ORVALIS_TYPE_INFO(TMessageForm)
 
+public:
     // A bare dialog form (no resource); BuildMessageDialog fills it.
     explicit TMessageForm(TComponent* owner);
 

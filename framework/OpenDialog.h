@@ -94,6 +94,7 @@ std::vector<platform::FileFilter> FilterEntries(std::string_view filter);
 class TOpenDialog : public TCommonDialog {
     ORVALIS_TYPE_INFO(TOpenDialog)
 
+public:
     // Options ofHideReadOnly and ofEnableSizing, FilterIndex 1.
     explicit TOpenDialog(TComponent* owner);
     ~TOpenDialog() override;

@@ -24,6 +24,7 @@ namespace orvalis {
 class TRadioGroup : public TCustomControl {
     ORVALIS_TYPE_INFO(TRadioGroup)
 
+public:
     // 185 × 105, no item, one column, a tab stop.
     explicit TRadioGroup(TComponent* owner);
     ~TRadioGroup() override;

@@ -18,6 +18,7 @@ inline constexpr TTypeInfo kConstraintSizeType = IntegerType("TConstraintSize", 
 class TSizeConstraints : public TPersistent {
     ORVALIS_TYPE_INFO(TSizeConstraints)
 
+public:
     TSizeConstraints() = default;
 
     // A negative value counts as 0: no limit.

@@ -22,6 +22,7 @@ namespace orvalis {
 class TTimer : public TComponent, public platform::WindowProcedure {
     ORVALIS_TYPE_INFO(TTimer)
 
+public:
     explicit TTimer(TComponent* owner);
     ~TTimer() override;
 

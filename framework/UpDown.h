@@ -37,6 +37,7 @@ inline constexpr std::string_view kEventTypeName<void(TObject*, TUDBtnType)> = "
 class TUpDown : public TCustomControl {
     ORVALIS_TYPE_INFO(TUpDown)
 
+public:
     // 15 × 21, vertical, 0 to 100 by 1, no tab stop.
     explicit TUpDown(TComponent* owner);
     ~TUpDown() override;

@@ -33,6 +33,7 @@ namespace orvalis {
 class TWinControl : public TControl, public platform::WindowProcedure {
     ORVALIS_TYPE_INFO(TWinControl)
 
+public:
     explicit TWinControl(TComponent* owner);
     // Destroys the child controls still in it, then its window.
     ~TWinControl() override;

@@ -110,12 +110,10 @@ const TClassInfo& TBitmap::StaticClassInfo() {
     return info;
 }
 
-TBitmap::TBitmap() : image_(new TBitmapImage) { image_->AddShare(); }
+TBitmap::TBitmap() : image_(std::make_unique<TBitmapImage>()) {}
 
 TBitmap::~TBitmap() {
     FreeCanvasContext();
-    TSharedImage::Release(image_);
-    canvas_.reset();
 }
 
 // --- Records ---------------------------------------------------------------------------
@@ -136,9 +134,7 @@ void TBitmap::InstallRecord(std::unique_ptr<raster::Image> image, raster::Palett
     record->savedStream_ = std::move(savedStream);
     {
         std::lock_guard lock(BitmapImageLock);
-        TSharedImage::Release(image_);
-        image_ = record.release();
-        image_->AddShare();
+        image_ = SharedRef(std::move(record));
     }
     maskValid_ = false;
 }
@@ -246,15 +242,8 @@ void TBitmap::EnsureHandle() {
         // The file becomes the record's image; nobody hears of it as a change.
         TMemoryStream& saved = *record.savedStream_;
         saved.SetPosition(0);
-        const TNotifyEvent onChange = OnChange();
-        SetOnChange({});
-        try {
-            ReadBitmap(saved, saved.Size());
-        } catch (...) {
-            SetOnChange(onChange);
-            throw;
-        }
-        SetOnChange(onChange);
+        const auto suspended = SuspendOnChange();
+        ReadBitmap(saved, saved.Size());
     }
     if (!image_->device_ && image_->dib_) image_->deviceIsDib_ = true;
 }
@@ -277,7 +266,7 @@ void TBitmap::EnsureDib() {
     record.dib_.reset(dib ? dib.release()->AsDib() : nullptr);
 }
 
-void TBitmap::MakePalette() {
+void TBitmap::MakePalette() const {
     TBitmapImage& record = *image_;
     if (ignorePalette_ || record.palette_ || !record.DIBHandle()) return;
     const auto table = record.DIBHandle()->ColourTable();
@@ -312,8 +301,6 @@ void TBitmap::CopyFromObject(TPersistent* source) {
         std::lock_guard lock(BitmapImageLock);
         // From now on the record is shared: nobody may write through old row addresses.
         if (raster::DibImage* dib = bitmap->image_->DIBHandle()) dib->CloseBits();
-        bitmap->image_->AddShare();
-        TSharedImage::Release(image_);
         image_ = bitmap->image_;
         StoreTransparent(bitmap->Transparent());
         transparentColor_ = bitmap->transparentColor_;
@@ -340,13 +327,13 @@ void TBitmap::FreeCanvasContext() {
 
 // --- Size, layout, handles -------------------------------------------------------------
 
-bool TBitmap::Empty() {
+bool TBitmap::Empty() const {
     return !image_->DeviceHandle() && !image_->DIBHandle() && !image_->savedStream_;
 }
 
-std::int32_t TBitmap::Width() { return image_->description_.dsBm.bmWidth; }
+std::int32_t TBitmap::Width() const { return image_->description_.dsBm.bmWidth; }
 
-std::int32_t TBitmap::Height() { return std::abs(image_->description_.dsBm.bmHeight); }
+std::int32_t TBitmap::Height() const { return std::abs(image_->description_.dsBm.bmHeight); }
 
 void TBitmap::SetWidth(std::int32_t width) {
     assert(width >= 0 && "a negative width");
@@ -370,7 +357,7 @@ void TBitmap::SetHeight(std::int32_t height) {
     NotifyChanged(this);
 }
 
-TStorageKind TBitmap::StorageKind() {
+TStorageKind TBitmap::StorageKind() const {
     raster::Image* device = image_->DeviceHandle();
     raster::Image* dib = image_->DIBHandle();
     return (device && device != dib) || (!device && !dib && image_->description_.dsBmih.biSize == 0) ? skDevice
@@ -407,7 +394,7 @@ void TBitmap::SetStorageKind(TStorageKind kind) {
     NotifyChanged(this);
 }
 
-TPixelLayout TBitmap::PixelLayout() {
+TPixelLayout TBitmap::PixelLayout() const {
     if (StorageKind() == skDevice) return plDevice;
     const raster::BitmapInfoHeader& header = image_->description_.dsBmih;
     for (const PixelLayoutEntry& entry : kPixelLayouts) {
@@ -532,7 +519,7 @@ TCanvas& TBitmap::Canvas() {
     return *canvas_;
 }
 
-bool TBitmap::Monochrome() {
+bool TBitmap::Monochrome() const {
     const raster::BitmapDescription& bm = image_->description_.dsBm;
     return bm.bmPlanes == 1 && bm.bmBitsPixel == 1;
 }
@@ -550,7 +537,7 @@ void TBitmap::SetMonochrome(bool monochrome) {
     NotifyChanged(this);
 }
 
-raster::PaletteHandle TBitmap::Palette() {
+raster::PaletteHandle TBitmap::Palette() const {
     MakePalette();
     return image_->palette_;
 }

@@ -20,6 +20,7 @@
 #include "framework/classes/Color.h"
 #include "graphics/BitmapImage.h"
 #include "graphics/Graphic.h"
+#include "runtime/SharedRef.h"
 
 namespace orvalis {
 
@@ -49,6 +50,7 @@ extern std::mutex BitmapImageLock;
 class TBitmap : public TGraphic {
     ORVALIS_TYPE_INFO(TBitmap)
 
+public:
     // An empty bitmap: 0 x 0, plDevice, skDevice.
     TBitmap();
     ~TBitmap() override;
@@ -61,10 +63,10 @@ class TBitmap : public TGraphic {
     // transparency mask when Transparent.
     void Draw(TCanvas& canvas, const TRect& rect) override;
     // No image and no saved file.
-    bool Empty() override;
-    std::int32_t Height() override;
-    raster::PaletteHandle Palette() override;
-    std::int32_t Width() override;
+    bool Empty() const override;
+    std::int32_t Height() const override;
+    raster::PaletteHandle Palette() const override;
+    std::int32_t Width() const override;
     // A 32-bit length, then a BMP file of that many bytes (0: an empty bitmap).
     void ReadStoredData(TStream& stream) override;
     // The size set keeps the picture at the top left; new area takes the canvas's brush
@@ -91,8 +93,8 @@ class TBitmap : public TGraphic {
     void SetHandle(std::unique_ptr<raster::Image> handle);
     // The device image, which the bitmap forgets: the caller owns it.
     std::unique_ptr<raster::Image> DetachHandle();
-    TStorageKind StorageKind();
-    TPixelLayout PixelLayout();
+    TStorageKind StorageKind() const;
+    TPixelLayout PixelLayout() const;
     // Raises EInvalidGraphic "Format de pixel incorrect" for plCustom.
     void SetPixelLayout(TPixelLayout layout);
     // The first byte of the row (0 at the top); EInvalidGraphicOperation "Indice ligne
@@ -100,7 +102,7 @@ class TBitmap : public TGraphic {
     // DIB of the screen's layout at the first call (plDevice no longer).
     std::uint8_t* RowPointer(std::int32_t row);
     TCanvas& Canvas();
-    bool Monochrome();
+    bool Monochrome() const;
     void SetMonochrome(bool monochrome);
     bool IgnorePalette() const { return ignorePalette_; }
     void SetIgnorePalette(bool ignore) { ignorePalette_ = ignore; }
@@ -134,7 +136,7 @@ private:
     // The DIB (which must exist, in an unshared record) becomes the only image: a record
     // whose DeviceHandle is the DIB replaces this one, and the device image goes with it.
     void MakeDibThePicture();
-    void MakePalette();
+    void MakePalette() const;
     // A new image from `source` in the layout `description` (which is refreshed from the
     // new image); null when the description has a size of 0. With `withCanvas` the new
     // area takes the canvas's brush colour (and a 1-bit DIB the font and brush colours).
@@ -150,9 +152,10 @@ private:
     void ReadBitmap(TStream& stream, std::int64_t length);
     void WriteBitmap(TStream& stream, bool withLength);
 
-    TBitmapImage* image_;  // one share held; never null
+    // The canvas is declared first so that the record is let go of before it.
     std::unique_ptr<TBitmapCanvas> canvas_;
-    bool ignorePalette_ = false;
+    SharedRef<TBitmapImage> image_;  // never empty
+    mutable bool ignorePalette_ = false;  // also set when no palette can be made
     bool maskBitsValid_ = false;
     bool maskValid_ = false;
     TColor transparentColor_ = clDefault;

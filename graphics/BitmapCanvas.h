@@ -24,6 +24,7 @@ class TBitmap;
 class TBitmapCanvas : public TCanvas {
     ORVALIS_TYPE_INFO(TBitmapCanvas)
 
+public:
     explicit TBitmapCanvas(TBitmap& bitmap);
     ~TBitmapCanvas() override;
 

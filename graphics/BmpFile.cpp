@@ -113,6 +113,111 @@ raster::BitmapInfoHeader ParseInfoHeader(std::uint32_t size, const std::uint8_t*
     return header;
 }
 
+std::array<std::uint32_t, 3> ParseMasks(const std::uint8_t* p) { return {Get32(p), Get32(p + 4), Get32(p + 8)}; }
+
+// What the headers of a file say: the 40-byte header (an OS/2 core header converted), the
+// bit-field masks, the form of the header, and for compressed pixels the file itself.
+struct BmpHeader {
+    raster::BitmapInfoHeader info;
+    std::array<std::uint32_t, 3> masks{};
+    bool os2Format = false;
+    std::unique_ptr<TMemoryStream> savedStream;
+};
+
+// The rest of a 12-byte OS/2 core header, after its size.
+BmpHeader ReadCoreHeader(FileReader& in) {
+    std::uint8_t core[kCoreHeaderBytes - 4];
+    if (in.Remaining() < std::int64_t(sizeof core)) RaiseInvalid();
+    in.Read(core, sizeof core);
+    BmpHeader file;
+    file.os2Format = true;
+    file.info.biSize = kInfoHeaderBytes;
+    file.info.biWidth = Get16(core);
+    file.info.biHeight = Get16(core + 2);
+    file.info.biPlanes = Get16(core + 4);
+    file.info.biBitCount = Get16(core + 6);
+    CheckHeader(file.info);
+    return file;
+}
+
+// The rest of a Windows info header of `headerSize` bytes, after its size, and the masks
+// (inside a header of 52 bytes or more, after a 40-byte one with bit fields). A compressed
+// file is kept whole from here on, `head` being what was read before the info header.
+BmpHeader ReadInfoHeader(FileReader& in, std::uint32_t headerSize, std::span<const std::uint8_t> head) {
+    if (headerSize < kInfoHeaderBytes || headerSize - 4 > in.Remaining()) RaiseInvalid();
+    // The 40-byte header and, in a longer one, the masks that follow it.
+    std::uint8_t fixed[kInfoHeaderBytes - 4 + kMaskBytes];
+    const std::uint32_t fixedBytes = std::min<std::uint32_t>(headerSize - 4, sizeof fixed);
+    in.Read(fixed, fixedBytes);
+    BmpHeader file;
+    file.info = ParseInfoHeader(headerSize, fixed);
+    CheckHeader(file.info);
+    if (fixedBytes == sizeof fixed) file.masks = ParseMasks(fixed + kInfoHeaderBytes - 4);
+    if (file.info.biCompression != BI_RGB && file.info.biCompression != BI_BITFIELDS) {
+        // Compressed: the file is kept whole, to be written back unchanged.
+        std::vector<std::uint8_t> kept(head.begin(), head.end());
+        kept.insert(kept.end(), fixed, fixed + fixedBytes);
+        file.savedStream = in.KeepFile(kept);
+    }
+    in.Skip(headerSize - 4 - fixedBytes);
+    if (headerSize == kInfoHeaderBytes && file.info.biCompression == BI_BITFIELDS) {
+        std::uint8_t maskBytes[kMaskBytes];
+        in.Read(maskBytes, sizeof maskBytes);
+        file.masks = ParseMasks(maskBytes);
+    }
+    return file;
+}
+
+// The file header and the info header, whichever its form.
+BmpHeader ReadHeader(FileReader& in) {
+    // The 14-byte file header, then the size of the info header, which tells its form.
+    std::uint8_t head[kFileHeaderBytes + 4];
+    in.Read(head, kFileHeaderBytes);
+    if (Get16(head) != kSignature) RaiseInvalid();
+    if (in.Remaining() < 4) RaiseInvalid();
+    in.Read(head + kFileHeaderBytes, 4);
+    const std::uint32_t headerSize = Get32(head + kFileHeaderBytes);
+    return headerSize == kCoreHeaderBytes ? ReadCoreHeader(in) : ReadInfoHeader(in, headerSize, head);
+}
+
+// The colour table: biClrUsed entries, or 2 to the bit count of them for 8 bits or fewer
+// when biClrUsed is 0 (which the header then says); 3-byte entries in an OS/2 file.
+std::vector<raster::RgbQuad> ReadColourTable(FileReader& in, raster::BitmapInfoHeader& header, bool os2Format) {
+    if (header.biClrUsed == 0 && header.biBitCount <= 8) header.biClrUsed = 1u << header.biBitCount;
+    std::vector<raster::RgbQuad> colours(header.biClrUsed);
+    const int entryBytes = os2Format ? 3 : 4;
+    std::vector<std::uint8_t> table(colours.size() * entryBytes);
+    in.Read(table.data(), std::int64_t(table.size()));
+    for (std::size_t i = 0; i < colours.size(); ++i)
+        colours[i] = {table[i * entryBytes], table[i * entryBytes + 1], table[i * entryBytes + 2], 0};
+    return colours;
+}
+
+// The pixels, right after the colour table: into a DIB of the file's layout, or decoded
+// into a device image when compressed. A biSizeImage of 0 becomes the size of the rows.
+std::unique_ptr<raster::Image> ReadPixels(FileReader& in, raster::BitmapInfoHeader& header,
+                                          const std::array<std::uint32_t, 3>& masks,
+                                          const std::vector<raster::RgbQuad>& colours, bool compressed) {
+    const std::int64_t pixelBytes =
+        raster::RowStride(header.biWidth, header.biBitCount) * std::abs(std::int64_t(header.biHeight));
+    if (header.biSizeImage == 0) header.biSizeImage = std::uint32_t(pixelBytes);
+
+    if (!compressed) {
+        // At most the buffer's size; a file that ends before is cut short.
+        const std::int64_t count = std::min<std::int64_t>(header.biSizeImage, pixelBytes);
+        auto dib = raster::DibImage::Create({header, masks, colours});
+        if (!dib) RaiseInvalid();
+        in.Read(dib->Bits(), count);
+        return dib;
+    }
+    const std::int64_t count = std::min<std::int64_t>(in.Remaining(), header.biSizeImage);
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(count));
+    in.Read(data.data(), count);
+    auto image = raster::DeviceImage::CreateFromCompressed(header, colours, data);
+    if (!image) RaiseInvalid();
+    return image;
+}
+
 raster::PaletteHandle PaletteOf(std::span<const raster::RgbQuad> colours) {
     std::vector<raster::PaletteEntry> entries;
     for (const raster::RgbQuad& quad : colours) entries.push_back(raster::ToPaletteEntry(quad));
@@ -141,83 +246,16 @@ private:
 
 TBmpContents ReadBmpFile(TStream& stream, std::int64_t length) {
     FileReader in(stream, length);
-    std::uint8_t fileHeader[kFileHeaderBytes];
-    in.Read(fileHeader, sizeof fileHeader);
-    if (Get16(fileHeader) != kSignature) RaiseInvalid();
+    BmpHeader file = ReadHeader(in);
+    raster::BitmapInfoHeader& header = file.info;
+    const std::vector<raster::RgbQuad> colours = ReadColourTable(in, header, file.os2Format);
+    const bool compressed = file.savedStream != nullptr;
 
     TBmpContents contents;
-    std::uint8_t sizeField[4];
-    if (in.Remaining() < 4) RaiseInvalid();
-    in.Read(sizeField, 4);
-    const std::uint32_t headerSize = Get32(sizeField);
-    contents.os2Format = headerSize == kCoreHeaderBytes;
-
-    raster::BitmapInfoHeader header;
-    std::array<std::uint32_t, 3> masks{};
-    if (contents.os2Format) {
-        std::uint8_t core[kCoreHeaderBytes - 4];
-        if (in.Remaining() < std::int64_t(sizeof core)) RaiseInvalid();
-        in.Read(core, sizeof core);
-        header.biSize = kInfoHeaderBytes;
-        header.biWidth = Get16(core);
-        header.biHeight = Get16(core + 2);
-        header.biPlanes = Get16(core + 4);
-        header.biBitCount = Get16(core + 6);
-        CheckHeader(header);
-    } else {
-        if (headerSize < kInfoHeaderBytes || headerSize - 4 > in.Remaining()) RaiseInvalid();
-        // The 40-byte header and, in a longer one, the masks that follow it.
-        std::uint8_t fixed[kInfoHeaderBytes - 4 + kMaskBytes];
-        const std::uint32_t fixedBytes = std::min<std::uint32_t>(headerSize - 4, sizeof fixed);
-        in.Read(fixed, fixedBytes);
-        header = ParseInfoHeader(headerSize, fixed);
-        CheckHeader(header);
-        if (fixedBytes == sizeof fixed)
-            for (int i = 0; i < 3; ++i) masks[i] = Get32(fixed + kInfoHeaderBytes - 4 + 4 * i);
-        const std::uint32_t rest = headerSize - 4 - fixedBytes;
-        if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) {
-            // Compressed: the file is kept whole, to be written back unchanged.
-            std::vector<std::uint8_t> head(fileHeader, fileHeader + kFileHeaderBytes);
-            head.insert(head.end(), sizeField, sizeField + 4);
-            head.insert(head.end(), fixed, fixed + fixedBytes);
-            contents.savedStream = in.KeepFile(head);
-        }
-        in.Skip(rest);
-        if (headerSize == kInfoHeaderBytes && header.biCompression == BI_BITFIELDS) {
-            std::uint8_t maskBytes[kMaskBytes];
-            in.Read(maskBytes, sizeof maskBytes);
-            for (int i = 0; i < 3; ++i) masks[i] = Get32(maskBytes + 4 * i);
-        }
-    }
-
-    if (header.biClrUsed == 0 && header.biBitCount <= 8) header.biClrUsed = 1u << header.biBitCount;
-    std::vector<raster::RgbQuad> colours(header.biClrUsed);
-    const int entryBytes = contents.os2Format ? 3 : 4;
-    std::vector<std::uint8_t> table(colours.size() * entryBytes);
-    in.Read(table.data(), std::int64_t(table.size()));
-    for (std::size_t i = 0; i < colours.size(); ++i)
-        colours[i] = {table[i * entryBytes], table[i * entryBytes + 1], table[i * entryBytes + 2], 0};
-
-    const std::int64_t pixelBytes =
-        raster::RowStride(header.biWidth, header.biBitCount) * std::abs(std::int64_t(header.biHeight));
-    if (header.biSizeImage == 0) header.biSizeImage = std::uint32_t(pixelBytes);
-
-    if (!contents.savedStream) {
-        // At most the buffer's size; a file that ends before is cut short.
-        const std::int64_t count = std::min<std::int64_t>(header.biSizeImage, pixelBytes);
-        auto dib = raster::DibImage::Create({header, masks, colours});
-        if (!dib) RaiseInvalid();
-        in.Read(dib->Bits(), count);
-        contents.image = std::move(dib);
-    } else {
-        const std::int64_t count = std::min<std::int64_t>(in.Remaining(), header.biSizeImage);
-        std::vector<std::uint8_t> data(static_cast<std::size_t>(count));
-        in.Read(data.data(), count);
-        contents.image = raster::DeviceImage::CreateFromCompressed(header, colours, data);
-        if (!contents.image) RaiseInvalid();
-        if (!colours.empty()) contents.palette = PaletteOf(colours);
-    }
-    if (header.biBitCount > 8 && !colours.empty() && !contents.palette) contents.palette = PaletteOf(colours);
+    contents.image = ReadPixels(in, header, file.masks, colours, compressed);
+    if (!colours.empty() && (compressed || header.biBitCount > 8)) contents.palette = PaletteOf(colours);
+    contents.os2Format = file.os2Format;
+    contents.savedStream = std::move(file.savedStream);
 
     const raster::DibSection fresh = contents.image->Describe();
     if (contents.image->AsDib())

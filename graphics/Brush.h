@@ -21,6 +21,7 @@ inline const TTypeInfo& DescribeType(TypeTag<TBrushStyle>) { return kBrushStyleT
 class TBrush : public TGraphicsObject {
     ORVALIS_TYPE_INFO(TBrush)
 
+public:
     // White, solid.
     TBrush() = default;
 

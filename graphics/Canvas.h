@@ -83,6 +83,7 @@ enum TCanvasState : std::uint8_t {
 class TCanvas : public TPersistent {
     ORVALIS_TYPE_INFO(TCanvas)
 
+public:
     TCanvas();
     ~TCanvas() override;
 

@@ -37,6 +37,7 @@ inline const TTypeInfo& DescribeType(TypeTag<TFontPitch>) { return kFontPitchTyp
 class TFont : public TGraphicsObject {
     ORVALIS_TYPE_INFO(TFont)
 
+public:
     // MS Sans Serif, 8 points (-11 pixels at 96 pixels per inch), window text colour.
     TFont() = default;
 

@@ -53,11 +53,11 @@ bool TGraphic::IsSameAs(TGraphic& other) {
            (mine.Size() == 0 || std::memcmp(mine.Memory(), theirs.Memory(), std::size_t(mine.Size())) == 0);
 }
 
-bool TGraphic::Empty() { RaiseAbstract(); }
-std::int32_t TGraphic::Height() { RaiseAbstract(); }
-raster::PaletteHandle TGraphic::Palette() { return nullptr; }
-bool TGraphic::Transparent() { return transparent_; }
-std::int32_t TGraphic::Width() { RaiseAbstract(); }
+bool TGraphic::Empty() const { RaiseAbstract(); }
+std::int32_t TGraphic::Height() const { RaiseAbstract(); }
+raster::PaletteHandle TGraphic::Palette() const { return nullptr; }
+bool TGraphic::Transparent() const { return transparent_; }
+std::int32_t TGraphic::Width() const { RaiseAbstract(); }
 void TGraphic::ReadStoredData(TStream& stream) { LoadStream(stream); }
 void TGraphic::SetHeight(std::int32_t) { RaiseAbstract(); }
 void TGraphic::SetPalette(raster::PaletteHandle) {}

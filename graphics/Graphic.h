@@ -11,8 +11,8 @@
 //     LoadFile, SaveFile, LoadStream, SaveStream, LoadClipboardData, SaveClipboardData.
 //
 // The operations that a format must provide raise EAbstractError "Erreur abstraite"
-// here. Queries are not const: a format may compute them when first asked (a palette
-// made on demand, the scaled size of a JPEG image).
+// here. Queries are const; what a format computes when first asked (a palette made on
+// demand, the scaled size of a JPEG image) it keeps in mutable members.
 
 #include <cstdint>
 #include <memory>
@@ -22,6 +22,7 @@
 #include "framework/classes/Rect.h"
 #include "platform/raster/Image.h"
 #include "platform/raster/Palette.h"
+#include "runtime/ScopedValue.h"
 #include "runtime/Stream.h"
 #include "runtime/String.h"
 
@@ -45,6 +46,7 @@ struct TClipboardData {
 class TGraphic : public TPersistent {
     ORVALIS_TYPE_INFO(TGraphic)
 
+public:
     TGraphic() = default;
 
     // The form property "Data": the graphic's stored data (ReadStoredData and
@@ -58,11 +60,11 @@ class TGraphic : public TPersistent {
     virtual void Draw(TCanvas& canvas, const TRect& rect);
     // Both Empty, or (neither Empty) of the same class with the same stored data.
     virtual bool IsSameAs(TGraphic& other);
-    virtual bool Empty();
-    virtual std::int32_t Height();
-    virtual raster::PaletteHandle Palette();
-    virtual bool Transparent();
-    virtual std::int32_t Width();
+    virtual bool Empty() const;
+    virtual std::int32_t Height() const;
+    virtual raster::PaletteHandle Palette() const;
+    virtual bool Transparent() const;
+    virtual std::int32_t Width() const;
     virtual void ReadStoredData(TStream& stream);
     virtual void SetHeight(std::int32_t height);
     virtual void SetPalette(raster::PaletteHandle palette);
@@ -93,6 +95,9 @@ class TGraphic : public TPersistent {
 protected:
     // Sets Transparent without announcing a change (a copy takes the source's).
     void StoreTransparent(bool transparent) { transparent_ = transparent; }
+    // No OnChange until the end of the caller's scope, which puts the handler back: what
+    // the graphic does meanwhile is no change anybody hears of.
+    [[nodiscard]] ScopedValue<TNotifyEvent> SuspendOnChange() { return ScopedValue<TNotifyEvent>(onChange_, {}); }
     // CopyFromObject of a format that holds no picture on this platform (icons,
     // metafiles): from nothing, or from a graphic of this one's class, the copy takes the
     // source's transparency and announces the change; any other source is asked for its

@@ -11,6 +11,7 @@ namespace orvalis {
 class TGraphicsObject : public TPersistent {
     ORVALIS_TYPE_INFO(TGraphicsObject)
 
+public:
     const TNotifyEvent& OnChange() const { return onChange_; }
     void SetOnChange(const TNotifyEvent& handler) { onChange_ = handler; }
 

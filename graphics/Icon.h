@@ -11,14 +11,15 @@ namespace orvalis {
 class TIcon : public TGraphic {
     ORVALIS_TYPE_INFO(TIcon)
 
+public:
     TIcon() = default;
 
     // Copies another icon (its transparency: there is no picture to share), or nothing.
     void CopyFromObject(TPersistent* source) override { CopyWithoutPicture(source); }
     void Draw(TCanvas& canvas, const TRect& rect) override;
-    bool Empty() override { return true; }
-    std::int32_t Height() override { return 0; }
-    std::int32_t Width() override { return 0; }
+    bool Empty() const override { return true; }
+    std::int32_t Height() const override { return 0; }
+    std::int32_t Width() const override { return 0; }
 };
 
 }  // namespace orvalis

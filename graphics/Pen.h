@@ -27,6 +27,7 @@ inline const TTypeInfo& DescribeType(TypeTag<TPenMode>) { return kPenModeType; }
 class TPen : public TGraphicsObject {
     ORVALIS_TYPE_INFO(TPen)
 
+public:
     // Black, 1 pixel, solid, copy.
     TPen() = default;
 

@@ -33,6 +33,7 @@ public:
 class TPicture : public TPersistent {
     ORVALIS_TYPE_INFO(TPicture)
 
+public:
     // An empty picture. The registries are made with the first one.
     TPicture();
     ~TPicture() override;

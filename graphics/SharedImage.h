@@ -1,10 +1,10 @@
 #pragma once
 // TSharedImage: a record that several graphics share (a bitmap's pixels, a JPEG image's
-// compressed bytes), with an explicit count of its holders. A holder takes a share with
-// AddShare and gives it back with Release; the last Release releases the record's
-// platform objects (ReleaseHandles) and destroys it. The count is changed by plain
-// increments: records belong to the user-interface thread (a bitmap swaps records under
-// BitmapImageLock).
+// compressed bytes), with an explicit count of its holders. A holder keeps it in a
+// SharedRef (runtime/SharedRef.h), which takes a share with AddShare and gives it back
+// with Release; the last Release releases the record's platform objects (ReleaseHandles)
+// and destroys it. The count is changed by plain increments: records belong to the
+// user-interface thread (a bitmap swaps records under BitmapImageLock).
 
 #include <cstdint>
 
@@ -23,7 +23,7 @@ public:
     static void Release(TSharedImage* image);
 
 protected:
-    // A new record has no holder: its first holder calls AddShare.
+    // A new record has no holder: its first SharedRef takes the first share.
     TSharedImage() = default;
     virtual void ReleaseHandles() = 0;
 

@@ -16,6 +16,7 @@ class TCollection;
 class TCollectionItem : public TPersistent {
     ORVALIS_TYPE_INFO(TCollectionItem)
 
+public:
     // Appends the new item to `collection` (when given), which then owns it.
     explicit TCollectionItem(TCollection* collection);
     // Leaves the collection.
@@ -33,6 +34,7 @@ private:
 class TCollection : public TPersistent {
     ORVALIS_TYPE_INFO(TCollection)
 
+public:
     // A collection of `itemClass` items (a class with a collection-item constructor).
     explicit TCollection(const TClassInfo& itemClass);
     ~TCollection() override;

@@ -39,6 +39,7 @@ enum TOperation : std::uint8_t { operationInsert, operationRemove };
 class TComponent : public TPersistent {
     ORVALIS_TYPE_INFO(TComponent)
 
+public:
     // Inserts the new component into `owner` when one is given.
     explicit TComponent(TComponent* owner);
     // Destroys the owned components (the last inserted first), then leaves the owner.

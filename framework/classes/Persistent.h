@@ -13,6 +13,7 @@ class TFiler;
 class TPersistent : public TObject {
     ORVALIS_TYPE_INFO(TPersistent)
 
+public:
     TPersistent() = default;
 
     // Makes this object a copy of `source`. A class copies the sources it knows and

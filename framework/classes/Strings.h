@@ -18,6 +18,7 @@ class TWriter;
 class TStrings : public TPersistent {
     ORVALIS_TYPE_INFO(TStrings)
 
+public:
     virtual int Count() const = 0;
     virtual String Strings(int index) const = 0;
     virtual void SetStrings(int index, const String& text) = 0;
@@ -60,6 +61,7 @@ private:
 class TStringList : public TStrings {
     ORVALIS_TYPE_INFO(TStringList)
 
+public:
     TStringList() = default;
 
     int Count() const override { return static_cast<int>(items_.size()); }

@@ -32,9 +32,9 @@ class TSampleGraphic : public TGraphic {
             TGraphic::CopyFromObject(source);
     }
     void Draw(TCanvas&, const TRect& rect) override { drawnInto = rect; }
-    bool Empty() override { return value == 0; }
-    std::int32_t Width() override { return value; }
-    std::int32_t Height() override { return 2 * value; }
+    bool Empty() const override { return value == 0; }
+    std::int32_t Width() const override { return value; }
+    std::int32_t Height() const override { return 2 * value; }
     void LoadStream(TStream& stream) override { stream.ReadBuffer(&value, sizeof value); }
     void SaveStream(TStream& stream) override { stream.WriteBuffer(&value, sizeof value); }
     void ReportProgress() { Progress(this, progressRunning, 42, true, {1, 2, 3, 4}, "mi-chemin"); }
