@@ -29,8 +29,13 @@ inline bool IsDark(std::uint32_t colour) { return RedOf(colour) + GreenOf(colour
 
 // The class that a colour fitting none of the classes makes.
 inline ClasseCouleur NewClassFor(std::uint32_t colour) {
-    return {static_cast<std::uint8_t>(RedOf(colour)), static_cast<std::uint8_t>(GreenOf(colour)),
-            static_cast<std::uint8_t>(BlueOf(colour)), kNewClassTolerance, kNewClassTolerance, kNewClassTolerance, 0};
+    return {static_cast<std::uint8_t>(RedOf(colour)),
+            static_cast<std::uint8_t>(GreenOf(colour)),
+            static_cast<std::uint8_t>(BlueOf(colour)),
+            kNewClassTolerance,
+            kNewClassTolerance,
+            kNewClassTolerance,
+            0};
 }
 
 }  // namespace orvalis

@@ -15,11 +15,11 @@ namespace orvalis {
 namespace {
 
 constexpr ClasseCouleur kPredefined[] = {
-    {30, 30, 30, 31, 31, 31, 0},     {250, 250, 250, 6, 6, 6, 0},     {250, 152, 65, 10, 10, 10, 0},
-    {247, 215, 72, 10, 10, 10, 0},   {245, 237, 90, 5, 5, 10, 0},     {244, 244, 68, 5, 5, 10, 0},
-    {214, 248, 70, 15, 5, 5, 0},     {195, 248, 86, 10, 10, 10, 0},   {160, 250, 70, 10, 10, 10, 0},
-    {156, 246, 149, 10, 10, 10, 0},  {143, 246, 230, 10, 10, 10, 0},  {112, 244, 242, 10, 10, 10, 0},
-    {102, 146, 245, 10, 10, 10, 0},  {142, 140, 240, 10, 10, 10, 0},  {183, 144, 244, 10, 10, 10, 0},
+    {30, 30, 30, 31, 31, 31, 0},    {250, 250, 250, 6, 6, 6, 0},    {250, 152, 65, 10, 10, 10, 0},
+    {247, 215, 72, 10, 10, 10, 0},  {245, 237, 90, 5, 5, 10, 0},    {244, 244, 68, 5, 5, 10, 0},
+    {214, 248, 70, 15, 5, 5, 0},    {195, 248, 86, 10, 10, 10, 0},  {160, 250, 70, 10, 10, 10, 0},
+    {156, 246, 149, 10, 10, 10, 0}, {143, 246, 230, 10, 10, 10, 0}, {112, 244, 242, 10, 10, 10, 0},
+    {102, 146, 245, 10, 10, 10, 0}, {142, 140, 240, 10, 10, 10, 0}, {183, 144, 244, 10, 10, 10, 0},
     {214, 164, 237, 10, 10, 10, 0},
 };
 
@@ -42,7 +42,8 @@ inline std::int64_t NoneOf(int checked) { return -static_cast<std::int64_t>(chec
 // is added, as it must then be tried again.
 class ColourCounter {
 public:
-    ColourCounter() : classes_(PredefinedColourClasses()), memo_(memo::kNew), cache_(kCacheSize, CacheEntry{kNoColour, 0}) {}
+    ColourCounter()
+        : classes_(PredefinedColourClasses()), memo_(memo::kNew), cache_(kCacheSize, CacheEntry{kNoColour, 0}) {}
 
     void CountRow(const std::uint32_t* row, int width) {
         if (width <= 0) return;
@@ -164,8 +165,8 @@ String FormatColourReport(const std::vector<ClasseCouleur>& classes) {
     std::string report("\nFin de traitement\n");
     for (std::size_t i = 0; i < classes.size(); ++i) {
         const ClasseCouleur& k = classes[i];
-        report += Format("N° %3d r=%3d v=%3d b=%3d nb=%d\n",
-                         {static_cast<int>(i) + 1, static_cast<int>(k.r), static_cast<int>(k.v), static_cast<int>(k.b), k.nb})
+        report += Format("N° %3d r=%3d v=%3d b=%3d nb=%d\n", {static_cast<int>(i) + 1, static_cast<int>(k.r),
+                                                              static_cast<int>(k.v), static_cast<int>(k.b), k.nb})
                       .View();
     }
     return String(report);

@@ -1,11 +1,12 @@
 #include "app/ImageLoading.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
 #include <cctype>
 #include <cstdio>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "app/FileNames.h"
 #include "app/NextViewPreparation.h"

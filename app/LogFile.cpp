@@ -1,9 +1,10 @@
 #include "app/LogFile.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "runtime/RegularFile.h"
 #include "runtime/TextConversions.h"

@@ -22,10 +22,8 @@ constexpr std::size_t kReadBlock = 1 << 20;
 class Descriptor {
 public:
     explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            close(fd_);
+    ~Descriptor() {
+        if (fd_ >= 0) close(fd_);
     }
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -37,18 +35,15 @@ private:
 
 // The whole file into `bytes`; false when it could not be read whole or the job was
 // cancelled on the way.
-bool ReadWhole(int fd, std::int64_t size, TMemoryStream& bytes, const std::atomic<bool>& cancel)
-{
+bool ReadWhole(int fd, std::int64_t size, TMemoryStream& bytes, const std::atomic<bool>& cancel) {
     bytes.SetSize(size);
     auto* into = static_cast<std::uint8_t*>(bytes.Memory());
     std::int64_t done = 0;
     while (done < size) {
-        if (cancel.load(std::memory_order_relaxed))
-            return false;
+        if (cancel.load(std::memory_order_relaxed)) return false;
         const std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(size - done, kReadBlock));
         const ssize_t got = pread(fd, into + done, wanted, done);
-        if (got <= 0)
-            return false;
+        if (got <= 0) return false;
         done += got;
     }
     return true;
@@ -56,15 +51,10 @@ bool ReadWhole(int fd, std::int64_t size, TMemoryStream& bytes, const std::atomi
 
 }  // namespace
 
-NextViewPreparation::~NextViewPreparation()
-{
-    Cancel();
-}
+NextViewPreparation::~NextViewPreparation() { Cancel(); }
 
-void NextViewPreparation::Prepare(const String& name, const JpegDecodeSettings& settings)
-{
-    if (job_ && name_ == name)
-        return;
+void NextViewPreparation::Prepare(const String& name, const JpegDecodeSettings& settings) {
+    if (job_ && name_ == name) return;
     Cancel();
     name_ = name;
     job_ = std::make_unique<Job>();
@@ -74,10 +64,8 @@ void NextViewPreparation::Prepare(const String& name, const JpegDecodeSettings& 
     pthread_setname_np(worker_.native_handle(), kWorkerName);
 }
 
-void NextViewPreparation::Cancel()
-{
-    if (!job_)
-        return;
+void NextViewPreparation::Cancel() {
+    if (!job_) return;
     job_->cancel.store(true, std::memory_order_relaxed);
     {
         // Taken so that a held worker cannot miss the flag between its test and its wait.
@@ -89,10 +77,8 @@ void NextViewPreparation::Cancel()
     name_ = String();
 }
 
-std::unique_ptr<platform::raster::DibImage> NextViewPreparation::Take(const String& name, int descriptor)
-{
-    if (!job_)
-        return nullptr;
+std::unique_ptr<platform::raster::DibImage> NextViewPreparation::Take(const String& name, int descriptor) {
+    if (!job_) return nullptr;
     if (!(name_ == name)) {
         Cancel();
         return nullptr;
@@ -107,16 +93,13 @@ std::unique_ptr<platform::raster::DibImage> NextViewPreparation::Take(const Stri
     return std::move(job->picture);
 }
 
-bool NextViewPreparation::WaitUntilDone()
-{
-    if (!job_)
-        return false;
+bool NextViewPreparation::WaitUntilDone() {
+    if (!job_) return false;
     Join();
     return job_->picture != nullptr;
 }
 
-void NextViewPreparation::Hold(bool held)
-{
+void NextViewPreparation::Hold(bool held) {
     {
         const std::lock_guard lock(holdMutex_);
         held_ = held;
@@ -124,42 +107,32 @@ void NextViewPreparation::Hold(bool held)
     holdChanged_.notify_all();
 }
 
-void NextViewPreparation::Join()
-{
-    if (worker_.joinable())
-        worker_.join();
+void NextViewPreparation::Join() {
+    if (worker_.joinable()) worker_.join();
 }
 
-void NextViewPreparation::WaitWhileHeld(const Job& job)
-{
+void NextViewPreparation::WaitWhileHeld(const Job& job) {
     std::unique_lock lock(holdMutex_);
     holdChanged_.wait(lock, [&] { return !held_ || job.cancel.load(std::memory_order_relaxed); });
 }
 
 // The worker: whatever goes wrong leaves the job without a picture, and the loader
 // meets the problem itself at the tick.
-void NextViewPreparation::Run(Job& job, NextViewPreparation& owner)
-{
+void NextViewPreparation::Run(Job& job, NextViewPreparation& owner) {
     owner.WaitWhileHeld(job);
-    if (job.cancel.load(std::memory_order_relaxed))
-        return;
+    if (job.cancel.load(std::memory_order_relaxed)) return;
     const Descriptor file(OpenRegularFile(job.path.c_str(), O_RDONLY));
-    if (file.Get() < 0)
-        return;
+    if (file.Get() < 0) return;
     const std::optional<platform::FileIdentity> before = platform::OpenFileIdentity(file.Get());
-    if (!before || before->size < 2 ||
-        static_cast<std::uint64_t>(before->size) > JpegDecompression::kMaxOutputBytes)
+    if (!before || before->size < 2 || static_cast<std::uint64_t>(before->size) > JpegDecompression::kMaxOutputBytes)
         return;
     try {
         TMemoryStream bytes;
-        if (!ReadWhole(file.Get(), before->size, bytes, job.cancel))
-            return;
+        if (!ReadWhole(file.Get(), before->size, bytes, job.cancel)) return;
         // Changed while it was read: the bytes may mix two versions.
-        if (platform::OpenFileIdentity(file.Get()) != before)
-            return;
+        if (platform::OpenFileIdentity(file.Get()) != before) return;
         const auto* signature = static_cast<const std::uint8_t*>(bytes.Memory());
-        if (signature[0] != 0xFF || signature[1] != 0xD8)
-            return;
+        if (signature[0] != 0xFF || signature[1] != 0xD8) return;
         job.picture = DecodeJpegPicture(bytes, job.settings, job.cancel);
         job.identity = *before;
     } catch (...) {

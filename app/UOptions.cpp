@@ -26,14 +26,14 @@ constexpr TModalResult kOptionsApplied = mrYes;
 
 const TClassInfo& TOptions::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TOptions, TForm>("TOptions")
-        .Field("Label1", &TOptions::Label1)
-        .Field("eTimer", &TOptions::eTimer)
-        .Field("UpDownT", &TOptions::UpDownT)
-        .Field("RadioGroup1", &TOptions::RadioGroup1)
-        .Field("OK", &TOptions::OK)
-        .Field("Annuler", &TOptions::Annuler)
-        .Method("OKClick", &TOptions::OKClick)
-        .Method("AnnulerClick", &TOptions::AnnulerClick);
+                                       .Field("Label1", &TOptions::Label1)
+                                       .Field("eTimer", &TOptions::eTimer)
+                                       .Field("UpDownT", &TOptions::UpDownT)
+                                       .Field("RadioGroup1", &TOptions::RadioGroup1)
+                                       .Field("OK", &TOptions::OK)
+                                       .Field("Annuler", &TOptions::Annuler)
+                                       .Method("OKClick", &TOptions::OKClick)
+                                       .Method("AnnulerClick", &TOptions::AnnulerClick);
     return info;
 }
 

@@ -3,23 +3,20 @@
 #include <cstring>
 #include <iostream>
 
+#include "bench/BenchTable.h"
 #include "codecs/JPEGImage.h"
 #include "codecs/JpegCompression.h"
 #include "graphics/Bitmap.h"
 #include "runtime/FileStream.h"
-
-#include "bench/BenchTable.h"
 
 namespace orvalis::bench {
 
 namespace {
 
 // A plasma fractal followed by `more` arguments.
-std::vector<std::string> Photo(std::vector<std::string> more)
-{
-    std::vector<std::string> arguments = {
-        "-size", std::to_string(kPictureWidth) + "x" + std::to_string(kPictureHeight), "-seed", "42",
-        "plasma:fractal"};
+std::vector<std::string> Photo(std::vector<std::string> more) {
+    std::vector<std::string> arguments = {"-size", std::to_string(kPictureWidth) + "x" + std::to_string(kPictureHeight),
+                                          "-seed", "42", "plasma:fractal"};
     arguments.insert(arguments.end(), more.begin(), more.end());
     return arguments;
 }
@@ -27,11 +24,9 @@ std::vector<std::string> Photo(std::vector<std::string> more)
 }  // namespace
 
 std::filesystem::path BenchFile(const std::filesystem::path& folder, const std::string& name,
-                                const std::vector<std::string>& convertArguments)
-{
+                                const std::vector<std::string>& convertArguments) {
     const std::filesystem::path file = folder / name;
-    if (std::filesystem::exists(file))
-        return file;
+    if (std::filesystem::exists(file)) return file;
     std::filesystem::create_directories(folder);
     std::cerr << "making " << file.string() << " (once)\n";
     // Written under another name first: an interrupted run leaves no half file behind.
@@ -44,33 +39,27 @@ std::filesystem::path BenchFile(const std::filesystem::path& folder, const std::
     return file;
 }
 
-std::filesystem::path PhotoJpeg(const std::filesystem::path& folder)
-{
+std::filesystem::path PhotoJpeg(const std::filesystem::path& folder) {
     return BenchFile(folder, "photo-4000x3000-q90.jpg", Photo({"-quality", "90"}));
 }
 
-std::filesystem::path PhotoRgbPng(const std::filesystem::path& folder)
-{
+std::filesystem::path PhotoRgbPng(const std::filesystem::path& folder) {
     return BenchFile(folder, "photo-4000x3000-rgb.png", Photo({"-type", "TrueColor", "-depth", "8"}));
 }
 
-std::filesystem::path PhotoBmp(const std::filesystem::path& folder)
-{
+std::filesystem::path PhotoBmp(const std::filesystem::path& folder) {
     return BenchFile(folder, "photo-4000x3000-24bit.bmp", Photo({"-type", "TrueColor", "-define", "bmp:format=bmp3"}));
 }
 
-std::filesystem::path PalettePng(const std::filesystem::path& folder)
-{
+std::filesystem::path PalettePng(const std::filesystem::path& folder) {
     return BenchFile(folder, "palette-4000x3000-200.png",
                      Photo({"+dither", "-colors", "200", "-type", "Palette", "-define", "png:color-type=3"}));
 }
 
-std::filesystem::path LargeJpeg(const std::filesystem::path& folder)
-{
+std::filesystem::path LargeJpeg(const std::filesystem::path& folder) {
     const std::string side = std::to_string(kLargeSide);
     const std::filesystem::path file = folder / ("photo-" + side + "x" + side + "-q90.jpg");
-    if (std::filesystem::exists(file))
-        return file;
+    if (std::filesystem::exists(file)) return file;
     std::cerr << "making " << file.string() << " (once)\n";
     // ImageMagick needs minutes and gigabytes for a picture this large: the photograph is
     // enlarged here (each pixel taken from the nearest one of the photograph, whose
@@ -88,7 +77,8 @@ std::filesystem::path LargeJpeg(const std::filesystem::path& folder)
         const std::uint8_t* from = photo.RowPointer(int(std::int64_t(y) * kPictureHeight / kLargeSide));
         std::uint8_t* to = &rows[std::size_t(y) * kLargeSide * 3];
         for (int x = 0; x < kLargeSide; ++x)
-            std::memcpy(to + std::size_t(x) * 3, from + std::size_t(std::int64_t(x) * kPictureWidth / kLargeSide) * 3, 3);
+            std::memcpy(to + std::size_t(x) * 3, from + std::size_t(std::int64_t(x) * kPictureWidth / kLargeSide) * 3,
+                        3);
     }
     const std::filesystem::path partial = folder / ("partial-" + file.filename().string());
     {
@@ -99,15 +89,14 @@ std::filesystem::path LargeJpeg(const std::filesystem::path& folder)
     return file;
 }
 
-std::filesystem::path ScreenJpeg(const std::filesystem::path& folder)
-{
+std::filesystem::path ScreenJpeg(const std::filesystem::path& folder) {
     return BenchFile(folder, "photo-1920x1080-q90.jpg",
                      {"-size", "1920x1080", "-seed", "42", "plasma:fractal", "-quality", "90"});
 }
 
-std::filesystem::path SmallJpeg(const std::filesystem::path& folder)
-{
-    return BenchFile(folder, "photo-400x300-q90.jpg", {"-size", "400x300", "-seed", "42", "plasma:fractal", "-quality", "90"});
+std::filesystem::path SmallJpeg(const std::filesystem::path& folder) {
+    return BenchFile(folder, "photo-400x300-q90.jpg",
+                     {"-size", "400x300", "-seed", "42", "plasma:fractal", "-quality", "90"});
 }
 
 }  // namespace orvalis::bench

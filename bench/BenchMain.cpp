@@ -33,8 +33,7 @@ constexpr AddPairs kAreas[] = {
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], orvalis::bench::kViewerPeakOption) == 0) {
         try {
             return orvalis::bench::PrintViewerPeak(argv[2]);
@@ -52,17 +51,14 @@ int main(int argc, char** argv)
     }
     try {
         std::vector<BenchPair> pairs;
-        for (AddPairs add : kAreas)
-            add(dataFolder, pairs);
+        for (AddPairs add : kAreas) add(dataFolder, pairs);
         std::vector<orvalis::bench::BenchResult> results;
         const std::string only = argc > 3 ? argv[3] : "";
         for (const BenchPair& pair : pairs)
-            if (pair.task.find(only) != std::string::npos)
-                results.push_back(orvalis::bench::Measure(pair, runs));
+            if (pair.task.find(only) != std::string::npos) results.push_back(orvalis::bench::Measure(pair, runs));
         orvalis::bench::PrintTable(std::cout, results);
         for (const auto& result : results)
-            if (!result.Holds())
-                return 1;
+            if (!result.Holds()) return 1;
         return 0;
     } catch (const std::exception& error) {
         std::cerr << "orvalis_bench: " << error.what() << '\n';

@@ -4,8 +4,7 @@
 
 namespace orvalis::bench {
 
-std::vector<ClasseCouleur> LinearColourCount(int width, int height, const PixelRowSource& rows)
-{
+std::vector<ClasseCouleur> LinearColourCount(int width, int height, const PixelRowSource& rows) {
     std::vector<ClasseCouleur> classes = PredefinedColourClasses();
     for (int y = 0; y < height; ++y) {
         const std::uint32_t* row = rows(y);

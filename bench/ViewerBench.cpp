@@ -14,8 +14,8 @@
 #include "bench/ViewerHarness.h"
 #include "codecs/JPEGImage.h"
 #include "framework/Image.h"
-#include "graphics/Picture.h"
 #include "graphics/Bitmap.h"
+#include "graphics/Picture.h"
 #include "platform/ScreenMetrics.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/FileStream.h"
@@ -30,8 +30,7 @@ namespace fs = std::filesystem;
 constexpr std::uint64_t kTickMilliseconds = 3000;
 
 // The PNG file as the viewer holds it after "Ouvrir": a 32-bit working bitmap.
-std::unique_ptr<TBitmap> OpenPng(const fs::path& file)
-{
+std::unique_ptr<TBitmap> OpenPng(const fs::path& file) {
     auto working = std::make_unique<TBitmap>();
     working->SetPixelLayout(pl32Bit);
     LitPNG(String(file.string()), *working);
@@ -40,13 +39,14 @@ std::unique_ptr<TBitmap> OpenPng(const fs::path& file)
     return working;
 }
 
-const std::uint32_t* Row(TBitmap& bitmap, int y) { return reinterpret_cast<const std::uint32_t*>(bitmap.RowPointer(y)); }
+const std::uint32_t* Row(TBitmap& bitmap, int y) {
+    return reinterpret_cast<const std::uint32_t*>(bitmap.RowPointer(y));
+}
 
 // The least a pass over the pixels does: read each once (their sum, kept from the
 // optimiser).
 volatile std::uint64_t pixelSum;
-void SumPixels(TBitmap& bitmap)
-{
+void SumPixels(TBitmap& bitmap) {
     std::uint64_t sum = 0;
     const int width = bitmap.Width();
     for (int y = 0; y < bitmap.Height(); ++y) {
@@ -57,17 +57,14 @@ void SumPixels(TBitmap& bitmap)
 }
 
 // Stops the benchmark unless the viewer's count reports what the plain linear search does.
-void CheckCountAgainstLinearSearch(TBitmap& bitmap)
-{
+void CheckCountAgainstLinearSearch(TBitmap& bitmap) {
     const String fast = FormatColourReport(CountBitmapColours(bitmap));
-    const String linear = FormatColourReport(
-        LinearColourCount(bitmap.Width(), bitmap.Height(), [&](int y) { return Row(bitmap, y); }));
-    if (!(fast == linear))
-        throw std::runtime_error("the colour count's report differs from the linear search's");
+    const String linear =
+        FormatColourReport(LinearColourCount(bitmap.Width(), bitmap.Height(), [&](int y) { return Row(bitmap, y); }));
+    if (!(fast == linear)) throw std::runtime_error("the colour count's report differs from the linear search's");
 }
 
-BenchSamples CountAgainstPlainPass(const fs::path& png, int runs)
-{
+BenchSamples CountAgainstPlainPass(const fs::path& png, int runs) {
     const std::unique_ptr<TBitmap> bitmap = OpenPng(png);
     CheckCountAgainstLinearSearch(*bitmap);
     BenchSamples samples;
@@ -79,15 +76,13 @@ BenchSamples CountAgainstPlainPass(const fs::path& png, int runs)
 }
 
 // The decode of a view alone: the JPEG image into a bitmap.
-void DecodeView(const fs::path& file)
-{
+void DecodeView(const fs::path& file) {
     TFileStream stream(String(file.string()), fmOpenRead | fmShareDenyWrite);
     TJPEGImage image;
     image.LoadStream(stream);
     TBitmap bitmap;
     bitmap.CopyFromObject(&image);
-    if (bitmap.Width() == 0)
-        throw std::runtime_error("the JPEG image did not decode");
+    if (bitmap.Width() == 0) throw std::runtime_error("the JPEG image did not decode");
 }
 
 // The file of the next view as the advance finds it at the tick.
@@ -101,8 +96,7 @@ enum class NextViewFile {
 // (the first advance is a warm-up). Before each tick the preparation of the view has
 // finished, as it has when the user looks at a view for a few seconds; with `Replaced`
 // the file is then touched, so that the advance finds another file than the one read.
-BenchSamples AdvanceAgainstDecode(const fs::path& folder, const fs::path& jpeg, NextViewFile file, int runs)
-{
+BenchSamples AdvanceAgainstDecode(const fs::path& folder, const fs::path& jpeg, NextViewFile file, int runs) {
     const fs::path first = ViewSeries(folder / "series", jpeg, runs + 2);
     BenchSamples samples;
     int taken = 0;
@@ -113,8 +107,7 @@ BenchSamples AdvanceAgainstDecode(const fs::path& folder, const fs::path& jpeg, 
             script
                 .Check([&, start] {
                     Orvalis->NextView().WaitUntilDone();
-                    if (file == NextViewFile::Replaced)
-                        fs::last_write_time(jpeg, fs::file_time_type::clock::now());
+                    if (file == NextViewFile::Replaced) fs::last_write_time(jpeg, fs::file_time_type::clock::now());
                     taken = Orvalis->NextView().PicturesTaken();
                     *start = std::chrono::steady_clock::now();
                 })
@@ -138,8 +131,7 @@ BenchSamples AdvanceAgainstDecode(const fs::path& folder, const fs::path& jpeg, 
     return samples;
 }
 
-double PeakResidentBytes()
-{
+double PeakResidentBytes() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
         if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) * 1024;  // given in kB
@@ -153,8 +145,7 @@ double Allowance(double pixels) { return (7.0 * pixels + 64 * kMegabyte) / kMega
 
 // The viewer's peak memory, each run in a child process of its own (the command), against
 // what one view may take.
-BenchSamples PeakAgainstAllowance(const std::vector<std::string>& command, double pixels, int runs)
-{
+BenchSamples PeakAgainstAllowance(const std::vector<std::string>& command, double pixels, int runs) {
     BenchSamples samples;
     for (int i = 0; i < runs; ++i) {
         samples.ours.push_back(std::stod(CommandOutput(command)) / kMegabyte);
@@ -163,15 +154,13 @@ BenchSamples PeakAgainstAllowance(const std::vector<std::string>& command, doubl
     return samples;
 }
 
-std::vector<std::string> HeadlessPeakCommand(const fs::path& folder, const fs::path& jpeg)
-{
+std::vector<std::string> HeadlessPeakCommand(const fs::path& folder, const fs::path& jpeg) {
     ViewSeries(folder, jpeg, 2);
     return {fs::read_symlink("/proc/self/exe").string(), kViewerPeakOption, folder.string()};
 }
 
 // The real program on the desktop backend, in a virtual X display (bench/desktop_viewer.py).
-std::vector<std::string> DesktopPeakCommand(const fs::path& folder, const fs::path& jpeg)
-{
+std::vector<std::string> DesktopPeakCommand(const fs::path& folder, const fs::path& jpeg) {
     ViewSeries(folder, jpeg, 3);
     return {"python3", ORVALIS_DESKTOP_SCRIPT, "peak", ORVALIS_VIEWER_PROGRAM, folder.string()};
 }
@@ -180,8 +169,7 @@ std::vector<std::string> DesktopPeakCommand(const fs::path& folder, const fs::pa
 // screen-sized view, on a screen of 1920 x 1080: both views are opened through the
 // dialog, kept, and then shown by turns (each sample: ten repaints).
 BenchSamples RepaintLargeAgainstScreenSized(const fs::path& folder, const fs::path& large, const fs::path& screenSized,
-                                            int runs)
-{
+                                            int runs) {
     BenchSamples samples;
     TBitmap largeView, screenView;
     auto repaints = [](TBitmap& view) {
@@ -192,7 +180,8 @@ BenchSamples RepaintLargeAgainstScreenSized(const fs::path& folder, const fs::pa
                        Orvalis->Invalidate();
                        Orvalis->Update();
                    }
-               }) / 10;
+               }) /
+               10;
     };
     RunViewerScripted(
         folder,
@@ -218,16 +207,14 @@ BenchSamples RepaintLargeAgainstScreenSized(const fs::path& folder, const fs::pa
 
 // From Escape to the end of the real program on the desktop backend, in a virtual X
 // display of 1280 x 1024, with `view` shown; in milliseconds.
-double DesktopExitWithViewShown(const fs::path& view)
-{
+double DesktopExitWithViewShown(const fs::path& view) {
     return 1000 * std::stod(CommandOutput({"python3", ORVALIS_DESKTOP_SCRIPT, "exit", ORVALIS_VIEWER_PROGRAM,
                                            fs::absolute(view).string()}));
 }
 
 }  // namespace
 
-int PrintViewerPeak(const fs::path& folder)
-{
+int PrintViewerPeak(const fs::path& folder) {
     const fs::path seriesFolder = fs::absolute(folder);
     // Open view 1 (shown), then two ticks: view 1 again, then view 2.
     RunViewerScripted(seriesFolder, [&](UserScript& script) {
@@ -240,53 +227,54 @@ int PrintViewerPeak(const fs::path& folder)
     return 0;
 }
 
-void AddViewerPairs(const fs::path& dataFolder, std::vector<BenchPair>& pairs)
-{
+void AddViewerPairs(const fs::path& dataFolder, std::vector<BenchPair>& pairs) {
     const fs::path png = PhotoRgbPng(dataFolder);
     pairs.push_back({"PNG 4000x3000 RGB: colour count / one pass summing the pixels",
                      [png](int runs) { return CountAgainstPlainPass(png, runs); }, 1.5});
-    pairs.push_back(TimedPair("PNG 4000x3000 RGB: LitPNG and colour count / identify -format %k",
-                              [png] { CountBitmapColours(*OpenPng(png)); },
-                              Command({"identify", "-format", "%k", png.string()}),
-                              kNoTarget));
+    pairs.push_back(TimedPair(
+        "PNG 4000x3000 RGB: LitPNG and colour count / identify -format %k",
+        [png] { CountBitmapColours(*OpenPng(png)); }, Command({"identify", "-format", "%k", png.string()}), kNoTarget));
 
     const fs::path jpeg = PhotoJpeg(dataFolder);
     const fs::path viewerFolder = fs::absolute(dataFolder / "viewer");
-    pairs.push_back({"JPEG 4000x3000 q90: one advance, tick to painted window, the next view prepared / the decode alone",
-                     [viewerFolder, jpeg](int runs) {
-                         return AdvanceAgainstDecode(viewerFolder, jpeg, NextViewFile::AsPrepared, runs);
-                     },
-                     0.25});
+    pairs.push_back(
+        {"JPEG 4000x3000 q90: one advance, tick to painted window, the next view prepared / the decode alone",
+         [viewerFolder, jpeg](int runs) {
+             return AdvanceAgainstDecode(viewerFolder, jpeg, NextViewFile::AsPrepared, runs);
+         },
+         0.25});
     pairs.push_back({"JPEG 4000x3000 q90: one advance, the file replaced after its preparation / the decode alone",
                      [viewerFolder, jpeg](int runs) {
                          return AdvanceAgainstDecode(viewerFolder, jpeg, NextViewFile::Replaced, runs);
                      },
                      1.2});
     const double pixels = double(kPictureWidth) * kPictureHeight;
-    pairs.push_back({"JPEG 4000x3000 q90: the viewer's peak resident size, a view then the next / 7 B per pixel + 64 MB",
-                     [viewerFolder, jpeg, pixels](int runs) {
-                         return PeakAgainstAllowance(HeadlessPeakCommand(viewerFolder / "peak", jpeg), pixels,
-                                                     std::min(runs, 3));
-                     },
-                     1.0, "MB"});
-    pairs.push_back({"JPEG 4000x3000 q90: the program's peak on the desktop (Xvfb), a view then the next / 7 B per "
-                     "pixel + 64 MB",
-                     [viewerFolder, jpeg, pixels](int runs) {
-                         return PeakAgainstAllowance(DesktopPeakCommand(viewerFolder / "desktop-peak", jpeg), pixels,
-                                                     std::min(runs, 3));
-                     },
-                     1.0, "MB"});
+    pairs.push_back(
+        {"JPEG 4000x3000 q90: the viewer's peak resident size, a view then the next / 7 B per pixel + 64 MB",
+         [viewerFolder, jpeg, pixels](int runs) {
+             return PeakAgainstAllowance(HeadlessPeakCommand(viewerFolder / "peak", jpeg), pixels, std::min(runs, 3));
+         },
+         1.0, "MB"});
+    pairs.push_back(
+        {"JPEG 4000x3000 q90: the program's peak on the desktop (Xvfb), a view then the next / 7 B per "
+         "pixel + 64 MB",
+         [viewerFolder, jpeg, pixels](int runs) {
+             return PeakAgainstAllowance(DesktopPeakCommand(viewerFolder / "desktop-peak", jpeg), pixels,
+                                         std::min(runs, 3));
+         },
+         1.0, "MB"});
 
     // A hundred megapixels: a view larger than the screen.
     const fs::path large = LargeJpeg(dataFolder);
     const double largePixels = double(kLargeSide) * kLargeSide;
-    pairs.push_back({"JPEG 10000x10000 q90: the viewer's peak resident size, a view then the next / 7 B per pixel + "
-                     "64 MB",
-                     [viewerFolder, large, largePixels](int runs) {
-                         return PeakAgainstAllowance(HeadlessPeakCommand(viewerFolder / "large-peak", large),
-                                                     largePixels, std::min(runs, 3));
-                     },
-                     1.0, "MB"});
+    pairs.push_back(
+        {"JPEG 10000x10000 q90: the viewer's peak resident size, a view then the next / 7 B per pixel + "
+         "64 MB",
+         [viewerFolder, large, largePixels](int runs) {
+             return PeakAgainstAllowance(HeadlessPeakCommand(viewerFolder / "large-peak", large), largePixels,
+                                         std::min(runs, 3));
+         },
+         1.0, "MB"});
     pairs.push_back({"JPEG 10000x10000 q90: one advance, the file replaced after its preparation / the decode alone",
                      [viewerFolder, large](int runs) {
                          return AdvanceAgainstDecode(viewerFolder / "large", large, NextViewFile::Replaced,
@@ -300,17 +288,18 @@ void AddViewerPairs(const fs::path& dataFolder, std::vector<BenchPair>& pairs)
                      },
                      1.5});
     const fs::path small = SmallJpeg(dataFolder);
-    pairs.push_back({"JPEG 10000x10000 q90: Escape to the end of the program on the desktop (Xvfb) / with a 400x300 "
-                     "view",
-                     [large, small](int runs) {
-                         BenchSamples samples;
-                         for (int i = 0; i < runs; ++i) {
-                             samples.ours.push_back(DesktopExitWithViewShown(large));
-                             samples.reference.push_back(DesktopExitWithViewShown(small));
-                         }
-                         return samples;
-                     },
-                     1.5});
+    pairs.push_back(
+        {"JPEG 10000x10000 q90: Escape to the end of the program on the desktop (Xvfb) / with a 400x300 "
+         "view",
+         [large, small](int runs) {
+             BenchSamples samples;
+             for (int i = 0; i < runs; ++i) {
+                 samples.ours.push_back(DesktopExitWithViewShown(large));
+                 samples.reference.push_back(DesktopExitWithViewShown(small));
+             }
+             return samples;
+         },
+         1.5});
 }
 
 }  // namespace orvalis::bench

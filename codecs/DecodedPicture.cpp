@@ -5,8 +5,7 @@
 
 namespace orvalis {
 
-std::unique_ptr<platform::raster::DibImage> NewDecodedPicture(int width, int height, int bitCount)
-{
+std::unique_ptr<platform::raster::DibImage> NewDecodedPicture(int width, int height, int bitCount) {
     namespace raster = platform::raster;
     raster::BitmapInfo info;
     info.header.biSize = 40;
@@ -16,8 +15,7 @@ std::unique_ptr<platform::raster::DibImage> NewDecodedPicture(int width, int hei
     info.header.biBitCount = static_cast<std::uint16_t>(bitCount);
     info.header.biCompression = raster::BI_RGB;
     std::unique_ptr<raster::DibImage> picture = raster::DibImage::Create(info);
-    if (!picture)
-        throw EOutOfResources(ResId::OutOfSystemResources);
+    if (!picture) throw EOutOfResources(ResId::OutOfSystemResources);
     return picture;
 }
 

@@ -26,8 +26,7 @@ constexpr const char* kNoImageData = "gd-png error: cannot allocate image data\n
 constexpr const char* kNoRowPointers = "gd-png error: cannot allocate row pointers\n";
 constexpr const char* kNoImageRecord = "gd-png error: cannot allocate gdImage struct\n";
 constexpr const char* kAlphaDropped = "gd-png warning: alpha channel not supported\n";
-constexpr const char* kPartialTransparency =
-    "gd-png warning: only single-color, 100% transparency supported\n";
+constexpr const char* kPartialTransparency = "gd-png warning: only single-color, 100% transparency supported\n";
 constexpr const char* kLibpngWarning = "libpng warning: %s\n";
 
 constexpr std::size_t kSignatureBytes = 8;
@@ -48,8 +47,7 @@ constexpr std::array<png_byte, 6> kCubeLevels{0, 51, 102, 153, 204, 255};
 constexpr std::size_t kMappingCells = std::size_t{1} << 15;
 using MappingTable = std::array<std::uint8_t, kMappingCells>;
 
-std::size_t mappingCell(int red, int green, int blue)
-{
+std::size_t mappingCell(int red, int green, int blue) {
     return static_cast<std::size_t>((red >> 3) << 10 | (green >> 3) << 5 | (blue >> 3));
 }
 
@@ -78,60 +76,45 @@ struct LibpngReader {
     LibpngReader() = default;
     LibpngReader(const LibpngReader&) = delete;
     LibpngReader& operator=(const LibpngReader&) = delete;
-    ~LibpngReader()
-    {
-        if (png != nullptr)
-            png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
+    ~LibpngReader() {
+        if (png != nullptr) png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
     }
 
     png_structp png = nullptr;
     png_infop info = nullptr;
 };
 
-void reportWarning(png_structp, png_const_charp message)
-{
-    std::fprintf(stderr, kLibpngWarning, message);
-}
+void reportWarning(png_structp, png_const_charp message) { std::fprintf(stderr, kLibpngWarning, message); }
 
-[[noreturn]] void reportFatal(png_structp png, png_const_charp message)
-{
+[[noreturn]] void reportFatal(png_structp png, png_const_charp message) {
     std::fprintf(stderr, kFatalLibpngError, message);
     png_longjmp(png, 1);
 }
 
 // A tRNS colour whose sample exceeds the bit depth matches no pixel; it is ignored
 // rather than turned into an index or a palette entry that no pixel can have.
-bool sampleFits(png_uint_16 sample, int bitDepth)
-{
-    return bitDepth == 16 || sample < (1 << bitDepth);
-}
+bool sampleFits(png_uint_16 sample, int bitDepth) { return bitDepth == 16 || sample < (1 << bitDepth); }
 
-png_byte topByte(png_uint_16 sample, int bitDepth)
-{
+png_byte topByte(png_uint_16 sample, int bitDepth) {
     return static_cast<png_byte>(bitDepth == 16 ? sample >> 8 : sample);
 }
 
 // Palette files: only alphas below 255 count. A single fully transparent entry is the
 // transparent index; anything else cannot be expressed and keeps the most transparent
 // entry, the first one on a tie.
-int paletteTransparency(const png_byte* alphas, int count)
-{
+int paletteTransparency(const png_byte* alphas, int count) {
     int partial = 0;
     int chosen = -1;
     for (int i = 0; i < count; ++i) {
-        if (alphas[i] == 255)
-            continue;
+        if (alphas[i] == 255) continue;
         ++partial;
-        if (chosen < 0 || alphas[i] < alphas[chosen])
-            chosen = i;
+        if (chosen < 0 || alphas[i] < alphas[chosen]) chosen = i;
     }
-    if (partial > 1 || (partial == 1 && alphas[chosen] != 0))
-        std::fputs(kPartialTransparency, stderr);
+    if (partial > 1 || (partial == 1 && alphas[chosen] != 0)) std::fputs(kPartialTransparency, stderr);
     return chosen;
 }
 
-Palette plteEntries(png_structp png, png_infop info)
-{
+Palette plteEntries(png_structp png, png_infop info) {
     Palette palette;
     png_colorp entries = nullptr;
     png_get_PLTE(png, info, &entries, &palette.count);
@@ -146,8 +129,7 @@ Palette plteEntries(png_structp png, png_infop info)
 
 // Grey files: one entry per grey level the samples can take after the transforms (two
 // to the bit depth below 8, else 256), spread evenly from black to white.
-Palette greyRamp(png_structp png, png_infop info, int bitDepth)
-{
+Palette greyRamp(png_structp png, png_infop info, int bitDepth) {
     Palette palette;
     palette.count = bitDepth < 8 ? 1 << bitDepth : gdMaxColors;
     for (int i = 0; i < palette.count; ++i) {
@@ -163,8 +145,7 @@ Palette greyRamp(png_structp png, png_infop info, int bitDepth)
 
 // True-colour files: the tRNS colour first when there is one, then the 216 cube colours;
 // the remaining entries stay black and no pixel refers to them.
-Palette colourCube(const png_color* transparentColour)
-{
+Palette colourCube(const png_color* transparentColour) {
     Palette palette;
     palette.count = gdMaxColors;
     int next = 0;
@@ -174,14 +155,12 @@ Palette colourCube(const png_color* transparentColour)
     }
     for (png_byte red : kCubeLevels)
         for (png_byte green : kCubeLevels)
-            for (png_byte blue : kCubeLevels)
-                palette.colours[next++] = {red, green, blue};
+            for (png_byte blue : kCubeLevels) palette.colours[next++] = {red, green, blue};
     palette.mappingEntries = next;
     return palette;
 }
 
-Palette trueColourPalette(png_structp png, png_infop info, int bitDepth)
-{
+Palette trueColourPalette(png_structp png, png_infop info, int bitDepth) {
     png_color_16p colour = nullptr;
     if (png_get_tRNS(png, info, nullptr, nullptr, &colour) != 0 && sampleFits(colour->red, bitDepth) &&
         sampleFits(colour->green, bitDepth) && sampleFits(colour->blue, bitDepth)) {
@@ -192,23 +171,19 @@ Palette trueColourPalette(png_structp png, png_infop info, int bitDepth)
     return colourCube(nullptr);
 }
 
-Palette buildPalette(png_structp png, png_infop info, int colourType, int bitDepth)
-{
+Palette buildPalette(png_structp png, png_infop info, int colourType, int bitDepth) {
     switch (colourType) {
-    case PNG_COLOR_TYPE_PALETTE:
-        return plteEntries(png, info);
-    case PNG_COLOR_TYPE_GRAY:
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-        return greyRamp(png, info, bitDepth);
-    default:  // RGB or RGB+alpha: libpng refuses any other type in the header
-        return trueColourPalette(png, info, bitDepth);
+        case PNG_COLOR_TYPE_PALETTE: return plteEntries(png, info);
+        case PNG_COLOR_TYPE_GRAY:
+        case PNG_COLOR_TYPE_GRAY_ALPHA: return greyRamp(png, info, bitDepth);
+        default:  // RGB or RGB+alpha: libpng refuses any other type in the header
+            return trueColourPalette(png, info, bitDepth);
     }
 }
 
 // Each cell takes the first mapping entry at the smallest distance, measured on the
 // top five bits of each component as |dr| + |dg| + |db| + max(|dr|, |dg|, |db|).
-MappingTable buildMapping(const Palette& palette)
-{
+MappingTable buildMapping(const Palette& palette) {
     MappingTable table{};
     for (std::size_t cell = 0; cell < kMappingCells; ++cell) {
         const int red = static_cast<int>(cell >> 10 & 31);
@@ -231,8 +206,7 @@ MappingTable buildMapping(const Palette& palette)
 }
 
 // Without tRNS the palette of every true-colour file is the same cube.
-const MappingTable& plainCubeMapping()
-{
+const MappingTable& plainCubeMapping() {
     static const MappingTable table = buildMapping(colourCube(nullptr));
     return table;
 }
@@ -240,8 +214,7 @@ const MappingTable& plainCubeMapping()
 // The samples and their row table. A header can announce an image far larger than
 // memory; past kMaxDecodedBytes it is refused before anything is allocated, reported
 // as the allocation failure it would otherwise be.
-bool allocateRows(DecodedPng& out, std::size_t rowBytes, png_uint_32 height)
-{
+bool allocateRows(DecodedPng& out, std::size_t rowBytes, png_uint_32 height) {
     assert(height > 0);
     const std::uint64_t bytesPerRow = std::uint64_t{rowBytes} + sizeof(png_bytep);
     if (bytesPerRow > kMaxDecodedBytes / height) {
@@ -260,16 +233,14 @@ bool allocateRows(DecodedPng& out, std::size_t rowBytes, png_uint_32 height)
         std::fputs(kNoRowPointers, stderr);
         return false;
     }
-    for (png_uint_32 y = 0; y < height; ++y)
-        out.rows[y] = out.samples.get() + y * rowBytes;
+    for (png_uint_32 y = 0; y < height; ++y) out.rows[y] = out.samples.get() + y * rowBytes;
     return true;
 }
 
 // Only IHDR, PLTE, tRNS, IDAT and IEND decide the image: libpng skips every other chunk
 // (still checking its CRC), so the text and profile chunks of a hostile file cost
 // nothing.
-void limitChunks(png_structp png)
-{
+void limitChunks(png_structp png) {
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_set_chunk_cache_max(png, kChunkCacheMax);
     png_set_chunk_malloc_max(png, kChunkMallocMax);
@@ -278,8 +249,7 @@ void limitChunks(png_structp png)
 // The libpng pass, up to the end of the file. A libpng error jumps back into this
 // function through the jump buffer of this decode's own read structure; every object
 // with a destructor lives in the caller's frame, so the jump skips none.
-bool readSamples(std::FILE* file, const LibpngReader& reader, DecodedPng& out)
-{
+bool readSamples(std::FILE* file, const LibpngReader& reader, DecodedPng& out) {
     png_structp png = reader.png;
     png_infop info = reader.info;
     if (setjmp(png_jmpbuf(png))) {
@@ -298,30 +268,24 @@ bool readSamples(std::FILE* file, const LibpngReader& reader, DecodedPng& out)
     const int bitDepth = png_get_bit_depth(png, info);
     const int colourType = png_get_color_type(png, info);
 
-    if (bitDepth == 16)
-        png_set_strip_16(png);
-    if (bitDepth < 8)
-        png_set_packing(png);
+    if (bitDepth == 16) png_set_strip_16(png);
+    if (bitDepth < 8) png_set_packing(png);
     if ((colourType & PNG_COLOR_MASK_ALPHA) != 0) {
         std::fputs(kAlphaDropped, stderr);
         png_set_strip_alpha(png);
     }
     out.palette = buildPalette(png, info, colourType, bitDepth);
-    if (out.interlaced)
-        png_set_interlace_handling(png);
+    if (out.interlaced) png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
-    if (!allocateRows(out, png_get_rowbytes(png, info), out.height))
-        return false;
+    if (!allocateRows(out, png_get_rowbytes(png, info), out.height)) return false;
     png_read_image(png, out.rows.data());
     png_read_end(png, nullptr);
     return true;
 }
 
-std::unique_ptr<gdImage> toPaletteImage(const DecodedPng& decoded)
-{
-    std::unique_ptr<gdImage> image =
-        gdImageCreate(static_cast<int>(decoded.width), static_cast<int>(decoded.height));
+std::unique_ptr<gdImage> toPaletteImage(const DecodedPng& decoded) {
+    std::unique_ptr<gdImage> image = gdImageCreate(static_cast<int>(decoded.width), static_cast<int>(decoded.height));
     if (!image) {
         std::fputs(kNoImageRecord, stderr);
         return nullptr;
@@ -361,8 +325,7 @@ std::unique_ptr<gdImage> toPaletteImage(const DecodedPng& decoded)
 
 }  // namespace
 
-std::unique_ptr<gdImage> gdImageCreateFromPng(std::FILE* file)
-{
+std::unique_ptr<gdImage> gdImageCreateFromPng(std::FILE* file) {
     assert(file != nullptr);
     png_byte signature[kSignatureBytes];
     if (std::fread(signature, 1, kSignatureBytes, file) != kSignatureBytes ||
@@ -382,8 +345,7 @@ std::unique_ptr<gdImage> gdImageCreateFromPng(std::FILE* file)
     }
 
     DecodedPng decoded;
-    if (!readSamples(file, reader, decoded))
-        return nullptr;
+    if (!readSamples(file, reader, decoded)) return nullptr;
     return toPaletteImage(decoded);
 }
 

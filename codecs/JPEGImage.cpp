@@ -25,10 +25,7 @@ namespace {
 
 // The clock of progress reports: the platform's tick count. Before a backend is
 // installed there is no clock, and a decode reports only its start and its end.
-std::uint64_t ProgressClock()
-{
-    return platform::IsBackendInstalled() ? platform::GetTickCount64() : 0;
-}
+std::uint64_t ProgressClock() { return platform::IsBackendInstalled() ? platform::GetTickCount64() : 0; }
 
 // Where a decode puts its rows: straight into the bitmap's pixel memory. Whenever the
 // library chose the colours of 8-bit rows itself (it keeps a palette given from outside
@@ -38,21 +35,18 @@ class BitmapRows final : public JpegOutput {
 public:
     BitmapRows(TJPEGImage& image, TBitmap& bitmap) : image_(image), bitmap_(bitmap) {}
 
-    JpegRows Rows() override
-    {
+    JpegRows Rows() override {
         // Asked again after a palette change: giving the bitmap a palette moves its pixels.
         std::uint8_t* first = bitmap_.RowPointer(0);
         const std::ptrdiff_t step = bitmap_.Height() > 1 ? bitmap_.RowPointer(1) - first : 0;
         return {first, step};
     }
 
-    void TakePalette(const std::vector<JpegPaletteEntry>& entries) override
-    {
+    void TakePalette(const std::vector<JpegPaletteEntry>& entries) override {
         assert(bitmap_.PixelLayout() == pl8Bit);
         std::vector<raster::PaletteEntry> palette;
         palette.reserve(entries.size());
-        for (const JpegPaletteEntry& entry : entries)
-            palette.push_back({entry.Red, entry.Green, entry.Blue, 0});
+        for (const JpegPaletteEntry& entry : entries) palette.push_back({entry.Red, entry.Green, entry.Blue, 0});
         bitmap_.SetPalette(raster::CreatePalette(palette));
         image_.SetPaletteModified(true);
     }
@@ -62,8 +56,7 @@ private:
     TBitmap& bitmap_;
 };
 
-std::vector<JpegPaletteEntry> EntriesOf(const raster::Palette& palette)
-{
+std::vector<JpegPaletteEntry> EntriesOf(const raster::Palette& palette) {
     std::vector<JpegPaletteEntry> entries;
     entries.reserve(palette.Size());
     for (const raster::PaletteEntry& entry : palette.Entries())
@@ -73,26 +66,21 @@ std::vector<JpegPaletteEntry> EntriesOf(const raster::Palette& palette)
 
 // The rows that a cancelled or failed decode never reached, made white as setting the
 // bitmap's size would have made them (the decode's picture is not filled first).
-void WhitenRowsFrom(TBitmap& bitmap, int row)
-{
+void WhitenRowsFrom(TBitmap& bitmap, int row) {
     const std::size_t rowBytes = std::size_t(bitmap.Width()) * 3;
-    for (int y = row; y < bitmap.Height(); ++y)
-        std::memset(bitmap.RowPointer(y), 0xFF, rowBytes);
+    for (int y = row; y < bitmap.Height(); ++y) std::memset(bitmap.RowPointer(y), 0xFF, rowBytes);
 }
 
 int startUpCount = 0;
 
 // A screen of 8 bits per pixel or fewer shows decoded images best as 8-bit pictures.
-void DetectScreenDepth()
-{
-    if (platform::raster::ScreenBitsPerPixel() <= 8)
-        DefaultJPEGSettings.OutputDepth = od8Bit;
+void DetectScreenDepth() {
+    if (platform::raster::ScreenBitsPerPixel() <= 8) DefaultJPEGSettings.OutputDepth = od8Bit;
 }
 
 }  // namespace
 
-const TClassInfo& TJPEGImage::StaticClassInfo()
-{
+const TClassInfo& TJPEGImage::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TJPEGImage, TGraphic>("TJPEGImage");
     return info;
 }
@@ -105,8 +93,7 @@ TJPEGImage::TJPEGImage()
       progressiveRedraw_(DefaultJPEGSettings.ProgressiveRedraw),
       progressiveSave_(DefaultJPEGSettings.ProgressiveSave),
       decodeMode_(DefaultJPEGSettings.DecodeMode),
-      outputScale_(DefaultJPEGSettings.OutputScale)
-{
+      outputScale_(DefaultJPEGSettings.OutputScale) {
     ResetCompressed();
 }
 
@@ -114,34 +101,22 @@ TJPEGImage::~TJPEGImage() = default;
 
 // --- Records -------------------------------------------------------------------------
 
-void TJPEGImage::ResetCompressed()
-{
-    InstallCompressed(std::make_unique<TJPEGData>());
-}
+void TJPEGImage::ResetCompressed() { InstallCompressed(std::make_unique<TJPEGData>()); }
 
-void TJPEGImage::InstallCompressed(std::unique_ptr<TJPEGData> data)
-{
+void TJPEGImage::InstallCompressed(std::unique_ptr<TJPEGData> data) {
     compressed_ = SharedRef(std::move(data));
     recalcNeeded_ = true;
 }
 
-void TJPEGImage::ResetDecoded()
-{
-    decoded_ = std::make_unique<TBitmap>();
-}
+void TJPEGImage::ResetDecoded() { decoded_ = std::make_unique<TBitmap>(); }
 
-void TJPEGImage::DropDecoded()
-{
-    decoded_.reset();
-}
+void TJPEGImage::DropDecoded() { decoded_.reset(); }
 
 // --- Copying ---------------------------------------------------------------------------
 
-void TJPEGImage::CopyFromObject(TPersistent* source)
-{
+void TJPEGImage::CopyFromObject(TPersistent* source) {
     if (auto* jpeg = dynamic_cast<TJPEGImage*>(source)) {
-        if (jpeg == this)
-            return;
+        if (jpeg == this) return;
         compressed_ = jpeg->compressed_;
         recalcNeeded_ = true;
         // A bitmap of the old picture must not stand for the new one.
@@ -162,8 +137,7 @@ void TJPEGImage::CopyFromObject(TPersistent* source)
     }
 }
 
-void TJPEGImage::CopyInto(TPersistent& destination)
-{
+void TJPEGImage::CopyInto(TPersistent& destination) {
     if (auto* bitmap = dynamic_cast<TBitmap*>(&destination))
         bitmap->CopyFromObject(&DecodeToBitmap());
     else
@@ -172,62 +146,40 @@ void TJPEGImage::CopyInto(TPersistent& destination)
 
 // --- Queries ---------------------------------------------------------------------------
 
-void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect)
-{
-    DrawScaled(canvas, rect, &DecodeToBitmap());
-}
+void TJPEGImage::Draw(TCanvas& canvas, const TRect& rect) { DrawScaled(canvas, rect, &DecodeToBitmap()); }
 
-bool TJPEGImage::IsSameAs(TGraphic& other)
-{
+bool TJPEGImage::IsSameAs(TGraphic& other) {
     auto* jpeg = dynamic_cast<TJPEGImage*>(&other);
-    if (!jpeg)
-        return false;
-    if (compressed_->Stream() && jpeg->compressed_->Stream())
-        return TGraphic::IsSameAs(other);
+    if (!jpeg) return false;
+    if (compressed_->Stream() && jpeg->compressed_->Stream()) return TGraphic::IsSameAs(other);
     return compressed_ == jpeg->compressed_;
 }
 
-bool TJPEGImage::Empty() const
-{
-    if (compressed_->Stream())
-        return false;
+bool TJPEGImage::Empty() const {
+    if (compressed_->Stream()) return false;
     return !decoded_ || decoded_->Empty();
 }
 
-std::int32_t TJPEGImage::Height() const
-{
-    if (decoded_)
-        return decoded_->Height();
-    if (outputScale_ == osFull)
-        return compressed_->Height();
+std::int32_t TJPEGImage::Height() const {
+    if (decoded_) return decoded_->Height();
+    if (outputScale_ == osFull) return compressed_->Height();
     ComputeScaledSize();
     return scaledHeight_;
 }
 
-std::int32_t TJPEGImage::Width() const
-{
-    if (decoded_)
-        return decoded_->Width();
-    if (outputScale_ == osFull)
-        return compressed_->Width();
+std::int32_t TJPEGImage::Width() const {
+    if (decoded_) return decoded_->Width();
+    if (outputScale_ == osFull) return compressed_->Width();
     ComputeScaledSize();
     return scaledWidth_;
 }
 
-void TJPEGImage::SetHeight(std::int32_t)
-{
-    throw EInvalidGraphicOperation(ResId::JPEGSizeChange);
-}
+void TJPEGImage::SetHeight(std::int32_t) { throw EInvalidGraphicOperation(ResId::JPEGSizeChange); }
 
-void TJPEGImage::SetWidth(std::int32_t)
-{
-    throw EInvalidGraphicOperation(ResId::JPEGSizeChange);
-}
+void TJPEGImage::SetWidth(std::int32_t) { throw EInvalidGraphicOperation(ResId::JPEGSizeChange); }
 
-void TJPEGImage::ComputeScaledSize() const
-{
-    if (!recalcNeeded_)
-        return;
+void TJPEGImage::ComputeScaledSize() const {
+    if (!recalcNeeded_) return;
     std::int32_t width = 0, height = 0;
     if (TMemoryStream* stream = compressed_->Stream(); stream && stream->Size() > 0) {
         JpegDecompression decoder(*stream, DecodeSettings());
@@ -243,23 +195,18 @@ void TJPEGImage::ComputeScaledSize() const
 
 // --- Palette ---------------------------------------------------------------------------
 
-raster::PaletteHandle TJPEGImage::Palette() const
-{
-    if (decoded_)
-        return decoded_->Palette();
+raster::PaletteHandle TJPEGImage::Palette() const {
+    if (decoded_) return decoded_->Palette();
     if (!tempPalette_ && outputDepth_ == od24Bit && platform::raster::ScreenBitsPerPixel() <= 8)
         tempPalette_ = raster::CreateHalftonePalette();
     return tempPalette_;
 }
 
-void TJPEGImage::SetPalette(raster::PaletteHandle palette)
-{
-    if (palette == tempPalette_)
-        return;
+void TJPEGImage::SetPalette(raster::PaletteHandle palette) {
+    if (palette == tempPalette_) return;
     // Without compressed bytes the bitmap is the only copy of the picture: it stays.
     const bool drop = decoded_ && compressed_->Stream() && decoded_->Palette() != palette;
-    if (drop)
-        DropDecoded();
+    if (drop) DropDecoded();
     tempPalette_ = std::move(palette);
     if (drop) {
         SetPaletteModified(true);
@@ -269,12 +216,10 @@ void TJPEGImage::SetPalette(raster::PaletteHandle palette)
 
 // --- Streams ---------------------------------------------------------------------------
 
-void TJPEGImage::ReadCompressed(std::int64_t count, TStream& stream)
-{
+void TJPEGImage::ReadCompressed(std::int64_t count, TStream& stream) {
     // Checked before anything is allocated: a count that claims more than the stream
     // holds fails on the bytes that are really there.
-    if (count < 0 || count > stream.Size() - stream.Position())
-        throw EReadError(ResId::StreamRead);
+    if (count < 0 || count > stream.Size() - stream.Position()) throw EReadError(ResId::StreamRead);
     auto data = std::make_unique<TJPEGData>();
     data->stream_ = std::make_unique<TMemoryStream>();
     data->stream_->SetSize(count);
@@ -295,20 +240,15 @@ void TJPEGImage::ReadCompressed(std::int64_t count, TStream& stream)
     NotifyChanged(this);
 }
 
-void TJPEGImage::LoadStream(TStream& stream)
-{
-    ReadCompressed(stream.Size() - stream.Position(), stream);
-}
+void TJPEGImage::LoadStream(TStream& stream) { ReadCompressed(stream.Size() - stream.Position(), stream); }
 
-void TJPEGImage::SaveStream(TStream& stream)
-{
+void TJPEGImage::SaveStream(TStream& stream) {
     EnsureCompressed();
     if (TMemoryStream* bytes = compressed_->Stream())
         stream.WriteBuffer(bytes->Memory(), static_cast<std::size_t>(bytes->Size()));
 }
 
-void TJPEGImage::ReadStoredData(TStream& stream)
-{
+void TJPEGImage::ReadStoredData(TStream& stream) {
     std::uint8_t count[4];
     stream.ReadBuffer(count, sizeof count);
     ReadCompressed(std::int64_t{count[0]} | std::int64_t{count[1]} << 8 | std::int64_t{count[2]} << 16 |
@@ -316,26 +256,22 @@ void TJPEGImage::ReadStoredData(TStream& stream)
                    stream);
 }
 
-void TJPEGImage::WriteStoredData(TStream& stream)
-{
+void TJPEGImage::WriteStoredData(TStream& stream) {
     // A bitmap-only image would otherwise be stored as no picture at all.
     EnsureCompressed();
     TMemoryStream* bytes = compressed_->Stream();
     const std::int64_t size = bytes ? bytes->Size() : 0;
     // The count has 32 bits; a larger file cannot be stored (and would not be read back).
-    if (size > std::numeric_limits<std::uint32_t>::max())
-        throw EWriteError(ResId::StreamWrite);
+    if (size > std::numeric_limits<std::uint32_t>::max()) throw EWriteError(ResId::StreamWrite);
     const std::uint8_t count[4] = {std::uint8_t(size), std::uint8_t(size >> 8), std::uint8_t(size >> 16),
                                    std::uint8_t(size >> 24)};
     stream.WriteBuffer(count, sizeof count);
-    if (size > 0)
-        stream.WriteBuffer(bytes->Memory(), static_cast<std::size_t>(size));
+    if (size > 0) stream.WriteBuffer(bytes->Memory(), static_cast<std::size_t>(size));
 }
 
 // --- Clipboard -------------------------------------------------------------------------
 
-void TJPEGImage::LoadClipboardData(std::uint16_t format, raster::Image* data, const raster::PaletteHandle& palette)
-{
+void TJPEGImage::LoadClipboardData(std::uint16_t format, raster::Image* data, const raster::PaletteHandle& palette) {
     // The bytes of the previous picture would no longer match the bitmap.
     auto bitmap = std::make_unique<TBitmap>();
     bitmap->LoadClipboardData(format, data, palette);
@@ -345,15 +281,11 @@ void TJPEGImage::LoadClipboardData(std::uint16_t format, raster::Image* data, co
     NotifyChanged(this);
 }
 
-TClipboardData TJPEGImage::SaveClipboardData()
-{
-    return DecodeToBitmap().SaveClipboardData();
-}
+TClipboardData TJPEGImage::SaveClipboardData() { return DecodeToBitmap().SaveClipboardData(); }
 
 // --- Decoding --------------------------------------------------------------------------
 
-JpegDecodeSettings TJPEGImage::DecodeSettings() const
-{
+JpegDecodeSettings TJPEGImage::DecodeSettings() const {
     JpegDecodeSettings settings;
     settings.OutputScale = outputScale_;
     settings.BlockSmoothing = blockSmoothing_;
@@ -364,28 +296,23 @@ JpegDecodeSettings TJPEGImage::DecodeSettings() const
     return settings;
 }
 
-void TJPEGImage::ReportProgress(TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& rect)
-{
+void TJPEGImage::ReportProgress(TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& rect) {
     Progress(this, stage, percentDone, redrawNow, rect, String());
 }
 
-JpegProgressMonitor::Handler TJPEGImage::ProgressHandler()
-{
+JpegProgressMonitor::Handler TJPEGImage::ProgressHandler() {
     return [this](TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& rect) {
         ReportProgress(stage, percentDone, redrawNow, rect);
     };
 }
 
-TBitmap& TJPEGImage::DecodeToBitmap()
-{
-    if (decoded_)
-        return *decoded_;
+TBitmap& TJPEGImage::DecodeToBitmap() {
+    if (decoded_) return *decoded_;
     ResetDecoded();
     TBitmap& bitmap = *decoded_;
     TMemoryStream* compressed = compressed_->Stream();
     // An empty image decodes to an empty bitmap.
-    if (!compressed)
-        return bitmap;
+    if (!compressed) return bitmap;
 
     JpegProgressMonitor monitor(ProgressHandler(), ProgressClock);
     JpegDecompression decoder(*compressed, DecodeSettings(), &monitor);
@@ -393,8 +320,7 @@ TBitmap& TJPEGImage::DecodeToBitmap()
     const bool eightBit = decoder.EightBitOutput();
     auto finish = [&](std::uint8_t percentDone) {
         ReportProgress(progressEnding, percentDone, PaletteModified(), TRect{});
-        if (PaletteModified())
-            NotifyChanged(this);
+        if (PaletteModified()) NotifyChanged(this);
     };
     try {
         try {
@@ -420,8 +346,7 @@ TBitmap& TJPEGImage::DecodeToBitmap()
             decoder.ReadImage(rows);
             decoder.Finish();
         } catch (...) {
-            if (!eightBit)
-                WhitenRowsFrom(bitmap, decoder.RowsWritten());
+            if (!eightBit) WhitenRowsFrom(bitmap, decoder.RowsWritten());
             finish(0);
             throw;
         }
@@ -434,20 +359,15 @@ TBitmap& TJPEGImage::DecodeToBitmap()
 
 // --- Encoding --------------------------------------------------------------------------
 
-void TJPEGImage::EnsureCompressed()
-{
-    if (!compressed_->Stream())
-        EncodeFromBitmap();
+void TJPEGImage::EnsureCompressed() {
+    if (!compressed_->Stream()) EncodeFromBitmap();
 }
 
-void TJPEGImage::EncodeFromBitmap()
-{
+void TJPEGImage::EncodeFromBitmap() {
     // Shared bytes are never overwritten.
-    if (compressed_->Stream())
-        ResetCompressed();
+    if (compressed_->Stream()) ResetCompressed();
     // Nothing to encode: the image stays without bytes (and Empty stays true).
-    if (!decoded_ || decoded_->Width() == 0 || decoded_->Height() == 0)
-        return;
+    if (!decoded_ || decoded_->Width() == 0 || decoded_->Height() == 0) return;
 
     // Rows of blue, green, red bytes: the encoder's input.
     TBitmap rows;
@@ -474,21 +394,17 @@ void TJPEGImage::EncodeFromBitmap()
 
 // --- Start-up --------------------------------------------------------------------------
 
-void StartUpJPEGImage()
-{
-    if (startUpCount++ > 0)
-        return;
+void StartUpJPEGImage() {
+    if (startUpCount++ > 0) return;
     DetectScreenDepth();
     const String description(LoadResString(ResId::JPEGDescription));
     TPicture::AddFileFormat("jpeg", description, TJPEGImage::StaticClassInfo());
     TPicture::AddFileFormat("jpg", description, TJPEGImage::StaticClassInfo());
 }
 
-void ShutDownJPEGImage()
-{
+void ShutDownJPEGImage() {
     assert(startUpCount > 0 && "a shutdown without start-up");
-    if (--startUpCount == 0)
-        TPicture::RemoveGraphicClass(TJPEGImage::StaticClassInfo());
+    if (--startUpCount == 0) TPicture::RemoveGraphicClass(TJPEGImage::StaticClassInfo());
 }
 
 }  // namespace orvalis

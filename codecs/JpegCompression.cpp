@@ -15,12 +15,10 @@ namespace {
 // when the encode ends, whichever way.
 class Encoder {
 public:
-    Encoder(TStream& destination, JpegProgressMonitor* monitor) : destination_(destination)
-    {
+    Encoder(TStream& destination, JpegProgressMonitor* monitor) : destination_(destination) {
         info_.err = &errors_;
         Run([&] { jpeg_CreateCompress(&info_, JPEG_LIB_VERSION, sizeof info_); });
-        if (monitor)
-            monitor->Attach(reinterpret_cast<j_common_ptr>(&info_));
+        if (monitor) monitor->Attach(reinterpret_cast<j_common_ptr>(&info_));
         destination_.Attach(&info_);
     }
     ~Encoder() { jpeg_destroy_compress(&info_); }  // safe after a failure too
@@ -30,8 +28,7 @@ public:
     jpeg_compress_struct& Info() { return info_; }
 
     template <typename Call>
-    void Run(Call&& call)
-    {
+    void Run(Call&& call) {
         errors_.Run(reinterpret_cast<j_common_ptr>(&info_), call);
     }
 
@@ -44,8 +41,7 @@ private:
 }  // namespace
 
 void EncodeJpeg(const JpegPicture& picture, const JpegEncodeSettings& settings, TStream& destination,
-                JpegProgressMonitor* monitor)
-{
+                JpegProgressMonitor* monitor) {
     assert(picture.Width > 0 && picture.Height > 0);
     Encoder encoder(destination, monitor);
     jpeg_compress_struct& info = encoder.Info();
@@ -57,15 +53,12 @@ void EncodeJpeg(const JpegPicture& picture, const JpegEncodeSettings& settings, 
         jpeg_set_defaults(&info);
         info.dct_method = JDCT_FLOAT;
         jpeg_set_quality(&info, settings.Quality, TRUE);
-        if (settings.GrayOutput)
-            jpeg_set_colorspace(&info, JCS_GRAYSCALE);
-        if (settings.Progressive)
-            jpeg_simple_progression(&info);
+        if (settings.GrayOutput) jpeg_set_colorspace(&info, JCS_GRAYSCALE);
+        if (settings.Progressive) jpeg_simple_progression(&info);
         jpeg_start_compress(&info, TRUE);
     });
 
-    if (monitor)
-        monitor->Report(progressStarting, 0, false, TRect{});
+    if (monitor) monitor->Report(progressStarting, 0, false, TRect{});
     // All rows in one call when they lie evenly spaced top first, else one by one.
     const auto height = static_cast<JDIMENSION>(picture.Height);
     const JDIMENSION perCall = picture.Step > 0 && picture.Step % 4 == 0 ? height : 1;
@@ -78,8 +71,7 @@ void EncodeJpeg(const JpegPicture& picture, const JpegEncodeSettings& settings, 
         encoder.Run([&] { jpeg_write_scanlines(&info, rows.data(), count); });
     }
     encoder.Run([&] { jpeg_finish_compress(&info); });
-    if (monitor)
-        monitor->Report(progressEnding, 100, false, TRect{});
+    if (monitor) monitor->Report(progressEnding, 100, false, TRect{});
 }
 
 }  // namespace orvalis

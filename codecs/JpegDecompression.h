@@ -12,10 +12,9 @@
 //
 // Rows arrive top first, 8-bit rows as palette indices, 24-bit rows as blue, green, red
 // bytes whatever the coding of the file (YCbCr, RGB, or CMYK and YCCK, which are
-// converted; these cannot give 8-bit rows and are refused for them). A failure destroys the library object before its exception leaves the
-// step: EJPEG with the library's message code, or the exception of a progress handler
-// (EAbort ends the decode; the rows already written stay). After a failure only the
-// destructor may be called.
+// converted; these cannot give 8-bit rows and are refused for them). A failure destroys the library object before its
+// exception leaves the step: EJPEG with the library's message code, or the exception of a progress handler (EAbort ends
+// the decode; the rows already written stay). After a failure only the destructor may be called.
 
 #include <cstddef>
 #include <cstdint>
@@ -103,8 +102,7 @@ public:
 
 private:
     template <typename Call>
-    void Run(Call&& call)
-    {
+    void Run(Call&& call) {
         errors_.Run(reinterpret_cast<j_common_ptr>(&info_), call);
     }
     [[noreturn]] void Refuse(int code);

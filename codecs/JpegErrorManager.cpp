@@ -6,8 +6,7 @@
 
 namespace orvalis {
 
-JpegErrorManager::JpegErrorManager()
-{
+JpegErrorManager::JpegErrorManager() {
     // The record starts all zero (no trace level, no message tables), with the five
     // routines of our own.
     static_cast<jpeg_error_mgr&>(*this) = jpeg_error_mgr{};
@@ -18,8 +17,7 @@ JpegErrorManager::JpegErrorManager()
     reset_error_mgr = ResetErrorManager;
 }
 
-void JpegErrorManager::ThrowFailure()
-{
+void JpegErrorManager::ThrowFailure() {
     if (kept_) {
         const std::exception_ptr kept = std::exchange(kept_, nullptr);
         std::rethrow_exception(kept);
@@ -27,16 +25,12 @@ void JpegErrorManager::ThrowFailure()
     throw EJPEG(msg_code);
 }
 
-void JpegErrorManager::Escape()
-{
+void JpegErrorManager::Escape() {
     assert(protecting_ && "the library runs only under Run");
     std::longjmp(escape_, 1);
 }
 
-void JpegErrorManager::ErrorExit(j_common_ptr object)
-{
-    Of(object).Escape();
-}
+void JpegErrorManager::ErrorExit(j_common_ptr object) { Of(object).Escape(); }
 
 void JpegErrorManager::EmitMessage(j_common_ptr, int) {}
 
@@ -44,9 +38,6 @@ void JpegErrorManager::OutputMessage(j_common_ptr) {}
 
 void JpegErrorManager::FormatMessage(j_common_ptr, char*) {}
 
-void JpegErrorManager::ResetErrorManager(j_common_ptr object)
-{
-    object->err->msg_code = 0;
-}
+void JpegErrorManager::ResetErrorManager(j_common_ptr object) { object->err->msg_code = 0; }
 
 }  // namespace orvalis

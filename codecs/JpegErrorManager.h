@@ -16,12 +16,12 @@
 // format_message do nothing, so a truncated file decodes with the missing rows filled
 // by the library.
 
+#include <jpeglib.h>
+
 #include <cassert>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h uses FILE and size_t without including their headers
 #include <exception>
-
-#include <jpeglib.h>
 
 namespace orvalis {
 
@@ -63,8 +63,7 @@ private:
 };
 
 template <typename Call>
-void JpegErrorManager::Run(j_common_ptr object, Call&& call)
-{
+void JpegErrorManager::Run(j_common_ptr object, Call&& call) {
     if (!Protect(call)) {
         jpeg_destroy(object);
         ThrowFailure();
@@ -72,8 +71,7 @@ void JpegErrorManager::Run(j_common_ptr object, Call&& call)
 }
 
 template <typename Call>
-bool JpegErrorManager::Protect(Call& call)
-{
+bool JpegErrorManager::Protect(Call& call) {
     assert(!protecting_ && "library calls do not nest");
     if (setjmp(escape_) != 0) {
         protecting_ = false;
@@ -86,8 +84,7 @@ bool JpegErrorManager::Protect(Call& call)
 }
 
 template <typename Body>
-void JpegErrorManager::Shield(j_common_ptr object, Body&& body)
-{
+void JpegErrorManager::Shield(j_common_ptr object, Body&& body) {
     JpegErrorManager& self = Of(object);
     try {
         body();

@@ -31,8 +31,7 @@ public:
     void Attach(j_common_ptr object) { object->progress = this; }
 
     // A report from the caller's own code (the starting and ending stages).
-    void Report(TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& r)
-    {
+    void Report(TProgressStage stage, std::uint8_t percentDone, bool redrawNow, const TRect& r) {
         handler_(stage, percentDone, redrawNow, r);
     }
 

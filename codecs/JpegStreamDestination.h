@@ -21,8 +21,7 @@ public:
     static constexpr std::size_t kBufferSize = 4096;
 
 private:
-    static JpegStreamDestination& Of(j_compress_ptr encoder)
-    {
+    static JpegStreamDestination& Of(j_compress_ptr encoder) {
         return static_cast<JpegStreamDestination&>(*encoder->dest);
     }
 

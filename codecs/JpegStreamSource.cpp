@@ -1,14 +1,13 @@
 #include "codecs/JpegStreamSource.h"
 
+#include <jerror.h>
+
 #include <algorithm>
 #include <cstdint>
 
-#include <jerror.h>
-
 namespace orvalis {
 
-JpegStreamSource::JpegStreamSource(TStream& stream) : jpeg_source_mgr{}, stream_(stream)
-{
+JpegStreamSource::JpegStreamSource(TStream& stream) : jpeg_source_mgr{}, stream_(stream) {
     init_source = InitSource;
     fill_input_buffer = FillInputBuffer;
     skip_input_data = SkipInputData;
@@ -16,20 +15,15 @@ JpegStreamSource::JpegStreamSource(TStream& stream) : jpeg_source_mgr{}, stream_
     term_source = TermSource;
 }
 
-void JpegStreamSource::InitSource(j_decompress_ptr decoder)
-{
-    Of(decoder).atStart_ = true;
-}
+void JpegStreamSource::InitSource(j_decompress_ptr decoder) { Of(decoder).atStart_ = true; }
 
-boolean JpegStreamSource::FillInputBuffer(j_decompress_ptr decoder)
-{
+boolean JpegStreamSource::FillInputBuffer(j_decompress_ptr decoder) {
     JpegStreamSource& self = Of(decoder);
     std::size_t count = 0;
     JpegErrorManager::Shield(reinterpret_cast<j_common_ptr>(decoder),
                              [&] { count = self.stream_.Read(self.buffer_, kBufferSize); });
     if (count == 0) {
-        if (self.atStart_)
-            ERREXIT(decoder, JERR_INPUT_EMPTY);
+        if (self.atStart_) ERREXIT(decoder, JERR_INPUT_EMPTY);
         WARNMS(decoder, JWRN_JPEG_EOF);
         self.buffer_[0] = 0xFF;
         self.buffer_[1] = JPEG_EOI;
@@ -41,11 +35,9 @@ boolean JpegStreamSource::FillInputBuffer(j_decompress_ptr decoder)
     return TRUE;
 }
 
-void JpegStreamSource::SkipInputData(j_decompress_ptr decoder, long count)
-{
+void JpegStreamSource::SkipInputData(j_decompress_ptr decoder, long count) {
     JpegStreamSource& self = Of(decoder);
-    if (count <= 0)
-        return;
+    if (count <= 0) return;
     const auto wanted = static_cast<std::size_t>(count);
     if (wanted <= self.bytes_in_buffer) {
         self.next_input_byte += wanted;

@@ -293,12 +293,14 @@ void TApplication::EnableTaskWindows(const std::vector<HWND>& windows) {
 }
 
 void TApplication::Minimize() {
-    if (primaryForm_ && primaryForm_->HandleAllocated()) platform::ShowWindow(primaryForm_->Handle(), platform::SW_MINIMIZE);
+    if (primaryForm_ && primaryForm_->HandleAllocated())
+        platform::ShowWindow(primaryForm_->Handle(), platform::SW_MINIMIZE);
     if (OnMinimize) OnMinimize(this);
 }
 
 void TApplication::Restore() {
-    if (primaryForm_ && primaryForm_->HandleAllocated()) platform::ShowWindow(primaryForm_->Handle(), platform::SW_RESTORE);
+    if (primaryForm_ && primaryForm_->HandleAllocated())
+        platform::ShowWindow(primaryForm_->Handle(), platform::SW_RESTORE);
     if (OnRestore) OnRestore(this);
 }
 
@@ -310,7 +312,8 @@ void TApplication::BringToFront() {
 bool TApplication::IsShortCut(TWMKey& key) {
     bool handled = false;
     if (OnAppShortCut) OnAppShortCut(key, handled);
-    if (!handled && primaryForm_ && primaryForm_->HandleAllocated() && platform::IsWindowEnabled(primaryForm_->Handle()))
+    if (!handled && primaryForm_ && primaryForm_->HandleAllocated() &&
+        platform::IsWindowEnabled(primaryForm_->Handle()))
         handled = primaryForm_->IsShortCut(key);
     return handled;
 }
@@ -338,9 +341,7 @@ void TApplication::SetAppTitle(const String& title) { platform::SetWindowText(ha
 
 void TApplication::HookMainWindow(TWindowHook hook, void* context) { hooks_.emplace_back(hook, context); }
 
-void TApplication::UnhookMainWindow(TWindowHook hook, void* context) {
-    std::erase(hooks_, std::pair(hook, context));
-}
+void TApplication::UnhookMainWindow(TWindowHook hook, void* context) { std::erase(hooks_, std::pair(hook, context)); }
 
 void TApplication::FormDestroyed(const TCustomForm& form) {
     if (primaryForm_ == &form) primaryForm_ = nullptr;

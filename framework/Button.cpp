@@ -10,27 +10,33 @@
 namespace orvalis {
 
 const TClassInfo& TButton::StaticClassInfo() {
-    static const TClassInfo info =
-        DescribeClass<TButton, TCustomControl>("TButton")
-            .Property("Cancel", &TButton::Cancel, &TButton::SetCancel).Default(false)
-            .Property("Caption", &TControl::Caption, &TControl::SetCaption)
-            .Property("Default", &TButton::Default, &TButton::SetDefault).Default(false)
-            .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true)
-            .Property("Font", &TControl::Font, &TControl::SetFont)
-            .Property("ModalResult", &TButton::ModalResult, &TButton::SetModalResult).Default(mrNone)
-            .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true)
-            .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
-            .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true)
-            .Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true)
-            .Property("OnClick", &TControl::OnClick)
-            .Property("OnEnter", &TWinControl::OnEnter)
-            .Property("OnExit", &TWinControl::OnExit)
-            .Property("OnKeyDown", &TWinControl::OnKeyDown)
-            .Property("OnKeyPress", &TWinControl::OnKeyPress)
-            .Property("OnKeyUp", &TWinControl::OnKeyUp)
-            .Property("OnMouseDown", &TControl::OnMouseDown)
-            .Property("OnMouseMove", &TControl::OnMouseMove)
-            .Property("OnMouseUp", &TControl::OnMouseUp);
+    static const TClassInfo info = DescribeClass<TButton, TCustomControl>("TButton")
+                                       .Property("Cancel", &TButton::Cancel, &TButton::SetCancel)
+                                       .Default(false)
+                                       .Property("Caption", &TControl::Caption, &TControl::SetCaption)
+                                       .Property("Default", &TButton::Default, &TButton::SetDefault)
+                                       .Default(false)
+                                       .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled)
+                                       .Default(true)
+                                       .Property("Font", &TControl::Font, &TControl::SetFont)
+                                       .Property("ModalResult", &TButton::ModalResult, &TButton::SetModalResult)
+                                       .Default(mrNone)
+                                       .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)
+                                       .Default(true)
+                                       .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
+                                       .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+                                       .Default(true)
+                                       .Property("Visible", &TControl::Visible, &TControl::SetVisible)
+                                       .Default(true)
+                                       .Property("OnClick", &TControl::OnClick)
+                                       .Property("OnEnter", &TWinControl::OnEnter)
+                                       .Property("OnExit", &TWinControl::OnExit)
+                                       .Property("OnKeyDown", &TWinControl::OnKeyDown)
+                                       .Property("OnKeyPress", &TWinControl::OnKeyPress)
+                                       .Property("OnKeyUp", &TWinControl::OnKeyUp)
+                                       .Property("OnMouseDown", &TControl::OnMouseDown)
+                                       .Property("OnMouseMove", &TControl::OnMouseMove)
+                                       .Property("OnMouseUp", &TControl::OnMouseUp);
     return info;
 }
 
@@ -53,7 +59,8 @@ void TButton::SetDefault(bool isDefault) {
 bool TButton::Active() const {
     if (Focused()) return true;
     const TWinControl* focus = FindControl(platform::GetFocus());
-    const bool buttonFocused = dynamic_cast<const TButton*>(focus) != nullptr && GetParentForm(*focus) == GetParentForm(*this);
+    const bool buttonFocused =
+        dynamic_cast<const TButton*>(focus) != nullptr && GetParentForm(*focus) == GetParentForm(*this);
     return default_ && !buttonFocused;
 }
 
@@ -95,9 +102,7 @@ void TButton::WndProc(TMessage& message) {
                 return;
             }
             break;
-        case platform::WM_LBUTTONDOWN:
-            mouseInside_ = true;
-            break;
+        case platform::WM_LBUTTONDOWN: mouseInside_ = true; break;
         case platform::WM_SETFOCUS:
         case platform::WM_KILLFOCUS:
             spaceDown_ = false;

@@ -58,8 +58,8 @@ private:
     bool default_ = false;
     bool cancel_ = false;
     TModalResult modalResult_ = mrNone;
-    bool spaceDown_ = false;     // Space went down on it and is not up yet
-    bool mouseInside_ = false;   // the mouse pressed on it is over it
+    bool spaceDown_ = false;    // Space went down on it and is not up yet
+    bool mouseInside_ = false;  // the mouse pressed on it is over it
 };
 
 }  // namespace orvalis

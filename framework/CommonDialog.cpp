@@ -8,11 +8,14 @@
 namespace orvalis {
 
 const TClassInfo& TCommonDialog::StaticClassInfo() {
-    static const TClassInfo info = DescribeClass<TCommonDialog, TComponent>("TCommonDialog")
-        .Property("Ctl3D", &TCommonDialog::Ctl3D, &TCommonDialog::SetCtl3D).Default(true)
-        .Property("HelpContext", &TCommonDialog::HelpContext, &TCommonDialog::SetHelpContext).Default(0)
-        .Property("OnClose", &TCommonDialog::OnClose)
-        .Property("OnShow", &TCommonDialog::OnShow);
+    static const TClassInfo info =
+        DescribeClass<TCommonDialog, TComponent>("TCommonDialog")
+            .Property("Ctl3D", &TCommonDialog::Ctl3D, &TCommonDialog::SetCtl3D)
+            .Default(true)
+            .Property("HelpContext", &TCommonDialog::HelpContext, &TCommonDialog::SetHelpContext)
+            .Default(0)
+            .Property("OnClose", &TCommonDialog::OnClose)
+            .Property("OnShow", &TCommonDialog::OnShow);
     return info;
 }
 

@@ -45,10 +45,10 @@ TShiftState KeyboardShiftState() {
 
 const TClassInfo& TControl::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TControl, TComponent>("TControl")
-        .Property("Left", &TControl::Left, &TControl::SetLeft)
-        .Property("Top", &TControl::Top, &TControl::SetTop)
-        .Property("Width", &TControl::Width, &TControl::SetWidth)
-        .Property("Height", &TControl::Height, &TControl::SetHeight);
+                                       .Property("Left", &TControl::Left, &TControl::SetLeft)
+                                       .Property("Top", &TControl::Top, &TControl::SetTop)
+                                       .Property("Width", &TControl::Width, &TControl::SetWidth)
+                                       .Property("Height", &TControl::Height, &TControl::SetHeight);
     return info;
 }
 
@@ -336,7 +336,9 @@ void TControl::SetMouseCapture(bool capture) {
 }
 
 // A capture that the platform took away (another window, a release) is no longer the control's.
-TControl* CaptureControl() { return captureWindow && platform::GetCapture() == captureWindow ? captureControl : nullptr; }
+TControl* CaptureControl() {
+    return captureWindow && platform::GetCapture() == captureWindow ? captureControl : nullptr;
+}
 
 void TControl::Click() {
     if (OnClick) OnClick(this);

@@ -58,11 +58,20 @@ enum TMouseButton : std::uint8_t { mbLeft, mbRight, mbMiddle };
 
 // The modifier keys and mouse buttons held, as a set.
 using TShiftState = std::uint8_t;
-enum : TShiftState { ssShift = 0x01, ssAlt = 0x02, ssCtrl = 0x04, ssLeft = 0x08, ssRight = 0x10, ssMiddle = 0x20, ssDouble = 0x40 };
+enum : TShiftState {
+    ssShift = 0x01,
+    ssAlt = 0x02,
+    ssCtrl = 0x04,
+    ssLeft = 0x08,
+    ssRight = 0x10,
+    ssMiddle = 0x20,
+    ssDouble = 0x40
+};
 // Shift, Ctrl and Alt as the keyboard stands now (as of the last key message taken).
 TShiftState KeyboardShiftState();
 
-using TMouseEvent = TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, std::int32_t X, std::int32_t Y)>;
+using TMouseEvent =
+    TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, std::int32_t X, std::int32_t Y)>;
 using TMouseMoveEvent = TEvent<void(TObject* Sender, TShiftState Shift, std::int32_t X, std::int32_t Y)>;
 // Key is a virtual-key code; setting it to 0 swallows the key.
 using TKeyEvent = TEvent<void(TObject* Sender, std::uint16_t& Key, TShiftState Shift)>;

@@ -33,7 +33,7 @@ protected:
 
 private:
     TControl& control_;
-    HWND window_ = 0;                    // the window whose context the canvas took
+    HWND window_ = 0;                   // the window whose context the canvas took
     cairo_t* windowContext_ = nullptr;  // that context, given back with ReleaseDC
 };
 

@@ -32,7 +32,8 @@ void DrawArrow(TCanvas& canvas, const TRect& rect, TArrowDirection direction, TC
     const std::int32_t lines = std::clamp((std::min(rect.Width(), rect.Height()) + 1) / 2, 1, 4);
     const std::int32_t centreX = rect.Left + (rect.Width() - 1) / 2;
     const std::int32_t centreY = rect.Top + (rect.Height() - 1) / 2;
-    const std::int32_t first = (vertical ? rect.Top + (rect.Height() - lines) / 2 : rect.Left + (rect.Width() - lines) / 2);
+    const std::int32_t first =
+        (vertical ? rect.Top + (rect.Height() - lines) / 2 : rect.Left + (rect.Width() - lines) / 2);
     const bool tipFirst = direction == TArrowDirection::Up || direction == TArrowDirection::Left;
     const TColor brush = canvas.Brush().Color();
     canvas.Brush().SetColor(color);

@@ -32,8 +32,8 @@ enum TDragState : std::uint8_t { dsDragEnter, dsDragLeave, dsDragMove };
 // Something was dropped on the control (Source: what was dragged).
 using TDragDropEvent = TEvent<void(TObject* Sender, TObject* Source, std::int32_t X, std::int32_t Y)>;
 // Something is dragged over the control, which tells whether it would accept it.
-using TDragOverEvent = TEvent<void(TObject* Sender, TObject* Source, std::int32_t X, std::int32_t Y,
-                                   TDragState State, bool& Accept)>;
+using TDragOverEvent =
+    TEvent<void(TObject* Sender, TObject* Source, std::int32_t X, std::int32_t Y, TDragState State, bool& Accept)>;
 // A drag (a dock) of the control ended, on Target or on nothing. It has the signature of
 // TDragDropEvent, whose type description it shares (handlers are matched by signature).
 using TEndDragEvent = TEvent<void(TObject* Sender, TObject* Target, std::int32_t X, std::int32_t Y)>;

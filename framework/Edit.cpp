@@ -45,7 +45,8 @@ std::size_t PreviousBoundary(std::string_view text, std::size_t position) {
 }
 
 std::int32_t CharacterCount(std::string_view text) {
-    return static_cast<std::int32_t>(std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuationByte(c); }));
+    return static_cast<std::int32_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuationByte(c); }));
 }
 
 // The byte offset of character `index` (the end when there are fewer).
@@ -63,32 +64,42 @@ std::string_view FirstCharacters(std::string_view text, std::int32_t count) {
 }  // namespace
 
 const TClassInfo& TEdit::StaticClassInfo() {
-    static const TClassInfo info =
-        DescribeClass<TEdit, TCustomControl>("TEdit")
-            .Property("Align", &TControl::Align, &TControl::SetAlign).Default(alNone)
-            .Property("AutoSelect", &TEdit::AutoSelect, &TEdit::SetAutoSelect).Default(true)
-            .Property("Color", &TControl::Color, &TControl::SetColor).Type(kColorType).Default(clWindow)
-            .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true)
-            .Property("Font", &TControl::Font, &TControl::SetFont)
-            .Property("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength).Default(0)
-            .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(false)
-            .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true)
-            .Property("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly).Default(false)
-            .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
-            .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true)
-            .Property("Text", &TControl::Text, &TControl::SetText)
-            .Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true)
-            .Property("OnChange", &TEdit::OnChange)
-            .Property("OnClick", &TControl::OnClick)
-            .Property("OnDblClick", &TControl::OnDblClick)
-            .Property("OnEnter", &TWinControl::OnEnter)
-            .Property("OnExit", &TWinControl::OnExit)
-            .Property("OnKeyDown", &TWinControl::OnKeyDown)
-            .Property("OnKeyPress", &TWinControl::OnKeyPress)
-            .Property("OnKeyUp", &TWinControl::OnKeyUp)
-            .Property("OnMouseDown", &TControl::OnMouseDown)
-            .Property("OnMouseMove", &TControl::OnMouseMove)
-            .Property("OnMouseUp", &TControl::OnMouseUp);
+    static const TClassInfo info = DescribeClass<TEdit, TCustomControl>("TEdit")
+                                       .Property("Align", &TControl::Align, &TControl::SetAlign)
+                                       .Default(alNone)
+                                       .Property("AutoSelect", &TEdit::AutoSelect, &TEdit::SetAutoSelect)
+                                       .Default(true)
+                                       .Property("Color", &TControl::Color, &TControl::SetColor)
+                                       .Type(kColorType)
+                                       .Default(clWindow)
+                                       .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled)
+                                       .Default(true)
+                                       .Property("Font", &TControl::Font, &TControl::SetFont)
+                                       .Property("MaxLength", &TEdit::MaxLength, &TEdit::SetMaxLength)
+                                       .Default(0)
+                                       .Property("ParentColor", &TControl::ParentColor, &TControl::SetParentColor)
+                                       .Default(false)
+                                       .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)
+                                       .Default(true)
+                                       .Property("ReadOnly", &TEdit::ReadOnly, &TEdit::SetReadOnly)
+                                       .Default(false)
+                                       .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
+                                       .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+                                       .Default(true)
+                                       .Property("Text", &TControl::Text, &TControl::SetText)
+                                       .Property("Visible", &TControl::Visible, &TControl::SetVisible)
+                                       .Default(true)
+                                       .Property("OnChange", &TEdit::OnChange)
+                                       .Property("OnClick", &TControl::OnClick)
+                                       .Property("OnDblClick", &TControl::OnDblClick)
+                                       .Property("OnEnter", &TWinControl::OnEnter)
+                                       .Property("OnExit", &TWinControl::OnExit)
+                                       .Property("OnKeyDown", &TWinControl::OnKeyDown)
+                                       .Property("OnKeyPress", &TWinControl::OnKeyPress)
+                                       .Property("OnKeyUp", &TWinControl::OnKeyUp)
+                                       .Property("OnMouseDown", &TControl::OnMouseDown)
+                                       .Property("OnMouseMove", &TControl::OnMouseMove)
+                                       .Property("OnMouseUp", &TControl::OnMouseUp);
     return info;
 }
 
@@ -157,7 +168,8 @@ std::string_view TEdit::Admissible(std::string_view text) const {
     text = text.substr(0, std::min(text.find('\r'), text.find('\n')));
     if (maxLength_ <= 0) return text;
     const std::string_view current = Text().View();
-    const std::int32_t kept = CharacterCount(current) - CharacterCount(current.substr(SelectionFrom(), SelectionTo() - SelectionFrom()));
+    const std::int32_t kept =
+        CharacterCount(current) - CharacterCount(current.substr(SelectionFrom(), SelectionTo() - SelectionFrom()));
     return FirstCharacters(text, maxLength_ - kept);
 }
 

@@ -98,8 +98,8 @@ private:
     std::int32_t maxLength_ = 0;
     bool readOnly_ = false;
     bool autoSelect_ = true;
-    std::size_t caret_ = 0;   // byte offsets into the text, on character boundaries
-    std::size_t anchor_ = 0;  // the other end of the selection
+    std::size_t caret_ = 0;    // byte offsets into the text, on character boundaries
+    std::size_t anchor_ = 0;   // the other end of the selection
     std::int32_t scroll_ = 0;  // pixels of text scrolled out on the left
     bool keepCaret_ = false;   // a change of the user's own: the caret is placed already
     bool mouseFocusing_ = false;

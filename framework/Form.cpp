@@ -68,25 +68,35 @@ const TClassInfo& TForm::StaticClassInfo() {
             .Property("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
             .Type(kBorderIconsType)
             .Default(BorderIconBit(biSystemMenu) | BorderIconBit(biMinimize) | BorderIconBit(biMaximize))
-            .Property("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable)
+            .Property("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle)
+            .Default(bsSizeable)
             .Property("Caption", &TControl::Caption, &TControl::SetCaption)
             .Property("ClientHeight", &TCustomForm::ClientHeightProperty, &TCustomForm::SetClientHeightProperty)
             .Stored(false)
             .Property("ClientWidth", &TCustomForm::ClientWidthProperty, &TCustomForm::SetClientWidthProperty)
             .Stored(false)
-            .Property("Color", &TControl::Color, &TControl::SetColor).Type(kColorType).Default(clBtnFace)
-            .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true)
+            .Property("Color", &TControl::Color, &TControl::SetColor)
+            .Type(kColorType)
+            .Default(clBtnFace)
+            .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled)
+            .Default(true)
             .Property("Font", &TControl::Font, &TControl::SetFont)
             .Property("Hint", &TControl::Hint, &TControl::SetHint)
-            .Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview).Default(false)
+            .Property("KeyPreview", &TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview)
+            .Default(false)
             .Property("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu)
             .Property("OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder)
-            .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(false)
+            .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)
+            .Default(false)
             .Property("PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch)
-            .Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition).Default(poDesigned)
-            .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false)
-            .Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(false)
-            .Property("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal)
+            .Property("Position", &TCustomForm::Position, &TCustomForm::SetPosition)
+            .Default(poDesigned)
+            .Property("ShowHint", &TControl::ShowHint, &TControl::SetShowHint)
+            .Default(false)
+            .Property("Visible", &TControl::Visible, &TControl::SetVisible)
+            .Default(false)
+            .Property("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState)
+            .Default(wsNormal)
             .Property("OnActivate", &TCustomForm::OnActivate)
             .Property("OnClick", &TControl::OnClick)
             .Property("OnClose", &TCustomForm::OnClose)
@@ -454,7 +464,8 @@ std::uint32_t TCustomForm::WindowExStyle() const { return FrameOf(borderStyle_).
 
 TRect TCustomForm::ClientRect() const {
     const platform::FrameInsets insets = platform::NonClientInsets(WindowStyle(), HasMenuBar());
-    return {0, 0, std::max(0, Width() - insets.left - insets.right), std::max(0, Height() - insets.top - insets.bottom)};
+    return {0, 0, std::max(0, Width() - insets.left - insets.right),
+            std::max(0, Height() - insets.top - insets.bottom)};
 }
 
 void TCustomForm::SetClientWidth(std::int32_t width) {
@@ -524,9 +535,7 @@ void TCustomForm::WndProc(TMessage& message) {
                 Activate();
             return;
         case CM_DEACTIVATE: Deactivate(); return;
-        case CM_RELEASE:
-            DestroyForm(this);
-            return;
+        case CM_RELEASE: DestroyForm(this); return;
         case platform::WM_GETOBJECT:
             DescribeForm(*this, *reinterpret_cast<platform::AccessibleElement*>(message.LParam));
             return;
@@ -544,8 +553,8 @@ void TCustomForm::WndProc(TMessage& message) {
                 if (key == platform::VK_LEFT || key == platform::VK_RIGHT || key == platform::VK_UP ||
                     key == platform::VK_DOWN) {
                     if (activeControl_ && activeControl_->Parent()) {
-                        activeControl_->Parent()->SelectNext(activeControl_,
-                                                             key == platform::VK_RIGHT || key == platform::VK_DOWN, false);
+                        activeControl_->Parent()->SelectNext(
+                            activeControl_, key == platform::VK_RIGHT || key == platform::VK_DOWN, false);
                         message.Result = 1;
                     }
                     return;

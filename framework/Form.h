@@ -74,8 +74,8 @@ enum TPosition : std::uint8_t {
     poMainFormCenter,
     poOwnerFormCenter
 };
-inline constexpr std::string_view kPositionNames[] = {"poDesigned",       "poDefault",      "poDefaultPosOnly",
-                                                      "poDefaultSizeOnly", "poScreenCenter", "poDesktopCenter",
+inline constexpr std::string_view kPositionNames[] = {"poDesigned",        "poDefault",        "poDefaultPosOnly",
+                                                      "poDefaultSizeOnly", "poScreenCenter",   "poDesktopCenter",
                                                       "poMainFormCenter",  "poOwnerFormCenter"};
 inline constexpr TTypeInfo kPositionType = EnumerationType("TPosition", kPositionNames);
 inline const TTypeInfo& DescribeType(TypeTag<TPosition>) { return kPositionType; }

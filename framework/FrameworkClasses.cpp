@@ -19,10 +19,10 @@ namespace orvalis {
 void RegisterFrameworkClasses() {
     static const bool registered = [] {
         RegisterStreamClasses({&TForm::StaticClassInfo(), &TMainMenu::StaticClassInfo(), &TPopupMenu::StaticClassInfo(),
-                               &TMenuItem::StaticClassInfo(), &TTimer::StaticClassInfo(),
-                               &TLabel::StaticClassInfo(), &TEdit::StaticClassInfo(), &TButton::StaticClassInfo(),
-                               &TUpDown::StaticClassInfo(), &TRadioGroup::StaticClassInfo(),
-                               &TOpenDialog::StaticClassInfo(), &TImage::StaticClassInfo()});
+                               &TMenuItem::StaticClassInfo(), &TTimer::StaticClassInfo(), &TLabel::StaticClassInfo(),
+                               &TEdit::StaticClassInfo(), &TButton::StaticClassInfo(), &TUpDown::StaticClassInfo(),
+                               &TRadioGroup::StaticClassInfo(), &TOpenDialog::StaticClassInfo(),
+                               &TImage::StaticClassInfo()});
         RegisterIdentMap(kCursorType, &IdentToCursor, &CursorToIdent);
         return true;
     }();

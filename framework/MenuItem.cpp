@@ -19,12 +19,17 @@ std::uint32_t NextCommand() {
 
 const TClassInfo& TMenuItem::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TMenuItem, TComponent>("TMenuItem")
-        .Property("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption)
-        .Property("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked).Default(false)
-        .Property("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled).Default(true)
-        .Property("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut).Type(kShortCutType).Default(0)
-        .Property("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible).Default(true)
-        .Property("OnClick", &TMenuItem::OnClick);
+                                       .Property("Caption", &TMenuItem::Caption, &TMenuItem::SetCaption)
+                                       .Property("Checked", &TMenuItem::Checked, &TMenuItem::SetChecked)
+                                       .Default(false)
+                                       .Property("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled)
+                                       .Default(true)
+                                       .Property("ShortCut", &TMenuItem::ShortCut, &TMenuItem::SetShortCut)
+                                       .Type(kShortCutType)
+                                       .Default(0)
+                                       .Property("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible)
+                                       .Default(true)
+                                       .Property("OnClick", &TMenuItem::OnClick);
     return info;
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cassert>
-#include <span>
 #include <optional>
+#include <span>
 
 #include "framework/Application.h"
 #include "framework/Button.h"
@@ -43,11 +43,11 @@ struct DialogButtonEntry {
     TModalResult result;
 };
 constexpr DialogButtonEntry kDialogButtons[kDialogButtonCount] = {
-    {"Yes", ResId::YesButton, 6},           {"No", ResId::NoButton, 7},
-    {"OK", ResId::OKButton, 1},             {"Cancel", ResId::CancelButton, 2},
-    {"Abort", ResId::AbortButton, 3},       {"Retry", ResId::RetryButton, 4},
-    {"Ignore", ResId::IgnoreButton, 5},     {"All", ResId::AllButton, 8},
-    {"NoToAll", ResId::NoToAllButton, 9},   {"YesToAll", ResId::YesToAllButton, 10},
+    {"Yes", ResId::YesButton, 6},         {"No", ResId::NoButton, 7},
+    {"OK", ResId::OKButton, 1},           {"Cancel", ResId::CancelButton, 2},
+    {"Abort", ResId::AbortButton, 3},     {"Retry", ResId::RetryButton, 4},
+    {"Ignore", ResId::IgnoreButton, 5},   {"All", ResId::AllButton, 8},
+    {"NoToAll", ResId::NoToAllButton, 9}, {"YesToAll", ResId::YesToAllButton, 10},
     {"Help", ResId::HelpButton, 0},
 };
 
@@ -161,14 +161,13 @@ void AddButtons(TMessageForm& form, TDialogButtons buttons, TPoint origin, TSize
     }
 }
 
-
 }  // namespace
 
 const TClassInfo& TMessageForm::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TMessageForm, TForm>("TMessageForm")
-        .Field("Message", &TMessageForm::Message)
-        .Method("HelpButtonClick", &TMessageForm::HelpButtonClick)
-        .Method("CustomKeyDown", &TMessageForm::CustomKeyDown);
+                                       .Field("Message", &TMessageForm::Message)
+                                       .Method("HelpButtonClick", &TMessageForm::HelpButtonClick)
+                                       .Method("CustomKeyDown", &TMessageForm::CustomKeyDown);
     return info;
 }
 
@@ -233,7 +232,8 @@ std::unique_ptr<TMessageForm> BuildMessageDialog(std::string_view text, TDialogK
         iconText.cy = std::max(iconText.cy, kDialogIconSize);
     }
     const int buttonCount = std::popcount(static_cast<unsigned>(buttons & ((1u << kDialogButtonCount) - 1)));
-    const std::int32_t buttonGroupWidth = buttonCount == 0 ? 0 : buttonCount * buttonWidth + (buttonCount - 1) * spacing.buttonSpacing;
+    const std::int32_t buttonGroupWidth =
+        buttonCount == 0 ? 0 : buttonCount * buttonWidth + (buttonCount - 1) * spacing.buttonSpacing;
 
     form->SetClientWidth(std::max(iconText.cx, buttonGroupWidth) + 2 * spacing.horizontalMargin);
     form->SetClientHeight(iconText.cy + spacing.buttonHeight + spacing.verticalSpacing + 2 * spacing.verticalMargin);

@@ -8,13 +8,27 @@ namespace {
 
 // The platform flag of each option, in option order.
 constexpr std::uint32_t kOpenOptionFlags[] = {
-    platform::OFN_READONLY,         platform::OFN_OVERWRITEPROMPT,    platform::OFN_HIDEREADONLY,
-    platform::OFN_NOCHANGEDIR,      platform::OFN_SHOWHELP,           platform::OFN_NOVALIDATE,
-    platform::OFN_ALLOWMULTISELECT, platform::OFN_EXTENSIONDIFFERENT, platform::OFN_PATHMUSTEXIST,
-    platform::OFN_FILEMUSTEXIST,    platform::OFN_CREATEPROMPT,       platform::OFN_SHAREAWARE,
-    platform::OFN_NOREADONLYRETURN, platform::OFN_NOTESTFILECREATE,   platform::OFN_NONETWORKBUTTON,
-    platform::OFN_NOLONGNAMES,      platform::OFN_EXPLORER,           platform::OFN_NODEREFERENCELINKS,
-    platform::OFN_ENABLEINCLUDENOTIFY, platform::OFN_ENABLESIZING,    platform::OFN_DONTADDTORECENT,
+    platform::OFN_READONLY,
+    platform::OFN_OVERWRITEPROMPT,
+    platform::OFN_HIDEREADONLY,
+    platform::OFN_NOCHANGEDIR,
+    platform::OFN_SHOWHELP,
+    platform::OFN_NOVALIDATE,
+    platform::OFN_ALLOWMULTISELECT,
+    platform::OFN_EXTENSIONDIFFERENT,
+    platform::OFN_PATHMUSTEXIST,
+    platform::OFN_FILEMUSTEXIST,
+    platform::OFN_CREATEPROMPT,
+    platform::OFN_SHAREAWARE,
+    platform::OFN_NOREADONLYRETURN,
+    platform::OFN_NOTESTFILECREATE,
+    platform::OFN_NONETWORKBUTTON,
+    platform::OFN_NOLONGNAMES,
+    platform::OFN_EXPLORER,
+    platform::OFN_NODEREFERENCELINKS,
+    platform::OFN_ENABLEINCLUDENOTIFY,
+    platform::OFN_ENABLESIZING,
+    platform::OFN_DONTADDTORECENT,
     platform::OFN_FORCESHOWHIDDEN,
 };
 static_assert(std::size(kOpenOptionFlags) == std::size(kOpenOptionNames), "a flag for every option");
@@ -109,25 +123,25 @@ private:
 };
 
 const TClassInfo& TOpenDialog::StaticClassInfo() {
-    static const TClassInfo info =
-        DescribeClass<TOpenDialog, TCommonDialog>("TOpenDialog")
-            .Property("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt)
-            .Property("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName)
-            .Property("Filter", &TOpenDialog::Filter, &TOpenDialog::SetFilter)
-            .Property("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex).Default(1)
-            .Property("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir)
-            .Property("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions)
-            .Type(kOpenOptionsType)
-            .Default(OpenOptionBit(ofHideReadOnly) | OpenOptionBit(ofEnableSizing))
-            .Property("OptionsEx", &TOpenDialog::OptionsEx, &TOpenDialog::SetOptionsEx)
-            .Type(kOpenOptionsExType)
-            .Default(0)
-            .Property("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle)
-            .Property("OnCanClose", &TOpenDialog::OnCanClose)
-            .Property("OnFolderChange", &TOpenDialog::OnFolderChange)
-            .Property("OnIncludeItem", &TOpenDialog::OnIncludeItem)
-            .Property("OnSelectionChange", &TOpenDialog::OnSelectionChange)
-            .Property("OnTypeChange", &TOpenDialog::OnTypeChange);
+    static const TClassInfo info = DescribeClass<TOpenDialog, TCommonDialog>("TOpenDialog")
+                                       .Property("DefaultExt", &TOpenDialog::DefaultExt, &TOpenDialog::SetDefaultExt)
+                                       .Property("FileName", &TOpenDialog::FileName, &TOpenDialog::SetFileName)
+                                       .Property("Filter", &TOpenDialog::Filter, &TOpenDialog::SetFilter)
+                                       .Property("FilterIndex", &TOpenDialog::FilterIndex, &TOpenDialog::SetFilterIndex)
+                                       .Default(1)
+                                       .Property("InitialDir", &TOpenDialog::InitialDir, &TOpenDialog::SetInitialDir)
+                                       .Property("Options", &TOpenDialog::Options, &TOpenDialog::SetOptions)
+                                       .Type(kOpenOptionsType)
+                                       .Default(OpenOptionBit(ofHideReadOnly) | OpenOptionBit(ofEnableSizing))
+                                       .Property("OptionsEx", &TOpenDialog::OptionsEx, &TOpenDialog::SetOptionsEx)
+                                       .Type(kOpenOptionsExType)
+                                       .Default(0)
+                                       .Property("Title", &TOpenDialog::Title, &TOpenDialog::SetTitle)
+                                       .Property("OnCanClose", &TOpenDialog::OnCanClose)
+                                       .Property("OnFolderChange", &TOpenDialog::OnFolderChange)
+                                       .Property("OnIncludeItem", &TOpenDialog::OnIncludeItem)
+                                       .Property("OnSelectionChange", &TOpenDialog::OnSelectionChange)
+                                       .Property("OnTypeChange", &TOpenDialog::OnTypeChange);
     return info;
 }
 

@@ -60,10 +60,10 @@ enum TOpenOption : std::uint8_t {
     ofForceShowHidden,
 };
 inline constexpr std::string_view kOpenOptionNames[] = {
-    "ofReadOnly",        "ofOverwritePrompt",   "ofHideReadOnly",     "ofNoChangeDir",         "ofShowHelp",
-    "ofNoValidate",      "ofAllowMultiSelect",  "ofExtensionDifferent", "ofPathMustExist",     "ofFileMustExist",
-    "ofCreatePrompt",    "ofShareAware",        "ofNoReadOnlyReturn", "ofNoTestFileCreate",    "ofNoNetworkButton",
-    "ofNoLongNames",     "ofOldStyleDialog",    "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing",
+    "ofReadOnly",        "ofOverwritePrompt",  "ofHideReadOnly",       "ofNoChangeDir",         "ofShowHelp",
+    "ofNoValidate",      "ofAllowMultiSelect", "ofExtensionDifferent", "ofPathMustExist",       "ofFileMustExist",
+    "ofCreatePrompt",    "ofShareAware",       "ofNoReadOnlyReturn",   "ofNoTestFileCreate",    "ofNoNetworkButton",
+    "ofNoLongNames",     "ofOldStyleDialog",   "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing",
     "ofDontAddToRecent", "ofForceShowHidden"};
 inline constexpr TTypeInfo kOpenOptionType = EnumerationType("TOpenOption", kOpenOptionNames);
 inline constexpr TTypeInfo kOpenOptionsType = SetType("TOpenOptions", kOpenOptionType, ordLong);

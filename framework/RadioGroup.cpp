@@ -20,23 +20,31 @@ constexpr std::int32_t kMargin = 8;
 }  // namespace
 
 const TClassInfo& TRadioGroup::StaticClassInfo() {
-    static const TClassInfo info =
-        DescribeClass<TRadioGroup, TCustomControl>("TRadioGroup")
-            .Property("Align", &TControl::Align, &TControl::SetAlign).Default(alNone)
-            .Property("Caption", &TControl::Caption, &TControl::SetCaption)
-            .Property("Color", &TControl::Color, &TControl::SetColor).Type(kColorType).Default(clBtnFace)
-            .Property("Columns", &TRadioGroup::Columns, &TRadioGroup::SetColumns).Default(1)
-            .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true)
-            .Property("Font", &TControl::Font, &TControl::SetFont)
-            .Property("ItemIndex", &TRadioGroup::ItemIndex, &TRadioGroup::SetItemIndex).Default(-1)
-            .Property("Items", &TRadioGroup::Items, &TRadioGroup::SetItems)
-            .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true)
-            .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
-            .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true)
-            .Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true)
-            .Property("OnClick", &TControl::OnClick)
-            .Property("OnEnter", &TWinControl::OnEnter)
-            .Property("OnExit", &TWinControl::OnExit);
+    static const TClassInfo info = DescribeClass<TRadioGroup, TCustomControl>("TRadioGroup")
+                                       .Property("Align", &TControl::Align, &TControl::SetAlign)
+                                       .Default(alNone)
+                                       .Property("Caption", &TControl::Caption, &TControl::SetCaption)
+                                       .Property("Color", &TControl::Color, &TControl::SetColor)
+                                       .Type(kColorType)
+                                       .Default(clBtnFace)
+                                       .Property("Columns", &TRadioGroup::Columns, &TRadioGroup::SetColumns)
+                                       .Default(1)
+                                       .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled)
+                                       .Default(true)
+                                       .Property("Font", &TControl::Font, &TControl::SetFont)
+                                       .Property("ItemIndex", &TRadioGroup::ItemIndex, &TRadioGroup::SetItemIndex)
+                                       .Default(-1)
+                                       .Property("Items", &TRadioGroup::Items, &TRadioGroup::SetItems)
+                                       .Property("ParentFont", &TControl::ParentFont, &TControl::SetParentFont)
+                                       .Default(true)
+                                       .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
+                                       .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+                                       .Default(true)
+                                       .Property("Visible", &TControl::Visible, &TControl::SetVisible)
+                                       .Default(true)
+                                       .Property("OnClick", &TControl::OnClick)
+                                       .Property("OnEnter", &TWinControl::OnEnter)
+                                       .Property("OnExit", &TWinControl::OnExit);
     return info;
 }
 
@@ -223,7 +231,7 @@ bool TRadioGroup::DescribeAccessible(platform::AccessibleElement& element) {
         item.name = platform::StripAccelerator(items_->Strings(index).View());
         const TRect rect = ItemRect(index);
         item.bounds = platform::Rect{rect.Left, rect.Top, rect.Right, rect.Bottom}.Offset(element.bounds.left,
-                                                                                           element.bounds.top);
+                                                                                          element.bounds.top);
         item.states = element.states;
         item.states.focusable = TabStop();
         item.states.focused = Focused() && index == focusedItem;

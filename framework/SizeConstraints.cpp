@@ -10,13 +10,17 @@ const TClassInfo& TSizeConstraints::StaticClassInfo() {
     static const TClassInfo info =
         DescribeClass<TSizeConstraints, TPersistent>("TSizeConstraints")
             .Property("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight)
-            .Type(kConstraintSizeType).Default(0)
+            .Type(kConstraintSizeType)
+            .Default(0)
             .Property("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth)
-            .Type(kConstraintSizeType).Default(0)
+            .Type(kConstraintSizeType)
+            .Default(0)
             .Property("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight)
-            .Type(kConstraintSizeType).Default(0)
+            .Type(kConstraintSizeType)
+            .Default(0)
             .Property("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth)
-            .Type(kConstraintSizeType).Default(0);
+            .Type(kConstraintSizeType)
+            .Default(0);
     return info;
 }
 

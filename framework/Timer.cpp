@@ -15,9 +15,11 @@ constexpr std::uintptr_t kTimerId = 1;
 
 const TClassInfo& TTimer::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TTimer, TComponent>("TTimer")
-        .Property("Enabled", &TTimer::Enabled, &TTimer::SetEnabled).Default(true)
-        .Property("Interval", &TTimer::Interval, &TTimer::SetInterval).Default(1000)
-        .Property("OnTimer", &TTimer::OnTimer, &TTimer::SetOnTimer);
+                                       .Property("Enabled", &TTimer::Enabled, &TTimer::SetEnabled)
+                                       .Default(true)
+                                       .Property("Interval", &TTimer::Interval, &TTimer::SetInterval)
+                                       .Default(1000)
+                                       .Property("OnTimer", &TTimer::OnTimer, &TTimer::SetOnTimer);
     return info;
 }
 

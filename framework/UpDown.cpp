@@ -28,21 +28,30 @@ std::optional<std::int32_t> NumberIn(std::string_view text) {
 }  // namespace
 
 const TClassInfo& TUpDown::StaticClassInfo() {
-    static const TClassInfo info =
-        DescribeClass<TUpDown, TCustomControl>("TUpDown")
-            .Property("ArrowKeys", &TUpDown::ArrowKeys, &TUpDown::SetArrowKeys).Default(true)
-            .Property("Associate", &TUpDown::Associate, &TUpDown::SetAssociate)
-            .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true)
-            .Property("Increment", &TUpDown::Increment, &TUpDown::SetIncrement).Default(1)
-            .Property("Max", &TUpDown::Max, &TUpDown::SetMax).Default(100)
-            .Property("Min", &TUpDown::Min, &TUpDown::SetMin).Default(0)
-            .Property("Orientation", &TUpDown::Orientation, &TUpDown::SetOrientation).Default(udVertical)
-            .Property("Position", &TUpDown::Position, &TUpDown::SetPosition).Default(0)
-            .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
-            .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false)
-            .Property("Visible", &TControl::Visible, &TControl::SetVisible).Default(true)
-            .Property("Wrap", &TUpDown::Wrap, &TUpDown::SetWrap).Default(false)
-            .Property("OnClick", &TUpDown::OnClick);
+    static const TClassInfo info = DescribeClass<TUpDown, TCustomControl>("TUpDown")
+                                       .Property("ArrowKeys", &TUpDown::ArrowKeys, &TUpDown::SetArrowKeys)
+                                       .Default(true)
+                                       .Property("Associate", &TUpDown::Associate, &TUpDown::SetAssociate)
+                                       .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled)
+                                       .Default(true)
+                                       .Property("Increment", &TUpDown::Increment, &TUpDown::SetIncrement)
+                                       .Default(1)
+                                       .Property("Max", &TUpDown::Max, &TUpDown::SetMax)
+                                       .Default(100)
+                                       .Property("Min", &TUpDown::Min, &TUpDown::SetMin)
+                                       .Default(0)
+                                       .Property("Orientation", &TUpDown::Orientation, &TUpDown::SetOrientation)
+                                       .Default(udVertical)
+                                       .Property("Position", &TUpDown::Position, &TUpDown::SetPosition)
+                                       .Default(0)
+                                       .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
+                                       .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+                                       .Default(false)
+                                       .Property("Visible", &TControl::Visible, &TControl::SetVisible)
+                                       .Default(true)
+                                       .Property("Wrap", &TUpDown::Wrap, &TUpDown::SetWrap)
+                                       .Default(false)
+                                       .Property("OnClick", &TUpDown::OnClick);
     return info;
 }
 
@@ -145,8 +154,10 @@ void TUpDown::Paint() {
     const bool vertical = orientation_ == udVertical;
     const TRect client = ClientRect();
     const TRect halves[] = {
-        vertical ? TRect{0, 0, client.Right, client.Bottom / 2} : TRect{client.Right / 2, 0, client.Right, client.Bottom},
-        vertical ? TRect{0, client.Bottom / 2, client.Right, client.Bottom} : TRect{0, 0, client.Right / 2, client.Bottom},
+        vertical ? TRect{0, 0, client.Right, client.Bottom / 2}
+                 : TRect{client.Right / 2, 0, client.Right, client.Bottom},
+        vertical ? TRect{0, client.Bottom / 2, client.Right, client.Bottom}
+                 : TRect{0, 0, client.Right / 2, client.Bottom},
     };
     const TArrowDirection arrows[] = {vertical ? TArrowDirection::Up : TArrowDirection::Right,
                                       vertical ? TArrowDirection::Down : TArrowDirection::Left};

@@ -98,7 +98,7 @@ private:
     bool wrap_ = false;
     bool arrowKeys_ = true;
     TUDOrientation orientation_ = udVertical;
-    bool pressed_ = false;            // a button is held down with the mouse
+    bool pressed_ = false;  // a button is held down with the mouse
     TUDBtnType pressedButton_ = btNext;
 };
 

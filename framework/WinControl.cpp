@@ -280,7 +280,8 @@ void TWinControl::SetTabOrder(std::int32_t tabOrder) {
     if (!Parent()) return;
     auto& list = Parent()->tabList_;
     std::erase(list, this);
-    const auto position = static_cast<std::size_t>(std::clamp<std::int32_t>(tabOrder, 0, static_cast<std::int32_t>(list.size())));
+    const auto position =
+        static_cast<std::size_t>(std::clamp<std::int32_t>(tabOrder, 0, static_cast<std::int32_t>(list.size())));
     list.insert(list.begin() + static_cast<std::ptrdiff_t>(position), this);
 }
 
@@ -298,7 +299,8 @@ TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward, bo
     if (list.empty()) return nullptr;
     const auto count = list.size();
     auto found = std::find(list.begin(), list.end(), current);
-    std::size_t start = found != list.end() ? static_cast<std::size_t>(found - list.begin()) : (forward ? count - 1 : 0);
+    std::size_t start =
+        found != list.end() ? static_cast<std::size_t>(found - list.begin()) : (forward ? count - 1 : 0);
     std::size_t i = start;
     do {
         i = forward ? (i + 1) % count : (i + count - 1) % count;
@@ -340,9 +342,7 @@ void TWinControl::WndProc(TMessage& message) {
             if (form && !form->SetFocusedControl(this)) return;
             break;
         }
-        case platform::WM_MOVE:
-            UpdateBoundsFromWindow();
-            break;
+        case platform::WM_MOVE: UpdateBoundsFromWindow(); break;
         case platform::WM_SIZE:
             UpdateBoundsFromWindow();
             Realign();
@@ -418,7 +418,8 @@ bool TWinControl::TakeReflectedKeyDown(TMessage& message) {
     // The shortcuts first: the form's, then the application's.
     if (!HasState(stateDesigning)) {
         if (form && form->IsShortCut(key)) return true;
-        if (Application && platform::SendMessage(Application->Handle(), CM_APPKEYDOWN, message.WParam, message.LParam) != 0)
+        if (Application &&
+            platform::SendMessage(Application->Handle(), CM_APPKEYDOWN, message.WParam, message.LParam) != 0)
             return true;
     }
     if (Perform(CM_CHILDKEY, message.WParam, reinterpret_cast<LPARAM>(this)) != 0) return true;

@@ -139,7 +139,7 @@ private:
     void NotifyChildren(std::uint32_t message);
 
     HWND handle_ = 0;
-    std::vector<TControl*> controls_;   // back to front
+    std::vector<TControl*> controls_;    // back to front
     std::vector<TWinControl*> tabList_;  // the windowed children in tab order
     std::int32_t tabOrder_ = -1;         // as read from a resource, until the parent sorts
     bool tabStop_ = false;

@@ -33,7 +33,8 @@ void CheckImage(const orvalis::gd::gdImage& image) {
     if (image.sx <= 0 || image.sy <= 0) Finding("an image without pixels");
     if (image.pixels.size() != static_cast<std::size_t>(image.sy)) Finding("a row table of another height");
     if (image.colorsTotal < 1 || image.colorsTotal > gdMaxColors) Finding("a palette size out of range");
-    if (image.transparent < -1 || image.transparent >= image.colorsTotal) Finding("a transparent index outside the palette");
+    if (image.transparent < -1 || image.transparent >= image.colorsTotal)
+        Finding("a transparent index outside the palette");
     unsigned sum = 0;
     for (int y = 0; y < image.sy; ++y)
         for (int x = 0; x < image.sx; ++x) sum += static_cast<unsigned>(orvalis::gd::gdImageGetPixel(image, x, y));

@@ -112,9 +112,7 @@ const TClassInfo& TBitmap::StaticClassInfo() {
 
 TBitmap::TBitmap() : image_(std::make_unique<TBitmapImage>()) {}
 
-TBitmap::~TBitmap() {
-    FreeCanvasContext();
-}
+TBitmap::~TBitmap() { FreeCanvasContext(); }
 
 // --- Records ---------------------------------------------------------------------------
 
@@ -327,9 +325,7 @@ void TBitmap::FreeCanvasContext() {
 
 // --- Size, layout, handles -------------------------------------------------------------
 
-bool TBitmap::Empty() const {
-    return !image_->DeviceHandle() && !image_->DIBHandle() && !image_->savedStream_;
-}
+bool TBitmap::Empty() const { return !image_->DeviceHandle() && !image_->DIBHandle() && !image_->savedStream_; }
 
 std::int32_t TBitmap::Width() const { return image_->description_.dsBm.bmWidth; }
 
@@ -360,8 +356,7 @@ void TBitmap::SetHeight(std::int32_t height) {
 TStorageKind TBitmap::StorageKind() const {
     raster::Image* device = image_->DeviceHandle();
     raster::Image* dib = image_->DIBHandle();
-    return (device && device != dib) || (!device && !dib && image_->description_.dsBmih.biSize == 0) ? skDevice
-                                                                                                      : skDIB;
+    return (device && device != dib) || (!device && !dib && image_->description_.dsBmih.biSize == 0) ? skDevice : skDIB;
 }
 
 void TBitmap::SetStorageKind(TStorageKind kind) {
@@ -492,8 +487,7 @@ std::uint8_t* TBitmap::RowPointer(std::int32_t row) {
     // No context stays bound while the caller writes the rows (see DibImage::OpenBits).
     FreeCanvasContext();
     Changing();
-    if (row < 0 || row >= image_->description_.dsBm.bmHeight)
-        throw EInvalidGraphicOperation(ResId::RowOutOfRange);
+    if (row < 0 || row >= image_->description_.dsBm.bmHeight) throw EInvalidGraphicOperation(ResId::RowOutOfRange);
     EnsureHandle();
     EnsureDib();
     // A device image would drop the DIB at the next Changing and build it again from
@@ -552,8 +546,7 @@ void TBitmap::SetPalette(raster::PaletteHandle palette) {
     FreeCanvasContext();
     EnsureHandle();
     raster::DibSection description = image_->description_;
-    std::unique_ptr<raster::Image> image =
-        BuildImage(image_->DeviceHandle(), palette, description, false);
+    std::unique_ptr<raster::Image> image = BuildImage(image_->DeviceHandle(), palette, description, false);
     InstallRecord(std::move(image), palette, description, image_->os2Format_, nullptr);
     if (raster::DibImage* dib = image_->DIBHandle(); dib && palette && dib->BitsPerPixel() <= 8)
         dib->SetColourTable(raster::ColourTableOf(*palette));
@@ -665,8 +658,8 @@ void TBitmap::ReadBitmap(TStream& stream, std::int64_t length) {
         return;
     }
     TBmpContents contents = ReadBmpFile(stream, length);
-    InstallRecord(std::move(contents.image), std::move(contents.palette), contents.description,
-                  contents.os2Format, std::move(contents.savedStream));
+    InstallRecord(std::move(contents.image), std::move(contents.palette), contents.description, contents.os2Format,
+                  std::move(contents.savedStream));
     SetPaletteModified(Palette() != nullptr);
     NotifyChanged(this);
 }

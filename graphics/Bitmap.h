@@ -142,8 +142,7 @@ private:
     // area takes the canvas's brush colour (and a 1-bit DIB the font and brush colours).
     std::unique_ptr<raster::Image> BuildImage(raster::Image* source, raster::PaletteHandle newPalette,
                                               raster::DibSection& description, bool withCanvas);
-    void Rebuild(raster::Image* source, const raster::PaletteHandle& sourcePalette,
-                 raster::DibSection description);
+    void Rebuild(raster::Image* source, const raster::PaletteHandle& sourcePalette, raster::DibSection description);
     void InstallRecord(std::unique_ptr<raster::Image> image, raster::PaletteHandle palette,
                        const raster::DibSection& description, bool os2Format,
                        std::unique_ptr<TMemoryStream> savedStream);
@@ -154,7 +153,7 @@ private:
 
     // The canvas is declared first so that the record is let go of before it.
     std::unique_ptr<TBitmapCanvas> canvas_;
-    SharedRef<TBitmapImage> image_;  // never empty
+    SharedRef<TBitmapImage> image_;       // never empty
     mutable bool ignorePalette_ = false;  // also set when no palette can be made
     bool maskBitsValid_ = false;
     bool maskValid_ = false;

@@ -74,11 +74,11 @@ bool IsValidBitCount(std::uint16_t bitCount) {
 
 bool CompressionFits(std::uint32_t compression, std::uint16_t bitCount) {
     switch (compression) {
-    case BI_RGB: return true;
-    case BI_BITFIELDS: return bitCount == 16 || bitCount == 32;
-    case BI_RLE8: return bitCount == 8;
-    case BI_RLE4: return bitCount == 4;
-    default: return false;
+        case BI_RGB: return true;
+        case BI_BITFIELDS: return bitCount == 16 || bitCount == 32;
+        case BI_RLE8: return bitCount == 8;
+        case BI_RLE4: return bitCount == 4;
+        default: return false;
     }
 }
 

@@ -6,8 +6,11 @@ namespace orvalis {
 
 const TClassInfo& TBrush::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TBrush, TGraphicsObject>("TBrush")
-        .Property("Color", &TBrush::Color, &TBrush::SetColor).Type(kColorType).Default(clWhite)
-        .Property("Style", &TBrush::Style, &TBrush::SetStyle).Default(bsSolid);
+                                       .Property("Color", &TBrush::Color, &TBrush::SetColor)
+                                       .Type(kColorType)
+                                       .Default(clWhite)
+                                       .Property("Style", &TBrush::Style, &TBrush::SetStyle)
+                                       .Default(bsSolid);
     return info;
 }
 

@@ -515,8 +515,7 @@ void TCanvas::DrawSurface(const TRect& dest, cairo_surface_t* source, const TRec
                 cairo_set_operator(handle_, CAIRO_OPERATOR_DIFFERENCE);
                 cairo_paint(handle_);
                 break;
-            default:
-                assert(false && "a copy mode that the canvas does not perform");
+            default: assert(false && "a copy mode that the canvas does not perform");
         }
     }
     Changed();

@@ -39,13 +39,18 @@ std::int32_t RoundedRatio(std::int64_t value, std::int64_t numerator, std::int64
 
 const TClassInfo& TFont::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TFont, TGraphicsObject>("TFont")
-        .Property("Charset", &TFont::Charset, &TFont::SetCharset).Type(kFontCharsetType)
-        .Property("Color", &TFont::Color, &TFont::SetColor).Type(kColorType)
-        .Property("Height", &TFont::Height, &TFont::SetHeight)
-        .Property("Name", &TFont::Name, &TFont::SetName)
-        .Property("Pitch", &TFont::Pitch, &TFont::SetPitch).Default(fpDefault)
-        .Property("Size", &TFont::Size, &TFont::SetSize).Stored(false)
-        .Property("Style", &TFont::Style, &TFont::SetStyle).Type(kFontStylesType);
+                                       .Property("Charset", &TFont::Charset, &TFont::SetCharset)
+                                       .Type(kFontCharsetType)
+                                       .Property("Color", &TFont::Color, &TFont::SetColor)
+                                       .Type(kColorType)
+                                       .Property("Height", &TFont::Height, &TFont::SetHeight)
+                                       .Property("Name", &TFont::Name, &TFont::SetName)
+                                       .Property("Pitch", &TFont::Pitch, &TFont::SetPitch)
+                                       .Default(fpDefault)
+                                       .Property("Size", &TFont::Size, &TFont::SetSize)
+                                       .Stored(false)
+                                       .Property("Style", &TFont::Style, &TFont::SetStyle)
+                                       .Type(kFontStylesType);
     return info;
 }
 

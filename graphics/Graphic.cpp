@@ -24,8 +24,8 @@ const TClassInfo& TGraphic::StaticClassInfo() {
 void TGraphic::DeclareCustomProperties(TFiler& filer) {
     TPersistent::DeclareCustomProperties(filer);
     filer.OfferBinaryProperty(
-        "Data", [this](TMemoryStream& data) { ReadStoredData(data); },
-        [this](TStream& data) { WriteStoredData(data); }, HasStoredDataToWrite(filer.Ancestor()));
+        "Data", [this](TMemoryStream& data) { ReadStoredData(data); }, [this](TStream& data) { WriteStoredData(data); },
+        HasStoredDataToWrite(filer.Ancestor()));
 }
 
 bool TGraphic::HasStoredDataToWrite(TPersistent* ancestor) {

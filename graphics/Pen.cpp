@@ -8,10 +8,15 @@ namespace orvalis {
 
 const TClassInfo& TPen::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TPen, TGraphicsObject>("TPen")
-        .Property("Color", &TPen::Color, &TPen::SetColor).Type(kColorType).Default(clBlack)
-        .Property("Mode", &TPen::Mode, &TPen::SetMode).Default(pmCopy)
-        .Property("Style", &TPen::Style, &TPen::SetStyle).Default(psSolid)
-        .Property("Width", &TPen::Width, &TPen::SetWidth).Default(1);
+                                       .Property("Color", &TPen::Color, &TPen::SetColor)
+                                       .Type(kColorType)
+                                       .Default(clBlack)
+                                       .Property("Mode", &TPen::Mode, &TPen::SetMode)
+                                       .Default(pmCopy)
+                                       .Property("Style", &TPen::Style, &TPen::SetStyle)
+                                       .Default(psSolid)
+                                       .Property("Width", &TPen::Width, &TPen::SetWidth)
+                                       .Default(1);
     return info;
 }
 

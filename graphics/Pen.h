@@ -12,7 +12,7 @@
 namespace orvalis {
 
 enum TPenStyle : std::uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
-inline constexpr std::string_view kPenStyleNames[] = {"psSolid", "psDash",  "psDot",        "psDashDot",
+inline constexpr std::string_view kPenStyleNames[] = {"psSolid",      "psDash",  "psDot",        "psDashDot",
                                                       "psDashDotDot", "psClear", "psInsideFrame"};
 inline constexpr TTypeInfo kPenStyleType = EnumerationType("TPenStyle", kPenStyleNames);
 inline const TTypeInfo& DescribeType(TypeTag<TPenStyle>) { return kPenStyleType; }

@@ -141,8 +141,7 @@ void TPicture::ReadData(TStream& stream) {
 }
 
 void TPicture::WriteData(TStream& stream) {
-    const std::string_view name =
-        graphic_ ? graphic_->ClassName().substr(0, kMaxClassNameBytes) : std::string_view();
+    const std::string_view name = graphic_ ? graphic_->ClassName().substr(0, kMaxClassNameBytes) : std::string_view();
     const auto length = std::uint8_t(name.size());
     stream.WriteBuffer(&length, 1);
     stream.WriteBuffer(name.data(), name.size());

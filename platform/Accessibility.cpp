@@ -7,8 +7,7 @@ namespace orvalis::platform {
 
 namespace detail {
 
-void HandleAccessibleRequest(Desktop& desktop, const AccessibleRequestEvent& event)
-{
+void HandleAccessibleRequest(Desktop& desktop, const AccessibleRequestEvent& event) {
     // As for input: a hidden or disabled window (under a modal dialog) takes no request.
     WindowRecord* record = desktop.Find(event.window);
     if (!record || !record->IsTopLevel() || !record->OwnVisible() || !record->OwnEnabled()) return;
@@ -18,8 +17,7 @@ void HandleAccessibleRequest(Desktop& desktop, const AccessibleRequestEvent& eve
     PostMessage(event.window, WM_NULL, 0, 0);
 }
 
-void ShowAccessibleTrees(Desktop& desktop)
-{
+void ShowAccessibleTrees(Desktop& desktop) {
     if (!desktop.backend->DescribesWindows()) return;
     std::vector<HWND> tops = desktop.topLevels;
     for (HWND top : tops) {
@@ -33,8 +31,7 @@ void ShowAccessibleTrees(Desktop& desktop)
 
 using namespace detail;
 
-AccessibleElement DescribeWindow(HWND topLevel)
-{
+AccessibleElement DescribeWindow(HWND topLevel) {
     Desktop& desktop = UiDesktop();
     AccessibleElement root;
     WindowRecord* record = desktop.Find(topLevel);
@@ -50,8 +47,7 @@ AccessibleElement DescribeWindow(HWND topLevel)
 }
 
 const AccessibleElement* FindAccessibleElement(const AccessibleElement& root, AccessibleRole role,
-                                               std::string_view name)
-{
+                                               std::string_view name) {
     if (root.role == role && root.name == name) return &root;
     for (const AccessibleElement& child : root.children)
         if (const AccessibleElement* found = FindAccessibleElement(child, role, name)) return found;

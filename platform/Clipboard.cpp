@@ -4,14 +4,8 @@
 
 namespace orvalis::platform {
 
-bool SetClipboardText(std::string_view text)
-{
-    return detail::UiDesktop().backend->SetClipboardText(text);
-}
+bool SetClipboardText(std::string_view text) { return detail::UiDesktop().backend->SetClipboardText(text); }
 
-std::optional<std::string> GetClipboardText()
-{
-    return detail::UiDesktop().backend->GetClipboardText();
-}
+std::optional<std::string> GetClipboardText() { return detail::UiDesktop().backend->GetClipboardText(); }
 
 }  // namespace orvalis::platform

@@ -50,8 +50,7 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
-inline RegionPtr MakeRegion(const Rect& rect)
-{
+inline RegionPtr MakeRegion(const Rect& rect) {
     cairo_rectangle_int_t r{rect.left, rect.top, rect.Width(), rect.Height()};
     return RegionPtr(rect.IsEmpty() ? cairo_region_create() : cairo_region_create_rectangle(&r));
 }
@@ -73,7 +72,7 @@ struct WindowRecord {
     WindowProcedure* procedure = nullptr;
     std::optional<MenuBar> menu;
     int menuWidth = 0;  // the client width that the menu bar's items need
-    RegionPtr update;  // the invalid area, client coordinates; never null
+    RegionPtr update;   // the invalid area, client coordinates; never null
     bool erasePending = false;
     SurfacePtr surface;   // top-level windows only, made when first needed
     int scale = 1;        // top-level windows: device pixels per unit of the screen they show on
@@ -157,10 +156,9 @@ struct AccessibleRequestEvent {
     HWND window;
     AccessibleRequest request;
 };
-using NativeEvent =
-    std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, ScaleEvent, BoxAnsweredEvent,
-                 FilterChangedEvent, FolderChangedEvent, SelectionChangedEvent, ConfirmedEvent, CancelledEvent,
-                 AccessibleRequestEvent>;
+using NativeEvent = std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, ScaleEvent,
+                                 BoxAnsweredEvent, FilterChangedEvent, FolderChangedEvent, SelectionChangedEvent,
+                                 ConfirmedEvent, CancelledEvent, AccessibleRequestEvent>;
 
 // A message box or file dialog while its modal loop runs.
 struct MessageBoxRun {

@@ -14,8 +14,7 @@ namespace {
 // The signal that asked for the end of the session and has not been delivered yet.
 volatile std::sig_atomic_t pendingSignal = 0;
 
-extern "C" void OnEndSessionSignal(int signal)
-{
+extern "C" void OnEndSessionSignal(int signal) {
     int savedErrno = errno;
     if (pendingSignal != 0) {
         // The first request was never taken: the program does not read its queue any more.
@@ -30,22 +29,17 @@ extern "C" void OnEndSessionSignal(int signal)
 
 }  // namespace
 
-bool TakeEndSessionNotice()
-{
+bool TakeEndSessionNotice() {
     if (pendingSignal == 0) return false;
     pendingSignal = 0;
     return true;
 }
 
-bool IsEndSessionNoticePending()
-{
-    return pendingSignal != 0;
-}
+bool IsEndSessionNoticePending() { return pendingSignal != 0; }
 
 }  // namespace detail
 
-void InstallEndSessionHandler()
-{
+void InstallEndSessionHandler() {
     detail::WakeupFd();  // made now, so that the handler only writes to it
     struct sigaction action = {};
     action.sa_handler = detail::OnEndSessionSignal;
@@ -55,9 +49,6 @@ void InstallEndSessionHandler()
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool IsSessionEnding()
-{
-    return detail::TheDesktop().sessionEnding;
-}
+bool IsSessionEnding() { return detail::TheDesktop().sessionEnding; }
 
 }  // namespace orvalis::platform

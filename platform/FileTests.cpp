@@ -14,34 +14,29 @@ namespace orvalis::platform {
 
 namespace {
 
-bool Stat(std::string_view path, struct stat& info)
-{
+bool Stat(std::string_view path, struct stat& info) {
     if (path.empty()) return false;
     return stat(std::string(path).c_str(), &info) == 0;
 }
 
 }  // namespace
 
-bool FileExists(std::string_view path)
-{
+bool FileExists(std::string_view path) {
     struct stat info;
     return Stat(path, info) && !S_ISDIR(info.st_mode);
 }
 
-bool DirectoryExists(std::string_view path)
-{
+bool DirectoryExists(std::string_view path) {
     struct stat info;
     return Stat(path, info) && S_ISDIR(info.st_mode);
 }
 
-bool EntryExists(std::string_view path)
-{
+bool EntryExists(std::string_view path) {
     struct stat info;
     return Stat(path, info);
 }
 
-std::optional<FileIdentity> OpenFileIdentity(int descriptor)
-{
+std::optional<FileIdentity> OpenFileIdentity(int descriptor) {
     struct stat info;
     if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
@@ -49,10 +44,10 @@ std::optional<FileIdentity> OpenFileIdentity(int descriptor)
                         static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
 }
 
-std::vector<std::string> EntriesWithExtensionInAnyCase(std::string_view stem, std::string_view extension)
-{
+std::vector<std::string> EntriesWithExtensionInAnyCase(std::string_view stem, std::string_view extension) {
     const std::size_t slash = stem.rfind('/');
-    const std::string_view folderPart = slash == std::string_view::npos ? std::string_view() : stem.substr(0, slash + 1);
+    const std::string_view folderPart =
+        slash == std::string_view::npos ? std::string_view() : stem.substr(0, slash + 1);
     const std::string_view namePart = stem.substr(folderPart.size());
     const std::string folder = folderPart.empty() ? std::string(".") : std::string(folderPart);
 

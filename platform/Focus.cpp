@@ -13,14 +13,12 @@ namespace {
 constexpr std::uint8_t kKeyDown = 0x80;
 constexpr std::uint8_t kKeyToggled = 0x01;
 
-bool CanBeActive(const WindowRecord& record)
-{
+bool CanBeActive(const WindowRecord& record) {
     return record.IsTopLevel() && record.OwnVisible() && record.OwnEnabled() && !record.destroying;
 }
 }  // namespace
 
-void ActivateWindow(Desktop& desktop, HWND window, std::uint16_t how)
-{
+void ActivateWindow(Desktop& desktop, HWND window, std::uint16_t how) {
     if (window == desktop.active) return;
     if (window) {
         WindowRecord* record = desktop.Find(window);
@@ -51,8 +49,7 @@ void ActivateWindow(Desktop& desktop, HWND window, std::uint16_t how)
         SetFocus(window);
 }
 
-void ActivateNext(Desktop& desktop, HWND leaving)
-{
+void ActivateNext(Desktop& desktop, HWND leaving) {
     if (desktop.active != leaving) return;
     std::vector<HWND> tops = desktop.topLevels;
     for (HWND top : tops) {
@@ -64,8 +61,7 @@ void ActivateNext(Desktop& desktop, HWND leaving)
     ActivateWindow(desktop, 0, WA_INACTIVE);
 }
 
-void MoveFocusOutOf(Desktop& desktop, HWND subtree, HWND fallback)
-{
+void MoveFocusOutOf(Desktop& desktop, HWND subtree, HWND fallback) {
     if (!desktop.focus || !IsInside(desktop, desktop.focus, subtree)) return;
     WindowRecord* target = fallback ? desktop.Find(fallback) : nullptr;
     if (target && !target->destroying && IsShowing(desktop, *target) && AcceptsInput(desktop, *target) &&
@@ -74,23 +70,21 @@ void MoveFocusOutOf(Desktop& desktop, HWND subtree, HWND fallback)
     if (desktop.focus && IsInside(desktop, desktop.focus, subtree)) SetFocus(0);
 }
 
-void ReleaseCaptureInside(Desktop& desktop, HWND subtree)
-{
+void ReleaseCaptureInside(Desktop& desktop, HWND subtree) {
     if (desktop.capture && IsInside(desktop, desktop.capture, subtree)) ReleaseCapture();
 }
 
-void RecordKeyMessage(Desktop& desktop, const Message& message)
-{
+void RecordKeyMessage(Desktop& desktop, const Message& message) {
     std::uint8_t& state = desktop.keyState[message.wParam & 0xFF];
     switch (message.message) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-        if (!(state & kKeyDown)) state ^= kKeyToggled;
-        state |= kKeyDown;
-        break;
-    case WM_KEYUP:
-    case WM_SYSKEYUP: state &= ~kKeyDown; break;
-    default: break;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (!(state & kKeyDown)) state ^= kKeyToggled;
+            state |= kKeyDown;
+            break;
+        case WM_KEYUP:
+        case WM_SYSKEYUP: state &= ~kKeyDown; break;
+        default: break;
     }
 }
 
@@ -98,8 +92,7 @@ void RecordKeyMessage(Desktop& desktop, const Message& message)
 
 using namespace detail;
 
-HWND SetFocus(HWND window)
-{
+HWND SetFocus(HWND window) {
     Desktop& desktop = UiDesktop();
     if (!window) {
         HWND old = std::exchange(desktop.focus, 0);
@@ -121,13 +114,9 @@ HWND SetFocus(HWND window)
     return old;
 }
 
-HWND GetFocus()
-{
-    return UiDesktop().focus;
-}
+HWND GetFocus() { return UiDesktop().focus; }
 
-HWND SetActiveWindow(HWND window)
-{
+HWND SetActiveWindow(HWND window) {
     Desktop& desktop = UiDesktop();
     HWND old = desktop.active;
     if (window) {
@@ -139,13 +128,9 @@ HWND SetActiveWindow(HWND window)
     return old;
 }
 
-HWND GetActiveWindow()
-{
-    return UiDesktop().active;
-}
+HWND GetActiveWindow() { return UiDesktop().active; }
 
-HWND SetCapture(HWND window)
-{
+HWND SetCapture(HWND window) {
     Desktop& desktop = UiDesktop();
     HWND old = desktop.capture;
     if (!desktop.Find(window) || old == window) return old;
@@ -154,28 +139,20 @@ HWND SetCapture(HWND window)
     return old;
 }
 
-bool ReleaseCapture()
-{
+bool ReleaseCapture() {
     Desktop& desktop = UiDesktop();
     HWND old = std::exchange(desktop.capture, 0);
     if (old) Send(desktop, old, WM_CAPTURECHANGED, 0, 0);
     return true;
 }
 
-HWND GetCapture()
-{
-    return UiDesktop().capture;
-}
+HWND GetCapture() { return UiDesktop().capture; }
 
-std::int16_t GetKeyState(int virtualKey)
-{
+std::int16_t GetKeyState(int virtualKey) {
     std::uint8_t state = UiDesktop().keyState[virtualKey & 0xFF];
     return static_cast<std::int16_t>(((state & 0x80) ? 0x8000 : 0) | (state & 0x01));
 }
 
-Point GetCursorPos()
-{
-    return UiDesktop().cursor;
-}
+Point GetCursorPos() { return UiDesktop().cursor; }
 
 }  // namespace orvalis::platform

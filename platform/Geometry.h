@@ -24,8 +24,7 @@ struct Rect {
     int right = 0;
     int bottom = 0;
 
-    static Rect FromOriginAndSize(Point origin, Size size)
-    {
+    static Rect FromOriginAndSize(Point origin, Size size) {
         return {origin.x, origin.y, origin.x + size.width, origin.y + size.height};
     }
 
@@ -36,8 +35,7 @@ struct Rect {
     bool IsEmpty() const { return right <= left || bottom <= top; }
     bool Contains(Point p) const { return p.x >= left && p.x < right && p.y >= top && p.y < bottom; }
     Rect Offset(int dx, int dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
-    Rect Intersect(const Rect& other) const
-    {
+    Rect Intersect(const Rect& other) const {
         Rect r{std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
                std::min(bottom, other.bottom)};
         return r.IsEmpty() ? Rect{} : r;

@@ -8,8 +8,7 @@ namespace orvalis::platform {
 
 namespace {
 
-const MenuItem* FindById(const std::vector<MenuItem>& items, std::uint32_t id)
-{
+const MenuItem* FindById(const std::vector<MenuItem>& items, std::uint32_t id) {
     for (const MenuItem& item : items) {
         if (!item.separator && item.items.empty() && item.id == id) return &item;
         if (const MenuItem* found = FindById(item.items, id)) return found;
@@ -19,8 +18,7 @@ const MenuItem* FindById(const std::vector<MenuItem>& items, std::uint32_t id)
 
 }  // namespace
 
-void SetMenu(HWND window, std::optional<MenuBar> menu)
-{
+void SetMenu(HWND window, std::optional<MenuBar> menu) {
     detail::Desktop& desktop = detail::UiDesktop();
     detail::WindowRecord* record = desktop.Find(window);
     if (!record) return;
@@ -36,20 +34,17 @@ void SetMenu(HWND window, std::optional<MenuBar> menu)
         false);
 }
 
-const MenuBar* GetMenu(HWND window)
-{
+const MenuBar* GetMenu(HWND window) {
     detail::WindowRecord* record = detail::UiDesktop().Find(window);
     return record && record->menu ? &*record->menu : nullptr;
 }
 
-int GetMenuBarWidth(HWND window)
-{
+int GetMenuBarWidth(HWND window) {
     detail::WindowRecord* record = detail::UiDesktop().Find(window);
     return record && record->menu ? record->menuWidth : 0;
 }
 
-std::string StripAccelerator(std::string_view caption)
-{
+std::string StripAccelerator(std::string_view caption) {
     std::string shown;
     for (std::size_t i = 0; i < caption.size(); ++i) {
         // "&" marks the next letter; "&&" stands for one "&".
@@ -59,8 +54,7 @@ std::string StripAccelerator(std::string_view caption)
     return shown;
 }
 
-const MenuItem* FindMenuItem(const MenuBar& menu, const std::vector<std::string>& captionPath)
-{
+const MenuItem* FindMenuItem(const MenuBar& menu, const std::vector<std::string>& captionPath) {
     const std::vector<MenuItem>* items = &menu.items;
     const MenuItem* found = nullptr;
     for (const std::string& caption : captionPath) {
@@ -78,9 +72,6 @@ const MenuItem* FindMenuItem(const MenuBar& menu, const std::vector<std::string>
     return found;
 }
 
-const MenuItem* FindMenuItemById(const MenuBar& menu, std::uint32_t id)
-{
-    return FindById(menu.items, id);
-}
+const MenuItem* FindMenuItemById(const MenuBar& menu, std::uint32_t id) { return FindById(menu.items, id); }
 
 }  // namespace orvalis::platform

@@ -24,8 +24,7 @@ constexpr ButtonSet kButtonSets[] = {
     {{IDRETRY, IDCANCEL}, 2, IDCANCEL},          // MB_RETRYCANCEL
 };
 
-const ButtonSet& ButtonSetOf(std::uint32_t flags)
-{
+const ButtonSet& ButtonSetOf(std::uint32_t flags) {
     std::size_t type = flags & MB_TYPEMASK;
     return type < std::size(kButtonSets) ? kButtonSets[type] : kButtonSets[MB_OK];
 }
@@ -34,8 +33,7 @@ const ButtonSet& ButtonSetOf(std::uint32_t flags)
 
 namespace detail {
 
-void HandleMessageBoxAnswer(Desktop& desktop, const BoxAnsweredEvent& event)
-{
+void HandleMessageBoxAnswer(Desktop& desktop, const BoxAnsweredEvent& event) {
     ++desktop.dialogEvents;
     auto found = desktop.messageBoxes.find(event.dialog);
     if (found == desktop.messageBoxes.end() || found->second->answered) return;
@@ -45,19 +43,14 @@ void HandleMessageBoxAnswer(Desktop& desktop, const BoxAnsweredEvent& event)
 
 }  // namespace detail
 
-std::span<const int> MessageBoxButtons(std::uint32_t flags)
-{
+std::span<const int> MessageBoxButtons(std::uint32_t flags) {
     const ButtonSet& set = ButtonSetOf(flags);
     return {set.buttons.data(), set.count};
 }
 
-int MessageBoxDismissAnswer(std::uint32_t flags)
-{
-    return ButtonSetOf(flags).dismiss;
-}
+int MessageBoxDismissAnswer(std::uint32_t flags) { return ButtonSetOf(flags).dismiss; }
 
-int MessageBox(HWND owner, std::string_view text, std::string_view caption, std::uint32_t flags)
-{
+int MessageBox(HWND owner, std::string_view text, std::string_view caption, std::uint32_t flags) {
     detail::Desktop& desktop = detail::UiDesktop();
     int dialog = desktop.nextDialog++;
     detail::MessageBoxRun run;
@@ -65,8 +58,7 @@ int MessageBox(HWND owner, std::string_view text, std::string_view caption, std:
     struct Closer {
         detail::Desktop& desktop;
         int dialog;
-        ~Closer()
-        {
+        ~Closer() {
             desktop.messageBoxes.erase(dialog);
             desktop.backend->CloseMessageBox(dialog);
         }
@@ -77,9 +69,6 @@ int MessageBox(HWND owner, std::string_view text, std::string_view caption, std:
     return run.answered ? run.answer : MessageBoxDismissAnswer(flags);
 }
 
-void MessageBeep()
-{
-    detail::UiDesktop().backend->Beep();
-}
+void MessageBeep() { detail::UiDesktop().backend->Beep(); }
 
 }  // namespace orvalis::platform

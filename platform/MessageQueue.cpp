@@ -13,13 +13,9 @@ namespace detail {
 
 namespace {
 
-std::uint32_t Clock(Desktop& desktop)
-{
-    return static_cast<std::uint32_t>(desktop.backend->Now());
-}
+std::uint32_t Clock(Desktop& desktop) { return static_cast<std::uint32_t>(desktop.backend->Now()); }
 
-WPARAM HeldButtons(const Desktop& desktop)
-{
+WPARAM HeldButtons(const Desktop& desktop) {
     WPARAM held = 0;
     if (desktop.keyState[VK_LBUTTON] & 0x80) held |= MK_LBUTTON;
     if (desktop.keyState[VK_RBUTTON] & 0x80) held |= MK_RBUTTON;
@@ -35,18 +31,18 @@ struct ButtonTraits {
     std::uint32_t doubleClick;
 };
 
-ButtonTraits TraitsOf(native::MouseButton button)
-{
+ButtonTraits TraitsOf(native::MouseButton button) {
     switch (button) {
-    case native::MouseButton::Right: return {VK_RBUTTON, MK_RBUTTON, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK};
-    case native::MouseButton::Middle: return {VK_MBUTTON, MK_MBUTTON, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK};
-    case native::MouseButton::Left: break;
+        case native::MouseButton::Right:
+            return {VK_RBUTTON, MK_RBUTTON, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK};
+        case native::MouseButton::Middle:
+            return {VK_MBUTTON, MK_MBUTTON, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK};
+        case native::MouseButton::Left: break;
     }
     return {VK_LBUTTON, MK_LBUTTON, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK};
 }
 
-bool RouteKey(Desktop& desktop, const KeyInput& key, Message& message)
-{
+bool RouteKey(Desktop& desktop, const KeyInput& key, Message& message) {
     HWND target = desktop.focus ? desktop.focus : desktop.active;
     WindowRecord* record = desktop.Find(target);
     if (!record || !AcceptsInput(desktop, *record)) return false;
@@ -67,8 +63,7 @@ bool RouteKey(Desktop& desktop, const KeyInput& key, Message& message)
     return true;
 }
 
-bool RouteMouse(Desktop& desktop, const MouseInput& mouse, Message& message, Point& screen)
-{
+bool RouteMouse(Desktop& desktop, const MouseInput& mouse, Message& message, Point& screen) {
     WindowRecord* top = desktop.Find(mouse.topLevel);
     if (!top || !top->IsTopLevel() || !IsShowing(desktop, *top)) return false;
     Point origin = ClientOriginOnScreen(desktop, *top);
@@ -88,16 +83,16 @@ bool RouteMouse(Desktop& desktop, const MouseInput& mouse, Message& message, Poi
     ButtonTraits traits = TraitsOf(mouse.button);
     WPARAM held = HeldButtons(desktop);
     switch (mouse.kind) {
-    case MouseInput::Kind::Move: message.message = WM_MOUSEMOVE; break;
-    case MouseInput::Kind::Down:
-        held |= traits.held;
-        message.message =
-            (mouse.doubleClick && (desktop.Get(target).classStyle & CS_DBLCLKS)) ? traits.doubleClick : traits.down;
-        break;
-    case MouseInput::Kind::Up:
-        held &= ~traits.held;
-        message.message = traits.up;
-        break;
+        case MouseInput::Kind::Move: message.message = WM_MOUSEMOVE; break;
+        case MouseInput::Kind::Down:
+            held |= traits.held;
+            message.message =
+                (mouse.doubleClick && (desktop.Get(target).classStyle & CS_DBLCLKS)) ? traits.doubleClick : traits.down;
+            break;
+        case MouseInput::Kind::Up:
+            held &= ~traits.held;
+            message.message = traits.up;
+            break;
     }
     if (mouse.modifiers & ModShift) held |= MK_SHIFT;
     if (mouse.modifiers & ModCtrl) held |= MK_CONTROL;
@@ -110,8 +105,7 @@ bool RouteMouse(Desktop& desktop, const MouseInput& mouse, Message& message, Poi
 
 // The message for the input event in front, routed as things stand; false when it
 // has nowhere to go.
-bool RouteInput(Desktop& desktop, const InputEvent& input, Message& message, Point& screen)
-{
+bool RouteInput(Desktop& desktop, const InputEvent& input, Message& message, Point& screen) {
     message = Message{};
     message.time = input.time;
     if (const auto* key = std::get_if<KeyInput>(&input.event)) {
@@ -123,8 +117,7 @@ bool RouteInput(Desktop& desktop, const InputEvent& input, Message& message, Poi
 
 // What taking an input message changes: key and button state, the cursor, and the
 // activation of a top-level window clicked while inactive.
-void TakeInput(Desktop& desktop, const InputEvent& input, const Message& message, Point screen)
-{
+void TakeInput(Desktop& desktop, const InputEvent& input, const Message& message, Point screen) {
     if (std::holds_alternative<KeyInput>(input.event)) {
         RecordKeyMessage(desktop, message);
         return;
@@ -139,8 +132,7 @@ void TakeInput(Desktop& desktop, const InputEvent& input, const Message& message
 }
 
 // Drops the input in front that cannot be delivered; true when some can.
-bool HasDeliverableInput(Desktop& desktop)
-{
+bool HasDeliverableInput(Desktop& desktop) {
     Message message;
     Point screen;
     while (!desktop.input.empty()) {
@@ -150,15 +142,13 @@ bool HasDeliverableInput(Desktop& desktop)
     return false;
 }
 
-bool IsMessageAvailable(Desktop& desktop)
-{
+bool IsMessageAvailable(Desktop& desktop) {
     return IsEndSessionNoticePending() || !desktop.posted.IsEmpty() || desktop.quitPending ||
            HasDeliverableInput(desktop) || FindWindowToPaint(desktop) != 0 ||
            desktop.timers.Due(desktop.backend->Now(), false).has_value();
 }
 
-void HandleNativeEvent(Desktop& desktop, NativeEvent& event)
-{
+void HandleNativeEvent(Desktop& desktop, NativeEvent& event) {
     std::visit(Overloaded{
                    [&](const CloseEvent& e) {
                        WindowRecord* record = desktop.Find(e.window);
@@ -212,8 +202,7 @@ void HandleNativeEvent(Desktop& desktop, NativeEvent& event)
 
 }  // namespace
 
-void ProcessNativeEvents(Desktop& desktop)
-{
+void ProcessNativeEvents(Desktop& desktop) {
     // One at a time from the front: a handler may pump the queue again, and the
     // events must still be handled in the order they came.
     while (!desktop.native.empty()) {
@@ -227,8 +216,7 @@ void ProcessNativeEvents(Desktop& desktop)
 
 using namespace detail;
 
-void PostMessage(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam)
-{
+void PostMessage(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
     Desktop& desktop = TheDesktop();
     Message posted;
     posted.hwnd = window;
@@ -246,15 +234,13 @@ void PostMessage(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lPara
     }
 }
 
-void PostQuitMessage(int exitCode)
-{
+void PostQuitMessage(int exitCode) {
     Desktop& desktop = UiDesktop();
     desktop.quitPending = true;
     desktop.quitCode = exitCode;
 }
 
-bool PeekMessage(Message& message, std::uint32_t flags)
-{
+bool PeekMessage(Message& message, std::uint32_t flags) {
     Desktop& desktop = UiDesktop();
     bool remove = flags & PM_REMOVE;
     desktop.backend->PollEvents();
@@ -301,8 +287,7 @@ bool PeekMessage(Message& message, std::uint32_t flags)
     return false;
 }
 
-void WaitMessage()
-{
+void WaitMessage() {
     Desktop& desktop = UiDesktop();
     unsigned dialogEvents = desktop.dialogEvents;
     for (;;) {
@@ -314,25 +299,21 @@ void WaitMessage()
     }
 }
 
-bool GetMessage(Message& message)
-{
+bool GetMessage(Message& message) {
     while (!PeekMessage(message, PM_REMOVE)) WaitMessage();
     return message.message != WM_QUIT;
 }
 
-LRESULT SendMessage(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT SendMessage(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
     return Send(UiDesktop(), window, message, wParam, lParam);
 }
 
-LRESULT DispatchMessage(const Message& message)
-{
+LRESULT DispatchMessage(const Message& message) {
     if (!message.hwnd) return 0;
     return Send(UiDesktop(), message.hwnd, message.message, message.wParam, message.lParam);
 }
 
-bool TranslateMessage(const Message& message)
-{
+bool TranslateMessage(const Message& message) {
     if ((message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) || message.character == 0) return false;
     bool ctrl = GetKeyState(VK_CONTROL) < 0;
     bool alt = GetKeyState(VK_MENU) < 0;

@@ -97,35 +97,20 @@ enum : std::uint32_t {
     KF_UP = 0x80000000,       // key-up messages
 };
 
-constexpr LPARAM MakeLParam(int low, int high)
-{
+constexpr LPARAM MakeLParam(int low, int high) {
     return static_cast<LPARAM>(static_cast<std::uint32_t>((low & 0xFFFF) | ((high & 0xFFFF) << 16)));
 }
-constexpr WPARAM MakeWParam(int low, int high)
-{
+constexpr WPARAM MakeWParam(int low, int high) {
     return static_cast<WPARAM>(static_cast<std::uint32_t>(MakeLParam(low, high)));
 }
-constexpr std::uint16_t LoWord(std::uintptr_t value)
-{
-    return static_cast<std::uint16_t>(value & 0xFFFF);
-}
-constexpr std::uint16_t HiWord(std::uintptr_t value)
-{
-    return static_cast<std::uint16_t>((value >> 16) & 0xFFFF);
-}
+constexpr std::uint16_t LoWord(std::uintptr_t value) { return static_cast<std::uint16_t>(value & 0xFFFF); }
+constexpr std::uint16_t HiWord(std::uintptr_t value) { return static_cast<std::uint16_t>((value >> 16) & 0xFFFF); }
 // The signed coordinates packed in a mouse message's lParam.
-constexpr Point PointFromLParam(LPARAM lParam)
-{
+constexpr Point PointFromLParam(LPARAM lParam) {
     return {static_cast<std::int16_t>(LoWord(static_cast<std::uintptr_t>(lParam))),
             static_cast<std::int16_t>(HiWord(static_cast<std::uintptr_t>(lParam)))};
 }
-constexpr bool IsKeyMessage(std::uint32_t message)
-{
-    return message >= WM_KEYFIRST && message < WM_KEYLAST;
-}
-constexpr bool IsMouseMessage(std::uint32_t message)
-{
-    return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST;
-}
+constexpr bool IsKeyMessage(std::uint32_t message) { return message >= WM_KEYFIRST && message < WM_KEYLAST; }
+constexpr bool IsMouseMessage(std::uint32_t message) { return message >= WM_MOUSEFIRST && message <= WM_MOUSELAST; }
 
 }  // namespace orvalis::platform

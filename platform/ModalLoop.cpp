@@ -4,8 +4,7 @@
 
 namespace orvalis::platform::detail {
 
-bool RunModalLoop(const std::function<bool()>& done)
-{
+bool RunModalLoop(const std::function<bool()>& done) {
     while (!done() && !IsSessionEnding()) {
         Message message;
         if (PeekMessage(message, PM_REMOVE)) {

@@ -4,8 +4,7 @@
 
 namespace orvalis::platform {
 
-FrameInsets NonClientInsets(std::uint32_t style, bool hasMenu)
-{
+FrameInsets NonClientInsets(std::uint32_t style, bool hasMenu) {
     int border = (style & WS_THICKFRAME) ? kSizeableBorder
                  : (style & WS_DLGFRAME) ? kFixedBorder
                  : (style & WS_BORDER)   ? kThinBorder
@@ -14,8 +13,7 @@ FrameInsets NonClientInsets(std::uint32_t style, bool hasMenu)
     return {border, border + caption + (hasMenu ? kMenuBarHeight : 0), border, border};
 }
 
-Rect AdjustWindowRect(const Rect& client, std::uint32_t style, bool hasMenu)
-{
+Rect AdjustWindowRect(const Rect& client, std::uint32_t style, bool hasMenu) {
     FrameInsets insets = NonClientInsets(style, hasMenu);
     return {client.left - insets.left, client.top - insets.top, client.right + insets.right,
             client.bottom + insets.bottom};

@@ -12,38 +12,33 @@ namespace orvalis::platform {
 
 namespace {
 
-std::string WorkingFolder()
-{
+std::string WorkingFolder() {
     std::string folder(4096, '\0');
     if (!getcwd(folder.data(), folder.size())) return "/";
     folder.resize(folder.find('\0'));
     return folder;
 }
 
-std::string ParentFolder(const std::string& path)
-{
+std::string ParentFolder(const std::string& path) {
     std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return {};
     return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-std::string Join(const std::string& folder, const std::string& name)
-{
+std::string Join(const std::string& folder, const std::string& name) {
     if (name.starts_with('/') || folder.empty()) return name;
     return folder.ends_with('/') ? folder + name : folder + "/" + name;
 }
 
 // The extension of a path's last component, without its dot; empty when none.
-std::string_view ExtensionOf(std::string_view path)
-{
+std::string_view ExtensionOf(std::string_view path) {
     std::size_t slash = path.rfind('/');
     std::size_t dot = path.rfind('.');
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return {};
     return path.substr(dot + 1);
 }
 
-FileDialogState InitialState(const OpenFileRequest& request)
-{
+FileDialogState InitialState(const OpenFileRequest& request) {
     FileDialogState state;
     state.filterIndex = request.filterIndex;
     if (!request.initialDir.empty())
@@ -56,8 +51,7 @@ FileDialogState InitialState(const OpenFileRequest& request)
     return state;
 }
 
-void Confirm(detail::Desktop& desktop, int dialog, detail::FileDialogRun& run, const detail::ConfirmedEvent& event)
-{
+void Confirm(detail::Desktop& desktop, int dialog, detail::FileDialogRun& run, const detail::ConfirmedEvent& event) {
     const OpenFileRequest& request = *run.request;
     assert(!event.names.empty() && "a confirmed choice names a file");
     assert((event.names.size() == 1 || (request.flags & OFN_ALLOWMULTISELECT)) && "several files need multi-select");
@@ -112,8 +106,7 @@ void Confirm(detail::Desktop& desktop, int dialog, detail::FileDialogRun& run, c
 
 namespace detail {
 
-void HandleFileDialogEvent(Desktop& desktop, const NativeEvent& event)
-{
+void HandleFileDialogEvent(Desktop& desktop, const NativeEvent& event) {
     ++desktop.dialogEvents;
     int dialog = std::visit(
         [](const auto& e) -> int {
@@ -149,8 +142,7 @@ void HandleFileDialogEvent(Desktop& desktop, const NativeEvent& event)
 
 }  // namespace detail
 
-bool GetOpenFileName(const OpenFileRequest& request, OpenFileHooks* hooks, OpenFileResult& result)
-{
+bool GetOpenFileName(const OpenFileRequest& request, OpenFileHooks* hooks, OpenFileResult& result) {
     detail::Desktop& desktop = detail::UiDesktop();
     int dialog = desktop.nextDialog++;
     detail::FileDialogRun run;
@@ -161,8 +153,7 @@ bool GetOpenFileName(const OpenFileRequest& request, OpenFileHooks* hooks, OpenF
     struct Closer {
         detail::Desktop& desktop;
         int dialog;
-        ~Closer()
-        {
+        ~Closer() {
             desktop.fileDialogs.erase(dialog);
             desktop.backend->CloseOpenFileDialog(dialog);
         }
@@ -179,8 +170,7 @@ bool GetOpenFileName(const OpenFileRequest& request, OpenFileHooks* hooks, OpenF
     return true;
 }
 
-const FileDialogState* RunningOpenFileDialog()
-{
+const FileDialogState* RunningOpenFileDialog() {
     detail::Desktop& desktop = detail::UiDesktop();
     return desktop.fileDialogs.empty() ? nullptr : &desktop.fileDialogs.rbegin()->second->state;
 }

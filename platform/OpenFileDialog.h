@@ -91,8 +91,7 @@ public:
     virtual void OnFolderChange() {}
     virtual void OnSelectionChange() {}
     // The user confirmed; false keeps the dialog open.
-    virtual bool OnFileOk(const OpenFileResult& chosen)
-    {
+    virtual bool OnFileOk(const OpenFileResult& chosen) {
         (void)chosen;
         return true;
     }

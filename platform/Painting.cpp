@@ -11,27 +11,19 @@ namespace detail {
 
 namespace {
 
-Rect RectOf(const cairo_rectangle_int_t& r)
-{
-    return {r.x, r.y, r.x + r.width, r.y + r.height};
-}
+Rect RectOf(const cairo_rectangle_int_t& r) { return {r.x, r.y, r.x + r.width, r.y + r.height}; }
 
-Rect Extents(const cairo_region_t* region)
-{
+Rect Extents(const cairo_region_t* region) {
     cairo_rectangle_int_t r;
     cairo_region_get_extents(region, &r);
     return RectOf(r);
 }
 
-RegionPtr Copy(const cairo_region_t* region)
-{
-    return RegionPtr(cairo_region_copy(region));
-}
+RegionPtr Copy(const cairo_region_t* region) { return RegionPtr(cairo_region_copy(region)); }
 
 // A context on the top-level surface, clipped to `clip` (top-level client coordinates)
 // and translated to the window's client origin.
-cairo_t* ContextFor(Desktop& desktop, WindowRecord& topLevel, const cairo_region_t* clip, Point origin)
-{
+cairo_t* ContextFor(Desktop& desktop, WindowRecord& topLevel, const cairo_region_t* clip, Point origin) {
     SyncSurface(desktop, topLevel);
     cairo_t* context = cairo_create(topLevel.surface.get());
     int count = cairo_region_num_rectangles(clip);
@@ -46,8 +38,7 @@ cairo_t* ContextFor(Desktop& desktop, WindowRecord& topLevel, const cairo_region
     return context;
 }
 
-void Present(Desktop& desktop, WindowRecord& topLevel, const Rect& area)
-{
+void Present(Desktop& desktop, WindowRecord& topLevel, const Rect& area) {
     cairo_surface_flush(topLevel.surface.get());
     if (topLevel.native && topLevel.OwnVisible() && !area.IsEmpty())
         desktop.backend->PresentSurface(topLevel.handle, topLevel.surface.get(), area);
@@ -55,8 +46,7 @@ void Present(Desktop& desktop, WindowRecord& topLevel, const Rect& area)
 
 }  // namespace
 
-RegionPtr VisibleRegion(Desktop& desktop, const WindowRecord& record)
-{
+RegionPtr VisibleRegion(Desktop& desktop, const WindowRecord& record) {
     if (!IsShowing(desktop, record)) return MakeRegion({});
     Point origin = ClientOriginInTop(desktop, record);
     RegionPtr region = MakeRegion(Rect::FromOriginAndSize(origin, ClientSizeOf(record)));
@@ -87,8 +77,7 @@ RegionPtr VisibleRegion(Desktop& desktop, const WindowRecord& record)
     return region;
 }
 
-void InvalidateArea(Desktop& desktop, WindowRecord& topLevel, const cairo_region_t* area)
-{
+void InvalidateArea(Desktop& desktop, WindowRecord& topLevel, const cairo_region_t* area) {
     std::vector<HWND> tree;
     CollectTree(desktop, topLevel.handle, tree);
     for (HWND h : tree) {
@@ -103,14 +92,12 @@ void InvalidateArea(Desktop& desktop, WindowRecord& topLevel, const cairo_region
     }
 }
 
-void InvalidateWholeTree(Desktop& desktop, WindowRecord& topLevel)
-{
+void InvalidateWholeTree(Desktop& desktop, WindowRecord& topLevel) {
     RegionPtr all = MakeRegion(Rect::FromOriginAndSize({}, ClientSizeOf(topLevel)));
     InvalidateArea(desktop, topLevel, all.get());
 }
 
-Size SurfaceSizeOf(Desktop& desktop, const WindowRecord& topLevel)
-{
+Size SurfaceSizeOf(Desktop& desktop, const WindowRecord& topLevel) {
     const Size client = ClientSizeOf(topLevel);
     const ScreenMetrics screen = desktop.backend->Screen();
     const Point origin = ClientOriginOnScreen(desktop, topLevel);
@@ -118,8 +105,7 @@ Size SurfaceSizeOf(Desktop& desktop, const WindowRecord& topLevel)
             std::clamp(screen.height - std::min(origin.y, 0), 0, client.height)};
 }
 
-void SyncSurface(Desktop& desktop, WindowRecord& topLevel)
-{
+void SyncSurface(Desktop& desktop, WindowRecord& topLevel) {
     const Size size = SurfaceSizeOf(desktop, topLevel);
     const int scale = topLevel.scale;
     cairo_surface_t* old = topLevel.surface.get();
@@ -140,8 +126,7 @@ void SyncSurface(Desktop& desktop, WindowRecord& topLevel)
     topLevel.surface = std::move(fresh);
 }
 
-HWND FindWindowToPaint(Desktop& desktop)
-{
+HWND FindWindowToPaint(Desktop& desktop) {
     std::vector<HWND> tree;
     for (HWND top : desktop.topLevels) {
         WindowRecord& record = desktop.Get(top);
@@ -160,8 +145,7 @@ HWND FindWindowToPaint(Desktop& desktop)
 
 using namespace detail;
 
-void InvalidateRect(HWND window, const Rect* area, bool erase)
-{
+void InvalidateRect(HWND window, const Rect* area, bool erase) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record) return;
@@ -177,8 +161,7 @@ void InvalidateRect(HWND window, const Rect* area, bool erase)
     record->erasePending = record->erasePending || erase;
 }
 
-void ValidateRect(HWND window, const Rect* area)
-{
+void ValidateRect(HWND window, const Rect* area) {
     WindowRecord* record = UiDesktop().Find(window);
     if (!record) return;
     if (!area) {
@@ -191,8 +174,7 @@ void ValidateRect(HWND window, const Rect* area)
     if (cairo_region_is_empty(record->update.get())) record->erasePending = false;
 }
 
-bool GetUpdateRect(HWND window, Rect& bounds)
-{
+bool GetUpdateRect(HWND window, Rect& bounds) {
     WindowRecord* record = UiDesktop().Find(window);
     if (!record || cairo_region_is_empty(record->update.get())) {
         bounds = {};
@@ -202,16 +184,14 @@ bool GetUpdateRect(HWND window, Rect& bounds)
     return true;
 }
 
-void UpdateWindow(HWND window)
-{
+void UpdateWindow(HWND window) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (record && !cairo_region_is_empty(record->update.get()) && IsShowing(desktop, *record))
         Send(desktop, window, WM_PAINT, 0, 0);
 }
 
-cairo_t* BeginPaint(HWND window, PaintStruct& paint)
-{
+cairo_t* BeginPaint(HWND window, PaintStruct& paint) {
     Desktop& desktop = UiDesktop();
     paint = PaintStruct{};
     WindowRecord* record = desktop.Find(window);
@@ -237,8 +217,7 @@ cairo_t* BeginPaint(HWND window, PaintStruct& paint)
     return paint.context;
 }
 
-void EndPaint(HWND window, const PaintStruct& paint)
-{
+void EndPaint(HWND window, const PaintStruct& paint) {
     if (paint.context) cairo_destroy(paint.context);
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
@@ -247,8 +226,7 @@ void EndPaint(HWND window, const PaintStruct& paint)
     Present(desktop, TopLevelOf(desktop, *record), paint.paint.Offset(origin.x, origin.y));
 }
 
-cairo_t* GetDC(HWND window)
-{
+cairo_t* GetDC(HWND window) {
     Desktop& desktop = UiDesktop();
     if (!window) {
         if (!desktop.scratch) desktop.scratch.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1));
@@ -260,8 +238,7 @@ cairo_t* GetDC(HWND window)
     return ContextFor(desktop, TopLevelOf(desktop, *record), visible.get(), ClientOriginInTop(desktop, *record));
 }
 
-void ReleaseDC(HWND window, cairo_t* context)
-{
+void ReleaseDC(HWND window, cairo_t* context) {
     if (context) cairo_destroy(context);
     Desktop& desktop = UiDesktop();
     WindowRecord* record = window ? desktop.Find(window) : nullptr;
@@ -270,15 +247,13 @@ void ReleaseDC(HWND window, cairo_t* context)
     if (!cairo_region_is_empty(visible.get())) Present(desktop, TopLevelOf(desktop, *record), Extents(visible.get()));
 }
 
-int GetWindowScale(HWND window)
-{
+int GetWindowScale(HWND window) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     return record ? TopLevelOf(desktop, *record).scale : 1;
 }
 
-cairo_surface_t* GetWindowSurface(HWND topLevelWindow)
-{
+cairo_surface_t* GetWindowSurface(HWND topLevelWindow) {
     WindowRecord* record = UiDesktop().Find(topLevelWindow);
     if (!record || !record->IsTopLevel()) return nullptr;
     SyncSurface(UiDesktop(), *record);

@@ -16,14 +16,12 @@ std::atomic<int> wakeupFd{-1};
 static_assert(std::atomic<int>::is_always_lock_free);
 }  // namespace
 
-void PostedQueue::Post(const Message& message)
-{
+void PostedQueue::Post(const Message& message) {
     std::lock_guard lock(mutex_);
     messages_.push_back(message);
 }
 
-bool PostedQueue::Take(Message& message, bool remove)
-{
+bool PostedQueue::Take(Message& message, bool remove) {
     std::lock_guard lock(mutex_);
     if (messages_.empty()) return false;
     message = messages_.front();
@@ -31,26 +29,22 @@ bool PostedQueue::Take(Message& message, bool remove)
     return true;
 }
 
-bool PostedQueue::IsEmpty() const
-{
+bool PostedQueue::IsEmpty() const {
     std::lock_guard lock(mutex_);
     return messages_.empty();
 }
 
-void PostedQueue::Purge(HWND window)
-{
+void PostedQueue::Purge(HWND window) {
     std::lock_guard lock(mutex_);
     std::erase_if(messages_, [window](const Message& m) { return m.hwnd == window; });
 }
 
-void PostedQueue::Clear()
-{
+void PostedQueue::Clear() {
     std::lock_guard lock(mutex_);
     messages_.clear();
 }
 
-int WakeupFd()
-{
+int WakeupFd() {
     static const int fd = [] {
         int made = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
         assert(made >= 0 && "no eventfd for the message queue");
@@ -60,8 +54,7 @@ int WakeupFd()
     return fd;
 }
 
-void SignalWakeup()
-{
+void SignalWakeup() {
     int fd = wakeupFd.load();
     if (fd < 0) return;
     std::uint64_t one = 1;
@@ -69,8 +62,7 @@ void SignalWakeup()
     [[maybe_unused]] ssize_t written = write(fd, &one, sizeof one);
 }
 
-void DrainWakeup()
-{
+void DrainWakeup() {
     std::uint64_t count;
     [[maybe_unused]] ssize_t got = read(WakeupFd(), &count, sizeof count);
 }

@@ -4,9 +4,6 @@
 
 namespace orvalis::platform {
 
-ScreenMetrics GetScreenMetrics()
-{
-    return detail::UiDesktop().backend->Screen();
-}
+ScreenMetrics GetScreenMetrics() { return detail::UiDesktop().backend->Screen(); }
 
 }  // namespace orvalis::platform

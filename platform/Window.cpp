@@ -13,20 +13,17 @@ namespace orvalis::platform {
 
 namespace detail {
 
-FrameInsets InsetsOf(const WindowRecord& record)
-{
+FrameInsets InsetsOf(const WindowRecord& record) {
     return record.IsTopLevel() ? NonClientInsets(record.style, record.menu.has_value()) : FrameInsets{};
 }
 
-Size ClientSizeOf(const WindowRecord& record)
-{
+Size ClientSizeOf(const WindowRecord& record) {
     FrameInsets insets = InsetsOf(record);
     return {std::max(0, record.bounds.Width() - insets.left - insets.right),
             std::max(0, record.bounds.Height() - insets.top - insets.bottom)};
 }
 
-Point ClientOriginInTop(Desktop& desktop, const WindowRecord& record)
-{
+Point ClientOriginInTop(Desktop& desktop, const WindowRecord& record) {
     Point origin;
     for (const WindowRecord* w = &record; !w->IsTopLevel(); w = &desktop.Get(w->parent)) {
         origin.x += w->bounds.left;
@@ -35,8 +32,7 @@ Point ClientOriginInTop(Desktop& desktop, const WindowRecord& record)
     return origin;
 }
 
-Point ClientOriginOnScreen(Desktop& desktop, const WindowRecord& record)
-{
+Point ClientOriginOnScreen(Desktop& desktop, const WindowRecord& record) {
     const WindowRecord* top = &record;
     while (!top->IsTopLevel()) top = &desktop.Get(top->parent);
     FrameInsets insets = InsetsOf(*top);
@@ -44,38 +40,33 @@ Point ClientOriginOnScreen(Desktop& desktop, const WindowRecord& record)
     return {top->bounds.left + insets.left + inTop.x, top->bounds.top + insets.top + inTop.y};
 }
 
-bool IsShowing(Desktop& desktop, const WindowRecord& record)
-{
+bool IsShowing(Desktop& desktop, const WindowRecord& record) {
     for (const WindowRecord* w = &record;; w = &desktop.Get(w->parent)) {
         if (!w->OwnVisible()) return false;
         if (w->IsTopLevel()) return true;
     }
 }
 
-bool AcceptsInput(Desktop& desktop, const WindowRecord& record)
-{
+bool AcceptsInput(Desktop& desktop, const WindowRecord& record) {
     for (const WindowRecord* w = &record;; w = &desktop.Get(w->parent)) {
         if (!w->OwnEnabled()) return false;
         if (w->IsTopLevel()) return true;
     }
 }
 
-WindowRecord& TopLevelOf(Desktop& desktop, WindowRecord& record)
-{
+WindowRecord& TopLevelOf(Desktop& desktop, WindowRecord& record) {
     WindowRecord* w = &record;
     while (!w->IsTopLevel()) w = &desktop.Get(w->parent);
     return *w;
 }
 
-bool IsInside(Desktop& desktop, HWND window, HWND ancestor)
-{
+bool IsInside(Desktop& desktop, HWND window, HWND ancestor) {
     for (WindowRecord* w = desktop.Find(window); w; w = w->parent ? desktop.Find(w->parent) : nullptr)
         if (w->handle == ancestor) return true;
     return false;
 }
 
-HWND HitTest(Desktop& desktop, WindowRecord& topLevel, Point client, Point& local)
-{
+HWND HitTest(Desktop& desktop, WindowRecord& topLevel, Point client, Point& local) {
     if (!topLevel.OwnEnabled()) return 0;
     WindowRecord* current = &topLevel;
     for (;;) {
@@ -96,14 +87,12 @@ HWND HitTest(Desktop& desktop, WindowRecord& topLevel, Point client, Point& loca
     return current->handle;
 }
 
-void CollectTree(Desktop& desktop, HWND root, std::vector<HWND>& out)
-{
+void CollectTree(Desktop& desktop, HWND root, std::vector<HWND>& out) {
     out.push_back(root);
     for (HWND child : desktop.Get(root).children) CollectTree(desktop, child, out);
 }
 
-LRESULT Send(Desktop& desktop, HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT Send(Desktop& desktop, HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
     WindowRecord* record = desktop.Find(window);
     if (!record) return 0;
     WindowProcedure* procedure = record->procedure;
@@ -113,42 +102,36 @@ LRESULT Send(Desktop& desktop, HWND window, std::uint32_t message, WPARAM wParam
 
 namespace {
 
-Rect BoundsInTop(Desktop& desktop, const WindowRecord& record)
-{
+Rect BoundsInTop(Desktop& desktop, const WindowRecord& record) {
     return Rect::FromOriginAndSize(ClientOriginInTop(desktop, record), ClientSizeOf(record));
 }
 
-void InvalidateRectInTop(Desktop& desktop, WindowRecord& record, const Rect& area)
-{
+void InvalidateRectInTop(Desktop& desktop, WindowRecord& record, const Rect& area) {
     RegionPtr region = MakeRegion(area);
     InvalidateArea(desktop, TopLevelOf(desktop, record), region.get());
 }
 
 // The client origin as WM_MOVE reports it: on the screen for a top-level window, in
 // the parent's client area for a child.
-Point ReportedOrigin(Desktop& desktop, const WindowRecord& record)
-{
+Point ReportedOrigin(Desktop& desktop, const WindowRecord& record) {
     if (!record.IsTopLevel()) return record.bounds.Origin();
     return ClientOriginOnScreen(desktop, record);
 }
 
-WPARAM SizeType(const WindowRecord& record)
-{
+WPARAM SizeType(const WindowRecord& record) {
     switch (record.showState) {
-    case ShowState::Minimized: return SIZE_MINIMIZED;
-    case ShowState::Maximized: return SIZE_MAXIMIZED;
-    case ShowState::Normal: break;
+        case ShowState::Minimized: return SIZE_MINIMIZED;
+        case ShowState::Maximized: return SIZE_MAXIMIZED;
+        case ShowState::Normal: break;
     }
     return SIZE_RESTORED;
 }
 
-std::vector<HWND>& Siblings(Desktop& desktop, WindowRecord& record)
-{
+std::vector<HWND>& Siblings(Desktop& desktop, WindowRecord& record) {
     return record.IsTopLevel() ? desktop.topLevels : desktop.Get(record.parent).children;
 }
 
-void Restack(Desktop& desktop, WindowRecord& record, HWND insertAfter)
-{
+void Restack(Desktop& desktop, WindowRecord& record, HWND insertAfter) {
     std::vector<HWND>& siblings = Siblings(desktop, record);
     std::erase(siblings, record.handle);
     auto position = siblings.begin();
@@ -165,8 +148,7 @@ void Restack(Desktop& desktop, WindowRecord& record, HWND insertAfter)
 
 // Widens a top-level window that is narrower than its menu bar's items (its frame
 // added); true when it did.
-bool KeepMenuBarWhole(WindowRecord& record)
-{
+bool KeepMenuBarWhole(WindowRecord& record) {
     if (!record.IsTopLevel() || !record.menu) return false;
     const FrameInsets insets = InsetsOf(record);
     const int narrowest = record.menuWidth + insets.left + insets.right;
@@ -175,8 +157,7 @@ bool KeepMenuBarWhole(WindowRecord& record)
     return true;
 }
 
-NativeWindowState NativeStateOf(const WindowRecord& record)
-{
+NativeWindowState NativeStateOf(const WindowRecord& record) {
     return {record.text,
             record.bounds,
             ClientSizeOf(record),
@@ -188,8 +169,7 @@ NativeWindowState NativeStateOf(const WindowRecord& record)
 
 // Makes the window visible (WM_SHOWWINDOW first); a top-level window gets its native
 // window and is painted whole.
-void Reveal(Desktop& desktop, HWND window)
-{
+void Reveal(Desktop& desktop, HWND window) {
     WindowRecord* record = desktop.Find(window);
     if (!record) return;
     if (!record->OwnVisible()) {
@@ -211,8 +191,7 @@ void Reveal(Desktop& desktop, HWND window)
     }
 }
 
-void Conceal(Desktop& desktop, HWND window)
-{
+void Conceal(Desktop& desktop, HWND window) {
     Send(desktop, window, WM_SHOWWINDOW, 0, 0);
     WindowRecord* record = desktop.Find(window);
     if (!record || !record->OwnVisible()) return;
@@ -230,8 +209,7 @@ void Conceal(Desktop& desktop, HWND window)
     if (parent && wasShowing && desktop.Find(window)) InvalidateRectInTop(desktop, desktop.Get(window), area);
 }
 
-void SetShowState(Desktop& desktop, WindowRecord& record, ShowState state)
-{
+void SetShowState(Desktop& desktop, WindowRecord& record, ShowState state) {
     if (record.showState == ShowState::Normal && state != ShowState::Normal) record.restoreBounds = record.bounds;
     bool wasMinimized = record.showState == ShowState::Minimized;
     record.showState = state;
@@ -242,42 +220,41 @@ void SetShowState(Desktop& desktop, WindowRecord& record, ShowState state)
     if (record.native && minimized != wasMinimized) desktop.backend->MinimizeNativeWindow(record.handle, minimized);
 }
 
-void ShowTopLevel(Desktop& desktop, HWND window, int command)
-{
+void ShowTopLevel(Desktop& desktop, HWND window, int command) {
     WindowRecord& record = desktop.Get(window);
     switch (command) {
-    case SW_SHOWMINIMIZED:
-    case SW_MINIMIZE:
-    case SW_SHOWMINNOACTIVE: {
-        bool changed = record.showState != ShowState::Minimized;
-        SetShowState(desktop, record, ShowState::Minimized);
-        Reveal(desktop, window);
-        if (!IsWindow(window)) return;
-        if (changed) {
-            Size client = ClientSizeOf(desktop.Get(window));
-            Send(desktop, window, WM_SIZE, SIZE_MINIMIZED, MakeLParam(client.width, client.height));
+        case SW_SHOWMINIMIZED:
+        case SW_MINIMIZE:
+        case SW_SHOWMINNOACTIVE: {
+            bool changed = record.showState != ShowState::Minimized;
+            SetShowState(desktop, record, ShowState::Minimized);
+            Reveal(desktop, window);
+            if (!IsWindow(window)) return;
+            if (changed) {
+                Size client = ClientSizeOf(desktop.Get(window));
+                Send(desktop, window, WM_SIZE, SIZE_MINIMIZED, MakeLParam(client.width, client.height));
+            }
+            if (command == SW_SHOWMINIMIZED)
+                ActivateWindow(desktop, window, WA_ACTIVE);
+            else
+                ActivateNext(desktop, window);
+            return;
         }
-        if (command == SW_SHOWMINIMIZED)
-            ActivateWindow(desktop, window, WA_ACTIVE);
-        else
-            ActivateNext(desktop, window);
-        return;
-    }
-    case SW_SHOWMAXIMIZED: {
-        ScreenMetrics screen = desktop.backend->Screen();
-        SetShowState(desktop, record, ShowState::Maximized);
-        ApplyBounds(desktop, window, Rect{0, 0, screen.width, screen.height}, false);
-        break;
-    }
-    case SW_SHOWNORMAL:
-    case SW_RESTORE:
-        if (record.showState != ShowState::Normal) {
-            Rect restore = record.restoreBounds;
-            SetShowState(desktop, record, ShowState::Normal);
-            ApplyBounds(desktop, window, restore, false);
+        case SW_SHOWMAXIMIZED: {
+            ScreenMetrics screen = desktop.backend->Screen();
+            SetShowState(desktop, record, ShowState::Maximized);
+            ApplyBounds(desktop, window, Rect{0, 0, screen.width, screen.height}, false);
+            break;
         }
-        break;
-    default: break;
+        case SW_SHOWNORMAL:
+        case SW_RESTORE:
+            if (record.showState != ShowState::Normal) {
+                Rect restore = record.restoreBounds;
+                SetShowState(desktop, record, ShowState::Normal);
+                ApplyBounds(desktop, window, restore, false);
+            }
+            break;
+        default: break;
     }
     Reveal(desktop, window);
     if (!IsWindow(window)) return;
@@ -286,8 +263,7 @@ void ShowTopLevel(Desktop& desktop, HWND window, int command)
 
 }  // namespace
 
-void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(WindowRecord&)>& change, bool fromBackend)
-{
+void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(WindowRecord&)>& change, bool fromBackend) {
     WindowRecord& record = desktop.Get(window);
     Rect oldBounds = record.bounds;
     Size oldClient = ClientSizeOf(record);
@@ -307,7 +283,8 @@ void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(Wind
         if (record.native && !fromBackend) desktop.backend->SetNativeGeometry(window, record.bounds, newClient);
         // A move can bring a part of the client area onto the screen that was never painted.
         const bool surfaceChanged = SurfaceSizeOf(desktop, record) != oldSurface;
-        if ((newClient != oldClient || surfaceChanged) && IsShowing(desktop, record)) InvalidateWholeTree(desktop, record);
+        if ((newClient != oldClient || surfaceChanged) && IsShowing(desktop, record))
+            InvalidateWholeTree(desktop, record);
     } else if (IsShowing(desktop, record)) {
         RegionPtr area = MakeRegion(oldArea);
         RegionPtr fresh = MakeRegion(BoundsInTop(desktop, record));
@@ -320,8 +297,7 @@ void ChangeGeometry(Desktop& desktop, HWND window, const std::function<void(Wind
         Send(desktop, window, WM_SIZE, SizeType(*after), MakeLParam(newClient.width, newClient.height));
 }
 
-void ApplyBounds(Desktop& desktop, HWND window, const Rect& bounds, bool fromBackend)
-{
+void ApplyBounds(Desktop& desktop, HWND window, const Rect& bounds, bool fromBackend) {
     ChangeGeometry(
         desktop, window, [&](WindowRecord& record) { record.bounds = bounds; }, fromBackend);
 }
@@ -330,16 +306,14 @@ void ApplyBounds(Desktop& desktop, HWND window, const Rect& bounds, bool fromBac
 
 using namespace detail;
 
-bool RegisterWindowClass(const WindowClass& windowClass)
-{
+bool RegisterWindowClass(const WindowClass& windowClass) {
     Desktop& desktop = UiDesktop();
     if (windowClass.name.empty() || desktop.classes.contains(windowClass.name)) return false;
     desktop.classes.emplace(windowClass.name, windowClass);
     return true;
 }
 
-bool UnregisterWindowClass(std::string_view name)
-{
+bool UnregisterWindowClass(std::string_view name) {
     Desktop& desktop = UiDesktop();
     auto found = desktop.classes.find(name);
     if (found == desktop.classes.end()) return false;
@@ -347,14 +321,12 @@ bool UnregisterWindowClass(std::string_view name)
     return true;
 }
 
-bool IsWindowClassRegistered(std::string_view name)
-{
+bool IsWindowClassRegistered(std::string_view name) {
     Desktop& desktop = UiDesktop();
     return desktop.classes.find(name) != desktop.classes.end();
 }
 
-HWND CreateWindow(const CreateWindowParams& params)
-{
+HWND CreateWindow(const CreateWindowParams& params) {
     Desktop& desktop = UiDesktop();
     auto windowClass = desktop.classes.find(params.className);
     if (windowClass == desktop.classes.end()) return 0;
@@ -392,8 +364,7 @@ HWND CreateWindow(const CreateWindowParams& params)
     return desktop.Find(window) ? window : 0;
 }
 
-bool DestroyWindow(HWND window)
-{
+bool DestroyWindow(HWND window) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record || record->destroying) return false;
@@ -437,78 +408,69 @@ bool DestroyWindow(HWND window)
     return true;
 }
 
-bool IsWindow(HWND window)
-{
-    return window && UiDesktop().Find(window) != nullptr;
-}
+bool IsWindow(HWND window) { return window && UiDesktop().Find(window) != nullptr; }
 
-LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam)
-{
+LRESULT DefWindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record) return 0;
     switch (message) {
-    case WM_CLOSE: DestroyWindow(window); return 0;
-    case WM_PAINT: {
-        PaintStruct paint;
-        BeginPaint(window, paint);
-        EndPaint(window, paint);
-        return 0;
-    }
-    case WM_SETTEXT:
-        record->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
-        if (record->IsTopLevel() && record->native) desktop.backend->SetNativeTitle(window, record->text);
-        return 1;
-    case WM_ACTIVATE:
-        if (LoWord(wParam) != WA_INACTIVE && record->showState != ShowState::Minimized) SetFocus(window);
-        return 0;
-    case WM_SYSCOMMAND:
-        switch (wParam & 0xFFF0) {
-        case SC_CLOSE: Send(desktop, window, WM_CLOSE, 0, 0); break;
-        case SC_MINIMIZE: ShowWindow(window, SW_MINIMIZE); break;
-        case SC_MAXIMIZE: ShowWindow(window, SW_SHOWMAXIMIZED); break;
-        case SC_RESTORE: ShowWindow(window, SW_RESTORE); break;
-        default: break;
+        case WM_CLOSE: DestroyWindow(window); return 0;
+        case WM_PAINT: {
+            PaintStruct paint;
+            BeginPaint(window, paint);
+            EndPaint(window, paint);
+            return 0;
         }
-        return 0;
-    case WM_SYSKEYDOWN:
-        if (wParam == VK_F4 && (static_cast<std::uint32_t>(lParam) & KF_ALTDOWN))
-            PostMessage(TopLevelOf(desktop, *record).handle, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return 0;
-    case WM_CANCELMODE:
-        if (desktop.capture == window) ReleaseCapture();
-        return 0;
-    default: return 0;
+        case WM_SETTEXT:
+            record->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+            if (record->IsTopLevel() && record->native) desktop.backend->SetNativeTitle(window, record->text);
+            return 1;
+        case WM_ACTIVATE:
+            if (LoWord(wParam) != WA_INACTIVE && record->showState != ShowState::Minimized) SetFocus(window);
+            return 0;
+        case WM_SYSCOMMAND:
+            switch (wParam & 0xFFF0) {
+                case SC_CLOSE: Send(desktop, window, WM_CLOSE, 0, 0); break;
+                case SC_MINIMIZE: ShowWindow(window, SW_MINIMIZE); break;
+                case SC_MAXIMIZE: ShowWindow(window, SW_SHOWMAXIMIZED); break;
+                case SC_RESTORE: ShowWindow(window, SW_RESTORE); break;
+                default: break;
+            }
+            return 0;
+        case WM_SYSKEYDOWN:
+            if (wParam == VK_F4 && (static_cast<std::uint32_t>(lParam) & KF_ALTDOWN))
+                PostMessage(TopLevelOf(desktop, *record).handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+            return 0;
+        case WM_CANCELMODE:
+            if (desktop.capture == window) ReleaseCapture();
+            return 0;
+        default: return 0;
     }
 }
 
-WindowProcedure* GetWindowProcedure(HWND window)
-{
+WindowProcedure* GetWindowProcedure(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record ? record->procedure : nullptr;
 }
 
-WindowProcedure* SetWindowProcedure(HWND window, WindowProcedure* procedure)
-{
+WindowProcedure* SetWindowProcedure(HWND window, WindowProcedure* procedure) {
     WindowRecord* record = UiDesktop().Find(window);
     if (!record) return nullptr;
     return std::exchange(record->procedure, procedure);
 }
 
-std::string GetClassName(HWND window)
-{
+std::string GetClassName(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record ? record->className : std::string();
 }
 
-HWND GetParent(HWND window)
-{
+HWND GetParent(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record ? record->parent : 0;
 }
 
-HWND SetParent(HWND child, HWND newParent)
-{
+HWND SetParent(HWND child, HWND newParent) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(child);
     if (!record || !desktop.Find(newParent) || IsInside(desktop, newParent, child)) return 0;
@@ -530,31 +492,22 @@ HWND SetParent(HWND child, HWND newParent)
     return oldParent;
 }
 
-HWND GetTopLevelWindow(HWND window)
-{
+HWND GetTopLevelWindow(HWND window) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     return record ? TopLevelOf(desktop, *record).handle : 0;
 }
 
-bool IsChild(HWND parent, HWND window)
-{
-    return parent != window && IsInside(UiDesktop(), window, parent);
-}
+bool IsChild(HWND parent, HWND window) { return parent != window && IsInside(UiDesktop(), window, parent); }
 
-std::vector<HWND> GetTopLevelWindows()
-{
-    return UiDesktop().topLevels;
-}
+std::vector<HWND> GetTopLevelWindows() { return UiDesktop().topLevels; }
 
-std::vector<HWND> GetChildWindows(HWND window)
-{
+std::vector<HWND> GetChildWindows(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record ? record->children : std::vector<HWND>{};
 }
 
-bool ShowWindow(HWND window, int command)
-{
+bool ShowWindow(HWND window, int command) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record) return false;
@@ -569,27 +522,23 @@ bool ShowWindow(HWND window, int command)
     return wasVisible;
 }
 
-bool IsWindowVisible(HWND window)
-{
+bool IsWindowVisible(HWND window) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     return record && IsShowing(desktop, *record);
 }
 
-bool IsIconic(HWND window)
-{
+bool IsIconic(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record && record->showState == ShowState::Minimized;
 }
 
-bool IsZoomed(HWND window)
-{
+bool IsZoomed(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record && record->showState == ShowState::Maximized;
 }
 
-bool EnableWindow(HWND window, bool enable)
-{
+bool EnableWindow(HWND window, bool enable) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record) return false;
@@ -610,38 +559,32 @@ bool EnableWindow(HWND window, bool enable)
     return wasDisabled;
 }
 
-bool IsWindowEnabled(HWND window)
-{
+bool IsWindowEnabled(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record && record->OwnEnabled();
 }
 
-void SetWindowText(HWND window, std::string_view text)
-{
+void SetWindowText(HWND window, std::string_view text) {
     std::string copy(text);
     Send(UiDesktop(), window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(copy.c_str()));
 }
 
-std::string GetWindowText(HWND window)
-{
+std::string GetWindowText(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record ? record->text : std::string();
 }
 
-std::uint32_t GetWindowStyle(HWND window)
-{
+std::uint32_t GetWindowStyle(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record ? record->style : 0;
 }
 
-std::uint32_t GetWindowExStyle(HWND window)
-{
+std::uint32_t GetWindowExStyle(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record ? record->exStyle : 0;
 }
 
-void SetWindowStyle(HWND window, std::uint32_t style)
-{
+void SetWindowStyle(HWND window, std::uint32_t style) {
     Desktop& desktop = UiDesktop();
     if (!desktop.Find(window)) return;
     // Visibility, enabled and show state change through their own calls only.
@@ -650,8 +593,7 @@ void SetWindowStyle(HWND window, std::uint32_t style)
         desktop, window, [&](WindowRecord& record) { record.style = (style & ~kept) | (record.style & kept); }, false);
 }
 
-bool SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, std::uint32_t flags)
-{
+bool SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, std::uint32_t flags) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record) return false;
@@ -670,14 +612,12 @@ bool SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int he
     return true;
 }
 
-bool MoveWindow(HWND window, const Rect& bounds)
-{
+bool MoveWindow(HWND window, const Rect& bounds) {
     return SetWindowPos(window, HWND_TOP, bounds.left, bounds.top, bounds.Width(), bounds.Height(),
                         SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool BringWindowToTop(HWND window)
-{
+bool BringWindowToTop(HWND window) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record) return false;
@@ -687,14 +627,12 @@ bool BringWindowToTop(HWND window)
     return true;
 }
 
-Rect GetWindowBounds(HWND window)
-{
+Rect GetWindowBounds(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record ? record->bounds : Rect{};
 }
 
-Rect GetWindowRect(HWND window)
-{
+Rect GetWindowRect(HWND window) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record) return {};
@@ -703,14 +641,12 @@ Rect GetWindowRect(HWND window)
     return Rect::FromOriginAndSize(origin, record->bounds.Extent());
 }
 
-Rect GetClientRect(HWND window)
-{
+Rect GetClientRect(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record ? Rect::FromOriginAndSize({}, ClientSizeOf(*record)) : Rect{};
 }
 
-Point ClientToScreen(HWND window, Point point)
-{
+Point ClientToScreen(HWND window, Point point) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record) return point;
@@ -718,8 +654,7 @@ Point ClientToScreen(HWND window, Point point)
     return {point.x + origin.x, point.y + origin.y};
 }
 
-Point ScreenToClient(HWND window, Point point)
-{
+Point ScreenToClient(HWND window, Point point) {
     Desktop& desktop = UiDesktop();
     WindowRecord* record = desktop.Find(window);
     if (!record) return point;
@@ -727,8 +662,7 @@ Point ScreenToClient(HWND window, Point point)
     return {point.x - origin.x, point.y - origin.y};
 }
 
-HWND WindowFromPoint(Point screenPoint)
-{
+HWND WindowFromPoint(Point screenPoint) {
     Desktop& desktop = UiDesktop();
     for (HWND top : desktop.topLevels) {
         WindowRecord& record = desktop.Get(top);

@@ -58,8 +58,7 @@ ORVALIS_EXCEPTION(EInvalidGraphicOperation, Exception);
 // A platform failure with its error code: "Erreur système.  Code : %d.\r\n%s".
 class EOSError : public Exception {
 public:
-    EOSError(int code, const String& platformText)
-        : Exception(ResId::SystemError, {code, platformText}), code_(code) {}
+    EOSError(int code, const String& platformText) : Exception(ResId::SystemError, {code, platformText}), code_(code) {}
     int ErrorCode() const { return code_; }
 
 private:

@@ -1,9 +1,10 @@
 #include "runtime/FileStream.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include "runtime/Exceptions.h"
 #include "runtime/RegularFile.h"
@@ -15,11 +16,9 @@ namespace {
 int LockFor(std::uint16_t mode) {
     switch (mode & 0x00F0) {
         case fmShareExclusive:
-        case fmShareDenyRead:
-            return LOCK_EX;
+        case fmShareDenyRead: return LOCK_EX;
         case fmShareDenyWrite:
-        case fmShareDenyNone:
-            return LOCK_SH;
+        case fmShareDenyNone: return LOCK_SH;
         default:  // compatibility mode: as exclusive, which is what it amounts to
             return LOCK_EX;
     }

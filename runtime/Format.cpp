@@ -54,8 +54,7 @@ String Format(std::string_view pattern, std::initializer_list<FormatArg> args) {
                 std::snprintf(digits, sizeof digits, "%X", static_cast<std::uint32_t>(next->Integer()));
                 piece = digits;
                 break;
-            default:
-                assert(false && "unknown conversion in format pattern");
+            default: assert(false && "unknown conversion in format pattern");
         }
         ++next;
         if (static_cast<int>(piece.size()) < width) {

@@ -1,8 +1,9 @@
 #include "runtime/RegularFile.h"
 
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace orvalis {
 

@@ -8,14 +8,14 @@ namespace orvalis {
 
 enum class ResId {
     // Memory
-    OutOfMemory,              // "Mémoire insuffisante"
+    OutOfMemory,  // "Mémoire insuffisante"
     // Streams and files
-    StreamRead,               // "Erreur de lecture du flux"
-    StreamWrite,              // "Erreur d'écriture dans le flux"
-    FileOpen,                 // "Impossible d'ouvrir le fichier %s"
-    FileCreate,               // "Impossible de créer le fichier %s"
-    ReadOnlyStream,           // "Impossible d'écrire dans un flux en lecture seule"
-    ResourceNotFound,         // "Ressource %s non trouvée"
+    StreamRead,        // "Erreur de lecture du flux"
+    StreamWrite,       // "Erreur d'écriture dans le flux"
+    FileOpen,          // "Impossible d'ouvrir le fichier %s"
+    FileCreate,        // "Impossible de créer le fichier %s"
+    ReadOnlyStream,    // "Impossible d'écrire dans un flux en lecture seule"
+    ResourceNotFound,  // "Ressource %s non trouvée"
     // Components, classes and form reading
     ClassNotFound,
     DuplicateClass,

@@ -47,8 +47,6 @@ TResourceStream::TResourceStream(std::string_view name, ResourceType type) {
     SetPointer(const_cast<std::uint8_t*>(bytes->data()), bytes->size());
 }
 
-std::size_t TResourceStream::Write(const void*, std::size_t) {
-    throw EStreamError(ResId::ReadOnlyStream);
-}
+std::size_t TResourceStream::Write(const void*, std::size_t) { throw EStreamError(ResId::ReadOnlyStream); }
 
 }  // namespace orvalis

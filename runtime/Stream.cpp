@@ -47,7 +47,8 @@ std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count) {
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min<std::int64_t>(count, 64 * 1024)));
     std::int64_t left = count;
     while (left > 0) {
-        const auto piece = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(chunk.size())));
+        const auto piece =
+            static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(chunk.size())));
         source.ReadBuffer(chunk.data(), piece);
         WriteBuffer(chunk.data(), piece);
         left -= static_cast<std::int64_t>(piece);

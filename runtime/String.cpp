@@ -97,8 +97,16 @@ String operator+(const String& a, const String& b) {
     result += b;
     return result;
 }
-String operator+(const String& a, std::string_view b) { String r(a); r += b; return r; }
-String operator+(std::string_view a, const String& b) { String r(a); r += b; return r; }
+String operator+(const String& a, std::string_view b) {
+    String r(a);
+    r += b;
+    return r;
+}
+String operator+(std::string_view a, const String& b) {
+    String r(a);
+    r += b;
+    return r;
+}
 String operator+(const String& a, const char* b) { return a + std::string_view(b); }
 String operator+(const char* a, const String& b) { return std::string_view(a) + b; }
 String operator+(const String& a, const std::string& b) { return a + std::string_view(b); }

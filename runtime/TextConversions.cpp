@@ -66,7 +66,8 @@ std::int32_t LeadingInteger(std::string_view text) {
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     std::uint32_t value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') value = value * 10u + static_cast<std::uint32_t>(text[i++] - '0');
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+        value = value * 10u + static_cast<std::uint32_t>(text[i++] - '0');
     if (negative) value = 0u - value;
     return static_cast<std::int32_t>(value);
 }

@@ -16,7 +16,8 @@ public:
     explicit Decoder(std::span<const std::uint8_t> data) : data_(data) {}
 
     FormComponent Run() {
-        if (data_.size() < sizeof kFormSignature || std::memcmp(data_.data(), kFormSignature, sizeof kFormSignature) != 0)
+        if (data_.size() < sizeof kFormSignature ||
+            std::memcmp(data_.data(), kFormSignature, sizeof kFormSignature) != 0)
             Fail(0, "the data does not begin with the signature TPF0");
         pos_ = sizeof kFormSignature;
         FormComponent root = ReadComponent(0);
@@ -134,33 +135,21 @@ private:
             case tagInt8:
             case tagInt16:
             case tagInt32:
-            case tagInt64:
-                return ReadInteger(tag);
-            case tagExtended:
-                return Scalar(Kind::Float, tag, ReadBytes(10, "an extended float"));
-            case tagSingle:
-                return Scalar(Kind::Float, tag, ReadBytes(4, "a single float"));
-            case tagCurrency:
-                return Scalar(Kind::Float, tag, ReadBytes(8, "a currency"));
-            case tagDate:
-                return Scalar(Kind::Float, tag, ReadBytes(8, "a date"));
-            case tagString:
-                return Scalar(Kind::Text, tag, ReadShortString("a short text"));
+            case tagInt64: return ReadInteger(tag);
+            case tagExtended: return Scalar(Kind::Float, tag, ReadBytes(10, "an extended float"));
+            case tagSingle: return Scalar(Kind::Float, tag, ReadBytes(4, "a single float"));
+            case tagCurrency: return Scalar(Kind::Float, tag, ReadBytes(8, "a currency"));
+            case tagDate: return Scalar(Kind::Float, tag, ReadBytes(8, "a date"));
+            case tagString: return Scalar(Kind::Text, tag, ReadShortString("a short text"));
             case tagLString:
             case tagUtf8String:
                 return Scalar(Kind::Text, tag, ReadBytes(ReadLittleEndian(4, "a text length"), "a text"));
-            case tagWString:
-                return ReadWideText();
-            case tagIdent:
-                return Scalar(Kind::Ident, tag, ReadShortString("an identifier"));
-            case tagFalse:
-                return Scalar(Kind::Ident, tag, "False");
-            case tagTrue:
-                return Scalar(Kind::Ident, tag, "True");
-            case tagNil:
-                return Scalar(Kind::Ident, tag, "nil");
-            case tagNull:
-                return Scalar(Kind::Ident, tag, "Null");
+            case tagWString: return ReadWideText();
+            case tagIdent: return Scalar(Kind::Ident, tag, ReadShortString("an identifier"));
+            case tagFalse: return Scalar(Kind::Ident, tag, "False");
+            case tagTrue: return Scalar(Kind::Ident, tag, "True");
+            case tagNil: return Scalar(Kind::Ident, tag, "nil");
+            case tagNull: return Scalar(Kind::Ident, tag, "Null");
             case tagBinary:
                 return Scalar(Kind::Binary, tag, ReadBytes(ReadLittleEndian(4, "a binary length"), "binary data"));
             case tagSet: {
@@ -177,9 +166,7 @@ private:
                 while (!AtListEnd("a list")) value.elements.push_back(ReadValue(depth + 1));
                 return value;
             }
-            case tagCollection:
-                CheckDepth(depth + 1, at);
-                return ReadCollection(depth + 1);
+            case tagCollection: CheckDepth(depth + 1, at); return ReadCollection(depth + 1);
         }
         Fail(at, "unknown value tag " + Count(tag));
     }

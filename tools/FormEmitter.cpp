@@ -70,18 +70,14 @@ void EmitValue(TWriter& writer, const FormValue& value) {
             if (!value.encoding) return writer.WriteInteger(value.integer);
             writer.WriteTag(*value.encoding);
             return WriteLittleEndian(writer, static_cast<std::uint64_t>(value.integer), IntegerSize(*value.encoding));
-        case Kind::Float:
-            writer.WriteTag(*value.encoding);
-            return writer.Write(value.bytes.data(), value.bytes.size());
-        case Kind::Text:
-            return EmitText(writer, value);
+        case Kind::Float: writer.WriteTag(*value.encoding); return writer.Write(value.bytes.data(), value.bytes.size());
+        case Kind::Text: return EmitText(writer, value);
         case Kind::WideText:
             writer.WriteTag(tagWString);
             WriteLittleEndian(writer, value.wide.size(), 4);
             for (const char16_t unit : value.wide) WriteLittleEndian(writer, unit, 2);
             return;
-        case Kind::Ident:
-            return EmitIdent(writer, value);
+        case Kind::Ident: return EmitIdent(writer, value);
         case Kind::Set: {
             const std::vector<std::string_view> names(value.names.begin(), value.names.end());
             return writer.WriteSet(names);
@@ -91,8 +87,7 @@ void EmitValue(TWriter& writer, const FormValue& value) {
             for (const FormValue& element : value.elements) EmitValue(writer, element);
             return writer.WriteListEnd();
         case Kind::Binary:
-            return writer.WriteBinary(
-                {reinterpret_cast<const std::uint8_t*>(value.bytes.data()), value.bytes.size()});
+            return writer.WriteBinary({reinterpret_cast<const std::uint8_t*>(value.bytes.data()), value.bytes.size()});
         case Kind::Collection:
             writer.WriteTag(tagCollection);
             for (const FormCollectionItem& item : value.items) {

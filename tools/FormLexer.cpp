@@ -27,7 +27,7 @@ struct MarkerName {
 };
 
 constexpr MarkerName kMarkers[] = {
-    {"short", TextMarker::Short}, {"long", TextMarker::Long}, {"utf8", TextMarker::Utf8},
+    {"short", TextMarker::Short}, {"long", TextMarker::Long},   {"utf8", TextMarker::Utf8},
     {"wide", TextMarker::Wide},   {"ident", TextMarker::Ident}, {"hex", TextMarker::Hex},
 };
 
@@ -37,7 +37,7 @@ struct Punctuation {
 };
 
 constexpr Punctuation kPunctuation[] = {
-    {'{', TokenKind::LeftBrace},   {'}', TokenKind::RightBrace}, {'[', TokenKind::LeftBracket},
+    {'{', TokenKind::LeftBrace},    {'}', TokenKind::RightBrace}, {'[', TokenKind::LeftBracket},
     {']', TokenKind::RightBracket}, {'(', TokenKind::LeftParen},  {')', TokenKind::RightParen},
     {'=', TokenKind::Equals},       {',', TokenKind::Comma},
 };
@@ -165,7 +165,8 @@ private:
         if (marker == TextMarker::Hex) return LexHexData(token);
         for (;;) {
             if (pos_ == text_.size() || text_[pos_] == '\n' || text_[pos_] == '\r')
-                source_.Fail(token.offset, "unterminated text (a text ends on its own line; write \\n for a line break)");
+                source_.Fail(token.offset,
+                             "unterminated text (a text ends on its own line; write \\n for a line break)");
             const char c = text_[pos_];
             if (c == '"') {
                 ++pos_;
@@ -234,7 +235,8 @@ private:
 
     // \u{H...}: one code point, 1 to 6 hex digits; a lone surrogate only in a wide text.
     void LexCodePointEscape(Token& token, std::size_t start) {
-        if (pos_ == text_.size() || text_[pos_] != '{') source_.Fail(start, "\\u takes its code point in braces: \\u{E9}");
+        if (pos_ == text_.size() || text_[pos_] != '{')
+            source_.Fail(start, "\\u takes its code point in braces: \\u{E9}");
         ++pos_;
         char32_t codePoint = 0;
         int digits = 0;
@@ -253,7 +255,8 @@ private:
                 AppendUtf16(token.wide, codePoint);
             return;
         }
-        if (IsSurrogate(codePoint)) source_.Fail(start, "a surrogate code point has no UTF-8 form; only a wide text holds one");
+        if (IsSurrogate(codePoint))
+            source_.Fail(start, "a surrogate code point has no UTF-8 form; only a wide text holds one");
         AppendToText(token, codePoint, start);
     }
 

@@ -24,7 +24,20 @@ private:
     std::string_view text_;
 };
 
-enum class TokenKind { End, Word, Number, Text, LeftBrace, RightBrace, LeftBracket, RightBracket, LeftParen, RightParen, Equals, Comma };
+enum class TokenKind {
+    End,
+    Word,
+    Number,
+    Text,
+    LeftBrace,
+    RightBrace,
+    LeftBracket,
+    RightBracket,
+    LeftParen,
+    RightParen,
+    Equals,
+    Comma
+};
 
 // The word written right before the opening quote of a text, naming how it is stored.
 enum class TextMarker { Plain, Short, Long, Utf8, Wide, Ident, Hex };
@@ -34,8 +47,8 @@ struct Token {
     std::size_t offset = 0;  // where the token starts in the source
     std::string spelling;    // a word or a number as written
     TextMarker marker = TextMarker::Plain;
-    std::string bytes;       // a text's bytes (escapes applied), or the bytes of hex data
-    std::u16string wide;     // a wide text's code units
+    std::string bytes;    // a text's bytes (escapes applied), or the bytes of hex data
+    std::u16string wide;  // a wide text's code units
 };
 
 // The whole source as tokens, ending with one End token. Bad UTF-8, unknown

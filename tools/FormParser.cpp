@@ -134,7 +134,8 @@ private:
         CheckShort(nameToken, component.name.size(), "a component name");
         if (At(TokenKind::LeftParen)) ParseModifiers(component);
         if (!component.prefixFlags && component.className.size() > kMaxClassNameLength)
-            Fail(start, "a class name without modifiers is at most 239 bytes (a longer one would read as a prefix byte)");
+            Fail(start,
+                 "a class name without modifiers is at most 239 bytes (a longer one would read as a prefix byte)");
         CheckShort(start, component.className.size(), "a class name");
 
         const Token& open = Expect(TokenKind::LeftBrace, "'{' to open the body of " + component.className);
@@ -195,9 +196,7 @@ private:
             case TokenKind::Number:
                 Take();
                 return IsFloatSpelling(token.spelling) ? FloatValue(token, kFloatTags[0]) : IntegerValue(token);
-            case TokenKind::Text:
-                Take();
-                return TextValue(token);
+            case TokenKind::Text: Take(); return TextValue(token);
             case TokenKind::Word:
                 if (At(TokenKind::LeftParen, 1)) return ParseMarkedValue();
                 if (token.spelling == "collection" && At(TokenKind::LeftBrace, 1)) {
@@ -206,11 +205,8 @@ private:
                 }
                 Take();
                 return IdentValue(token, token.spelling, std::nullopt);
-            case TokenKind::LeftBrace:
-                return ParseSet();
-            case TokenKind::LeftBracket:
-                CheckDepth(token, depth + 1);
-                return ParseList(depth + 1);
+            case TokenKind::LeftBrace: return ParseSet();
+            case TokenKind::LeftBracket: CheckDepth(token, depth + 1); return ParseList(depth + 1);
             default:
                 Fail(token, "expected a value (a number, a text, an identifier, {set}, [list] or collection {...})");
         }

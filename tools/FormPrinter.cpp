@@ -26,9 +26,9 @@ struct TagMarker {
 };
 
 constexpr TagMarker kMarkers[] = {
-    {tagInt8, "int8"},         {tagInt16, "int16"},     {tagInt32, "int32"},   {tagInt64, "int64"},
-    {tagExtended, "extended"}, {tagSingle, "single"},   {tagDate, "date"},     {tagCurrency, "currency"},
-    {tagString, "short"},      {tagLString, "long"},    {tagUtf8String, "utf8"}, {tagWString, "wide"},
+    {tagInt8, "int8"},         {tagInt16, "int16"},   {tagInt32, "int32"},     {tagInt64, "int64"},
+    {tagExtended, "extended"}, {tagSingle, "single"}, {tagDate, "date"},       {tagCurrency, "currency"},
+    {tagString, "short"},      {tagLString, "long"},  {tagUtf8String, "utf8"}, {tagWString, "wide"},
     {tagIdent, "ident"},
 };
 
@@ -150,7 +150,8 @@ std::string QuoteWide(std::u16string_view units) {
     std::string out = "\"";
     for (std::size_t i = 0; i < units.size(); ++i) {
         const char16_t unit = units[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
             AppendCharacter(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00), false);
             ++i;
         } else if (IsSurrogate(unit)) {
@@ -203,7 +204,8 @@ std::string Currency(std::string_view payload) {
     std::int64_t units;
     std::memcpy(&units, payload.data(), sizeof units);
     const bool negative = units < 0;
-    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
     std::string text = (negative ? "-" : "") + std::to_string(magnitude / 10000);
     std::string decimals = std::to_string(magnitude % 10000);
     decimals.insert(0, 4 - decimals.size(), '0');
@@ -287,14 +289,10 @@ std::string Collection(const FormValue& value, const std::string& indent) {
 std::string Value(const FormValue& value, const std::string& indent) {
     using Kind = FormValue::Kind;
     switch (value.kind) {
-        case Kind::Integer:
-            return MarkedNumber(value, IntToStr(value.integer).ToStdString());
-        case Kind::Float:
-            return FloatValue(value);
-        case Kind::Text:
-            return MarkedText(value);
-        case Kind::WideText:
-            return "wide" + QuoteWide(value.wide);
+        case Kind::Integer: return MarkedNumber(value, IntToStr(value.integer).ToStdString());
+        case Kind::Float: return FloatValue(value);
+        case Kind::Text: return MarkedText(value);
+        case Kind::WideText: return "wide" + QuoteWide(value.wide);
         case Kind::Ident:
             if (IsWord(value.bytes) && WriterChoosesSame(value)) return value.bytes;
             return "ident" + Quote(value.bytes);
@@ -303,12 +301,9 @@ std::string Value(const FormValue& value, const std::string& indent) {
             for (std::size_t i = 0; i < value.names.size(); ++i) text += (i ? ", " : "") + Name(value.names[i]);
             return text + "}";
         }
-        case Kind::List:
-            return List(value, indent);
-        case Kind::Binary:
-            return HexData(value.bytes, indent);
-        case Kind::Collection:
-            return Collection(value, indent);
+        case Kind::List: return List(value, indent);
+        case Kind::Binary: return HexData(value.bytes, indent);
+        case Kind::Collection: return Collection(value, indent);
     }
     return {};
 }

@@ -1,6 +1,5 @@
 #include "tools/Utf8.h"
 
-
 namespace orvalis::formc {
 
 std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& position) {

@@ -39,14 +39,14 @@ template <class M>
 struct MemberFunction {
     static constexpr bool isFunction = false;
 };
-#define ORVALIS_MEMBER_FUNCTION(qualifiers)                       \
-    template <class C, class R, class... A>                       \
-    struct MemberFunction<R (C::*)(A...) qualifiers> {            \
-        static constexpr bool isFunction = true;                  \
-        using Class = C;                                          \
-        using Result = R;                                         \
-        static constexpr std::size_t arity = sizeof...(A);        \
-        template <std::size_t I>                                  \
+#define ORVALIS_MEMBER_FUNCTION(qualifiers)                          \
+    template <class C, class R, class... A>                          \
+    struct MemberFunction<R (C::*)(A...) qualifiers> {               \
+        static constexpr bool isFunction = true;                     \
+        using Class = C;                                             \
+        using Result = R;                                            \
+        static constexpr std::size_t arity = sizeof...(A);           \
+        template <std::size_t I>                                     \
         using Arg = std::tuple_element_t<I, std::tuple<A..., void>>; \
     };
 ORVALIS_MEMBER_FUNCTION()
@@ -132,7 +132,7 @@ template <class T>
 constexpr bool kIsOrdinal = std::is_integral_v<T> || std::is_enum_v<T>;
 template <class T>
 constexpr bool kIsObjectPointer =
-    std::is_pointer_v<T> && std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<T>>>;
+    std::is_pointer_v<T>&& std::is_base_of_v<TObject, std::remove_cv_t<std::remove_pointer_t<T>>>;
 
 // Whether a type description fits the C++ storage of a property.
 template <class T>

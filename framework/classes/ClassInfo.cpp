@@ -14,8 +14,7 @@ template <class Entry>
 const Entry* FindInClassChain(const TClassInfo& cls, std::span<const Entry> (TClassInfo::*table)() const,
                               std::string_view name) {
     for (const TClassInfo* c = &cls; c; c = c->Parent())
-        if (const Entry* entry = FindByName((c->*table)(), name, [](const Entry& e) { return e.Name(); }))
-            return entry;
+        if (const Entry* entry = FindByName((c->*table)(), name, [](const Entry& e) { return e.Name(); })) return entry;
     return nullptr;
 }
 
@@ -39,8 +38,7 @@ void TPropInfo::Set(TObject& object, const TPropValue& value) const {
         case kindMethod: {
             const TMethod* handler = std::get_if<TMethod>(&value);
             assert(handler && "an event property takes a handler");
-            if (handler->IsAssigned() && handler->Signature() != &Type())
-                throw EReadError(ResId::InvalidPropertyValue);
+            if (handler->IsAssigned() && handler->Signature() != &Type()) throw EReadError(ResId::InvalidPropertyValue);
             return setter_(*this, object, value);
         }
         default:

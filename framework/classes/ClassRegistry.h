@@ -7,8 +7,8 @@
 // Every operation takes the registry's lock. A form's children need no
 // registration: the reader finds their classes in the form's field class table.
 
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string_view>
 #include <utility>

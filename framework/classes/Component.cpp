@@ -26,8 +26,10 @@ bool IsIdentifier(std::string_view text) {
 
 const TClassInfo& TComponent::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TComponent, TPersistent>("TComponent")
-        .Property("Name", &TComponent::Name, &TComponent::SetName).Stored(false)
-        .Property("Tag", &TComponent::Tag, &TComponent::SetTag).Default(0);
+                                       .Property("Name", &TComponent::Name, &TComponent::SetName)
+                                       .Stored(false)
+                                       .Property("Tag", &TComponent::Tag, &TComponent::SetTag)
+                                       .Default(0);
     return info;
 }
 
@@ -53,16 +55,14 @@ TComponent* TComponent::Components(int index) const {
 
 TComponent* TComponent::FindComponent(std::string_view name) const {
     if (name.empty()) return nullptr;
-    const auto* found = FindByName(components_, name, [](const std::unique_ptr<TComponent>& c) {
-        return c->Name().View();
-    });
+    const auto* found =
+        FindByName(components_, name, [](const std::unique_ptr<TComponent>& c) { return c->Name().View(); });
     return found ? found->get() : nullptr;
 }
 
 void TComponent::SetName(const String& name) {
     if (name == name_) return;
-    if (!name.IsEmpty() && !IsIdentifier(name.View()))
-        throw EComponentError(ResId::InvalidComponentName, {name});
+    if (!name.IsEmpty() && !IsIdentifier(name.View())) throw EComponentError(ResId::InvalidComponentName, {name});
     if (owner_) owner_->ValidateRename(*this, name_, name);
     SetOwnerField(name_, nullptr);
     name_ = name;

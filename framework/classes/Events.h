@@ -58,8 +58,7 @@ template <>
 inline constexpr std::string_view kEventTypeName<void(TObject*, bool&)> = "TCloseQueryEvent";
 template <>
 inline constexpr std::string_view
-    kEventTypeName<void(TObject*, TProgressStage, std::uint8_t, bool, const TRect&, const String&)> =
-        "TProgressEvent";
+    kEventTypeName<void(TObject*, TProgressStage, std::uint8_t, bool, const TRect&, const String&)> = "TProgressEvent";
 
 template <class Signature>
 inline constexpr TTypeInfo kEventType = SimpleType(kindMethod, kEventTypeName<Signature>);
@@ -113,8 +112,8 @@ public:
 
     // A handler known to have this event's signature (see TMethod::Signature).
     static TEvent FromMethod(const TMethod& method) {
-        assert((!method.IsAssigned() || method.Signature() == &kEventType<void(Args...)>) &&
-               "a handler of another signature");
+        assert((!method.IsAssigned() ||
+                method.Signature() == &kEventType<void(Args...)>)&&"a handler of another signature");
         TEvent event;
         event.method_ = method;
         return event;

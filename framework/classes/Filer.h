@@ -37,10 +37,10 @@ public:
     TFiler& operator=(const TFiler&) = delete;
     virtual ~TFiler() = default;
 
-    virtual void OfferCustomProperty(std::string_view name, const TCustomReadProc& read,
-                                     const TCustomWriteProc& write, bool hasData) = 0;
-    virtual void OfferBinaryProperty(std::string_view name, const TBinaryReadProc& read,
-                                     const TBinaryWriteProc& write, bool hasData) = 0;
+    virtual void OfferCustomProperty(std::string_view name, const TCustomReadProc& read, const TCustomWriteProc& write,
+                                     bool hasData) = 0;
+    virtual void OfferBinaryProperty(std::string_view name, const TBinaryReadProc& read, const TBinaryWriteProc& write,
+                                     bool hasData) = 0;
 
     // The component whose resource is read or written.
     TComponent* Root() const { return root_; }

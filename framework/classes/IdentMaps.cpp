@@ -23,9 +23,8 @@ struct Registry {
 // The maps of this layer's own types are there from the start. Never destroyed:
 // components read during the program's exit may still need it.
 Registry& Maps() {
-    static Registry* registry = new Registry{{},
-                                             {{&kColorType, {&IdentToColor, &ColorToIdent}},
-                                              {&kFontCharsetType, {&IdentToCharset, &CharsetToIdent}}}};
+    static Registry* registry = new Registry{
+        {}, {{&kColorType, {&IdentToColor, &ColorToIdent}}, {&kFontCharsetType, {&IdentToCharset, &CharsetToIdent}}}};
     return *registry;
 }
 

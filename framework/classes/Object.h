@@ -35,8 +35,8 @@ public:
 // Declares the type information of a class: its StaticClassInfo() (defined next to
 // the class with DescribeClass) and the override that reports it. Leaves the class
 // body in its public section.
-#define ORVALIS_TYPE_INFO(ClassName)                                                      \
-public:                                                                                   \
-    using DescribedClass = ClassName;                                                     \
-    static const ::orvalis::TClassInfo& StaticClassInfo();                                \
+#define ORVALIS_TYPE_INFO(ClassName)                       \
+public:                                                    \
+    using DescribedClass = ClassName;                      \
+    static const ::orvalis::TClassInfo& StaticClassInfo(); \
     const ::orvalis::TClassInfo& ClassInfo() const override { return StaticClassInfo(); }

@@ -186,7 +186,8 @@ std::int32_t TReader::ReadInteger() {
     const TValueTag tag = PeekTag();
     if (!IsIntegerTag(tag)) RefuseValue();
     const std::int64_t value = ReadInt64();
-    if (value < INT32_MIN || value > static_cast<std::int64_t>(UINT32_MAX)) throw EReadError(ResId::InvalidPropertyValue);
+    if (value < INT32_MIN || value > static_cast<std::int64_t>(UINT32_MAX))
+        throw EReadError(ResId::InvalidPropertyValue);
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
@@ -209,8 +210,7 @@ std::int64_t TReader::ReadInt64() {
             ReadTag();
             Read(bytes, 8);
             return static_cast<std::int64_t>(LittleEndian(bytes, 8));
-        default:
-            RefuseValue();
+        default: RefuseValue();
     }
 }
 
@@ -270,21 +270,14 @@ double TReader::ReadDate() {
 String TReader::ReadString() {
     // The ANSI text tags hold Windows-1252 bytes; our texts are UTF-8.
     switch (PeekTag()) {
-        case tagString:
-            ReadTag();
-            return Windows1252ToUtf8(ReadShortString().View());
-        case tagLString:
-            ReadTag();
-            return Windows1252ToUtf8(ReadBytes(ReadLength()));
-        case tagUtf8String:
-            ReadTag();
-            return String(ReadBytes(ReadLength()));
+        case tagString: ReadTag(); return Windows1252ToUtf8(ReadShortString().View());
+        case tagLString: ReadTag(); return Windows1252ToUtf8(ReadBytes(ReadLength()));
+        case tagUtf8String: ReadTag(); return String(ReadBytes(ReadLength()));
         case tagWString: {
             const std::u16string units = ReadWideString();
             return Utf16ToUtf8(units.data(), units.size());
         }
-        default:
-            RefuseValue();
+        default: RefuseValue();
     }
 }
 
@@ -302,23 +295,12 @@ std::u16string TReader::ReadWideString() {
 
 String TReader::ReadIdent() {
     switch (PeekTag()) {
-        case tagIdent:
-            ReadTag();
-            return ReadShortString();
-        case tagFalse:
-            ReadTag();
-            return "False";
-        case tagTrue:
-            ReadTag();
-            return "True";
-        case tagNil:
-            ReadTag();
-            return "nil";
-        case tagNull:
-            ReadTag();
-            return "Null";
-        default:
-            RefuseValue();
+        case tagIdent: ReadTag(); return ReadShortString();
+        case tagFalse: ReadTag(); return "False";
+        case tagTrue: ReadTag(); return "True";
+        case tagNil: ReadTag(); return "nil";
+        case tagNull: ReadTag(); return "Null";
+        default: RefuseValue();
     }
 }
 
@@ -362,8 +344,7 @@ void TReader::SkipValue() {
         case tagNull:
         case tagFalse:
         case tagTrue:
-        case tagNil:
-            return;
+        case tagNil: return;
         case tagList: {
             Nesting nesting(*this);
             while (!EndOfList()) SkipValue();
@@ -521,7 +502,8 @@ TComponent* TReader::ReadTopComponent(TComponent* existingRoot) {
 
 const TClassInfo& TReader::FindComponentClass(const String& className) {
     const TClassInfo* cls = Root() ? FindFieldClass(Root()->ClassInfo(), className.View()) : nullptr;
-    if (!cls && LookupRoot() && LookupRoot() != Root()) cls = FindFieldClass(LookupRoot()->ClassInfo(), className.View());
+    if (!cls && LookupRoot() && LookupRoot() != Root())
+        cls = FindFieldClass(LookupRoot()->ClassInfo(), className.View());
     if (!cls) cls = classFinder_ ? classFinder_->Find(className.View()) : LookupClass(className.View());
     if (OnFindChildClass) OnFindChildClass(this, className, cls);
     if (!cls || !cls->InheritsFrom(TComponent::StaticClassInfo()) || !cls->CanCreateComponent())
@@ -572,8 +554,7 @@ TComponent* TReader::ReadChild() {
     return component;
 }
 
-TComponent* TReader::FindOrCreateChild(std::uint8_t flags, const String& className, const String& name,
-                                       bool& created) {
+TComponent* TReader::FindOrCreateChild(std::uint8_t flags, const String& className, const String& name, bool& created) {
     TComponent* component = nullptr;
     if (flags & prefixInherited) {
         component = LookupRoot() ? LookupRoot()->FindComponent(name.View()) : nullptr;
@@ -708,20 +689,13 @@ void TReader::StoreValue(TPersistent& object, const TPropInfo& property) {
         case kindChar:
         case kindEnumeration:
         case kindSet:
-        case kindInt64:
-            return StoreOrdinal(object, property);
-        case kindFloat:
-            return property.Set(object, ReadFloat());
-        case kindShortString:
-            return property.Set(object, CutText(ReadString(), property.Type().maxLength));
-        case kindLongString:
-            return property.Set(object, ReadString());
-        case kindWideString:
-            return property.Set(object, ReadWideString());
-        case kindClass:
-            return StoreReference(object, property);
-        case kindMethod:
-            return StoreHandler(object, property);
+        case kindInt64: return StoreOrdinal(object, property);
+        case kindFloat: return property.Set(object, ReadFloat());
+        case kindShortString: return property.Set(object, CutText(ReadString(), property.Type().maxLength));
+        case kindLongString: return property.Set(object, ReadString());
+        case kindWideString: return property.Set(object, ReadWideString());
+        case kindClass: return StoreReference(object, property);
+        case kindMethod: return StoreHandler(object, property);
         default:
             // Variant, interface and wide character properties are not published here.
             RefuseValue();
@@ -744,9 +718,7 @@ void TReader::StoreOrdinal(TPersistent& object, const TPropInfo& property) {
                 value = ReadInteger();
             }
             break;
-        case kindChar:
-            value = static_cast<unsigned char>(ReadChar());
-            break;
+        case kindChar: value = static_cast<unsigned char>(ReadChar()); break;
         case kindEnumeration: {
             const String ident = ReadIdent();
             if (type.boolean && type.minValue < 0) {
@@ -764,21 +736,15 @@ void TReader::StoreOrdinal(TPersistent& object, const TPropInfo& property) {
             }
             break;
         }
-        case kindSet:
-            value = ReadSet(type);
-            break;
-        default:
-            value = ReadInt64();
-            break;
+        case kindSet: value = ReadSet(type); break;
+        default: value = ReadInt64(); break;
     }
     property.Set(object, value);
 }
 
 void TReader::StoreReference(TPersistent& object, const TPropInfo& property) {
     switch (PeekTag()) {
-        case tagNil:
-            ReadTag();
-            return property.Set(object, static_cast<TObject*>(nullptr));
+        case tagNil: ReadTag(); return property.Set(object, static_cast<TObject*>(nullptr));
         case tagCollection: {
             auto* collection = dynamic_cast<TCollection*>(std::get<TObject*>(property.Get(object)));
             if (!collection) RefuseValue();
@@ -796,16 +762,13 @@ void TReader::StoreReference(TPersistent& object, const TPropInfo& property) {
                 loading::WriteReference(fixup, FindByPath(LookupRoot(), name.View()));
             return;
         }
-        default:
-            RefuseValue();
+        default: RefuseValue();
     }
 }
 
 void TReader::StoreHandler(TPersistent& object, const TPropInfo& property) {
     switch (PeekTag()) {
-        case tagNil:
-            ReadTag();
-            return property.Set(object, TMethod());
+        case tagNil: ReadTag(); return property.Set(object, TMethod());
         case tagIdent: {
             const String name = ReadIdent();
             TMethod handler;
@@ -817,8 +780,7 @@ void TReader::StoreHandler(TPersistent& object, const TPropInfo& property) {
             // A handler of another signature is refused by the property.
             return property.Set(object, handler);
         }
-        default:
-            RefuseValue();
+        default: RefuseValue();
     }
 }
 

@@ -41,8 +41,7 @@ using TRenameReferenceEvent = TEvent<void(TReader* Reader, String& Name)>;
 using TAncestorMissingEvent =
     TEvent<void(TReader* Reader, const String& Name, const TClassInfo* ComponentClass, TComponent*& Component)>;
 using TCreateChildEvent = TEvent<void(TReader* Reader, const TClassInfo& ComponentClass, TComponent*& Component)>;
-using TFindChildClassEvent =
-    TEvent<void(TReader* Reader, const String& ClassName, const TClassInfo*& ComponentClass)>;
+using TFindChildClassEvent = TEvent<void(TReader* Reader, const String& ClassName, const TClassInfo*& ComponentClass)>;
 
 class TReader : public TFiler {
 public:

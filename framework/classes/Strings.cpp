@@ -102,8 +102,8 @@ void TStrings::DeclareCustomProperties(TFiler& filer) {
     bool hasData = Count() > 0;
     if (auto* ancestor = dynamic_cast<TStrings*>(filer.Ancestor())) hasData = Text() != ancestor->Text();
     filer.OfferCustomProperty(
-        "Strings", [this](TReader& reader) { ReadStrings(reader); },
-        [this](TWriter& writer) { WriteStrings(writer); }, hasData);
+        "Strings", [this](TReader& reader) { ReadStrings(reader); }, [this](TWriter& writer) { WriteStrings(writer); },
+        hasData);
 }
 
 void TStrings::ReadStrings(TReader& reader) {

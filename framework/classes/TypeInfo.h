@@ -181,7 +181,7 @@ inline const TTypeInfo& DescribeType(TypeTag<String>) { return kStringType; }
 inline const TTypeInfo& DescribeType(TypeTag<std::u16string>) { return kWideStringType; }
 
 template <class T>
-    requires std::is_base_of_v<TObject, T>
+requires std::is_base_of_v<TObject, T>
 const TTypeInfo& DescribeType(TypeTag<T*>) {
     static_assert(std::is_same_v<typename T::DescribedClass, T>,
                   "a class used as a property type declares ORVALIS_TYPE_INFO itself");

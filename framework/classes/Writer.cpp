@@ -216,9 +216,7 @@ void TWriter::WriteProperties(TPersistent& object) {
     object.DeclareCustomProperties(*this);
 }
 
-void TWriter::WritePropertyName(std::string_view name) {
-    WriteShortString((propertyPath_ + String(name)).View());
-}
+void TWriter::WritePropertyName(std::string_view name) { WriteShortString((propertyPath_ + String(name)).View()); }
 
 void TWriter::WriteProperty(TPersistent& object, const TPropInfo& property) {
     const TPropValue value = property.Get(object);
@@ -335,10 +333,10 @@ void TWriter::WriteReferenceProperty(const TPropInfo& property, TComponent* comp
                                      const TComponent* old) {
     if (!property.IsWritable()) return;
     // The ancestor's references are named from the ancestor's root.
-    const bool same = inherited ? (component && old ? ReferenceName(*component, LookupRoot()) ==
-                                                          ReferenceName(*old, rootAncestor_)
-                                                    : component == old)
-                                : !component;
+    const bool same =
+        inherited ? (component && old ? ReferenceName(*component, LookupRoot()) == ReferenceName(*old, rootAncestor_)
+                                      : component == old)
+                  : !component;
     if (same) return;
     WritePropertyName(property.Name());
     return component ? WriteIdent(ReferenceName(*component, LookupRoot()).View()) : WriteNil();

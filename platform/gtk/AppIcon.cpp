@@ -13,15 +13,13 @@ constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kEntrySize = 16;
 constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-std::uint32_t Little(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t count)
-{
+std::uint32_t Little(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t count) {
     std::uint32_t value = 0;
     for (std::size_t i = count; i-- > 0;) value = (value << 8) | bytes[at + i];
     return value;
 }
 
-GdkPixbuf* DecodePng(std::span<const std::uint8_t> png)
-{
+GdkPixbuf* DecodePng(std::span<const std::uint8_t> png) {
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
     if (!loader) return nullptr;
     GdkPixbuf* pixbuf = nullptr;
@@ -37,8 +35,7 @@ GdkPixbuf* DecodePng(std::span<const std::uint8_t> png)
 
 }  // namespace
 
-std::vector<std::span<const std::uint8_t>> IconGroupImages(std::span<const std::uint8_t> group)
-{
+std::vector<std::span<const std::uint8_t>> IconGroupImages(std::span<const std::uint8_t> group) {
     std::vector<std::span<const std::uint8_t>> images;
     if (group.size() < kHeaderSize || Little(group, 0, 2) != 0 || Little(group, 2, 2) != 1) return images;
     std::size_t count = Little(group, 4, 2);
@@ -54,8 +51,7 @@ std::vector<std::span<const std::uint8_t>> IconGroupImages(std::span<const std::
     return images;
 }
 
-bool SetDefaultWindowIcon(std::span<const std::uint8_t> group)
-{
+bool SetDefaultWindowIcon(std::span<const std::uint8_t> group) {
     GList* pixbufs = nullptr;
     for (std::span<const std::uint8_t> image : IconGroupImages(group))
         if (GdkPixbuf* pixbuf = DecodePng(image)) pixbufs = g_list_append(pixbufs, pixbuf);

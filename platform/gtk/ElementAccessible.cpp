@@ -38,19 +38,14 @@ struct OrvalisSpinAccessibleClass {
     OrvalisElementAccessibleClass parent;
 };
 
-OrvalisElementAccessible& Self(gpointer object)
-{
-    return *static_cast<OrvalisElementAccessible*>(object);
-}
+OrvalisElementAccessible& Self(gpointer object) { return *static_cast<OrvalisElementAccessible*>(object); }
 
-const AccessibleElement* ElementOf(gpointer object)
-{
+const AccessibleElement* ElementOf(gpointer object) {
     const OrvalisElementAccessible& self = Self(object);
     return self.model ? self.model->Element(self.key) : nullptr;
 }
 
-void Request(gpointer object, AccessibleRequest request)
-{
+void Request(gpointer object, AccessibleRequest request) {
     OrvalisElementAccessible& self = Self(object);
     if (!self.model) return;
     request.key = self.key;
@@ -71,42 +66,36 @@ constexpr StateBit kStateBits[] = {
 
 // --- AtkObject
 
-gint GetNChildren(AtkObject* object)
-{
+gint GetNChildren(AtkObject* object) {
     OrvalisElementAccessible& self = Self(object);
     return self.model ? self.model->ChildCount(self.key) : 0;
 }
 
-AtkObject* RefChild(AtkObject* object, gint index)
-{
+AtkObject* RefChild(AtkObject* object, gint index) {
     OrvalisElementAccessible& self = Self(object);
     return self.model ? self.model->RefChild(self.key, index) : nullptr;
 }
 
-gint GetIndexInParent(AtkObject* object)
-{
+gint GetIndexInParent(AtkObject* object) {
     OrvalisElementAccessible& self = Self(object);
     return self.model ? self.model->IndexInParent(self.key) : -1;
 }
 
-AtkStateSet* RefStateSet(AtkObject* object)
-{
+AtkStateSet* RefStateSet(AtkObject* object) {
     if (const AccessibleElement* element = ElementOf(object)) return NewStateSet(*element);
     AtkStateSet* states = atk_state_set_new();
     atk_state_set_add_state(states, ATK_STATE_DEFUNCT);
     return states;
 }
 
-void AddRelation(AtkRelationSet* relations, AtkRelationType type, std::vector<AtkObject*> targets)
-{
+void AddRelation(AtkRelationSet* relations, AtkRelationType type, std::vector<AtkObject*> targets) {
     if (targets.empty()) return;
     AtkRelation* relation = atk_relation_new(targets.data(), static_cast<gint>(targets.size()), type);
     atk_relation_set_add(relations, relation);
     g_object_unref(relation);
 }
 
-AtkRelationSet* RefRelationSet(AtkObject* object)
-{
+AtkRelationSet* RefRelationSet(AtkObject* object) {
     AtkRelationSet* relations = atk_relation_set_new();
     const OrvalisElementAccessible& self = Self(object);
     const AccessibleElement* element = ElementOf(object);
@@ -122,8 +111,7 @@ AtkRelationSet* RefRelationSet(AtkObject* object)
 
 // --- AtkComponent
 
-void GetExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height, AtkCoordType coordinates)
-{
+void GetExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height, AtkCoordType coordinates) {
     OrvalisElementAccessible& self = Self(component);
     AtkRectangle extents{0, 0, 0, 0};
     if (self.model) extents = self.model->Extents(self.key, coordinates);
@@ -133,21 +121,16 @@ void GetExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* he
     if (height) *height = extents.height;
 }
 
-gboolean GrabFocus(AtkComponent* component)
-{
+gboolean GrabFocus(AtkComponent* component) {
     const AccessibleElement* element = ElementOf(component);
     if (!element || !element->states.focusable) return FALSE;
     Request(component, {{}, Kind::Focus, {}, 0});
     return TRUE;
 }
 
-AtkLayer GetLayer(AtkComponent*)
-{
-    return ATK_LAYER_WIDGET;
-}
+AtkLayer GetLayer(AtkComponent*) { return ATK_LAYER_WIDGET; }
 
-void InitComponent(AtkComponentIface* iface)
-{
+void InitComponent(AtkComponentIface* iface) {
     iface->get_extents = GetExtents;
     iface->grab_focus = GrabFocus;
     iface->get_layer = GetLayer;
@@ -155,32 +138,27 @@ void InitComponent(AtkComponentIface* iface)
 
 // --- AtkAction: the element's one action, if any.
 
-gint GetNActions(AtkAction* action)
-{
+gint GetNActions(AtkAction* action) {
     const AccessibleElement* element = ElementOf(action);
     return element && !element->action.empty() ? 1 : 0;
 }
 
-gboolean DoAction(AtkAction* action, gint index)
-{
+gboolean DoAction(AtkAction* action, gint index) {
     if (index != 0 || GetNActions(action) == 0) return FALSE;
     Request(action, {{}, Kind::DoAction, {}, 0});
     return TRUE;
 }
 
-const gchar* GetActionName(AtkAction* action, gint index)
-{
+const gchar* GetActionName(AtkAction* action, gint index) {
     const AccessibleElement* element = ElementOf(action);
     return index == 0 && element && !element->action.empty() ? element->action.c_str() : nullptr;
 }
 
-const gchar* GetLocalizedActionName(AtkAction* action, gint index)
-{
+const gchar* GetLocalizedActionName(AtkAction* action, gint index) {
     return GetActionName(action, index) ? "Cliquer" : nullptr;
 }
 
-void InitAction(AtkActionIface* iface)
-{
+void InitAction(AtkActionIface* iface) {
     iface->get_n_actions = GetNActions;
     iface->do_action = DoAction;
     iface->get_name = GetActionName;
@@ -189,50 +167,38 @@ void InitAction(AtkActionIface* iface)
 
 // --- AtkText and AtkEditableText: an entry's one line, offsets in characters.
 
-std::string_view TextOf(gpointer object)
-{
+std::string_view TextOf(gpointer object) {
     const AccessibleElement* element = ElementOf(object);
     return element ? std::string_view(element->text) : std::string_view();
 }
 
-gint CharacterCount(std::string_view text)
-{
+gint CharacterCount(std::string_view text) {
     return static_cast<gint>(g_utf8_strlen(text.data(), static_cast<gssize>(text.size())));
 }
 
 // The byte offset of a character offset, kept within the text.
-std::size_t ByteOffset(std::string_view text, gint offset)
-{
+std::size_t ByteOffset(std::string_view text, gint offset) {
     offset = std::clamp(offset, 0, CharacterCount(text));
     return static_cast<std::size_t>(g_utf8_offset_to_pointer(text.data(), offset) - text.data());
 }
 
-std::string Slice(std::string_view text, gint start, gint end)
-{
+std::string Slice(std::string_view text, gint start, gint end) {
     if (end < 0) end = CharacterCount(text);
     std::size_t from = ByteOffset(text, start);
     std::size_t to = ByteOffset(text, end);
     return to > from ? std::string(text.substr(from, to - from)) : std::string();
 }
 
-gchar* GetText(AtkText* object, gint start, gint end)
-{
-    return g_strdup(Slice(TextOf(object), start, end).c_str());
-}
+gchar* GetText(AtkText* object, gint start, gint end) { return g_strdup(Slice(TextOf(object), start, end).c_str()); }
 
-gint GetCharacterCount(AtkText* object)
-{
-    return CharacterCount(TextOf(object));
-}
+gint GetCharacterCount(AtkText* object) { return CharacterCount(TextOf(object)); }
 
-gint GetCaretOffset(AtkText* object)
-{
+gint GetCaretOffset(AtkText* object) {
     const AccessibleElement* element = ElementOf(object);
     return element ? element->caret : 0;
 }
 
-gunichar GetCharacterAtOffset(AtkText* object, gint offset)
-{
+gunichar GetCharacterAtOffset(AtkText* object, gint offset) {
     std::string_view text = TextOf(object);
     if (offset < 0 || offset >= CharacterCount(text)) return 0;
     return g_utf8_get_char(text.data() + ByteOffset(text, offset));
@@ -241,8 +207,7 @@ gunichar GetCharacterAtOffset(AtkText* object, gint offset)
 // The piece of the text around `offset`: the character, the word, or (for sentences,
 // lines and paragraphs) the whole line.
 gchar* PieceAt(std::string_view text, gint offset, std::optional<AtkTextGranularity> granularity, gint* start,
-               gint* end)
-{
+               gint* end) {
     const gint count = CharacterCount(text);
     gint from = 0, to = count;
     if (granularity == ATK_TEXT_GRANULARITY_CHAR) {
@@ -259,13 +224,11 @@ gchar* PieceAt(std::string_view text, gint offset, std::optional<AtkTextGranular
     return g_strdup(Slice(text, from, to).c_str());
 }
 
-gchar* GetStringAtOffset(AtkText* object, gint offset, AtkTextGranularity granularity, gint* start, gint* end)
-{
+gchar* GetStringAtOffset(AtkText* object, gint offset, AtkTextGranularity granularity, gint* start, gint* end) {
     return PieceAt(TextOf(object), offset, granularity, start, end);
 }
 
-gchar* GetTextAtOffset(AtkText* object, gint offset, AtkTextBoundary boundary, gint* start, gint* end)
-{
+gchar* GetTextAtOffset(AtkText* object, gint offset, AtkTextBoundary boundary, gint* start, gint* end) {
     std::optional<AtkTextGranularity> granularity;
     if (boundary == ATK_TEXT_BOUNDARY_CHAR) granularity = ATK_TEXT_GRANULARITY_CHAR;
     if (boundary == ATK_TEXT_BOUNDARY_WORD_START || boundary == ATK_TEXT_BOUNDARY_WORD_END)
@@ -273,8 +236,7 @@ gchar* GetTextAtOffset(AtkText* object, gint offset, AtkTextBoundary boundary, g
     return PieceAt(TextOf(object), offset, granularity, start, end);
 }
 
-void InitText(AtkTextIface* iface)
-{
+void InitText(AtkTextIface* iface) {
     iface->get_text = GetText;
     iface->get_character_count = GetCharacterCount;
     iface->get_caret_offset = GetCaretOffset;
@@ -285,19 +247,14 @@ void InitText(AtkTextIface* iface)
 
 // A change of the text is asked for as the whole new text, which the entry takes as
 // typing over all of it would.
-void RequestText(gpointer object, std::string text)
-{
+void RequestText(gpointer object, std::string text) {
     const AccessibleElement* element = ElementOf(object);
     if (element && element->states.editable) Request(object, {{}, Kind::SetText, std::move(text), 0});
 }
 
-void SetTextContents(AtkEditableText* object, const gchar* text)
-{
-    RequestText(object, text ? text : "");
-}
+void SetTextContents(AtkEditableText* object, const gchar* text) { RequestText(object, text ? text : ""); }
 
-void InsertText(AtkEditableText* object, const gchar* inserted, gint length, gint* position)
-{
+void InsertText(AtkEditableText* object, const gchar* inserted, gint length, gint* position) {
     if (!inserted || !position) return;
     std::string_view text = TextOf(object);
     std::string_view piece = length < 0 ? std::string_view(inserted) : std::string_view(inserted, length);
@@ -308,15 +265,13 @@ void InsertText(AtkEditableText* object, const gchar* inserted, gint length, gin
     RequestText(object, std::move(changed));
 }
 
-void DeleteText(AtkEditableText* object, gint start, gint end)
-{
+void DeleteText(AtkEditableText* object, gint start, gint end) {
     std::string_view text = TextOf(object);
     if (end < 0) end = CharacterCount(text);
     RequestText(object, Slice(text, 0, start) + Slice(text, end, -1));
 }
 
-void InitEditableText(AtkEditableTextIface* iface)
-{
+void InitEditableText(AtkEditableTextIface* iface) {
     iface->set_text_contents = SetTextContents;
     iface->insert_text = InsertText;
     iface->delete_text = DeleteText;
@@ -325,45 +280,29 @@ void InitEditableText(AtkEditableTextIface* iface)
 // --- AtkValue: a spin button's whole number. Both the current interface and the one
 // before it, which parts of the bridge still use.
 
-AccessibleValue ValueOf(gpointer object)
-{
+AccessibleValue ValueOf(gpointer object) {
     const AccessibleElement* element = ElementOf(object);
     return element ? element->value : AccessibleValue{};
 }
 
-void RequestValue(gpointer object, double value)
-{
+void RequestValue(gpointer object, double value) {
     if (std::isfinite(value)) Request(object, {{}, Kind::SetValue, {}, static_cast<int>(std::lround(value))});
 }
 
-void SetDouble(GValue* value, double number)
-{
+void SetDouble(GValue* value, double number) {
     g_value_init(value, G_TYPE_DOUBLE);
     g_value_set_double(value, number);
 }
 
-void GetCurrentValue(AtkValue* object, GValue* value)
-{
-    SetDouble(value, ValueOf(object).current);
-}
+void GetCurrentValue(AtkValue* object, GValue* value) { SetDouble(value, ValueOf(object).current); }
 
-void GetMaximumValue(AtkValue* object, GValue* value)
-{
-    SetDouble(value, ValueOf(object).maximum);
-}
+void GetMaximumValue(AtkValue* object, GValue* value) { SetDouble(value, ValueOf(object).maximum); }
 
-void GetMinimumValue(AtkValue* object, GValue* value)
-{
-    SetDouble(value, ValueOf(object).minimum);
-}
+void GetMinimumValue(AtkValue* object, GValue* value) { SetDouble(value, ValueOf(object).minimum); }
 
-void GetMinimumIncrement(AtkValue*, GValue* value)
-{
-    SetDouble(value, 1);
-}
+void GetMinimumIncrement(AtkValue*, GValue* value) { SetDouble(value, 1); }
 
-gboolean SetCurrentValue(AtkValue* object, const GValue* value)
-{
+gboolean SetCurrentValue(AtkValue* object, const GValue* value) {
     GValue number = G_VALUE_INIT;
     g_value_init(&number, G_TYPE_DOUBLE);
     bool converted = g_value_transform(value, &number);
@@ -372,31 +311,22 @@ gboolean SetCurrentValue(AtkValue* object, const GValue* value)
     return converted;
 }
 
-void GetValueAndText(AtkValue* object, gdouble* value, gchar** text)
-{
+void GetValueAndText(AtkValue* object, gdouble* value, gchar** text) {
     if (value) *value = ValueOf(object).current;
     // A whole number needs no text of its own (and the bridge would not free one).
     if (text) *text = nullptr;
 }
 
-AtkRange* GetRange(AtkValue* object)
-{
+AtkRange* GetRange(AtkValue* object) {
     AccessibleValue value = ValueOf(object);
     return atk_range_new(value.minimum, value.maximum, nullptr);
 }
 
-gdouble GetIncrement(AtkValue*)
-{
-    return 1;
-}
+gdouble GetIncrement(AtkValue*) { return 1; }
 
-void SetValue(AtkValue* object, gdouble value)
-{
-    RequestValue(object, value);
-}
+void SetValue(AtkValue* object, gdouble value) { RequestValue(object, value); }
 
-void InitValue(AtkValueIface* iface)
-{
+void InitValue(AtkValueIface* iface) {
     iface->get_current_value = GetCurrentValue;
     iface->get_maximum_value = GetMaximumValue;
     iface->get_minimum_value = GetMinimumValue;
@@ -414,14 +344,12 @@ G_DEFINE_TYPE_WITH_CODE(OrvalisElementAccessible, orvalis_element_accessible, AT
                         G_IMPLEMENT_INTERFACE(ATK_TYPE_COMPONENT, InitComponent)
                             G_IMPLEMENT_INTERFACE(ATK_TYPE_ACTION, InitAction))
 
-static void orvalis_element_accessible_init(OrvalisElementAccessible* self)
-{
+static void orvalis_element_accessible_init(OrvalisElementAccessible* self) {
     self->model = nullptr;
     self->key = {};
 }
 
-static void orvalis_element_accessible_class_init(OrvalisElementAccessibleClass* elementClass)
-{
+static void orvalis_element_accessible_class_init(OrvalisElementAccessibleClass* elementClass) {
     AtkObjectClass* objectClass = ATK_OBJECT_CLASS(elementClass);
     objectClass->get_n_children = GetNChildren;
     objectClass->ref_child = RefChild;
@@ -443,8 +371,8 @@ G_DEFINE_TYPE_WITH_CODE(OrvalisSpinAccessible, orvalis_spin_accessible, orvalis_
 static void orvalis_spin_accessible_init(OrvalisSpinAccessible*) {}
 static void orvalis_spin_accessible_class_init(OrvalisSpinAccessibleClass*) {}
 
-AtkObject* NewElementAccessible(WindowAccessibility& model, const AccessibleKey& key, const AccessibleElement& element)
-{
+AtkObject* NewElementAccessible(WindowAccessibility& model, const AccessibleKey& key,
+                                const AccessibleElement& element) {
     GType type = element.role == AccessibleRole::Entry        ? orvalis_entry_accessible_get_type()
                  : element.role == AccessibleRole::SpinButton ? orvalis_spin_accessible_get_type()
                                                               : orvalis_element_accessible_get_type();
@@ -458,30 +386,25 @@ AtkObject* NewElementAccessible(WindowAccessibility& model, const AccessibleKey&
     return object;
 }
 
-void DetachElementAccessible(AtkObject* object)
-{
-    Self(object).model = nullptr;
-}
+void DetachElementAccessible(AtkObject* object) { Self(object).model = nullptr; }
 
-AtkRole AtkRoleOf(AccessibleRole role)
-{
+AtkRole AtkRoleOf(AccessibleRole role) {
     switch (role) {
-    case AccessibleRole::Frame: return ATK_ROLE_FRAME;
-    case AccessibleRole::Dialog: return ATK_ROLE_DIALOG;
-    case AccessibleRole::Alert: return ATK_ROLE_ALERT;
-    case AccessibleRole::Panel: return ATK_ROLE_PANEL;
-    case AccessibleRole::Label: return ATK_ROLE_LABEL;
-    case AccessibleRole::Entry: return ATK_ROLE_ENTRY;
-    case AccessibleRole::SpinButton: return ATK_ROLE_SPIN_BUTTON;
-    case AccessibleRole::RadioButton: return ATK_ROLE_RADIO_BUTTON;
-    case AccessibleRole::PushButton: return ATK_ROLE_PUSH_BUTTON;
-    case AccessibleRole::Image: return ATK_ROLE_IMAGE;
+        case AccessibleRole::Frame: return ATK_ROLE_FRAME;
+        case AccessibleRole::Dialog: return ATK_ROLE_DIALOG;
+        case AccessibleRole::Alert: return ATK_ROLE_ALERT;
+        case AccessibleRole::Panel: return ATK_ROLE_PANEL;
+        case AccessibleRole::Label: return ATK_ROLE_LABEL;
+        case AccessibleRole::Entry: return ATK_ROLE_ENTRY;
+        case AccessibleRole::SpinButton: return ATK_ROLE_SPIN_BUTTON;
+        case AccessibleRole::RadioButton: return ATK_ROLE_RADIO_BUTTON;
+        case AccessibleRole::PushButton: return ATK_ROLE_PUSH_BUTTON;
+        case AccessibleRole::Image: return ATK_ROLE_IMAGE;
     }
     return ATK_ROLE_UNKNOWN;
 }
 
-AtkStateSet* NewStateSet(const AccessibleElement& element)
-{
+AtkStateSet* NewStateSet(const AccessibleElement& element) {
     AtkStateSet* states = atk_state_set_new();
     for (const StateBit& bit : kStateBits)
         if (element.states.*bit.flag) atk_state_set_add_state(states, bit.state);
@@ -491,8 +414,7 @@ AtkStateSet* NewStateSet(const AccessibleElement& element)
     return states;
 }
 
-void AnnounceStates(AtkObject* object, const AccessibleStates& was, const AccessibleStates& now)
-{
+void AnnounceStates(AtkObject* object, const AccessibleStates& was, const AccessibleStates& now) {
     if (was.focused && !now.focused) atk_object_notify_state_change(object, ATK_STATE_FOCUSED, FALSE);
     for (const StateBit& bit : kStateBits)
         if (was.*bit.flag != now.*bit.flag) atk_object_notify_state_change(object, bit.state, now.*bit.flag);

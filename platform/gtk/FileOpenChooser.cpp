@@ -21,23 +21,16 @@ constexpr std::pair<FileDialogRefusal::Reason, const char*> kRefusalTexts[] = {
      "%s\nChemin d'accès introuvable.\nVérifiez que le chemin d'accès est correct."},
 };
 
-FileOpenChooser& Self(gpointer self)
-{
-    return *static_cast<FileOpenChooser*>(self);
-}
+FileOpenChooser& Self(gpointer self) { return *static_cast<FileOpenChooser*>(self); }
 
 // Takes a string that GLib allocated; empty for null.
-std::string Adopt(gchar* text)
-{
+std::string Adopt(gchar* text) {
     std::string result = text ? text : "";
     g_free(text);
     return result;
 }
 
-std::string DirectoryOf(const std::string& path)
-{
-    return Adopt(g_path_get_dirname(path.c_str()));
-}
+std::string DirectoryOf(const std::string& path) { return Adopt(g_path_get_dirname(path.c_str())); }
 
 }  // namespace
 
@@ -50,8 +43,7 @@ FileOpenChooser::FileOpenChooser(GtkBackend& backend, int dialog, const OpenFile
                                           GTK_RESPONSE_CANCEL, "_Ouvrir", GTK_RESPONSE_ACCEPT, nullptr)),
       folder_(initial.folder),
       path_(initial.path),
-      filterIndex_(initial.filterIndex)
-{
+      filterIndex_(initial.filterIndex) {
     GtkFileChooser* chooser = Chooser();
     gtk_dialog_set_default_response(GTK_DIALOG(widget_), GTK_RESPONSE_ACCEPT);
     gtk_file_chooser_set_local_only(chooser, TRUE);
@@ -89,14 +81,12 @@ FileOpenChooser::FileOpenChooser(GtkBackend& backend, int dialog, const OpenFile
     gtk_widget_show(widget_);
 }
 
-FileOpenChooser::~FileOpenChooser()
-{
+FileOpenChooser::~FileOpenChooser() {
     CloseRefusal();
     gtk_widget_destroy(widget_);
 }
 
-void FileOpenChooser::Refuse(const FileDialogRefusal& refusal)
-{
+void FileOpenChooser::Refuse(const FileDialogRefusal& refusal) {
     CloseRefusal();
     const char* text = kRefusalTexts[0].second;
     for (const auto& [reason, format] : kRefusalTexts)
@@ -113,30 +103,26 @@ void FileOpenChooser::Refuse(const FileDialogRefusal& refusal)
     backend_.DialogShown(GTK_WINDOW(refusal_));
 }
 
-void FileOpenChooser::CloseRefusal()
-{
+void FileOpenChooser::CloseRefusal() {
     if (!refusal_) return;
     backend_.DialogClosing(GTK_WINDOW(refusal_));
     gtk_widget_destroy(std::exchange(refusal_, nullptr));
 }
 
-int FileOpenChooser::FilterIndexOf(GtkFileFilter* filter) const
-{
+int FileOpenChooser::FilterIndexOf(GtkFileFilter* filter) const {
     for (std::size_t i = 0; i < filters_.size(); ++i)
         if (filters_[i] == filter) return static_cast<int>(i) + 1;
     return 0;
 }
 
-gboolean FileOpenChooser::FilterAccepts(const GtkFileFilterInfo* info, gpointer patterns)
-{
+gboolean FileOpenChooser::FilterAccepts(const GtkFileFilterInfo* info, gpointer patterns) {
     std::string name = (info->contains & GTK_FILE_FILTER_FILENAME) && info->filename
                            ? Adopt(g_path_get_basename(info->filename))
                            : (info->display_name ? info->display_name : "");
     return MatchesFilterPatterns(name, *static_cast<const std::string*>(patterns));
 }
 
-void FileOpenChooser::OnResponse(GtkDialog*, gint response, gpointer self)
-{
+void FileOpenChooser::OnResponse(GtkDialog*, gint response, gpointer self) {
     FileOpenChooser& chooser = Self(self);
     if (response != GTK_RESPONSE_ACCEPT) {
         native::FileDialogCancelled(chooser.dialog_);
@@ -149,8 +135,7 @@ void FileOpenChooser::OnResponse(GtkDialog*, gint response, gpointer self)
     chooser.Confirm(paths);
 }
 
-gboolean FileOpenChooser::OnKeyPress(GtkWidget* window, GdkEventKey* event, gpointer self)
-{
+gboolean FileOpenChooser::OnKeyPress(GtkWidget* window, GdkEventKey* event, gpointer self) {
     // GTK checks a path typed into its location entry in the background and forgets the
     // check when the folder it shows changes meanwhile: Enter pressed right after typing
     // the whole path of a file in another folder would be lost. Such a path, naming a
@@ -167,8 +152,7 @@ gboolean FileOpenChooser::OnKeyPress(GtkWidget* window, GdkEventKey* event, gpoi
     return TRUE;
 }
 
-void FileOpenChooser::Confirm(const std::vector<std::string>& paths)
-{
+void FileOpenChooser::Confirm(const std::vector<std::string>& paths) {
     if (paths.empty()) return;
     // One folder and the names within it; a name found elsewhere (a search, the recent
     // files) keeps its whole path.
@@ -184,8 +168,7 @@ void FileOpenChooser::Confirm(const std::vector<std::string>& paths)
     native::FileDialogConfirmed(dialog_, std::move(folder), std::move(names), readOnly);
 }
 
-void FileOpenChooser::OnFilterChanged(GObject*, GParamSpec*, gpointer self)
-{
+void FileOpenChooser::OnFilterChanged(GObject*, GParamSpec*, gpointer self) {
     FileOpenChooser& chooser = Self(self);
     int index = chooser.FilterIndexOf(gtk_file_chooser_get_filter(chooser.Chooser()));
     if (index == 0 || index == chooser.filterIndex_) return;
@@ -193,8 +176,7 @@ void FileOpenChooser::OnFilterChanged(GObject*, GParamSpec*, gpointer self)
     native::FileDialogFilterChanged(chooser.dialog_, index);
 }
 
-void FileOpenChooser::OnFolderChanged(GtkFileChooser* widget, gpointer self)
-{
+void FileOpenChooser::OnFolderChanged(GtkFileChooser* widget, gpointer self) {
     FileOpenChooser& chooser = Self(self);
     std::string folder = Adopt(gtk_file_chooser_get_current_folder(widget));
     if (folder.empty() || folder == chooser.folder_) return;
@@ -202,8 +184,7 @@ void FileOpenChooser::OnFolderChanged(GtkFileChooser* widget, gpointer self)
     native::FileDialogFolderChanged(chooser.dialog_, std::move(folder));
 }
 
-void FileOpenChooser::OnSelectionChanged(GtkFileChooser* widget, gpointer self)
-{
+void FileOpenChooser::OnSelectionChanged(GtkFileChooser* widget, gpointer self) {
     FileOpenChooser& chooser = Self(self);
     std::string path = Adopt(gtk_file_chooser_get_filename(widget));
     if (path == chooser.path_) return;
@@ -211,9 +192,6 @@ void FileOpenChooser::OnSelectionChanged(GtkFileChooser* widget, gpointer self)
     native::FileDialogSelectionChanged(chooser.dialog_, std::move(path));
 }
 
-void FileOpenChooser::OnRefusalResponse(GtkDialog*, gint, gpointer self)
-{
-    Self(self).CloseRefusal();
-}
+void FileOpenChooser::OnRefusalResponse(GtkDialog*, gint, gpointer self) { Self(self).CloseRefusal(); }
 
 }  // namespace orvalis::platform::gtk

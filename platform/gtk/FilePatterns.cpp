@@ -11,8 +11,7 @@ namespace orvalis::platform::gtk {
 namespace {
 
 // The text case-folded, as code points.
-std::u32string Folded(std::string_view text)
-{
+std::u32string Folded(std::string_view text) {
     gchar* folded = g_utf8_casefold(ValidUtf8(text).c_str(), -1);
     glong length = 0;
     gunichar* points = g_utf8_to_ucs4_fast(folded, -1, &length);
@@ -23,8 +22,7 @@ std::u32string Folded(std::string_view text)
 }
 
 // Glob matching with "*" and "?"; a "*" that failed resumes one character further.
-bool Matches(const std::u32string& name, const std::u32string& pattern)
-{
+bool Matches(const std::u32string& name, const std::u32string& pattern) {
     std::size_t n = 0, p = 0;
     std::size_t starPattern = std::u32string::npos, starName = 0;
     while (n < name.size()) {
@@ -45,8 +43,7 @@ bool Matches(const std::u32string& name, const std::u32string& pattern)
     return p == pattern.size();
 }
 
-std::string_view Trimmed(std::string_view text)
-{
+std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
@@ -54,8 +51,7 @@ std::string_view Trimmed(std::string_view text)
 
 }  // namespace
 
-bool MatchesFilterPatterns(std::string_view name, std::string_view patterns)
-{
+bool MatchesFilterPatterns(std::string_view name, std::string_view patterns) {
     std::u32string foldedName = Folded(name);
     while (!patterns.empty()) {
         std::size_t end = patterns.find(';');

@@ -26,8 +26,7 @@ constexpr std::uint64_t kActivationSettleMilliseconds = 1000;
 // keep the program from its own messages.
 constexpr int kEventsPerWait = 200;
 
-bool IsReadable(int fd)
-{
+bool IsReadable(int fd) {
     pollfd wake{fd, POLLIN, 0};
     return poll(&wake, 1, 0) > 0;
 }
@@ -36,8 +35,7 @@ bool IsReadable(int fd)
 
 GtkBackend::GtkBackend() = default;
 
-GtkBackend::~GtkBackend()
-{
+GtkBackend::~GtkBackend() {
     choosers_.clear();
     boxes_.clear();
     windows_.clear();
@@ -45,19 +43,14 @@ GtkBackend::~GtkBackend()
     gtk_clipboard_store(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
 }
 
-const TopLevelWindow* GtkBackend::NativeWindow(HWND window) const
-{
-    return Find(window);
-}
+const TopLevelWindow* GtkBackend::NativeWindow(HWND window) const { return Find(window); }
 
-TopLevelWindow* GtkBackend::Find(HWND window) const
-{
+TopLevelWindow* GtkBackend::Find(HWND window) const {
     auto found = windows_.find(window);
     return found == windows_.end() ? nullptr : found->second.get();
 }
 
-void GtkBackend::WindowFocused(const TopLevelWindow& window)
-{
+void GtkBackend::WindowFocused(const TopLevelWindow& window) {
     if (window.Handle() == active_) {
         activationAskedAt_.reset();
         // The user came back to a window that the platform keeps disabled under a dialog.
@@ -69,8 +62,7 @@ void GtkBackend::WindowFocused(const TopLevelWindow& window)
     native::WindowActivated(window.Handle());
 }
 
-GtkWindow* GtkBackend::DialogParent(HWND owner) const
-{
+GtkWindow* GtkBackend::DialogParent(HWND owner) const {
     if (!dialogs_.empty()) return dialogs_.back();
     if (TopLevelWindow* window = Find(owner ? GetTopLevelWindow(owner) : 0);
         window && gtk_widget_get_visible(GTK_WIDGET(window->Window())))
@@ -79,21 +71,18 @@ GtkWindow* GtkBackend::DialogParent(HWND owner) const
     return active ? active->Window() : nullptr;
 }
 
-void GtkBackend::DialogShown(GtkWindow* dialog)
-{
+void GtkBackend::DialogShown(GtkWindow* dialog) {
     dialogs_.push_back(dialog);
     PresentNow(dialog);
 }
 
-void GtkBackend::DialogClosing(GtkWindow* dialog)
-{
+void GtkBackend::DialogClosing(GtkWindow* dialog) {
     // A box that stands above the dialog goes with it.
     auto goes = [dialog](GtkWindow* shown) { return shown == dialog || gtk_window_get_transient_for(shown) == dialog; };
     if (std::erase_if(dialogs_, goes) != 0) refocus_ = true;
 }
 
-void GtkBackend::RefocusIfAsked()
-{
+void GtkBackend::RefocusIfAsked() {
     if (!std::exchange(refocus_, false)) return;
     if (!dialogs_.empty()) {
         PresentNow(dialogs_.back());
@@ -102,62 +91,49 @@ void GtkBackend::RefocusIfAsked()
     }
 }
 
-void GtkBackend::FinishBatch()
-{
+void GtkBackend::FinishBatch() {
     std::uint64_t now = Now();
     for (auto& [handle, window] : windows_) window->ReportUserGeometry(now);
     RefocusIfAsked();
 }
 
-void GtkBackend::CreateNativeWindow(HWND window, const NativeWindowState& state)
-{
+void GtkBackend::CreateNativeWindow(HWND window, const NativeWindowState& state) {
     windows_[window] = std::make_unique<TopLevelWindow>(*this, window, state);
 }
 
-void GtkBackend::DestroyNativeWindow(HWND window)
-{
+void GtkBackend::DestroyNativeWindow(HWND window) {
     if (window == active_) active_ = 0;
     windows_.erase(window);
 }
 
-void GtkBackend::ShowNativeWindow(HWND window, bool visible)
-{
+void GtkBackend::ShowNativeWindow(HWND window, bool visible) {
     if (TopLevelWindow* native = Find(window)) native->Show(visible);
     if (!visible && window == active_) active_ = 0;
 }
 
-void GtkBackend::SetNativeTitle(HWND window, std::string_view title)
-{
+void GtkBackend::SetNativeTitle(HWND window, std::string_view title) {
     if (TopLevelWindow* native = Find(window)) native->SetTitle(title);
 }
 
-void GtkBackend::SetNativeGeometry(HWND window, const Rect& outerBounds, Size clientSize)
-{
+void GtkBackend::SetNativeGeometry(HWND window, const Rect& outerBounds, Size clientSize) {
     if (TopLevelWindow* native = Find(window)) native->SetGeometry(outerBounds, clientSize);
 }
 
-void GtkBackend::SetNativeMenu(HWND window, const MenuBar* menu)
-{
+void GtkBackend::SetNativeMenu(HWND window, const MenuBar* menu) {
     if (TopLevelWindow* native = Find(window)) native->SetMenu(menu);
 }
 
-int GtkBackend::MenuBarWidth(const MenuBar& menu)
-{
-    return MeasureMenuBar(menu);
-}
+int GtkBackend::MenuBarWidth(const MenuBar& menu) { return MeasureMenuBar(menu); }
 
-void GtkBackend::EnableNativeWindow(HWND window, bool enabled)
-{
+void GtkBackend::EnableNativeWindow(HWND window, bool enabled) {
     if (TopLevelWindow* native = Find(window)) native->Enable(enabled);
 }
 
-void GtkBackend::MinimizeNativeWindow(HWND window, bool minimized)
-{
+void GtkBackend::MinimizeNativeWindow(HWND window, bool minimized) {
     if (TopLevelWindow* native = Find(window)) native->Minimize(minimized);
 }
 
-void GtkBackend::ActivateNativeWindow(HWND window)
-{
+void GtkBackend::ActivateNativeWindow(HWND window) {
     active_ = window;
     activationAskedAt_ = Now();
     TopLevelWindow* native = Find(window);
@@ -169,18 +145,13 @@ void GtkBackend::ActivateNativeWindow(HWND window)
         native->Present();
 }
 
-void GtkBackend::PresentSurface(HWND window, cairo_surface_t*, const Rect& area)
-{
+void GtkBackend::PresentSurface(HWND window, cairo_surface_t*, const Rect& area) {
     if (TopLevelWindow* native = Find(window)) native->Invalidate(area);
 }
 
-std::uint64_t GtkBackend::Now()
-{
-    return static_cast<std::uint64_t>(g_get_monotonic_time() / 1000);
-}
+std::uint64_t GtkBackend::Now() { return static_cast<std::uint64_t>(g_get_monotonic_time() / 1000); }
 
-void GtkBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd)
-{
+void GtkBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd) {
     // One reading of the clock: read twice, a deadline passed in between would make the
     // wait's limit wrap round to weeks.
     const std::uint64_t now = Now();
@@ -192,8 +163,7 @@ void GtkBackend::WaitForEvents(std::optional<std::uint64_t> deadline, int wakeFd
     PollEvents();
 }
 
-void GtkBackend::PollEvents()
-{
+void GtkBackend::PollEvents() {
     // What is ready, in order, so that a batch of events is seen whole.
     GMainContext* context = g_main_context_default();
     for (int i = 0; i < kEventsPerWait && g_main_context_iteration(context, FALSE); ++i) {
@@ -201,15 +171,13 @@ void GtkBackend::PollEvents()
     FinishBatch();
 }
 
-void GtkBackend::ShowMessageBox(int dialog, const MessageBoxRequest& request)
-{
+void GtkBackend::ShowMessageBox(int dialog, const MessageBoxRequest& request) {
     auto box = std::make_unique<MessageBoxDialog>(dialog, request, DialogParent(request.owner));
     DialogShown(box->Window());
     boxes_[dialog] = std::move(box);
 }
 
-void GtkBackend::CloseMessageBox(int dialog)
-{
+void GtkBackend::CloseMessageBox(int dialog) {
     auto found = boxes_.find(dialog);
     if (found == boxes_.end()) return;
     std::unique_ptr<MessageBoxDialog> box = std::move(found->second);
@@ -219,21 +187,18 @@ void GtkBackend::CloseMessageBox(int dialog)
     RefocusIfAsked();
 }
 
-void GtkBackend::ShowOpenFileDialog(int dialog, const OpenFileRequest& request, const FileDialogState& initial)
-{
+void GtkBackend::ShowOpenFileDialog(int dialog, const OpenFileRequest& request, const FileDialogState& initial) {
     auto chooser = std::make_unique<FileOpenChooser>(*this, dialog, request, initial, DialogParent(request.owner));
     DialogShown(chooser->Window());
     choosers_[dialog] = std::move(chooser);
 }
 
-void GtkBackend::RefuseOpenFileChoice(int dialog, const FileDialogRefusal& refusal)
-{
+void GtkBackend::RefuseOpenFileChoice(int dialog, const FileDialogRefusal& refusal) {
     auto found = choosers_.find(dialog);
     if (found != choosers_.end()) found->second->Refuse(refusal);
 }
 
-void GtkBackend::CloseOpenFileDialog(int dialog)
-{
+void GtkBackend::CloseOpenFileDialog(int dialog) {
     auto found = choosers_.find(dialog);
     if (found == choosers_.end()) return;
     std::unique_ptr<FileOpenChooser> chooser = std::move(found->second);
@@ -242,25 +207,19 @@ void GtkBackend::CloseOpenFileDialog(int dialog)
     RefocusIfAsked();
 }
 
-void GtkBackend::SetAccessibleTree(HWND window, const AccessibleElement& root)
-{
+void GtkBackend::SetAccessibleTree(HWND window, const AccessibleElement& root) {
     if (TopLevelWindow* native = Find(window)) SetAccessibleDescription(native->DrawingArea(), root);
 }
 
-void GtkBackend::Beep()
-{
-    gdk_display_beep(gdk_display_get_default());
-}
+void GtkBackend::Beep() { gdk_display_beep(gdk_display_get_default()); }
 
-bool GtkBackend::SetClipboardText(std::string_view text)
-{
+bool GtkBackend::SetClipboardText(std::string_view text) {
     std::string valid = ValidUtf8(text);
     gtk_clipboard_set_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD), valid.data(), static_cast<gint>(valid.size()));
     return true;
 }
 
-std::optional<std::string> GtkBackend::GetClipboardText()
-{
+std::optional<std::string> GtkBackend::GetClipboardText() {
     gchar* text = gtk_clipboard_wait_for_text(gtk_clipboard_get(GDK_SELECTION_CLIPBOARD));
     if (!text) return std::nullopt;
     std::string result(text);
@@ -268,8 +227,7 @@ std::optional<std::string> GtkBackend::GetClipboardText()
     return result;
 }
 
-ScreenMetrics GtkBackend::Screen()
-{
+ScreenMetrics GtkBackend::Screen() {
     ScreenMetrics metrics;
     GdkDisplay* display = gdk_display_get_default();
     GdkMonitor* monitor = gdk_display_get_primary_monitor(display);

@@ -96,7 +96,7 @@ private:
     std::vector<GtkWindow*> dialogs_;  // shown, bottom first
     KeyboardReports keys_;
     MainContextWait wait_;
-    HWND active_ = 0;  // the window the platform activated last
+    HWND active_ = 0;                                 // the window the platform activated last
     std::optional<std::uint64_t> activationAskedAt_;  // its focus has not come yet
     bool refocus_ = false;
 };

@@ -12,8 +12,7 @@
 
 namespace orvalis::platform::gtk {
 
-bool InstallGtkBackend()
-{
+bool InstallGtkBackend() {
     static bool opened = false;
     if (!opened) {
         // GTK's dialogs speak the user's language, but the program's own conversions keep
@@ -33,14 +32,14 @@ bool InstallGtkBackend()
         g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
     }
 
-    if (!FindResource(ResourceType::Icon, "MAINICON")) RegisterResource(ResourceType::Icon, "MAINICON", MainIconBytes());
+    if (!FindResource(ResourceType::Icon, "MAINICON"))
+        RegisterResource(ResourceType::Icon, "MAINICON", MainIconBytes());
     SetDefaultWindowIcon(*FindResource(ResourceType::Icon, "MAINICON"));
     InstallBackend(std::make_unique<GtkBackend>());
     return true;
 }
 
-const char* NoDisplayMessage()
-{
+const char* NoDisplayMessage() {
     return "Orvalis a besoin d'un affichage graphique : lancez-le dans une session X ou sous Xvfb "
            "(xvfb-run ./orvalis).";
 }

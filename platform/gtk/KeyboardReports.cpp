@@ -10,8 +10,7 @@ namespace orvalis::platform::gtk {
 namespace {
 
 // Every keyval that the physical key gives on the levels and groups of the layout.
-std::vector<guint> KeyvalsOfKey(const GdkEventKey& event)
-{
+std::vector<guint> KeyvalsOfKey(const GdkEventKey& event) {
     GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_window_get_display(event.window));
     GdkKeymapKey* keys = nullptr;
     guint* keyvals = nullptr;
@@ -26,8 +25,7 @@ std::vector<guint> KeyvalsOfKey(const GdkEventKey& event)
 
 }  // namespace
 
-bool KeyboardReports::Report(const GdkEventKey& event)
-{
+bool KeyboardReports::Report(const GdkEventKey& event) {
     if (event.type == GDK_KEY_PRESS) {
         std::vector<guint> sameKey = KeyvalsOfKey(event);
         TranslatedKey key = TranslateKey(event.keyval, sameKey);
@@ -47,8 +45,7 @@ bool KeyboardReports::Report(const GdkEventKey& event)
     return true;
 }
 
-void KeyboardReports::ReleaseAll()
-{
+void KeyboardReports::ReleaseAll() {
     for (const auto& [keyCode, virtualKey] : down_) native::KeyEvent(virtualKey, 0, 0, false);
     down_.clear();
 }

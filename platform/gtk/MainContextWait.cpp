@@ -5,8 +5,7 @@
 
 namespace orvalis::platform::gtk {
 
-void MainContextWait::Wait(int wakeFd, std::optional<std::uint64_t> limitMilliseconds)
-{
+void MainContextWait::Wait(int wakeFd, std::optional<std::uint64_t> limitMilliseconds) {
     GMainContext* context = g_main_context_default();
     if (!g_main_context_acquire(context)) return;
     gint priority = 0;

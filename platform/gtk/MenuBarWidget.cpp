@@ -12,16 +12,14 @@ namespace {
 constexpr const char* kIdKey = "orvalis-menu-id";
 constexpr const char* kCheckedKey = "orvalis-menu-checked";
 
-char32_t FirstCodePoint(std::string_view text)
-{
+char32_t FirstCodePoint(std::string_view text) {
     if (text.empty()) return 0;
     gunichar c = g_utf8_get_char_validated(text.data(), static_cast<gssize>(text.size()));
     return (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) ? 0 : g_unichar_tolower(c);
 }
 
 // Shows a bar or a menu, and what it holds, in the menu font.
-void UseMenuFont(GtkWidget* widget)
-{
+void UseMenuFont(GtkWidget* widget) {
     static GtkCssProvider* const provider = [] {
         GtkCssProvider* css = gtk_css_provider_new();
         const std::string rule = std::string("menubar, menu { font-family: \"") + kMenuFontFamily +
@@ -35,8 +33,7 @@ void UseMenuFont(GtkWidget* widget)
 
 }  // namespace
 
-int MeasureMenuBar(const MenuBar& menu)
-{
+int MeasureMenuBar(const MenuBar& menu) {
     MenuBarWidget measured(menu, [](std::uint32_t) {});
     GtkWidget* bar = g_object_ref_sink(measured.Widget());
     const int width = measured.NaturalWidth();
@@ -45,8 +42,7 @@ int MeasureMenuBar(const MenuBar& menu)
     return width;
 }
 
-MnemonicCaption ToMnemonicCaption(std::string_view caption)
-{
+MnemonicCaption ToMnemonicCaption(std::string_view caption) {
     MnemonicCaption result;
     std::size_t tab = caption.find('\t');
     if (tab != std::string_view::npos) {
@@ -71,8 +67,7 @@ MnemonicCaption ToMnemonicCaption(std::string_view caption)
 }
 
 MenuBarWidget::MenuBarWidget(const MenuBar& menu, ChooseCallback choose)
-    : choose_(std::move(choose)), bar_(gtk_menu_bar_new())
-{
+    : choose_(std::move(choose)), bar_(gtk_menu_bar_new()) {
     UseMenuFont(bar_);
     for (const MenuItem& item : menu.items) {
         gtk_menu_shell_append(GTK_MENU_SHELL(bar_), MakeItem(item));
@@ -83,21 +78,18 @@ MenuBarWidget::MenuBarWidget(const MenuBar& menu, ChooseCallback choose)
     gtk_widget_show_all(bar_);
 }
 
-int MenuBarWidget::NaturalWidth() const
-{
+int MenuBarWidget::NaturalWidth() const {
     int minimum = 0, natural = 0;
     gtk_widget_get_preferred_width(bar_, &minimum, &natural);
     return natural;
 }
 
-bool MenuBarWidget::IsMnemonic(guint keyval) const
-{
+bool MenuBarWidget::IsMnemonic(guint keyval) const {
     char32_t c = gdk_keyval_to_unicode(gdk_keyval_to_lower(keyval));
     return c != 0 && std::find(mnemonics_.begin(), mnemonics_.end(), c) != mnemonics_.end();
 }
 
-GtkWidget* MenuBarWidget::MakeItem(const MenuItem& item)
-{
+GtkWidget* MenuBarWidget::MakeItem(const MenuItem& item) {
     if (item.separator) return gtk_separator_menu_item_new();
     MnemonicCaption caption = ToMnemonicCaption(item.caption);
     bool checkable = item.checked && item.items.empty();
@@ -131,16 +123,14 @@ GtkWidget* MenuBarWidget::MakeItem(const MenuItem& item)
     return widget;
 }
 
-GtkWidget* MenuBarWidget::MakeMenu(const std::vector<MenuItem>& items)
-{
+GtkWidget* MenuBarWidget::MakeMenu(const std::vector<MenuItem>& items) {
     GtkWidget* menu = gtk_menu_new();
     UseMenuFont(menu);
     for (const MenuItem& item : items) gtk_menu_shell_append(GTK_MENU_SHELL(menu), MakeItem(item));
     return menu;
 }
 
-gboolean MenuBarWidget::OnBarButtonRelease(GtkWidget* bar, GdkEventButton* event, gpointer)
-{
+gboolean MenuBarWidget::OnBarButtonRelease(GtkWidget* bar, GdkEventButton* event, gpointer) {
     // GTK's menu bar takes a quick click (released within half a second) on one of its own
     // items as opening the bar, and only the next click runs an item without a submenu. The
     // release over the item that the press selected runs it at once.
@@ -154,8 +144,7 @@ gboolean MenuBarWidget::OnBarButtonRelease(GtkWidget* bar, GdkEventButton* event
     return TRUE;
 }
 
-void MenuBarWidget::OnActivate(GtkMenuItem* item, gpointer self)
-{
+void MenuBarWidget::OnActivate(GtkMenuItem* item, gpointer self) {
     // The mark is the program's to change: GTK's own toggle is undone.
     if (GTK_IS_CHECK_MENU_ITEM(item))
         gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(item),

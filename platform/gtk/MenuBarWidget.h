@@ -20,9 +20,9 @@
 namespace orvalis::platform::gtk {
 
 struct MnemonicCaption {
-    std::string label;        // with GTK's "_" mnemonic mark
-    std::string shortcut;     // the text after a tab, shown at the right; empty when none
-    char32_t mnemonic = 0;    // the marked character, lower case; 0 when none
+    std::string label;      // with GTK's "_" mnemonic mark
+    std::string shortcut;   // the text after a tab, shown at the right; empty when none
+    char32_t mnemonic = 0;  // the marked character, lower case; 0 when none
 };
 // "&Fichier" gives "_Fichier" with the mnemonic 'f'; "&&" is a plain "&" and "_" a plain
 // "_"; only the first mark counts.

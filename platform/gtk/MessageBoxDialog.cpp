@@ -12,8 +12,8 @@ namespace orvalis::platform::gtk {
 namespace {
 
 constexpr std::pair<int, const char*> kButtonLabels[] = {
-    {IDOK, "OK"},        {IDCANCEL, "Annuler"}, {IDABORT, "_Abandonner"}, {IDRETRY, "_Retenter"},
-    {IDIGNORE, "_Ignorer"}, {IDYES, "_Oui"},    {IDNO, "_Non"},
+    {IDOK, "OK"},           {IDCANCEL, "Annuler"}, {IDABORT, "_Abandonner"}, {IDRETRY, "_Retenter"},
+    {IDIGNORE, "_Ignorer"}, {IDYES, "_Oui"},       {IDNO, "_Non"},
 };
 
 struct IconKind {
@@ -29,16 +29,14 @@ constexpr IconKind kIconKinds[] = {
     {MB_ICONASTERISK, GTK_MESSAGE_INFO, "dialog-information"},
 };
 
-const IconKind* IconKindOf(std::uint32_t flags)
-{
+const IconKind* IconKindOf(std::uint32_t flags) {
     for (const IconKind& kind : kIconKinds)
         if ((flags & MB_ICONMASK) == kind.flag) return &kind;
     return nullptr;
 }
 
 // GTK 3 message dialogs show no icon of their own any more: it goes left of the text.
-void ShowIcon(GtkMessageDialog* dialog, const char* iconName)
-{
+void ShowIcon(GtkMessageDialog* dialog, const char* iconName) {
     GtkWidget* text = gtk_message_dialog_get_message_area(dialog);
     GtkWidget* row = gtk_widget_get_parent(text);
     if (!GTK_IS_BOX(row)) return;
@@ -51,16 +49,14 @@ void ShowIcon(GtkMessageDialog* dialog, const char* iconName)
 
 }  // namespace
 
-std::optional<int> MessageBoxEscapeAnswer(std::uint32_t flags)
-{
+std::optional<int> MessageBoxEscapeAnswer(std::uint32_t flags) {
     std::span<const int> buttons = MessageBoxButtons(flags);
     if (std::find(buttons.begin(), buttons.end(), IDCANCEL) != buttons.end()) return IDCANCEL;
     if (buttons.size() == 1 && buttons.front() == IDOK) return IDOK;
     return std::nullopt;
 }
 
-const char* MessageBoxButtonLabel(int button)
-{
+const char* MessageBoxButtonLabel(int button) {
     for (const auto& [id, label] : kButtonLabels)
         if (id == button) return label;
     return "OK";
@@ -71,8 +67,7 @@ MessageBoxDialog::MessageBoxDialog(int dialog, const MessageBoxRequest& request,
       flags_(request.flags),
       widget_(gtk_message_dialog_new(parent, GtkDialogFlags{},
                                      IconKindOf(request.flags) ? IconKindOf(request.flags)->type : GTK_MESSAGE_OTHER,
-                                     GTK_BUTTONS_NONE, "%s", ValidUtf8(request.text).c_str()))
-{
+                                     GTK_BUTTONS_NONE, "%s", ValidUtf8(request.text).c_str())) {
     if (const IconKind* icon = IconKindOf(flags_)) ShowIcon(GTK_MESSAGE_DIALOG(widget_), icon->iconName);
     gtk_window_set_title(Window(), ValidUtf8(request.caption).c_str());
     std::span<const int> buttons = MessageBoxButtons(flags_);
@@ -89,13 +84,9 @@ MessageBoxDialog::MessageBoxDialog(int dialog, const MessageBoxRequest& request,
     gtk_widget_show(widget_);
 }
 
-MessageBoxDialog::~MessageBoxDialog()
-{
-    gtk_widget_destroy(widget_);
-}
+MessageBoxDialog::~MessageBoxDialog() { gtk_widget_destroy(widget_); }
 
-void MessageBoxDialog::OnResponse(GtkDialog*, gint response, gpointer self)
-{
+void MessageBoxDialog::OnResponse(GtkDialog*, gint response, gpointer self) {
     auto& box = *static_cast<MessageBoxDialog*>(self);
     if (box.answered_) return;
     int answer = response;

@@ -6,14 +6,14 @@
 
 namespace orvalis::platform::gtk {
 
-void PresentNow(GtkWindow* window)
-{
+void PresentNow(GtkWindow* window) {
     guint32 time = GDK_CURRENT_TIME;
 #ifdef GDK_WINDOWING_X11
     GdkWindow* native = gtk_widget_get_window(GTK_WIDGET(window));
     if (native && GDK_IS_X11_WINDOW(native)) {
         // The server answers through a property change on the window, which must be selected.
-        gdk_window_set_events(native, static_cast<GdkEventMask>(gdk_window_get_events(native) | GDK_PROPERTY_CHANGE_MASK));
+        gdk_window_set_events(native,
+                              static_cast<GdkEventMask>(gdk_window_get_events(native) | GDK_PROPERTY_CHANGE_MASK));
         time = gdk_x11_get_server_time(native);
     }
 #endif

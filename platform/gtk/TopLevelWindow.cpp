@@ -21,41 +21,32 @@ namespace {
 // taken for the user's own.
 constexpr std::uint64_t kMoveSettleMilliseconds = 1000;
 
-TopLevelWindow& Self(gpointer self)
-{
-    return *static_cast<TopLevelWindow*>(self);
-}
+TopLevelWindow& Self(gpointer self) { return *static_cast<TopLevelWindow*>(self); }
 
-std::optional<native::MouseButton> ButtonOf(guint button)
-{
+std::optional<native::MouseButton> ButtonOf(guint button) {
     switch (button) {
-    case 1: return native::MouseButton::Left;
-    case 2: return native::MouseButton::Middle;
-    case 3: return native::MouseButton::Right;
-    default: return std::nullopt;
+        case 1: return native::MouseButton::Left;
+        case 2: return native::MouseButton::Middle;
+        case 3: return native::MouseButton::Right;
+        default: return std::nullopt;
     }
 }
 
-Point ClientPoint(double x, double y)
-{
-    return {static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y))};
-}
+Point ClientPoint(double x, double y) { return {static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y))}; }
 
 // GDK follows the second press of a double click with a double-click event of its own;
 // the platform wants that press once, as the double click.
-bool DoubleClickFollows(const GdkEventButton& press)
-{
+bool DoubleClickFollows(const GdkEventButton& press) {
     GdkEvent* next = gdk_event_peek();
     if (!next) return false;
-    bool follows = next->type == GDK_2BUTTON_PRESS && next->button.window == press.window &&
-                   next->button.button == press.button;
+    bool follows =
+        next->type == GDK_2BUTTON_PRESS && next->button.window == press.window && next->button.button == press.button;
     gdk_event_free(next);
     return follows;
 }
 
 // A size GTK can give: windows are never empty, so a client area of 0 shows as 1.
-bool SameClientSize(Size allocated, Size known)
-{
+bool SameClientSize(Size allocated, Size known) {
     auto same = [](int got, int want) { return got == want || (want <= 0 && got <= 1); };
     return same(allocated.width, known.width) && same(allocated.height, known.height);
 }
@@ -71,8 +62,7 @@ TopLevelWindow::TopLevelWindow(GtkBackend& backend, HWND handle, const NativeWin
       resizable_((state.style & WS_THICKFRAME) != 0),
       enabled_(state.enabled),
       client_(state.clientSize),
-      position_(state.outerBounds.Origin())
-{
+      position_(state.outerBounds.Origin()) {
     gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK);
     gtk_box_pack_end(GTK_BOX(box_), area_, TRUE, TRUE, 0);
     gtk_container_add(GTK_CONTAINER(window_), box_);
@@ -101,26 +91,18 @@ TopLevelWindow::TopLevelWindow(GtkBackend& backend, HWND handle, const NativeWin
     if (state.minimized) gtk_window_iconify(Window());
 }
 
-TopLevelWindow::~TopLevelWindow()
-{
-    gtk_widget_destroy(window_);
-}
+TopLevelWindow::~TopLevelWindow() { gtk_widget_destroy(window_); }
 
-void TopLevelWindow::Show(bool visible)
-{
+void TopLevelWindow::Show(bool visible) {
     if (visible)
         gtk_widget_show(window_);
     else
         gtk_widget_hide(window_);
 }
 
-void TopLevelWindow::SetTitle(std::string_view title)
-{
-    gtk_window_set_title(Window(), ValidUtf8(title).c_str());
-}
+void TopLevelWindow::SetTitle(std::string_view title) { gtk_window_set_title(Window(), ValidUtf8(title).c_str()); }
 
-void TopLevelWindow::SetGeometry(const Rect& outerBounds, Size clientSize)
-{
+void TopLevelWindow::SetGeometry(const Rect& outerBounds, Size clientSize) {
     client_ = clientSize;
     ApplySize();
     if (outerBounds.Origin() != position_) {
@@ -130,13 +112,13 @@ void TopLevelWindow::SetGeometry(const Rect& outerBounds, Size clientSize)
     }
 }
 
-void TopLevelWindow::SetMenu(const orvalis::platform::MenuBar* menu)
-{
+void TopLevelWindow::SetMenu(const orvalis::platform::MenuBar* menu) {
     if (menuHolder_) gtk_widget_destroy(menuHolder_);
     menuHolder_ = nullptr;
     menu_.reset();
     if (menu) {
-        menu_ = std::make_unique<MenuBarWidget>(*menu, [this](std::uint32_t id) { native::MenuItemChosen(handle_, id); });
+        menu_ =
+            std::make_unique<MenuBarWidget>(*menu, [this](std::uint32_t id) { native::MenuItemChosen(handle_, id); });
         // The bar keeps its natural height. Its holder asks for exactly the width that the
         // platform measured for the bar (the window's client area is never narrower), not
         // GTK's own minimum, so that the drawing area keeps exactly the client size.
@@ -154,40 +136,34 @@ void TopLevelWindow::SetMenu(const orvalis::platform::MenuBar* menu)
     ApplySize();
 }
 
-void TopLevelWindow::Enable(bool enabled)
-{
+void TopLevelWindow::Enable(bool enabled) {
     enabled_ = enabled;
     if (menuHolder_) gtk_widget_set_sensitive(menuHolder_, enabled);
 }
 
-void TopLevelWindow::Minimize(bool minimized)
-{
+void TopLevelWindow::Minimize(bool minimized) {
     if (minimized)
         gtk_window_iconify(Window());
     else
         gtk_window_deiconify(Window());
 }
 
-void TopLevelWindow::Present()
-{
+void TopLevelWindow::Present() {
     if (gtk_widget_get_visible(window_)) PresentNow(Window());
 }
 
-void TopLevelWindow::Invalidate(const Rect& area)
-{
+void TopLevelWindow::Invalidate(const Rect& area) {
     gtk_widget_queue_draw_area(area_, area.left, area.top, area.Width(), area.Height());
 }
 
-int TopLevelWindow::MenuBarHeight() const
-{
+int TopLevelWindow::MenuBarHeight() const {
     if (!menuHolder_) return 0;
     int minimum = 0, natural = 0;
     gtk_widget_get_preferred_height(menuHolder_, &minimum, &natural);
     return natural;
 }
 
-void TopLevelWindow::ApplySize()
-{
+void TopLevelWindow::ApplySize() {
     int width = std::max(client_.width, 0);
     int height = std::max(client_.height, 0);
     if (resizable_) {
@@ -199,8 +175,7 @@ void TopLevelWindow::ApplySize()
     }
 }
 
-void TopLevelWindow::ReportUserGeometry(std::uint64_t now)
-{
+void TopLevelWindow::ReportUserGeometry(std::uint64_t now) {
     if (!gtk_widget_get_mapped(window_)) {
         sizeChanged_ = configured_ = false;
         return;
@@ -225,8 +200,7 @@ void TopLevelWindow::ReportUserGeometry(std::uint64_t now)
     }
 }
 
-gboolean TopLevelWindow::OnDraw(GtkWidget* area, cairo_t* cr, gpointer self)
-{
+gboolean TopLevelWindow::OnDraw(GtkWidget* area, cairo_t* cr, gpointer self) {
     GtkStyleContext* style = gtk_widget_get_style_context(area);
     gtk_render_background(style, cr, 0, 0, gtk_widget_get_allocated_width(area), gtk_widget_get_allocated_height(area));
     if (cairo_surface_t* surface = GetWindowSurface(Self(self).handle_)) {
@@ -236,84 +210,72 @@ gboolean TopLevelWindow::OnDraw(GtkWidget* area, cairo_t* cr, gpointer self)
     return TRUE;
 }
 
-gboolean TopLevelWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self)
-{
+gboolean TopLevelWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
     TopLevelWindow& window = Self(self);
     if (event->type == GDK_KEY_PRESS && window.menu_ && window.enabled_) {
         guint modifiers = event->state & (GDK_SHIFT_MASK | GDK_CONTROL_MASK | GDK_MOD1_MASK);
-        bool opensMenu = (event->keyval == GDK_KEY_F10 && modifiers == 0) ||
-                         ((modifiers & GDK_MOD1_MASK) && !(modifiers & GDK_CONTROL_MASK) &&
-                          window.menu_->IsMnemonic(event->keyval));
+        bool opensMenu =
+            (event->keyval == GDK_KEY_F10 && modifiers == 0) ||
+            ((modifiers & GDK_MOD1_MASK) && !(modifiers & GDK_CONTROL_MASK) && window.menu_->IsMnemonic(event->keyval));
         if (opensMenu) return FALSE;  // GTK's menu bar takes the keyboard
     }
     window.backend_.Keys().Report(*event);
     return TRUE;
 }
 
-gboolean TopLevelWindow::OnButton(GtkWidget*, GdkEventButton* event, gpointer self)
-{
+gboolean TopLevelWindow::OnButton(GtkWidget*, GdkEventButton* event, gpointer self) {
     TopLevelWindow& window = Self(self);
     std::optional<native::MouseButton> button = ButtonOf(event->button);
     if (!button) return FALSE;
     bool down = true, doubleClick = false;
     switch (event->type) {
-    case GDK_BUTTON_PRESS:
-        if (DoubleClickFollows(*event)) return TRUE;
-        break;
-    case GDK_2BUTTON_PRESS: doubleClick = true; break;
-    case GDK_BUTTON_RELEASE: down = false; break;
-    default: return TRUE;  // a third click was reported as a plain press
+        case GDK_BUTTON_PRESS:
+            if (DoubleClickFollows(*event)) return TRUE;
+            break;
+        case GDK_2BUTTON_PRESS: doubleClick = true; break;
+        case GDK_BUTTON_RELEASE: down = false; break;
+        default: return TRUE;  // a third click was reported as a plain press
     }
     native::MouseButtonEvent(window.handle_, ClientPoint(event->x, event->y), *button, down, doubleClick,
                              ModifiersOf(event->state));
     return TRUE;
 }
 
-gboolean TopLevelWindow::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer self)
-{
+gboolean TopLevelWindow::OnMotion(GtkWidget*, GdkEventMotion* event, gpointer self) {
     native::MouseMoveEvent(Self(self).handle_, ClientPoint(event->x, event->y), ModifiersOf(event->state));
     return TRUE;
 }
 
-gboolean TopLevelWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self)
-{
+gboolean TopLevelWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
     // Closing is the program's decision: GTK must not destroy the window itself.
     native::CloseRequested(Self(self).handle_);
     return TRUE;
 }
 
-gboolean TopLevelWindow::OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer self)
-{
+gboolean TopLevelWindow::OnFocusIn(GtkWidget*, GdkEventFocus*, gpointer self) {
     TopLevelWindow& window = Self(self);
     window.backend_.WindowFocused(window);
     return FALSE;
 }
 
-gboolean TopLevelWindow::OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer self)
-{
+gboolean TopLevelWindow::OnFocusOut(GtkWidget*, GdkEventFocus*, gpointer self) {
     Self(self).backend_.Keys().ReleaseAll();
     return FALSE;
 }
 
-void TopLevelWindow::OnGrabNotify(GtkWidget*, gboolean wasGrabbed, gpointer self)
-{
+void TopLevelWindow::OnGrabNotify(GtkWidget*, gboolean wasGrabbed, gpointer self) {
     // A menu or a modal dialog took the keyboard: the keys held will be released there.
     if (!wasGrabbed) Self(self).backend_.Keys().ReleaseAll();
 }
 
-void TopLevelWindow::OnSizeAllocate(GtkWidget*, GdkRectangle*, gpointer self)
-{
-    Self(self).sizeChanged_ = true;
-}
+void TopLevelWindow::OnSizeAllocate(GtkWidget*, GdkRectangle*, gpointer self) { Self(self).sizeChanged_ = true; }
 
-gboolean TopLevelWindow::OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer self)
-{
+gboolean TopLevelWindow::OnConfigure(GtkWidget*, GdkEventConfigure*, gpointer self) {
     Self(self).configured_ = true;
     return FALSE;
 }
 
-void TopLevelWindow::OnScaleFactor(GtkWidget* widget, GParamSpec*, gpointer self)
-{
+void TopLevelWindow::OnScaleFactor(GtkWidget* widget, GParamSpec*, gpointer self) {
     // The surface is then drawn at the screen's density and shown pixel for pixel.
     TopLevelWindow& window = Self(self);
     const int scale = gtk_widget_get_scale_factor(widget);

@@ -71,8 +71,8 @@ private:
     std::unique_ptr<MenuBarWidget> menu_;
     bool resizable_;
     bool enabled_;
-    Size client_;     // as the platform knows it
-    Point position_;  // the frame's, as the platform knows it
+    Size client_;                               // as the platform knows it
+    Point position_;                            // the frame's, as the platform knows it
     std::optional<std::uint64_t> moveAskedAt_;  // a move asked for and not seen yet
     bool sizeChanged_ = false;
     bool configured_ = false;

@@ -11,8 +11,7 @@ namespace orvalis::platform::gtk {
 namespace {
 
 // An element without its children, its texts made valid UTF-8 (the bus refuses anything else).
-AccessibleElement WithoutChildren(const AccessibleElement& element)
-{
+AccessibleElement WithoutChildren(const AccessibleElement& element) {
     AccessibleElement own;
     own.key = element.key;
     own.role = element.role;
@@ -31,8 +30,7 @@ AccessibleElement WithoutChildren(const AccessibleElement& element)
     return own;
 }
 
-void ReplaceText(AtkObject* object, const std::string& was, const std::string& now)
-{
+void ReplaceText(AtkObject* object, const std::string& was, const std::string& now) {
     auto length = [](const std::string& text) { return static_cast<gint>(g_utf8_strlen(text.c_str(), -1)); };
     g_signal_emit_by_name(object, "text-remove", 0, length(was), was.c_str());
     g_signal_emit_by_name(object, "text-insert", 0, length(now), now.c_str());
@@ -42,8 +40,7 @@ void ReplaceText(AtkObject* object, const std::string& was, const std::string& n
 
 WindowAccessibility::WindowAccessibility(HWND window, GtkWidget* area) : window_(window), area_(area) {}
 
-WindowAccessibility::~WindowAccessibility()
-{
+WindowAccessibility::~WindowAccessibility() {
     for (auto& [key, node] : nodes_) {
         if (!node.object) continue;
         DetachElementAccessible(node.object);
@@ -52,8 +49,7 @@ WindowAccessibility::~WindowAccessibility()
 }
 
 void WindowAccessibility::Collect(const AccessibleElement& element, const std::optional<AccessibleKey>& parent,
-                                  Nodes& nodes, std::vector<AccessibleKey>& siblings)
-{
+                                  Nodes& nodes, std::vector<AccessibleKey>& siblings) {
     auto [at, added] = nodes.try_emplace(element.key);
     if (!added) return;  // a key given twice names the first element only
     Node& node = at->second;
@@ -64,8 +60,7 @@ void WindowAccessibility::Collect(const AccessibleElement& element, const std::o
     for (const AccessibleElement& child : element.children) Collect(child, element.key, nodes, node.children);
 }
 
-void WindowAccessibility::Update(const AccessibleElement& root)
-{
+void WindowAccessibility::Update(const AccessibleElement& root) {
     UpdateWindowObject(root);
     Nodes nodes;
     std::vector<AccessibleKey> top;
@@ -100,8 +95,7 @@ void WindowAccessibility::Update(const AccessibleElement& root)
     for (AtkObject* object : focusGained) atk_object_notify_state_change(object, ATK_STATE_FOCUSED, TRUE);
 }
 
-void WindowAccessibility::UpdateWindowObject(const AccessibleElement& root)
-{
+void WindowAccessibility::UpdateWindowObject(const AccessibleElement& root) {
     GtkWidget* top = gtk_widget_get_toplevel(area_);
     if (!GTK_IS_WINDOW(top)) return;
     AccessibleElement now = WithoutChildren(root);
@@ -111,8 +105,7 @@ void WindowAccessibility::UpdateWindowObject(const AccessibleElement& root)
     windowElement_ = std::move(now);
 }
 
-void WindowAccessibility::Drop(Node& node)
-{
+void WindowAccessibility::Drop(Node& node) {
     AtkObject* object = std::exchange(node.object, nullptr);
     if (AtkObject* parent = atk_object_get_parent(object))
         g_signal_emit_by_name(parent, "children-changed::remove", node.index, object);
@@ -121,8 +114,7 @@ void WindowAccessibility::Drop(Node& node)
     g_object_unref(object);
 }
 
-void WindowAccessibility::Announce(const Nodes& old, std::vector<AtkObject*>& focusGained)
-{
+void WindowAccessibility::Announce(const Nodes& old, std::vector<AtkObject*>& focusGained) {
     for (auto& [key, node] : nodes_) {
         auto found = old.find(key);
         if (found == old.end() || found->second.element.role != node.element.role) continue;  // new
@@ -143,35 +135,30 @@ void WindowAccessibility::Announce(const Nodes& old, std::vector<AtkObject*>& fo
     }
 }
 
-void WindowAccessibility::Expose()
-{
+void WindowAccessibility::Expose() {
     if (exposed_) return;
     exposed_ = true;
     for (auto& [key, node] : nodes_) node.object = NewElementAccessible(*this, key, node.element);
     for (auto& [key, node] : nodes_) atk_object_set_parent(node.object, ParentObject(node));
 }
 
-AtkObject* WindowAccessibility::ParentObject(const Node& node) const
-{
+AtkObject* WindowAccessibility::ParentObject(const Node& node) const {
     return node.parent ? nodes_.at(*node.parent).object : gtk_widget_get_accessible(area_);
 }
 
-const std::vector<AccessibleKey>* WindowAccessibility::ChildrenOf(const std::optional<AccessibleKey>& parent) const
-{
+const std::vector<AccessibleKey>* WindowAccessibility::ChildrenOf(const std::optional<AccessibleKey>& parent) const {
     if (!parent) return &top_;
     auto found = nodes_.find(*parent);
     return found == nodes_.end() ? nullptr : &found->second.children;
 }
 
-int WindowAccessibility::ChildCount(const std::optional<AccessibleKey>& parent)
-{
+int WindowAccessibility::ChildCount(const std::optional<AccessibleKey>& parent) {
     Expose();
     const std::vector<AccessibleKey>* children = ChildrenOf(parent);
     return children ? static_cast<int>(children->size()) : 0;
 }
 
-AtkObject* WindowAccessibility::RefChild(const std::optional<AccessibleKey>& parent, int index)
-{
+AtkObject* WindowAccessibility::RefChild(const std::optional<AccessibleKey>& parent, int index) {
     Expose();
     const std::vector<AccessibleKey>* children = ChildrenOf(parent);
     if (!children || index < 0 || index >= static_cast<int>(children->size())) return nullptr;
@@ -179,26 +166,22 @@ AtkObject* WindowAccessibility::RefChild(const std::optional<AccessibleKey>& par
     return object ? ATK_OBJECT(g_object_ref(object)) : nullptr;
 }
 
-int WindowAccessibility::IndexInParent(const AccessibleKey& key) const
-{
+int WindowAccessibility::IndexInParent(const AccessibleKey& key) const {
     auto found = nodes_.find(key);
     return found == nodes_.end() ? -1 : found->second.index;
 }
 
-const AccessibleElement* WindowAccessibility::Element(const AccessibleKey& key) const
-{
+const AccessibleElement* WindowAccessibility::Element(const AccessibleKey& key) const {
     auto found = nodes_.find(key);
     return found == nodes_.end() ? nullptr : &found->second.element;
 }
 
-AtkObject* WindowAccessibility::ObjectOf(const AccessibleKey& key) const
-{
+AtkObject* WindowAccessibility::ObjectOf(const AccessibleKey& key) const {
     auto found = nodes_.find(key);
     return found == nodes_.end() ? nullptr : found->second.object;
 }
 
-std::vector<AtkObject*> WindowAccessibility::RadioGroupOf(const AccessibleKey& key) const
-{
+std::vector<AtkObject*> WindowAccessibility::RadioGroupOf(const AccessibleKey& key) const {
     std::vector<AtkObject*> group;
     auto found = nodes_.find(key);
     const std::vector<AccessibleKey>* siblings = found == nodes_.end() ? nullptr : ChildrenOf(found->second.parent);
@@ -210,16 +193,14 @@ std::vector<AtkObject*> WindowAccessibility::RadioGroupOf(const AccessibleKey& k
     return group;
 }
 
-std::vector<AtkObject*> WindowAccessibility::LabelledBy(const AccessibleKey& label) const
-{
+std::vector<AtkObject*> WindowAccessibility::LabelledBy(const AccessibleKey& label) const {
     std::vector<AtkObject*> named;
     for (const auto& [key, node] : nodes_)
         if (node.element.labelled && node.element.labelledBy == label && node.object) named.push_back(node.object);
     return named;
 }
 
-AtkRectangle WindowAccessibility::Extents(const AccessibleKey& key, AtkCoordType coordinates) const
-{
+AtkRectangle WindowAccessibility::Extents(const AccessibleKey& key, AtkCoordType coordinates) const {
     auto found = nodes_.find(key);
     if (found == nodes_.end()) return {0, 0, 0, 0};
     const Rect& bounds = found->second.element.bounds;
@@ -247,8 +228,7 @@ AtkRectangle WindowAccessibility::Extents(const AccessibleKey& key, AtkCoordType
     return extents;
 }
 
-void WindowAccessibility::Request(AccessibleRequest request) const
-{
+void WindowAccessibility::Request(AccessibleRequest request) const {
     native::AccessibleRequested(window_, std::move(request));
 }
 

@@ -57,7 +57,7 @@ private:
         AccessibleElement element;  // without its children
         std::optional<AccessibleKey> parent;
         std::vector<AccessibleKey> children;
-        int index = 0;  // among its parent's children
+        int index = 0;                // among its parent's children
         AtkObject* object = nullptr;  // owned
     };
     using Nodes = std::map<AccessibleKey, Node>;
@@ -79,7 +79,7 @@ private:
     HWND window_;
     GtkWidget* area_;
     Nodes nodes_;
-    std::vector<AccessibleKey> top_;  // the area's children
+    std::vector<AccessibleKey> top_;   // the area's children
     AccessibleElement windowElement_;  // without its children
     bool exposed_ = false;
 };

@@ -4,16 +4,12 @@
 
 namespace orvalis::platform::headless {
 
-HeadlessSession::HeadlessSession(ScreenMetrics screen)
-{
+HeadlessSession::HeadlessSession(ScreenMetrics screen) {
     auto backend = std::make_unique<HeadlessBackend>(screen);
     backend_ = backend.get();
     InstallBackend(std::move(backend));
 }
 
-HeadlessSession::~HeadlessSession()
-{
-    RemoveBackend();
-}
+HeadlessSession::~HeadlessSession() { RemoveBackend(); }
 
 }  // namespace orvalis::platform::headless

@@ -9,23 +9,20 @@
 
 namespace orvalis::platform::headless {
 
-std::vector<HWND> VisibleTopLevelWindows()
-{
+std::vector<HWND> VisibleTopLevelWindows() {
     std::vector<HWND> visible;
     for (HWND window : GetTopLevelWindows())
         if (IsWindowVisible(window)) visible.push_back(window);
     return visible;
 }
 
-HWND FindTopLevelWindow(std::string_view caption)
-{
+HWND FindTopLevelWindow(std::string_view caption) {
     for (HWND window : GetTopLevelWindows())
         if (GetWindowText(window) == caption) return window;
     return 0;
 }
 
-HWND FindChildWindow(HWND parent, std::string_view text)
-{
+HWND FindChildWindow(HWND parent, std::string_view text) {
     for (HWND child : GetChildWindows(parent)) {
         if (GetWindowText(child) == text) return child;
         if (HWND found = FindChildWindow(child, text)) return found;
@@ -33,8 +30,7 @@ HWND FindChildWindow(HWND parent, std::string_view text)
     return 0;
 }
 
-std::uint32_t PixelAt(HWND window, Point client)
-{
+std::uint32_t PixelAt(HWND window, Point client) {
     HWND top = GetTopLevelWindow(window);
     Point screen = ClientToScreen(window, client);
     Point inTop = ScreenToClient(top, screen);
@@ -56,15 +52,14 @@ namespace {
 constexpr std::string_view kRoleWords[] = {"frame", "dialog",      "alert",        "panel",       "label",
                                            "entry", "spin button", "radio button", "push button", "image"};
 
-std::string OutlineLine(const AccessibleElement& element, int depth)
-{
+std::string OutlineLine(const AccessibleElement& element, int depth) {
     std::string line(2 * depth, ' ');
     line += kRoleWords[static_cast<int>(element.role)];
     line += " \"" + element.name + "\" [";
     const std::pair<bool, std::string_view> states[] = {
-        {element.states.showing, "showing"},   {element.states.enabled, "enabled"},
+        {element.states.showing, "showing"},     {element.states.enabled, "enabled"},
         {element.states.focusable, "focusable"}, {element.states.focused, "focused"},
-        {element.states.checked, "checked"},   {element.states.isDefault, "default"},
+        {element.states.checked, "checked"},     {element.states.isDefault, "default"},
         {element.states.editable, "editable"},
     };
     bool first = true;
@@ -86,8 +81,7 @@ std::string OutlineLine(const AccessibleElement& element, int depth)
 
 }  // namespace
 
-std::vector<std::string> AccessibleOutline(const AccessibleElement& root)
-{
+std::vector<std::string> AccessibleOutline(const AccessibleElement& root) {
     std::vector<std::string> lines;
     std::function<void(const AccessibleElement&, int)> add = [&](const AccessibleElement& element, int depth) {
         lines.push_back(OutlineLine(element, depth));

@@ -10,8 +10,7 @@
 
 namespace orvalis::platform::headless {
 
-inline std::string Report(std::string_view pattern, std::initializer_list<FormatArg> args)
-{
+inline std::string Report(std::string_view pattern, std::initializer_list<FormatArg> args) {
     return Format(pattern, args).ToStdString();
 }
 

@@ -18,8 +18,7 @@ namespace orvalis::platform::headless {
 namespace {
 
 // The code points of a UTF-8 text; a malformed byte stands for itself.
-std::vector<char32_t> CodePoints(std::string_view text)
-{
+std::vector<char32_t> CodePoints(std::string_view text) {
     std::vector<char32_t> points;
     for (std::size_t i = 0; i < text.size();) {
         auto byte = static_cast<unsigned char>(text[i]);
@@ -38,44 +37,41 @@ std::vector<char32_t> CodePoints(std::string_view text)
 }
 
 // The character a key gives on its own (with Shift for letters).
-char32_t CharacterOfKey(int virtualKey, unsigned modifiers)
-{
+char32_t CharacterOfKey(int virtualKey, unsigned modifiers) {
     if (virtualKey >= 'A' && virtualKey <= 'Z')
         return static_cast<char32_t>((modifiers & ModShift) ? virtualKey : virtualKey + ('a' - 'A'));
     if (virtualKey >= '0' && virtualKey <= '9') return static_cast<char32_t>(virtualKey);
     if (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_NUMPAD0 + 9)
         return static_cast<char32_t>('0' + virtualKey - VK_NUMPAD0);
     switch (virtualKey) {
-    case VK_SPACE: return U' ';
-    case VK_TAB: return U'\t';
-    case VK_RETURN: return U'\r';
-    case VK_ESCAPE: return 0x1B;
-    case VK_BACK: return U'\b';
-    default: return 0;
+        case VK_SPACE: return U' ';
+        case VK_TAB: return U'\t';
+        case VK_RETURN: return U'\r';
+        case VK_ESCAPE: return 0x1B;
+        case VK_BACK: return U'\b';
+        default: return 0;
     }
 }
 
 // The key that types a character, and whether it takes Shift.
-std::pair<int, bool> KeyOfCharacter(char32_t c)
-{
+std::pair<int, bool> KeyOfCharacter(char32_t c) {
     if (c >= 'a' && c <= 'z') return {static_cast<int>(c - 'a' + 'A'), false};
     if (c >= 'A' && c <= 'Z') return {static_cast<int>(c), true};
     if (c >= '0' && c <= '9') return {static_cast<int>(c), false};
     switch (c) {
-    case U' ': return {VK_SPACE, false};
-    case U'\t': return {VK_TAB, false};
-    case U'\r':
-    case U'\n': return {VK_RETURN, false};
-    case U'\b': return {VK_BACK, false};
-    case 0x1B: return {VK_ESCAPE, false};
-    default: return {VK_PACKET, false};
+        case U' ': return {VK_SPACE, false};
+        case U'\t': return {VK_TAB, false};
+        case U'\r':
+        case U'\n': return {VK_RETURN, false};
+        case U'\b': return {VK_BACK, false};
+        case 0x1B: return {VK_ESCAPE, false};
+        default: return {VK_PACKET, false};
     }
 }
 
 constexpr std::pair<unsigned, int> kModifierKeys[] = {{ModCtrl, VK_CONTROL}, {ModShift, VK_SHIFT}, {ModAlt, VK_MENU}};
 
-std::string DescribeKey(int virtualKey, unsigned modifiers)
-{
+std::string DescribeKey(int virtualKey, unsigned modifiers) {
     std::string text;
     if (modifiers & ModCtrl) text += "Ctrl+";
     if (modifiers & ModShift) text += "Shift+";
@@ -86,91 +82,78 @@ std::string DescribeKey(int virtualKey, unsigned modifiers)
 }
 
 // The window for a mouse or window action: it must exist and show.
-HWND VisibleWindow(HeadlessBackend& backend, const WindowTarget& target)
-{
+HWND VisibleWindow(HeadlessBackend& backend, const WindowTarget& target) {
     HWND window = target.Resolve();
     if (!window) backend.Fail(Report("there is no %s", {std::string_view(target.Describe())}));
     if (!IsWindowVisible(window)) backend.Fail(Report("the %s is hidden", {std::string_view(target.Describe())}));
     return window;
 }
 
-HWND WindowAtPoint(HeadlessBackend& backend, const WindowTarget& target, Point client)
-{
+HWND WindowAtPoint(HeadlessBackend& backend, const WindowTarget& target, Point client) {
     HWND window = VisibleWindow(backend, target);
     Rect area = GetClientRect(window);
     if (!area.Contains(client))
         backend.Fail(Report("the point (%d, %d) lies outside the client area (%d x %d) of the %s",
-                          {client.x, client.y, area.Width(), area.Height(), std::string_view(target.Describe())}));
+                            {client.x, client.y, area.Width(), area.Height(), std::string_view(target.Describe())}));
     return window;
 }
 
 }  // namespace
 
-WindowTarget WindowTarget::Active()
-{
-    return {};
-}
+WindowTarget WindowTarget::Active() { return {}; }
 
-WindowTarget WindowTarget::Captioned(std::string caption)
-{
+WindowTarget WindowTarget::Captioned(std::string caption) {
     WindowTarget target;
     target.kind_ = Kind::Caption;
     target.caption_ = std::move(caption);
     return target;
 }
 
-WindowTarget WindowTarget::Handle(HWND window)
-{
+WindowTarget WindowTarget::Handle(HWND window) {
     WindowTarget target;
     target.kind_ = Kind::Handle;
     target.window_ = window;
     return target;
 }
 
-HWND WindowTarget::Resolve() const
-{
+HWND WindowTarget::Resolve() const {
     switch (kind_) {
-    case Kind::Active: return GetActiveWindow();
-    case Kind::Caption: return FindTopLevelWindow(caption_);
-    case Kind::Handle: return IsWindow(window_) ? window_ : 0;
+        case Kind::Active: return GetActiveWindow();
+        case Kind::Caption: return FindTopLevelWindow(caption_);
+        case Kind::Handle: return IsWindow(window_) ? window_ : 0;
     }
     return 0;
 }
 
-std::string WindowTarget::Describe() const
-{
+std::string WindowTarget::Describe() const {
     switch (kind_) {
-    case Kind::Active: return "active window";
-    case Kind::Caption: return Report("window captioned \"%s\"", {std::string_view(caption_)});
-    case Kind::Handle: return Report("window %X", {window_});
+        case Kind::Active: return "active window";
+        case Kind::Caption: return Report("window captioned \"%s\"", {std::string_view(caption_)});
+        case Kind::Handle: return Report("window %X", {window_});
     }
     return {};
 }
 
-UserScript& UserScript::Add(std::string description, Where where, Perform perform)
-{
+UserScript& UserScript::Add(std::string description, Where where, Perform perform) {
     actions_.push_back({std::move(description), where, std::move(perform)});
     return *this;
 }
 
-UserScript& UserScript::KeyDown(int virtualKey, char32_t character, unsigned modifiers, Where where)
-{
+UserScript& UserScript::KeyDown(int virtualKey, char32_t character, unsigned modifiers, Where where) {
     return Add("key down " + DescribeKey(virtualKey, modifiers), where, [=](HeadlessBackend&, auto) {
         native::KeyEvent(virtualKey, character, modifiers, true);
         return true;
     });
 }
 
-UserScript& UserScript::KeyUp(int virtualKey, unsigned modifiers, Where where)
-{
+UserScript& UserScript::KeyUp(int virtualKey, unsigned modifiers, Where where) {
     return Add("key up " + DescribeKey(virtualKey, modifiers), where, [=](HeadlessBackend&, auto) {
         native::KeyEvent(virtualKey, 0, modifiers, false);
         return true;
     });
 }
 
-UserScript& UserScript::Press(int virtualKey, unsigned modifiers, Where where)
-{
+UserScript& UserScript::Press(int virtualKey, unsigned modifiers, Where where) {
     return Add("press " + DescribeKey(virtualKey, modifiers), where, [=](HeadlessBackend&, auto) {
         unsigned held = 0;
         for (auto [modifier, key] : kModifierKeys) {
@@ -189,8 +172,7 @@ UserScript& UserScript::Press(int virtualKey, unsigned modifiers, Where where)
     });
 }
 
-UserScript& UserScript::Type(std::string_view utf8Text, Where where)
-{
+UserScript& UserScript::Type(std::string_view utf8Text, Where where) {
     std::string text(utf8Text);
     return Add(Report("type \"%s\"", {std::string_view(text)}), where, [text](HeadlessBackend&, auto) {
         for (char32_t c : CodePoints(text)) {
@@ -205,8 +187,7 @@ UserScript& UserScript::Type(std::string_view utf8Text, Where where)
     });
 }
 
-UserScript& UserScript::Click(WindowTarget window, Point client, native::MouseButton button, Where where)
-{
+UserScript& UserScript::Click(WindowTarget window, Point client, native::MouseButton button, Where where) {
     return Add(Report("click at (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}), where,
                [=](HeadlessBackend& backend, auto) {
                    HWND top = WindowAtPoint(backend, window, client);
@@ -217,8 +198,7 @@ UserScript& UserScript::Click(WindowTarget window, Point client, native::MouseBu
                });
 }
 
-UserScript& UserScript::DoubleClick(WindowTarget window, Point client, Where where)
-{
+UserScript& UserScript::DoubleClick(WindowTarget window, Point client, Where where) {
     return Add(Report("double-click at (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}),
                where, [=](HeadlessBackend& backend, auto) {
                    HWND top = WindowAtPoint(backend, window, client);
@@ -232,54 +212,51 @@ UserScript& UserScript::DoubleClick(WindowTarget window, Point client, Where whe
                });
 }
 
-UserScript& UserScript::MoveMouse(WindowTarget window, Point client, Where where)
-{
-    return Add(Report("move the mouse to (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}),
-               where, [=](HeadlessBackend& backend, auto) {
-                   native::MouseMoveEvent(WindowAtPoint(backend, window, client), client, 0);
-                   return true;
-               });
+UserScript& UserScript::MoveMouse(WindowTarget window, Point client, Where where) {
+    return Add(
+        Report("move the mouse to (%d, %d) in the %s", {client.x, client.y, std::string_view(window.Describe())}),
+        where, [=](HeadlessBackend& backend, auto) {
+            native::MouseMoveEvent(WindowAtPoint(backend, window, client), client, 0);
+            return true;
+        });
 }
 
-UserScript& UserScript::CloseWindow(WindowTarget window, Where where)
-{
+UserScript& UserScript::CloseWindow(WindowTarget window, Where where) {
     return Add("close the " + window.Describe(), where, [=](HeadlessBackend& backend, auto) {
         native::CloseRequested(VisibleWindow(backend, window));
         return true;
     });
 }
 
-UserScript& UserScript::Activate(WindowTarget window, Where where)
-{
+UserScript& UserScript::Activate(WindowTarget window, Where where) {
     return Add("bring forward the " + window.Describe(), where, [=](HeadlessBackend& backend, auto) {
         native::WindowActivated(VisibleWindow(backend, window));
         return true;
     });
 }
 
-UserScript& UserScript::ChooseMenu(WindowTarget window, std::vector<std::string> captions, Where where)
-{
+UserScript& UserScript::ChooseMenu(WindowTarget window, std::vector<std::string> captions, Where where) {
     std::string path;
     for (const std::string& caption : captions) path += (path.empty() ? "" : " > ") + caption;
-    return Add(Report("choose the menu item %s of the %s", {std::string_view(path), std::string_view(window.Describe())}),
-               where, [=](HeadlessBackend& backend, auto) {
-                   HWND top = VisibleWindow(backend, window);
-                   const MenuBar* menu = GetMenu(top);
-                   if (!menu) backend.Fail(Report("the %s has no menu bar", {std::string_view(window.Describe())}));
-                   const MenuItem* item = FindMenuItem(*menu, captions);
-                   if (!item)
-                       backend.Fail(Report("the menu of the %s has no item %s",
-                                         {std::string_view(window.Describe()), std::string_view(path)}));
-                   if (!item->items.empty())
-                       backend.Fail(Report("the menu item %s opens a submenu", {std::string_view(path)}));
-                   native::MenuItemChosen(top, item->id);
-                   return true;
-               });
+    return Add(
+        Report("choose the menu item %s of the %s", {std::string_view(path), std::string_view(window.Describe())}),
+        where, [=](HeadlessBackend& backend, auto) {
+            HWND top = VisibleWindow(backend, window);
+            const MenuBar* menu = GetMenu(top);
+            if (!menu) backend.Fail(Report("the %s has no menu bar", {std::string_view(window.Describe())}));
+            const MenuItem* item = FindMenuItem(*menu, captions);
+            if (!item)
+                backend.Fail(Report("the menu of the %s has no item %s",
+                                    {std::string_view(window.Describe()), std::string_view(path)}));
+            if (!item->items.empty())
+                backend.Fail(Report("the menu item %s opens a submenu", {std::string_view(path)}));
+            native::MenuItemChosen(top, item->id);
+            return true;
+        });
 }
 
 UserScript& UserScript::UseAssistiveTool(WindowTarget window, AccessibleRole role, std::string name,
-                                         AccessibleRequest request, Where where)
-{
+                                         AccessibleRequest request, Where where) {
     return Add(Report("ask through an assistive tool for the element %s of the %s",
                       {std::string_view(name), std::string_view(window.Describe())}),
                where, [=](HeadlessBackend& backend, auto) mutable {
@@ -288,15 +265,14 @@ UserScript& UserScript::UseAssistiveTool(WindowTarget window, AccessibleRole rol
                    const AccessibleElement* element = FindAccessibleElement(root, role, name);
                    if (!element)
                        backend.Fail(Report("the %s describes no element %s with that role",
-                                         {std::string_view(window.Describe()), std::string_view(name)}));
+                                           {std::string_view(window.Describe()), std::string_view(name)}));
                    request.key = element->key;
                    native::AccessibleRequested(top, request);
                    return true;
                });
 }
 
-UserScript& UserScript::Advance(std::uint64_t milliseconds, Where where)
-{
+UserScript& UserScript::Advance(std::uint64_t milliseconds, Where where) {
     auto target = std::make_shared<std::optional<std::uint64_t>>();
     return Add(Report("advance the clock by %u ms", {milliseconds}), where,
                [=](HeadlessBackend& backend, std::optional<std::uint64_t> deadline) {
@@ -310,8 +286,7 @@ UserScript& UserScript::Advance(std::uint64_t milliseconds, Where where)
                });
 }
 
-UserScript& UserScript::ChooseFileFilter(int filterIndex, Where where)
-{
+UserScript& UserScript::ChooseFileFilter(int filterIndex, Where where) {
     return Add(Report("choose filter entry %d in the file dialog", {filterIndex}), where,
                [=](HeadlessBackend& backend, auto) {
                    ShownFileDialog& shown = backend.TopFileDialog();
@@ -323,8 +298,7 @@ UserScript& UserScript::ChooseFileFilter(int filterIndex, Where where)
                });
 }
 
-UserScript& UserScript::AnswerFileDialog(std::string path, bool readOnly, Where where)
-{
+UserScript& UserScript::AnswerFileDialog(std::string path, bool readOnly, Where where) {
     return Add(Report("answer the file dialog with %s", {std::string_view(path)}), where,
                [=](HeadlessBackend& backend, auto) {
                    ShownFileDialog& shown = backend.TopFileDialog();
@@ -344,8 +318,7 @@ UserScript& UserScript::AnswerFileDialog(std::string path, bool readOnly, Where 
                });
 }
 
-UserScript& UserScript::AnswerFileDialogInFolder(std::string folder, std::vector<std::string> names, Where where)
-{
+UserScript& UserScript::AnswerFileDialogInFolder(std::string folder, std::vector<std::string> names, Where where) {
     return Add(Report("answer the file dialog with %u names in %s", {names.size(), std::string_view(folder)}), where,
                [=](HeadlessBackend& backend, auto) {
                    ShownFileDialog& shown = backend.TopFileDialog();
@@ -363,32 +336,28 @@ UserScript& UserScript::AnswerFileDialogInFolder(std::string folder, std::vector
                });
 }
 
-UserScript& UserScript::CancelFileDialog(Where where)
-{
+UserScript& UserScript::CancelFileDialog(Where where) {
     return Add("cancel the file dialog", where, [](HeadlessBackend& backend, auto) {
         native::FileDialogCancelled(backend.TopFileDialog().dialog);
         return true;
     });
 }
 
-UserScript& UserScript::AnswerMessageBox(int button, Where where)
-{
+UserScript& UserScript::AnswerMessageBox(int button, Where where) {
     return Add(Report("answer the message box with button %d", {button}), where, [=](HeadlessBackend& backend, auto) {
         backend.AnswerTopMessageBox(button);
         return true;
     });
 }
 
-UserScript& UserScript::Check(std::function<void()> check, Where where)
-{
+UserScript& UserScript::Check(std::function<void()> check, Where where) {
     return Add("check", where, [check = std::move(check)](HeadlessBackend&, auto) {
         check();
         return true;
     });
 }
 
-UserScript& UserScript::AwaitPost(std::chrono::milliseconds timeout, Where where)
-{
+UserScript& UserScript::AwaitPost(std::chrono::milliseconds timeout, Where where) {
     return Add(Report("wait for a post from another thread (%u ms at most)", {timeout.count()}), where,
                [=](HeadlessBackend& backend, auto) {
                    pollfd wake{backend.wakeFd_, POLLIN, 0};

@@ -44,8 +44,7 @@ private:
 class ScriptLocation {
 public:
     static constexpr ScriptLocation current(const char* file = __builtin_FILE(),
-                                            std::uint_least32_t line = __builtin_LINE())
-    {
+                                            std::uint_least32_t line = __builtin_LINE()) {
         return ScriptLocation(file, line);
     }
     constexpr const char* file_name() const { return file_; }
@@ -82,8 +81,8 @@ public:
     UserScript& ChooseMenu(WindowTarget window, std::vector<std::string> captions, Where where = Where::current());
     // Through an assistive tool: a request on the first element (depth first) of a visible
     // window's description with that role and name; the request's key is set to it.
-    UserScript& UseAssistiveTool(WindowTarget window, AccessibleRole role, std::string name,
-                                 AccessibleRequest request, Where where = Where::current());
+    UserScript& UseAssistiveTool(WindowTarget window, AccessibleRole role, std::string name, AccessibleRequest request,
+                                 Where where = Where::current());
 
     // Moves the virtual clock on; the timers that fall due on the way tick one by one,
     // each dispatched at its own time before the clock goes past the next.

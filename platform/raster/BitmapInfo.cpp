@@ -4,15 +4,13 @@
 
 namespace orvalis::platform::raster {
 
-std::int64_t RowStride(std::int64_t width, int bitsPerPixel, int alignmentBits)
-{
+std::int64_t RowStride(std::int64_t width, int bitsPerPixel, int alignmentBits) {
     assert(alignmentBits > 0 && (alignmentBits & (alignmentBits - 1)) == 0 && "a power of two");
     const std::int64_t bits = width * bitsPerPixel + (alignmentBits - 1);
     return (bits & ~std::int64_t(alignmentBits - 1)) / 8;
 }
 
-std::array<std::uint32_t, 3> EffectiveMasks(const BitmapInfoHeader& header, const std::array<std::uint32_t, 3>& masks)
-{
+std::array<std::uint32_t, 3> EffectiveMasks(const BitmapInfoHeader& header, const std::array<std::uint32_t, 3>& masks) {
     const bool bitfields = header.biCompression == BI_BITFIELDS;
     if (bitfields && masks[0] != 0) return masks;
     if (header.biBitCount == 16)

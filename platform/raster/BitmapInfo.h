@@ -58,7 +58,7 @@ struct DibSection {
     BitmapDescription dsBm;
     BitmapInfoHeader dsBmih;
     std::array<std::uint32_t, 3> dsBitfields{};  // red, green, blue masks with BI_BITFIELDS
-    std::uint32_t dshSection = 0;  // file mappings do not exist here: always 0
+    std::uint32_t dshSection = 0;                // file mappings do not exist here: always 0
     std::uint32_t dsOffset = 0;
 };
 

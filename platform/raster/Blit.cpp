@@ -15,8 +15,7 @@ namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 // The result of a raster operation for one pixel, bit by bit.
-std::uint32_t Rop3(std::uint8_t code, std::uint32_t pattern, std::uint32_t source, std::uint32_t destination)
-{
+std::uint32_t Rop3(std::uint8_t code, std::uint32_t pattern, std::uint32_t source, std::uint32_t destination) {
     std::uint32_t result = 0;
     for (int i = 0; i < 8; ++i)
         if (code >> i & 1)
@@ -26,8 +25,7 @@ std::uint32_t Rop3(std::uint8_t code, std::uint32_t pattern, std::uint32_t sourc
 
 // The image's pixels as a surface, with a monochrome device image recoloured when the
 // context's colours are not black and white. `holder` keeps a recoloured copy alive.
-cairo_surface_t* ShownSurface(Image& image, const BlitColours& colours, SurfacePtr& holder)
-{
+cairo_surface_t* ShownSurface(Image& image, const BlitColours& colours, SurfacePtr& holder) {
     if (!image.IsMonochromeDevice() || (colours.text == 0 && colours.background == kWhite)) return image.Surface();
     holder = CreateRgbSurface(image.Width(), image.Height());
     if (!holder) return nullptr;
@@ -41,15 +39,13 @@ cairo_surface_t* ShownSurface(Image& image, const BlitColours& colours, SurfaceP
     return holder.get();
 }
 
-Rect Normalized(const Rect& r)
-{
+Rect Normalized(const Rect& r) {
     return {std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
 }
 
 // A pattern showing `sourceRect` of the surface over `destinationRect` of user space.
 cairo_pattern_t* ScaledPattern(cairo_surface_t* surface, const Rect& destinationRect, const Rect& sourceRect,
-                               cairo_filter_t filter)
-{
+                               cairo_filter_t filter) {
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(surface);
     const double sx = double(sourceRect.Width()) / destinationRect.Width();
     const double sy = double(sourceRect.Height()) / destinationRect.Height();
@@ -62,16 +58,14 @@ cairo_pattern_t* ScaledPattern(cairo_surface_t* surface, const Rect& destination
     return pattern;
 }
 
-cairo_filter_t FilterOf(StretchMode mode)
-{
+cairo_filter_t FilterOf(StretchMode mode) {
     return mode == StretchMode::Halftone ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST;
 }
 
 // The context's clip inside `area` (user space) as rectangles of the target's pixels,
 // `offset` being where user space's origin lies on the target; nothing when the clip is
 // not made of whole pixels.
-std::optional<std::vector<Rect>> PixelClip(cairo_t* context, const Rect& area, Point offset)
-{
+std::optional<std::vector<Rect>> PixelClip(cairo_t* context, const Rect& area, Point offset) {
     cairo_save(context);
     cairo_rectangle(context, area.left, area.top, area.Width(), area.Height());
     cairo_clip(context);
@@ -91,8 +85,7 @@ std::optional<std::vector<Rect>> PixelClip(cairo_t* context, const Rect& area, P
     return clips;
 }
 
-Rect Bounds(cairo_surface_t* image)
-{
+Rect Bounds(cairo_surface_t* image) {
     return {0, 0, cairo_image_surface_get_width(image), cairo_image_surface_get_height(image)};
 }
 
@@ -100,8 +93,7 @@ Rect Bounds(cairo_surface_t* image)
 // the context's target pixel by pixel, inside the context's clip. The context's
 // transformation is taken as a translation, as every context of this system has.
 void ApplyRasterOperation(cairo_t* destination, const Rect& destinationRect, cairo_surface_t* scaled,
-                          const StretchSettings& settings)
-{
+                          const StretchSettings& settings) {
     cairo_surface_t* target = cairo_get_target(destination);
     if (cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE) return;
     double dx = 0, dy = 0;
@@ -130,8 +122,7 @@ void ApplyRasterOperation(cairo_t* destination, const Rect& destinationRect, cai
 // Where user space's origin lies on the context's target, when the context's
 // transformation and the target's device scale and offset together move by whole pixels
 // and nothing else (a window of a high-density screen drawn in its device pixels).
-std::optional<Point> PixelTranslation(cairo_t* context)
-{
+std::optional<Point> PixelTranslation(cairo_t* context) {
     cairo_matrix_t m;
     cairo_get_matrix(context, &m);
     double offsetX = 0, offsetY = 0, scaleX = 1, scaleY = 1;
@@ -140,8 +131,7 @@ std::optional<Point> PixelTranslation(cairo_t* context)
     cairo_surface_get_device_scale(target, &scaleX, &scaleY);
     if (m.xx * scaleX != 1 || m.yy * scaleY != 1 || m.xy != 0 || m.yx != 0) return std::nullopt;
     const double x = m.x0 * scaleX + offsetX, y = m.y0 * scaleY + offsetY;
-    if (x != std::trunc(x) || y != std::trunc(y) || std::abs(x) > 1 << 30 || std::abs(y) > 1 << 30)
-        return std::nullopt;
+    if (x != std::trunc(x) || y != std::trunc(y) || std::abs(x) > 1 << 30 || std::abs(y) > 1 << 30) return std::nullopt;
     return Point{int(x), int(y)};
 }
 
@@ -151,8 +141,7 @@ std::optional<Point> PixelTranslation(cairo_t* context)
 // gives, without making that surface (for a large picture, tens of MB of fresh memory
 // filled at every new picture). Only for a DIB that keeps no surface: a kept one is
 // copied as it is. False, and nothing drawn, for a copy of any other kind.
-bool CopyDibPixels(cairo_t* destination, const Rect& destinationRect, DibImage& source, const Rect& sourceRect)
-{
+bool CopyDibPixels(cairo_t* destination, const Rect& destinationRect, DibImage& source, const Rect& sourceRect) {
     if (source.HasSurface() || cairo_status(destination) != CAIRO_STATUS_SUCCESS) return false;
     if (sourceRect.IsEmpty() || destinationRect.Width() != sourceRect.Width() ||
         destinationRect.Height() != sourceRect.Height() || sourceRect.left < 0 || sourceRect.top < 0 ||
@@ -188,8 +177,7 @@ bool CopyDibPixels(cairo_t* destination, const Rect& destinationRect, DibImage& 
 
 }  // namespace
 
-void CopyImage(Image& destination, Image& source, const BlitColours& colours)
-{
+void CopyImage(Image& destination, Image& source, const BlitColours& colours) {
     const int width = std::min(destination.Width(), source.Width());
     const int height = std::min(destination.Height(), source.Height());
     if (width <= 0 || height <= 0) return;
@@ -219,14 +207,12 @@ void CopyImage(Image& destination, Image& source, const BlitColours& colours)
     }
 }
 
-void FillImage(Image& destination, std::uint32_t rgb)
-{
+void FillImage(Image& destination, std::uint32_t rgb) {
     const std::vector<std::uint32_t> row(std::size_t(destination.Width()), rgb & 0xFFFFFF);
     for (int y = 0; y < destination.Height(); ++y) destination.WriteRow(y, row.data());
 }
 
-std::uint32_t GetPixel(Image& image, int x, int y)
-{
+std::uint32_t GetPixel(Image& image, int x, int y) {
     assert(x >= 0 && x < image.Width() && y >= 0 && y < image.Height());
     std::vector<std::uint32_t> row(std::size_t(image.Width()));
     image.ReadRow(y, row.data());
@@ -234,10 +220,9 @@ std::uint32_t GetPixel(Image& image, int x, int y)
 }
 
 bool StretchBlt(cairo_t* destination, const Rect& destinationRect, Image& source, const Rect& sourceRect,
-                const StretchSettings& settings)
-{
-    if (DibImage* dib = source.AsDib(); dib && settings.rop == SRCCOPY &&
-                                        CopyDibPixels(destination, destinationRect, *dib, sourceRect))
+                const StretchSettings& settings) {
+    if (DibImage* dib = source.AsDib();
+        dib && settings.rop == SRCCOPY && CopyDibPixels(destination, destinationRect, *dib, sourceRect))
         return true;
     SurfacePtr recoloured;
     cairo_surface_t* surface = ShownSurface(source, settings.colours, recoloured);
@@ -276,8 +261,7 @@ bool StretchBlt(cairo_t* destination, const Rect& destinationRect, Image& source
 }
 
 bool MaskedStretchBlt(cairo_t* destination, const Rect& destinationRect, Image& source, const Rect& sourceRect,
-                      Image& mask, StretchMode mode)
-{
+                      Image& mask, StretchMode mode) {
     cairo_surface_t* surface = source.Surface();
     if (!surface) return false;
     // The mask as coverage: opaque where it is black.

@@ -9,28 +9,23 @@ namespace orvalis::platform::raster {
 
 namespace {
 
-bool IsDibLayout(const BitmapInfoHeader& header)
-{
+bool IsDibLayout(const BitmapInfoHeader& header) {
     switch (header.biBitCount) {
-    case 1:
-    case 4:
-    case 8:
-    case 24: return header.biCompression == BI_RGB;
-    case 16:
-    case 32: return header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS;
-    default: return false;
+        case 1:
+        case 4:
+        case 8:
+        case 24: return header.biCompression == BI_RGB;
+        case 16:
+        case 32: return header.biCompression == BI_RGB || header.biCompression == BI_BITFIELDS;
+        default: return false;
     }
 }
 
 }  // namespace
 
-void DibImage::FreeDeleter::operator()(std::uint8_t* bits) const
-{
-    std::free(bits);
-}
+void DibImage::FreeDeleter::operator()(std::uint8_t* bits) const { std::free(bits); }
 
-std::unique_ptr<DibImage> DibImage::Create(const BitmapInfo& info)
-{
+std::unique_ptr<DibImage> DibImage::Create(const BitmapInfo& info) {
     BitmapInfoHeader header = info.header;
     if (!IsDibLayout(header) || header.biPlanes != 1 || header.biWidth <= 0 || header.biHeight == 0 ||
         header.biHeight == INT32_MIN)
@@ -47,7 +42,9 @@ std::unique_ptr<DibImage> DibImage::Create(const BitmapInfo& info)
     std::vector<RgbQuad> colours;
     if (header.biBitCount <= 8) {
         const std::size_t full = std::size_t(1) << header.biBitCount;
-        std::size_t count = header.biClrUsed != 0 ? header.biClrUsed : info.colours.empty() ? full : info.colours.size();
+        std::size_t count = header.biClrUsed != 0  ? header.biClrUsed
+                            : info.colours.empty() ? full
+                                                   : info.colours.size();
         count = std::min(count, full);
         colours.assign(count, RgbQuad{});
         std::copy_n(info.colours.begin(), std::min(count, info.colours.size()), colours.begin());
@@ -62,22 +59,18 @@ std::unique_ptr<DibImage> DibImage::Create(const BitmapInfo& info)
 }
 
 DibImage::DibImage(const BitmapInfoHeader& header, const std::array<std::uint32_t, 3>& masks,
-                   std::vector<RgbQuad> colours, std::int64_t stride,
-                   std::unique_ptr<std::uint8_t[], FreeDeleter> bits)
+                   std::vector<RgbQuad> colours, std::int64_t stride, std::unique_ptr<std::uint8_t[], FreeDeleter> bits)
     : Image(header.biWidth, header.biHeight < 0 ? -header.biHeight : header.biHeight),
       header_(header),
       masks_(masks),
       colours_(std::move(colours)),
       stride_(stride),
       bits_(std::move(bits)),
-      codec_(header_, masks_, colours_)
-{
-}
+      codec_(header_, masks_, colours_) {}
 
 DibImage::~DibImage() = default;
 
-DibSection DibImage::Describe() const
-{
+DibSection DibImage::Describe() const {
     DibSection section;
     section.dsBm = {0, Width(), Height(), std::int32_t(stride_), 1, header_.biBitCount, bits_.get()};
     section.dsBmih = header_;
@@ -85,43 +78,37 @@ DibSection DibImage::Describe() const
     return section;
 }
 
-std::uint8_t* DibImage::RowBits(int y)
-{
+std::uint8_t* DibImage::RowBits(int y) {
     assert(y >= 0 && y < Height());
     const int memoryRow = IsTopDown() ? y : Height() - 1 - y;
     return bits_.get() + memoryRow * stride_;
 }
 
-void DibImage::SetColourTable(std::span<const RgbQuad> entries)
-{
+void DibImage::SetColourTable(std::span<const RgbQuad> entries) {
     Flush();
     std::copy_n(entries.begin(), std::min(entries.size(), colours_.size()), colours_.begin());
     codec_ = RowCodec(header_, masks_, colours_);
     surfaceCurrent_ = false;
 }
 
-void DibImage::ReadRow(int y, std::uint32_t* pixels)
-{
+void DibImage::ReadRow(int y, std::uint32_t* pixels) {
     Flush();
     codec_.Decode(RowBits(y), pixels, Width());
 }
 
-void DibImage::ReadPixels(int x, int y, int count, std::uint32_t* pixels)
-{
+void DibImage::ReadPixels(int x, int y, int count, std::uint32_t* pixels) {
     assert(x >= 0 && count >= 0 && x + count <= Width());
     Flush();
     codec_.Decode(RowBits(y), x, pixels, count);
 }
 
-void DibImage::WriteRow(int y, const std::uint32_t* pixels)
-{
+void DibImage::WriteRow(int y, const std::uint32_t* pixels) {
     Flush();
     codec_.Encode(pixels, RowBits(y), Width());
     surfaceCurrent_ = false;
 }
 
-cairo_surface_t* DibImage::Surface()
-{
+cairo_surface_t* DibImage::Surface() {
     if (!surface_) {
         surface_ = CreateRgbSurface(Width(), Height());
         if (!surface_) return nullptr;
@@ -134,29 +121,25 @@ cairo_surface_t* DibImage::Surface()
     return surface_.get();
 }
 
-void DibImage::Flush()
-{
+void DibImage::Flush() {
     if (!surfaceAhead_) return;
     StoreSurface();
     // A context still bound may draw again.
     surfaceAhead_ = ContextCount() > 0;
 }
 
-void DibImage::OpenBits()
-{
+void DibImage::OpenBits() {
     Flush();
     bitsOpen_ = true;
 }
 
-void DibImage::CloseBits()
-{
+void DibImage::CloseBits() {
     if (!bitsOpen_) return;
     bitsOpen_ = false;
     surfaceCurrent_ = false;
 }
 
-void DibImage::CopyRowsFrom(DibImage& source, int rows)
-{
+void DibImage::CopyRowsFrom(DibImage& source, int rows) {
     assert(source.Width() == Width() && SameLayoutAs(source) && rows <= Height() && rows <= source.Height());
     source.Flush();
     Flush();
@@ -164,8 +147,7 @@ void DibImage::CopyRowsFrom(DibImage& source, int rows)
     surfaceCurrent_ = false;
 }
 
-void DibImage::LoadSurface()
-{
+void DibImage::LoadSurface() {
     cairo_surface_flush(surface_.get());
     for (int y = 0; y < Height(); ++y) {
         // A 32-bit row is already in cairo's layout: copied as it is (cairo ignores the
@@ -179,8 +161,7 @@ void DibImage::LoadSurface()
     surfaceCurrent_ = true;
 }
 
-void DibImage::StoreSurface()
-{
+void DibImage::StoreSurface() {
     cairo_surface_flush(surface_.get());
     for (int y = 0; y < Height(); ++y) codec_.Encode(SurfaceRow(surface_.get(), y), RowBits(y), Width());
 }

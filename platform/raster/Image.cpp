@@ -8,13 +8,9 @@
 
 namespace orvalis::platform::raster {
 
-Image::~Image()
-{
-    assert(contexts_ == 0 && "an image destroyed while a drawing context is bound to it");
-}
+Image::~Image() { assert(contexts_ == 0 && "an image destroyed while a drawing context is bound to it"); }
 
-void AdviseLargePages(void* memory, std::size_t size)
-{
+void AdviseLargePages(void* memory, std::size_t size) {
     constexpr std::size_t kLargePage = 2u << 20;
     if (size < kLargePage) return;
     const auto page = std::uintptr_t(sysconf(_SC_PAGESIZE));
@@ -29,8 +25,7 @@ const cairo_user_data_key_t kOwnPixels{};
 
 }  // namespace
 
-SurfacePtr CreateRgbSurface(int width, int height)
-{
+SurfacePtr CreateRgbSurface(int width, int height) {
     if (width <= 0 || height <= 0 || std::int64_t(width) * height > kMaxPixelBytes / 4) return nullptr;
     // The pixels are allocated here rather than by cairo, so that a large surface gets
     // large pages too (a whole picture is converted into it at once); zero, as cairo's.
@@ -39,8 +34,8 @@ SurfacePtr CreateRgbSurface(int width, int height)
     void* pixels = std::calloc(size, 1);
     if (!pixels) return nullptr;
     AdviseLargePages(pixels, size);
-    SurfacePtr surface(
-        cairo_image_surface_create_for_data(static_cast<unsigned char*>(pixels), CAIRO_FORMAT_RGB24, width, height, stride));
+    SurfacePtr surface(cairo_image_surface_create_for_data(static_cast<unsigned char*>(pixels), CAIRO_FORMAT_RGB24,
+                                                           width, height, stride));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS ||
         cairo_surface_set_user_data(surface.get(), &kOwnPixels, pixels, &std::free) != CAIRO_STATUS_SUCCESS) {
         std::free(pixels);
@@ -49,8 +44,7 @@ SurfacePtr CreateRgbSurface(int width, int height)
     return surface;
 }
 
-std::uint32_t* SurfaceRow(cairo_surface_t* surface, int y)
-{
+std::uint32_t* SurfaceRow(cairo_surface_t* surface, int y) {
     unsigned char* data = cairo_image_surface_get_data(surface);
     return reinterpret_cast<std::uint32_t*>(data + std::ptrdiff_t(y) * cairo_image_surface_get_stride(surface));
 }

@@ -4,8 +4,7 @@
 
 namespace orvalis::platform::raster {
 
-std::unique_ptr<ImageContext> ImageContext::Create(Image& image)
-{
+std::unique_ptr<ImageContext> ImageContext::Create(Image& image) {
     cairo_surface_t* surface = image.Surface();
     if (!surface) return nullptr;
     cairo_t* cairo = cairo_create(surface);
@@ -16,14 +15,12 @@ std::unique_ptr<ImageContext> ImageContext::Create(Image& image)
     return std::unique_ptr<ImageContext>(new ImageContext(image, cairo));
 }
 
-ImageContext::ImageContext(Image& image, cairo_t* cairo) : image_(image), cairo_(cairo)
-{
+ImageContext::ImageContext(Image& image, cairo_t* cairo) : image_(image), cairo_(cairo) {
     ++image_.contexts_;
     image_.ContextAttached();
 }
 
-ImageContext::~ImageContext()
-{
+ImageContext::~ImageContext() {
     cairo_destroy(cairo_);
     --image_.contexts_;
 }

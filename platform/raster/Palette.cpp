@@ -12,8 +12,7 @@ constexpr PaletteEntry kSystemColours[16] = {
     {0x00, 0x00, 0xFF, 0}, {0xFF, 0x00, 0xFF, 0}, {0x00, 0xFF, 0xFF, 0}, {0xFF, 0xFF, 0xFF, 0},
 };
 
-std::vector<PaletteEntry> HalftoneEntries()
-{
+std::vector<PaletteEntry> HalftoneEntries() {
     std::vector<PaletteEntry> entries(std::begin(kSystemColours), std::end(kSystemColours));
     for (int r = 0; r < 6; ++r)
         for (int g = 0; g < 6; ++g)
@@ -29,56 +28,41 @@ std::vector<PaletteEntry> HalftoneEntries()
 
 }  // namespace
 
-Palette::Palette(std::vector<PaletteEntry> entries) : entries_(std::move(entries))
-{
+Palette::Palette(std::vector<PaletteEntry> entries) : entries_(std::move(entries)) {
     if (entries_.size() > kMaxPaletteEntries) entries_.resize(kMaxPaletteEntries);
 }
 
-PaletteHandle CreatePalette(std::span<const PaletteEntry> entries)
-{
+PaletteHandle CreatePalette(std::span<const PaletteEntry> entries) {
     return std::make_shared<const Palette>(std::vector<PaletteEntry>(entries.begin(), entries.end()));
 }
 
-PaletteHandle CopyPalette(const PaletteHandle& palette)
-{
+PaletteHandle CopyPalette(const PaletteHandle& palette) {
     return palette ? CreatePalette(palette->Entries()) : nullptr;
 }
 
-const PaletteHandle& SystemPalette16()
-{
+const PaletteHandle& SystemPalette16() {
     static const PaletteHandle palette = CreatePalette(kSystemColours);
     return palette;
 }
 
-PaletteHandle CreateHalftonePalette()
-{
-    return std::make_shared<const Palette>(HalftoneEntries());
-}
+PaletteHandle CreateHalftonePalette() { return std::make_shared<const Palette>(HalftoneEntries()); }
 
-RgbQuad ToRgbQuad(const PaletteEntry& entry)
-{
-    return {entry.peBlue, entry.peGreen, entry.peRed, 0};
-}
+RgbQuad ToRgbQuad(const PaletteEntry& entry) { return {entry.peBlue, entry.peGreen, entry.peRed, 0}; }
 
-PaletteEntry ToPaletteEntry(const RgbQuad& quad)
-{
-    return {quad.rgbRed, quad.rgbGreen, quad.rgbBlue, 0};
-}
+PaletteEntry ToPaletteEntry(const RgbQuad& quad) { return {quad.rgbRed, quad.rgbGreen, quad.rgbBlue, 0}; }
 
-std::vector<RgbQuad> ColourTableOf(const Palette& palette)
-{
+std::vector<RgbQuad> ColourTableOf(const Palette& palette) {
     std::vector<RgbQuad> table;
     table.reserve(palette.Size());
     for (const PaletteEntry& entry : palette.Entries()) table.push_back(ToRgbQuad(entry));
     return table;
 }
 
-std::vector<RgbQuad> DefaultColourTable(int bitCount)
-{
+std::vector<RgbQuad> DefaultColourTable(int bitCount) {
     switch (bitCount) {
-    case 1: return {RgbQuad{0, 0, 0, 0}, RgbQuad{0xFF, 0xFF, 0xFF, 0}};
-    case 4: return ColourTableOf(*SystemPalette16());
-    default: return ColourTableOf(Palette(HalftoneEntries()));
+        case 1: return {RgbQuad{0, 0, 0, 0}, RgbQuad{0xFF, 0xFF, 0xFF, 0}};
+        case 4: return ColourTableOf(*SystemPalette16());
+        default: return ColourTableOf(Palette(HalftoneEntries()));
     }
 }
 

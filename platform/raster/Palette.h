@@ -59,8 +59,7 @@ std::vector<RgbQuad> ColourTableOf(const Palette& palette);
 std::vector<RgbQuad> DefaultColourTable(int bitCount);
 
 // A colour as 0x00RRGGBB.
-inline std::uint32_t RgbOf(const RgbQuad& quad)
-{
+inline std::uint32_t RgbOf(const RgbQuad& quad) {
     return std::uint32_t(quad.rgbRed) << 16 | std::uint32_t(quad.rgbGreen) << 8 | quad.rgbBlue;
 }
 

@@ -5,16 +5,12 @@
 
 namespace orvalis::platform::raster {
 
-int ScreenBitsPerPixel()
-{
+int ScreenBitsPerPixel() {
     if (!IsBackendInstalled()) return 32;
     const ScreenMetrics screen = GetScreenMetrics();
     return screen.bitsPerPixel * screen.planes;
 }
 
-int ScreenPaletteSize()
-{
-    return ScreenBitsPerPixel() <= 8 ? 256 : 0;
-}
+int ScreenPaletteSize() { return ScreenBitsPerPixel() <= 8 ? 256 : 0; }
 
 }  // namespace orvalis::platform::raster

@@ -18,7 +18,8 @@ using Image = std::vector<std::vector<std::uint32_t>>;
 
 std::vector<ClasseCouleur> Count(const Image& image) {
     const int width = image.empty() ? 0 : static_cast<int>(image[0].size());
-    return CountColours(width, static_cast<int>(image.size()), [&](int y) { return image[static_cast<std::size_t>(y)].data(); });
+    return CountColours(width, static_cast<int>(image.size()),
+                        [&](int y) { return image[static_cast<std::size_t>(y)].data(); });
 }
 
 std::optional<std::vector<ClasseCouleur>> CountInBands(const Image& image, int bands) {
@@ -47,13 +48,13 @@ std::uint32_t Rgb(int r, int g, int b) { return static_cast<std::uint32_t>(r << 
 TEST(ColourCount, TolerancesAndTheDarkPixelRule) {
     // One pixel per case; the expected class is the 1-based number in the report.
     const std::vector<std::uint32_t> row = {
-        Rgb(0, 0, 0),        // class 1: |30 - 0| = 30 < 31
-        Rgb(61, 0, 0),       // fits nothing, sum 61 < 200: class 1 all the same
-        Rgb(255, 255, 255),  // class 2: |250 - 255| = 5 < 6
-        Rgb(255, 255, 243),  // |250 - 243| = 7: new class 17
-        Rgb(100, 100, 0),    // sum 200, fits nothing: new class 18
-        Rgb(105, 95, 5),     // differences 5, 5, 5: class 18
-        Rgb(110, 100, 0),    // difference 10: new class 19
+        Rgb(0, 0, 0),                     // class 1: |30 - 0| = 30 < 31
+        Rgb(61, 0, 0),                    // fits nothing, sum 61 < 200: class 1 all the same
+        Rgb(255, 255, 255),               // class 2: |250 - 255| = 5 < 6
+        Rgb(255, 255, 243),               // |250 - 243| = 7: new class 17
+        Rgb(100, 100, 0),                 // sum 200, fits nothing: new class 18
+        Rgb(105, 95, 5),                  // differences 5, 5, 5: class 18
+        Rgb(110, 100, 0),                 // difference 10: new class 19
         0xFF000000u | Rgb(250, 152, 65),  // top byte ignored: class 3
     };
     const auto classes = Count({row});
@@ -61,9 +62,12 @@ TEST(ColourCount, TolerancesAndTheDarkPixelRule) {
     EXPECT_EQ(classes[0].nb, 2);
     EXPECT_EQ(classes[1].nb, 1);
     EXPECT_EQ(classes[2].nb, 1);
-    EXPECT_EQ((std::vector<int>{classes[16].r, classes[16].v, classes[16].b, classes[16].nb}), (std::vector<int>{255, 255, 243, 1}));
-    EXPECT_EQ((std::vector<int>{classes[17].r, classes[17].v, classes[17].b, classes[17].nb}), (std::vector<int>{100, 100, 0, 2}));
-    EXPECT_EQ((std::vector<int>{classes[18].r, classes[18].v, classes[18].b, classes[18].nb}), (std::vector<int>{110, 100, 0, 1}));
+    EXPECT_EQ((std::vector<int>{classes[16].r, classes[16].v, classes[16].b, classes[16].nb}),
+              (std::vector<int>{255, 255, 243, 1}));
+    EXPECT_EQ((std::vector<int>{classes[17].r, classes[17].v, classes[17].b, classes[17].nb}),
+              (std::vector<int>{100, 100, 0, 2}));
+    EXPECT_EQ((std::vector<int>{classes[18].r, classes[18].v, classes[18].b, classes[18].nb}),
+              (std::vector<int>{110, 100, 0, 1}));
 }
 
 TEST(ColourCount, DarkPixelFittingAClassFoundEarlierGoesToThatClass) {
@@ -162,8 +166,9 @@ TEST(ColourCountReport, LinesAreRightAlignedAsTheLogExpects) {
     classes[2].nb = 12;
     classes.push_back({255, 255, 243, 10, 10, 10, 1234});
     const std::string report = FormatColourReport(classes).ToStdString();
-    const std::string expectedStart = "\nFin de traitement\nN°   1 r= 30 v= 30 b= 30 nb=0\nN°   2 r=250 v=250 b=250 nb=0\n"
-                                      "N°   3 r=250 v=152 b= 65 nb=12\n";
+    const std::string expectedStart =
+        "\nFin de traitement\nN°   1 r= 30 v= 30 b= 30 nb=0\nN°   2 r=250 v=250 b=250 nb=0\n"
+        "N°   3 r=250 v=152 b= 65 nb=12\n";
     EXPECT_EQ(report.substr(0, expectedStart.size()), expectedStart);
     EXPECT_NE(report.find("\nN°  17 r=255 v=255 b=243 nb=1234\n"), std::string::npos);
     EXPECT_EQ(report.back(), '\n');

@@ -15,8 +15,8 @@ TEST(ExtensionFichier, UpperCaseExtensionOfTheLastDot) {
         const char* expected;
     };
     const Case cases[] = {
-        {"vue3.jpeg", "JPEG"}, {"photo.JPG", "JPG"},  {"photo.Jpeg", "JPEG"}, {"photo.jpeg2", "."},
-        {"a.b/c", "B/C"},      {"sans_point", ""},    {"x.png", "PNG"},       {"fin.", ""},
+        {"vue3.jpeg", "JPEG"}, {"photo.JPG", "JPG"}, {"photo.Jpeg", "JPEG"}, {"photo.jpeg2", "."},
+        {"a.b/c", "B/C"},      {"sans_point", ""},   {"x.png", "PNG"},       {"fin.", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(ExtensionFichier(c.name), c.expected) << c.name;
 }
@@ -57,8 +57,13 @@ TEST(SeriesBaseName, KeepsTheChosenNameUntouched) {
 
 TEST(ViewExtensionOf, TheChosenSpellingOfJpgOrJpg) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/p/UP1.JPG", ".JPG"},  {"/p/vue1.jpg", ".jpg"},   {"/p/vue1.Jpg", ".Jpg"}, {"/p/vue1.JPEG", ".jpg"},
-        {"/p/image.png", ".jpg"}, {"/p.JPG/sans_point", ".jpg"}, {"", ".jpg"},
+        {"/p/UP1.JPG", ".JPG"},
+        {"/p/vue1.jpg", ".jpg"},
+        {"/p/vue1.Jpg", ".Jpg"},
+        {"/p/vue1.JPEG", ".jpg"},
+        {"/p/image.png", ".jpg"},
+        {"/p.JPG/sans_point", ".jpg"},
+        {"", ".jpg"},
     };
     for (const auto& [chosen, expected] : cases) EXPECT_EQ(ViewExtensionOf(chosen), expected) << chosen;
 }
@@ -76,9 +81,9 @@ TEST(FindViewFile, FindsTheViewInAnyLetterCaseOfItsExtensionWithTheStemExact) {
         const char* found;  // "" for none
     };
     const Case cases[] = {
-        {"a1", ".jpg", "a1.JPG"}, {"b1", ".JPG", "b1.JPG"}, {"b1", ".Jpg", "b1.jpg"}, {"b1", ".jpg", "b1.jpg"},
-        {"c1", ".jpg", "c1.Jpg"},  // byte order: "J" before "j"
-        {"d1", ".jpg", ""},      {"e1", ".jpg", ""},      {"f1", ".jpg", "f1.JpG"},  // a folder counts
+        {"a1", ".jpg", "a1.JPG"}, {"b1", ".JPG", "b1.JPG"}, {"b1", ".Jpg", "b1.jpg"},
+        {"b1", ".jpg", "b1.jpg"}, {"c1", ".jpg", "c1.Jpg"},                            // byte order: "J" before "j"
+        {"d1", ".jpg", ""},       {"e1", ".jpg", ""},       {"f1", ".jpg", "f1.JpG"},  // a folder counts
         {"g1", ".jpg", ""},                                                            // a broken link does not
     };
     for (const Case& c : cases) {

@@ -95,8 +95,7 @@ TEST_F(LitBitmapTest, ChoosesTheReaderByExtensionAndFirstBytesAndRefusesTheRest)
     // Each refusal's box is read and closed with Enter, in the order of the cases.
     std::vector<std::vector<Seen>> boxes;
     for (const Case& c : cases)
-        if (c.outcome == Refused)
-            script.Check([&] { boxes.push_back(MessageDialogs()); }).Press(platform::VK_RETURN);
+        if (c.outcome == Refused) script.Check([&] { boxes.push_back(MessageDialogs()); }).Press(platform::VK_RETURN);
 
     RunInProgram([&] {
         for (const Case& c : cases) {
@@ -143,8 +142,9 @@ TEST_F(LitBitmapTest, RefusesTheClipboardByName) {
         // Only the exact name is the clipboard's; another is a file name like any.
         EXPECT_EQ(LitBitmap("presse-papier", target), nullptr);
     });
-    EXPECT_EQ(seen, (std::vector<Seen>{
-                        {"Erreur", "Erreur système : on essaye de lire le presse-papier avec 'LitBitmap()'"}}));
+    EXPECT_EQ(
+        seen,
+        (std::vector<Seen>{{"Erreur", "Erreur système : on essaye de lire le presse-papier avec 'LitBitmap()'"}}));
 }
 
 TEST_F(LitBitmapTest, AFileThatAnotherOpenerHoldsIsNotReadAndStaysItsOwn) {
@@ -249,7 +249,6 @@ TEST_F(LitPNGTest, AFileThatIsNoReadablePngIsToldAndLeavesTheTargetAsItWas) {
     for (const auto& [file, message] : cases) expected.push_back({{"Erreur", message}});
     EXPECT_EQ(boxes, expected);
 }
-
 
 // Files that are no regular files: a FIFO (opening one for reading waits for a writer)
 // and a device that never ends. Each loader refuses them at once, as a file it cannot

@@ -159,8 +159,8 @@ TEST_F(OptionsDialog, TheTypedDelayIsReadUpToItsFirstNonDigitAndMultipliedIn32Bi
         std::uint32_t interval;
     };
     const Case cases[] = {
-        {"7", 7000},        {"  12", 12000}, {"2.5", 2000},         {"7s", 7000},        {"+4", 4000},
-        {"abc", 0},         {"", 0},         {"-1", 4294966296u},   {"4294968", 704},   {"20", 20000},
+        {"7", 7000}, {"  12", 12000}, {"2.5", 2000},       {"7s", 7000},     {"+4", 4000},
+        {"abc", 0},  {"", 0},         {"-1", 4294966296u}, {"4294968", 704}, {"20", 20000},
     };
     script.Check([&] {
         for (const Case& c : cases) {

@@ -46,9 +46,7 @@ int WorkerThreads() {
 }
 
 // The modification time set back by a minute: a later write is bound to change it.
-void MakeOlder(const fs::path& file) {
-    fs::last_write_time(file, fs::last_write_time(file) - std::chrono::minutes(1));
-}
+void MakeOlder(const fs::path& file) { fs::last_write_time(file, fs::last_write_time(file) - std::chrono::minutes(1)); }
 
 class ViewPreparation : public ViewerTest {
 protected:

@@ -139,7 +139,7 @@ TEST_F(ViewerColourCount, AnUnreadablePngIsToldAndLeavesAnEmptyImageToCount) {
     script.AnswerFileDialog(folder / "texte.png")
         .Check([&] {
             EXPECT_EQ(MessageDialogs(), (std::vector<Seen>{{"Erreur", "Le fichier " + (folder / "texte.png") +
-                                                                         " n'est pas une image PNG lisible"}}));
+                                                                          " n'est pas une image PNG lisible"}}));
         })
         .Press(platform::VK_RETURN);
     Count();
@@ -231,8 +231,9 @@ TEST_F(ViewerColourCount, AReportThatCannotBeWrittenIsToldAndCutOffAndALaterCoun
     const PixelRows picture = {{0xFF0000, 0x0000FF, 0x646400}};
     WritePalettePng(folder / "trois.png", picture);
     const std::string report = ReferenceReportBytes(ReferenceCount(picture));
-    const std::string causeStart = "Le rapport du comptage n'est pas enregistré : l'écriture dans le fichier espion.log "
-                                   "a échoué (";
+    const std::string causeStart =
+        "Le rapport du comptage n'est pas enregistré : l'écriture dans le fichier espion.log "
+        "a échoué (";
     struct Failure {
         int error;
         std::size_t room;  // the bytes written before it

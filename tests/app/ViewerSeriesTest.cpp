@@ -228,19 +228,18 @@ TEST_F(ViewerSeries, AViewNarrowerThanTheMenuBarLeavesTheBarWhole) {
     WriteSolidJpeg(folder / "petit1.jpg", 16, 16, kRed);
     WriteSolidJpeg(folder / "grand1.jpg", 300, 200, kBlue);
     int barWidth = 0;
-    script.AnswerFileDialog(folder / "petit1.jpg")
-        .Check([&] {
-            barWidth = MenuBarWidth();
-            // "Fichier", "Options" and "Traitement PNG" on one line, in the forms' font.
-            EXPECT_GT(barWidth, 120);
-            EXPECT_LT(barWidth, 300);
-            EXPECT_EQ(MainClientSize(), std::make_pair(barWidth, 16));
-            EXPECT_NEAR_COLOUR(MainPixel(0, 0), kRed);
-            EXPECT_NEAR_COLOUR(MainPixel(15, 15), kRed);
-            EXPECT_EQ(MainPixel(16, 8), kFormColour);
-            EXPECT_EQ(MainPixel(barWidth - 1, 15), kFormColour);
-            EXPECT_EQ(Orvalis->ClientWidth(), barWidth) << "the form reads the width the window has";
-        });
+    script.AnswerFileDialog(folder / "petit1.jpg").Check([&] {
+        barWidth = MenuBarWidth();
+        // "Fichier", "Options" and "Traitement PNG" on one line, in the forms' font.
+        EXPECT_GT(barWidth, 120);
+        EXPECT_LT(barWidth, 300);
+        EXPECT_EQ(MainClientSize(), std::make_pair(barWidth, 16));
+        EXPECT_NEAR_COLOUR(MainPixel(0, 0), kRed);
+        EXPECT_NEAR_COLOUR(MainPixel(15, 15), kRed);
+        EXPECT_EQ(MainPixel(16, 8), kFormColour);
+        EXPECT_EQ(MainPixel(barWidth - 1, 15), kFormColour);
+        EXPECT_EQ(Orvalis->ClientWidth(), barWidth) << "the form reads the width the window has";
+    });
     // A name that loads nothing: no picture, no height, the bar's width.
     Open(folder / "absent1.jpg");
     script.Check([&] {
@@ -342,8 +341,7 @@ TEST_F(ViewerSeries, AFileThatIsNotWhatItsNameSaysIsToldAndTheSeriesIsSetUpAllTh
     WritePalettePng(folder / "x3.jpg", {{0xFF0000, 0x00FF00}});
     WriteFileBytes(folder / "y5.jpg", "\xFF");
     WriteSolidJpeg(folder / "vue2.jpg", 16, 16, kBlue);
-    script.AnswerFileDialog(folder / "vue2.jpg")
-        .Check([&] { EXPECT_EQ(MainClientSize(), ClientSizeFor(16, 16)); });
+    script.AnswerFileDialog(folder / "vue2.jpg").Check([&] { EXPECT_EQ(MainClientSize(), ClientSizeFor(16, 16)); });
     Open(folder / "x3.jpg");
     script
         .Check([&] {
@@ -432,7 +430,8 @@ TEST_F(ViewerSeries, AViewThatRaisesIsShownInOneErrorBoxAtATimeAndNotSteppedPast
         .Advance(6000)
         .Check([&] {
             EXPECT_EQ(MainCaption(), ViewCaption(base, 2));
-            EXPECT_EQ(ErrorBoxes(), (std::vector<Seen>{{Application->AppTitle().ToStdString(), "Erreur de lecture du flux."}}));
+            EXPECT_EQ(ErrorBoxes(),
+                      (std::vector<Seen>{{Application->AppTitle().ToStdString(), "Erreur de lecture du flux."}}));
         })
         .Advance(9000)
         .Check([&] { EXPECT_EQ(ErrorBoxes().size(), 1u) << "no box piles up while one is open"; })
@@ -465,12 +464,11 @@ TEST_F(ViewerSeries, QuitterEndsTheProgram) {
 
 TEST_F(ViewerSeries, TheEndOfTheSessionClosesTheOpenDialogAndEndsTheProgram) {
     platform::InstallEndSessionHandler();
-    script.Check([] { std::raise(SIGTERM); })
-        .Check([&] {
-            EXPECT_EQ(backend.ShownFileDialogBox(), nullptr) << "the dialog went as if cancelled";
-            EXPECT_TRUE(Orvalis->NomBase.IsEmpty());
-            EXPECT_TRUE(Application->QuitRequested());
-        });
+    script.Check([] { std::raise(SIGTERM); }).Check([&] {
+        EXPECT_EQ(backend.ShownFileDialogBox(), nullptr) << "the dialog went as if cancelled";
+        EXPECT_TRUE(Orvalis->NomBase.IsEmpty());
+        EXPECT_TRUE(Application->QuitRequested());
+    });
     // No further action: the main loop sees its quit flag before it would wait.
     EXPECT_EQ(RunTheViewer(), 0);
     EXPECT_EQ(backend.FileDialogsShown(), 1u);

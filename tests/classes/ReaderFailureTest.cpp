@@ -72,10 +72,10 @@ const FailureCase kFailures[] = {
      "Erreur lors de la lecture de Form1.Foo: La propriété Foo n'existe pas"},
     {"unknown property of a child", [] { return ChildWith([](Resource& r) { r.Text("Titre", "x"); }); },
      Family::ReadError, "Erreur lors de la lecture de Button1.Titre: La propriété Titre n'existe pas"},
-    {"unknown path segment", [] { return FormWith([](Resource& r) { r.Int("Police.Height", 1); }); },
-     Family::ReadError, "Erreur lors de la lecture de Form1.Police: La propriété Police n'existe pas"},
-    {"path through a text", [] { return FormWith([](Resource& r) { r.Int("Caption.Height", 1); }); },
-     Family::ReadError, "Erreur lors de la lecture de Form1.Caption: Chemin de propriété incorrect"},
+    {"unknown path segment", [] { return FormWith([](Resource& r) { r.Int("Police.Height", 1); }); }, Family::ReadError,
+     "Erreur lors de la lecture de Form1.Police: La propriété Police n'existe pas"},
+    {"path through a text", [] { return FormWith([](Resource& r) { r.Int("Caption.Height", 1); }); }, Family::ReadError,
+     "Erreur lors de la lecture de Form1.Caption: Chemin de propriété incorrect"},
     {"path through an empty object", [] { return FormWith([](Resource& r) { r.Int("Menu.Tag", 1); }); },
      Family::ReadError, "Erreur lors de la lecture de Form1.Menu: Chemin de propriété incorrect"},
     {"integer for a text", [] { return FormWith([](Resource& r) { r.Int("Caption", 5); }); }, Family::ReadError,
@@ -91,16 +91,18 @@ const FailureCase kFailures[] = {
     {"unknown enumeration name", [] { return ChildWith([](Resource& r) { r.Ident("Align", "alMiddle"); }); },
      Family::ReadError, "Erreur lors de la lecture de Button1.Align: Valeur de propriété incorrecte"},
     {"single float for a float",
-     [] { return ChildWith([](Resource& r) { r.Raw("Ratio", {tagSingle, 0, 0, 0x80, 0x3F}); }); },
-     Family::ReadError, "Erreur lors de la lecture de Button1.Ratio: Valeur de propriété incorrecte"},
+     [] { return ChildWith([](Resource& r) {
+              r.Raw("Ratio", {tagSingle, 0, 0, 0x80, 0x3F});
+          }); }, Family::ReadError,
+     "Erreur lors de la lecture de Button1.Ratio: Valeur de propriété incorrecte"},
     {"unknown handler", [] { return ChildWith([](Resource& r) { r.Ident("OnClick", "Button9Click"); }); },
      Family::ReadError, "Erreur lors de la lecture de Button1.OnClick: Valeur de propriété incorrecte"},
     {"handler of another signature", [] { return ChildWith([](Resource& r) { r.Ident("OnClick", "FormClose"); }); },
      Family::ReadError, "Erreur lors de la lecture de Button1.OnClick: Valeur de propriété incorrecte"},
     {"text for a binary property", [] { return ChildWith([](Resource& r) { r.Text("Data", "x"); }); },
      Family::ReadError, "Erreur lors de la lecture de Button1.Data: Valeur de propriété incorrecte"},
-    {"integer for a list", [] { return FormWith([](Resource& r) { r.Int("Items.Strings", 5); }); },
-     Family::ReadError, "Erreur lors de la lecture de Form1.Strings: Valeur de propriété incorrecte"},
+    {"integer for a list", [] { return FormWith([](Resource& r) { r.Int("Items.Strings", 5); }); }, Family::ReadError,
+     "Erreur lors de la lecture de Form1.Strings: Valeur de propriété incorrecte"},
     {"read-only property", [] { return FormWith([](Resource& r) { r.Int("Counter", 1); }); }, Family::ReadError,
      "Erreur lors de la lecture de Form1.Counter: Propriété en lecture seule"},
     {"reference to a component of another class",
@@ -137,16 +139,24 @@ const FailureCase kFailures[] = {
      },
      Family::ReadError, "Erreur lors de la lecture de Form1.Unknown: Format de flux incorrect"},
     {"binary of 4 GB in a short stream",
-     [] { return ChildWith([](Resource& r) { r.Raw("Data", {tagBinary, 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3}); }); },
+     [] { return ChildWith([](Resource& r) {
+              r.Raw("Data", {tagBinary, 0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3});
+          }); },
      Family::ReadError, "Erreur lors de la lecture de Button1.Data: Erreur de lecture du flux"},
     {"long text of 4 GB in a short stream",
-     [] { return FormWith([](Resource& r) { r.Raw("Caption", {tagLString, 0xFF, 0xFF, 0xFF, 0xFF, 'a'}); }); },
+     [] { return FormWith([](Resource& r) {
+              r.Raw("Caption", {tagLString, 0xFF, 0xFF, 0xFF, 0xFF, 'a'});
+          }); },
      Family::ReadError, "Erreur lors de la lecture de Form1.Caption: Erreur de lecture du flux"},
     {"wide text of 4 G units in a short stream",
-     [] { return FormWith([](Resource& r) { r.Raw("Caption", {tagWString, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0}); }); },
+     [] { return FormWith([](Resource& r) {
+              r.Raw("Caption", {tagWString, 0xFF, 0xFF, 0xFF, 0xFF, 'a', 0});
+          }); },
      Family::ReadError, "Erreur lors de la lecture de Form1.Caption: Erreur de lecture du flux"},
     {"skipped binary of 4 GB",
-     [] { return FormWith([](Resource& r) { r.Raw("Unknown", {tagBinary, 0xFF, 0xFF, 0xFF, 0x7F, 1}); }); },
+     [] { return FormWith([](Resource& r) {
+              r.Raw("Unknown", {tagBinary, 0xFF, 0xFF, 0xFF, 0x7F, 1});
+          }); },
      Family::ReadError, "Erreur lors de la lecture de Form1.Unknown: Erreur de lecture du flux"},
 };
 
@@ -164,9 +174,10 @@ TEST_P(ReadFailure, RaisesItsMessageAndLeavesNothingBehind) {
         ReadComponentFromStream(*stream, &form);
         FAIL() << "accepted";
     } catch (const Exception& error) {
-        const bool ofFamily = c.family == Family::ReadError       ? dynamic_cast<const EReadError*>(&error) != nullptr
-                              : c.family == Family::ClassNotFound ? dynamic_cast<const EClassNotFound*>(&error) != nullptr
-                                                                  : dynamic_cast<const EComponentError*>(&error) != nullptr;
+        const bool ofFamily = c.family == Family::ReadError ? dynamic_cast<const EReadError*>(&error) != nullptr
+                              : c.family == Family::ClassNotFound
+                                  ? dynamic_cast<const EClassNotFound*>(&error) != nullptr
+                                  : dynamic_cast<const EComponentError*>(&error) != nullptr;
         EXPECT_TRUE(ofFamily) << error.Message().View();
         EXPECT_EQ(error.Message(), c.message);
     }

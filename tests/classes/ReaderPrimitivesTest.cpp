@@ -19,15 +19,14 @@ std::unique_ptr<TMemoryStream> Bytes(std::initializer_list<std::uint8_t> bytes) 
 
 TEST(ReaderPrimitives, ReadEveryScalarTag) {
     const auto stream = Bytes({
-        tagSingle, 0x00, 0x00, 0xC0, 0x3F,                          // 1.5f
-        tagCurrency, 0x39, 0x30, 0, 0, 0, 0, 0, 0,                  // 1.2345
-        tagDate, 0, 0, 0, 0, 0, 0, 0x45, 0x40,                      // 42.0
-        tagInt64, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,   // -1
-        tagInt8, 0x80,                                              // -128
-        tagString, 1, 'x',                                          // a character
-        tagTrue, tagFalse, tagNil, tagNull,
-        tagInt16, 0x10, 0x27,                                       // currency from an integer: 10000
-        tagInt32, 0xFF, 0xFF, 0xFF, 0xFF,                           // -1 as a single
+        tagSingle,   0x00,     0x00,   0xC0,    0x3F,                              // 1.5f
+        tagCurrency, 0x39,     0x30,   0,       0,        0,    0,    0,    0,     // 1.2345
+        tagDate,     0,        0,      0,       0,        0,    0,    0x45, 0x40,  // 42.0
+        tagInt64,    0xFF,     0xFF,   0xFF,    0xFF,     0xFF, 0xFF, 0xFF, 0xFF,  // -1
+        tagInt8,     0x80,                                                         // -128
+        tagString,   1,        'x',                                                // a character
+        tagTrue,     tagFalse, tagNil, tagNull, tagInt16, 0x10, 0x27,              // currency from an integer: 10000
+        tagInt32,    0xFF,     0xFF,   0xFF,    0xFF,                              // -1 as a single
     });
     TReader reader(*stream);
     EXPECT_EQ(reader.ReadSingle(), 1.5f);

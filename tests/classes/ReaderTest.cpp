@@ -283,7 +283,8 @@ TEST_F(FormReading, AReferenceIntoAnotherFormWaitsUntilThatFormIsRead) {
 TEST_F(FormReading, DestroyingAFormDropsItsWaitingReferences) {
     {
         Resource resource;
-        const auto main = ReadTestForm(resource.Component("TTestForm", "Main").Ident("Menu", "Later.Menu").Leaf().Bytes());
+        const auto main =
+            ReadTestForm(resource.Component("TTestForm", "Main").Ident("Menu", "Later.Menu").Leaf().Bytes());
         EXPECT_EQ(PendingCrossFormReferenceCount(), 1);
     }
     EXPECT_EQ(PendingCrossFormReferenceCount(), 0);
@@ -361,7 +362,12 @@ TEST_F(FormReading, PlacesChildrenAtTheirStoredPositionsAndMarksInlineChildren) 
 TEST_F(FormReading, CreatesTheRootFromItsRegisteredClassWhenNoneIsGiven) {
     RegisterStreamClass(TTestForm::StaticClassInfo());
     Resource resource;
-    resource.Component("TTestForm", "Made").Text("Caption", "x").Children().Component("TTestChild", "Button1").Leaf().End();
+    resource.Component("TTestForm", "Made")
+        .Text("Caption", "x")
+        .Children()
+        .Component("TTestChild", "Button1")
+        .Leaf()
+        .End();
     const auto stream = StreamOf(resource.Bytes());
     const std::unique_ptr<TComponent> root(ReadComponentFromStream(*stream, nullptr));
     auto* form = dynamic_cast<TTestForm*>(root.get());
@@ -412,9 +418,9 @@ TEST_F(FormReading, AReadErrorHandlerMayDropAPropertyOrAChild) {
     EXPECT_EQ(form.Caption(), "kept");
     EXPECT_NE(form.Button1, nullptr);
     EXPECT_EQ(form.ComponentCount(), 1);
-    EXPECT_EQ(handler.messages, (std::vector<std::string>{
-                                    "Erreur lors de la lecture de Form1.Unknown: La propriété Unknown n'existe pas",
-                                    "Classe TMissing non trouvée"}));
+    EXPECT_EQ(handler.messages,
+              (std::vector<std::string>{"Erreur lors de la lecture de Form1.Unknown: La propriété Unknown n'existe pas",
+                                        "Classe TMissing non trouvée"}));
 }
 
 TEST_F(FormReading, ErrorsOfACustomPropertysOwnReadingAreNotOfferedToTheHandler) {

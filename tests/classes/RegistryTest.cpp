@@ -41,8 +41,7 @@ TEST(ClassRegistry, RegistersTheClassAndItsAncestorsAndFindsThemWithoutRegardToC
     EXPECT_EQ(registry.LookupClass("TPersistent"), &TPersistent::StaticClassInfo());
     EXPECT_EQ(registry.LookupClass("TObject"), nullptr) << "registration stops after TPersistent";
     EXPECT_EQ(registry.LookupClass("TTestTimer"), nullptr);
-    EXPECT_EQ(MessageOf<EClassNotFound>([&] { registry.RequireClass("TTestTimer"); }),
-              "Classe TTestTimer non trouvée");
+    EXPECT_EQ(MessageOf<EClassNotFound>([&] { registry.RequireClass("TTestTimer"); }), "Classe TTestTimer non trouvée");
     registry.RegisterStreamClass(TTestChild::StaticClassInfo());  // again: nothing happens
 }
 
@@ -99,9 +98,8 @@ TEST(ClassRegistry, MovesDescendantsIntoTheGroupOfAnotherClass) {
     ASSERT_NE(group, nullptr);
     EXPECT_TRUE(group->InGroup(TTestTimer::StaticClassInfo()));
     EXPECT_FALSE(group->Holds(TComponent::StaticClassInfo()));
-    EXPECT_EQ(MessageOf<EFilerError>([&] {
-                  registry.GroupDescendentsWith(TTestChild::StaticClassInfo(), TObject::StaticClassInfo());
-              }),
+    EXPECT_EQ(MessageOf<EFilerError>(
+                  [&] { registry.GroupDescendentsWith(TTestChild::StaticClassInfo(), TObject::StaticClassInfo()); }),
               "TObject n'est pas dans un groupe de recensement de classes");
 }
 

@@ -16,11 +16,17 @@ std::vector<std::string>& LoadingLog() {
 
 const TClassInfo& TTestFont::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TTestFont, TPersistent>("TTestFont")
-        .Property("Charset", &TTestFont::charset_).Type(kFontCharsetType).Default(DEFAULT_CHARSET)
-        .Property("Color", &TTestFont::color_).Type(kColorType).Default(clWindowText)
-        .Property("Height", &TTestFont::Height, &TTestFont::SetHeight)
-        .Property("Name", &TTestFont::name_)
-        .Property("Style", &TTestFont::style_).Type(kTestStylesType).Default(0);
+                                       .Property("Charset", &TTestFont::charset_)
+                                       .Type(kFontCharsetType)
+                                       .Default(DEFAULT_CHARSET)
+                                       .Property("Color", &TTestFont::color_)
+                                       .Type(kColorType)
+                                       .Default(clWindowText)
+                                       .Property("Height", &TTestFont::Height, &TTestFont::SetHeight)
+                                       .Property("Name", &TTestFont::name_)
+                                       .Property("Style", &TTestFont::style_)
+                                       .Type(kTestStylesType)
+                                       .Default(0);
     return info;
 }
 
@@ -36,25 +42,33 @@ void TTestFont::CopyFromObject(TPersistent* source) {
 
 const TClassInfo& TTestItem::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TTestItem, TCollectionItem>("TTestItem")
-        .Property("Caption", &TTestItem::caption_)
-        .Property("Width", &TTestItem::width_).Default(0);
+                                       .Property("Caption", &TTestItem::caption_)
+                                       .Property("Width", &TTestItem::width_)
+                                       .Default(0);
     return info;
 }
 
 const TClassInfo& TTestChild::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TTestChild, TComponent>("TTestChild")
-        .Property("Accelerator", &TTestChild::accelerator_)
-        .Property("Align", &TTestChild::align_).Default(0)
-        .Property("Associate", &TTestChild::associate_)
-        .Property("Big", &TTestChild::big_).Default(0)
-        .Property("Caption", &TTestChild::caption_)
-        .Property("Enabled", &TTestChild::enabled_).Default(true)
-        .Property("Flag", &TTestChild::flag_).Type(kLongBoolType).Default(0)
-        .Property("Hint", &TTestChild::hint_)
-        .Property("Many", &TTestChild::many_).Type(kManySetType).Default(0)
-        .Property("Ratio", &TTestChild::ratio_)
-        .Property("Width", &TTestChild::width_)
-        .Property("OnClick", &TTestChild::OnClick, &TTestChild::SetOnClick);
+                                       .Property("Accelerator", &TTestChild::accelerator_)
+                                       .Property("Align", &TTestChild::align_)
+                                       .Default(0)
+                                       .Property("Associate", &TTestChild::associate_)
+                                       .Property("Big", &TTestChild::big_)
+                                       .Default(0)
+                                       .Property("Caption", &TTestChild::caption_)
+                                       .Property("Enabled", &TTestChild::enabled_)
+                                       .Default(true)
+                                       .Property("Flag", &TTestChild::flag_)
+                                       .Type(kLongBoolType)
+                                       .Default(0)
+                                       .Property("Hint", &TTestChild::hint_)
+                                       .Property("Many", &TTestChild::many_)
+                                       .Type(kManySetType)
+                                       .Default(0)
+                                       .Property("Ratio", &TTestChild::ratio_)
+                                       .Property("Width", &TTestChild::width_)
+                                       .Property("OnClick", &TTestChild::OnClick, &TTestChild::SetOnClick);
     return info;
 }
 
@@ -66,10 +80,7 @@ void TTestChild::LoadingFinished() {
 void TTestChild::DeclareCustomProperties(TFiler& filer) {
     TComponent::DeclareCustomProperties(filer);
     filer.OfferBinaryProperty(
-        "Data",
-        [this](TMemoryStream& data) {
-            data_.assign(data.Memory(), data.Memory() + data.Size());
-        },
+        "Data", [this](TMemoryStream& data) { data_.assign(data.Memory(), data.Memory() + data.Size()); },
         [this](TStream& data) {
             if (!data_.empty()) data.WriteBuffer(data_.data(), data_.size());
         },
@@ -78,8 +89,9 @@ void TTestChild::DeclareCustomProperties(TFiler& filer) {
 
 const TClassInfo& TTestTimer::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TTestTimer, TComponent>("TTestTimer")
-        .Property("Interval", &TTestTimer::Interval, &TTestTimer::SetInterval).Default(1000)
-        .Property("OnTimer", &TTestTimer::OnTimer, &TTestTimer::SetOnTimer);
+                                       .Property("Interval", &TTestTimer::Interval, &TTestTimer::SetInterval)
+                                       .Default(1000)
+                                       .Property("OnTimer", &TTestTimer::OnTimer, &TTestTimer::SetOnTimer);
     return info;
 }
 
@@ -90,21 +102,23 @@ void TTestTimer::LoadingFinished() {
 
 const TClassInfo& TTestForm::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TTestForm, TComponent>("TTestForm")
-        .Property("Caption", &TTestForm::caption_)
-        .Property("Color", &TTestForm::color_).Type(kColorType).Default(clBtnFace)
-        .Property("Columns", &TTestForm::Columns, &TTestForm::SetColumns)
-        .Property("Counter", &TTestForm::Counter)
-        .Property("Default", &TTestForm::default_)
-        .Property("Font", &TTestForm::Font, &TTestForm::SetFont)
-        .Property("Items", &TTestForm::Items, &TTestForm::SetItems)
-        .Property("Menu", &TTestForm::menu_)
-        .Property("OnClose", &TTestForm::onClose_)
-        .Field("Button1", &TTestForm::Button1)
-        .Field("Button2", &TTestForm::Button2)
-        .Field("Timer1", &TTestForm::Timer1)
-        .Method("Button1Click", &TTestForm::Button1Click)
-        .Method("FormClose", &TTestForm::FormClose)
-        .Method("Timer1Timer", &TTestForm::Timer1Timer);
+                                       .Property("Caption", &TTestForm::caption_)
+                                       .Property("Color", &TTestForm::color_)
+                                       .Type(kColorType)
+                                       .Default(clBtnFace)
+                                       .Property("Columns", &TTestForm::Columns, &TTestForm::SetColumns)
+                                       .Property("Counter", &TTestForm::Counter)
+                                       .Property("Default", &TTestForm::default_)
+                                       .Property("Font", &TTestForm::Font, &TTestForm::SetFont)
+                                       .Property("Items", &TTestForm::Items, &TTestForm::SetItems)
+                                       .Property("Menu", &TTestForm::menu_)
+                                       .Property("OnClose", &TTestForm::onClose_)
+                                       .Field("Button1", &TTestForm::Button1)
+                                       .Field("Button2", &TTestForm::Button2)
+                                       .Field("Timer1", &TTestForm::Timer1)
+                                       .Method("Button1Click", &TTestForm::Button1Click)
+                                       .Method("FormClose", &TTestForm::FormClose)
+                                       .Method("Timer1Timer", &TTestForm::Timer1Timer);
     return info;
 }
 
@@ -130,8 +144,8 @@ void TTestForm::FormClose(TObject* sender, TCloseAction& action) {
 }
 
 const TClassInfo& TTestDerivedForm::StaticClassInfo() {
-    static const TClassInfo info = DescribeClass<TTestDerivedForm, TTestForm>("TTestDerivedForm")
-        .Field("Extra", &TTestDerivedForm::Extra);
+    static const TClassInfo info =
+        DescribeClass<TTestDerivedForm, TTestForm>("TTestDerivedForm").Field("Extra", &TTestDerivedForm::Extra);
     return info;
 }
 

@@ -33,10 +33,10 @@ inline const TTypeInfo& DescribeType(TypeTag<TTestStyle>) { return kTestStyleTyp
 inline constexpr TTypeInfo kTestStylesType = SetType("TTestStyles", kTestStyleType);
 
 // Forty elements: the set of them keeps only the first 32 positions.
-inline constexpr std::string_view kManyNames[] = {
-    "m0",  "m1",  "m2",  "m3",  "m4",  "m5",  "m6",  "m7",  "m8",  "m9",  "m10", "m11", "m12", "m13",
-    "m14", "m15", "m16", "m17", "m18", "m19", "m20", "m21", "m22", "m23", "m24", "m25", "m26", "m27",
-    "m28", "m29", "m30", "m31", "m32", "m33", "m34", "m35", "m36", "m37", "m38", "m39"};
+inline constexpr std::string_view kManyNames[] = {"m0",  "m1",  "m2",  "m3",  "m4",  "m5",  "m6",  "m7",  "m8",  "m9",
+                                                  "m10", "m11", "m12", "m13", "m14", "m15", "m16", "m17", "m18", "m19",
+                                                  "m20", "m21", "m22", "m23", "m24", "m25", "m26", "m27", "m28", "m29",
+                                                  "m30", "m31", "m32", "m33", "m34", "m35", "m36", "m37", "m38", "m39"};
 inline constexpr TTypeInfo kManyType = EnumerationType("TMany", kManyNames);
 inline constexpr TTypeInfo kManySetType = SetType("TManySet", kManyType, ordLong);
 

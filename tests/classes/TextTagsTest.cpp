@@ -68,7 +68,8 @@ bool Contains(const Bytes& bytes, const Bytes& part) {
 // A property's value as a text to compare: texts as UTF-8, a character as its byte.
 std::string Shown(const TPropValue& value) {
     if (const auto* text = std::get_if<String>(&value)) return text->ToStdString();
-    if (const auto* wide = std::get_if<std::u16string>(&value)) return Utf16ToUtf8(wide->data(), wide->size()).ToStdString();
+    if (const auto* wide = std::get_if<std::u16string>(&value))
+        return Utf16ToUtf8(wide->data(), wide->size()).ToStdString();
     return "byte " + std::to_string(static_cast<std::uint8_t>(std::get<std::int64_t>(value)));
 }
 
@@ -136,14 +137,16 @@ TEST(TextTags, AStringListTakesEveryTag) {
 }
 
 TEST(TextTags, ACharacterIsOneCharacterThatWindows1252Has) {
-    const Bytes refused[] = {Tagged(tagString, "ab"), Tagged(tagUtf8String, "ā"), Wide(u"😀"), Tagged(tagUtf8String, "\xE9")};
+    const Bytes refused[] = {Tagged(tagString, "ab"), Tagged(tagUtf8String, "ā"), Wide(u"😀"),
+                             Tagged(tagUtf8String, "\xE9")};
     TestForms forms;
     for (const Bytes& value : refused) {
         try {
             ReadTestForm(FormWithChildProperty("Accelerator", value));
             ADD_FAILURE() << "accepted";
         } catch (const EReadError& error) {
-            EXPECT_STREQ(error.what(), "Erreur lors de la lecture de Button1.Accelerator: Valeur de propriété incorrecte");
+            EXPECT_STREQ(error.what(),
+                         "Erreur lors de la lecture de Button1.Accelerator: Valeur de propriété incorrecte");
         }
     }
     const auto empty = ReadTestForm(FormWithChildProperty("Accelerator", Tagged(tagString, "")));

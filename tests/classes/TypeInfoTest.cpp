@@ -32,11 +32,13 @@ private:
 
 const TClassInfo& TShadowChild::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TShadowChild, TTestChild>("TShadowChild")
-        .Property("Width", &TShadowChild::Fixed)
-        .Property("Left", &TShadowChild::Side, &TShadowChild::SetSide).Index(0)
-        .Property("Right", &TShadowChild::Side, &TShadowChild::SetSide).Index(1)
-        .Property("Small", &TShadowChild::small_)
-        .Property("Signed", &TShadowChild::signed_);
+                                       .Property("Width", &TShadowChild::Fixed)
+                                       .Property("Left", &TShadowChild::Side, &TShadowChild::SetSide)
+                                       .Index(0)
+                                       .Property("Right", &TShadowChild::Side, &TShadowChild::SetSide)
+                                       .Index(1)
+                                       .Property("Small", &TShadowChild::small_)
+                                       .Property("Signed", &TShadowChild::signed_);
     return info;
 }
 
@@ -115,8 +117,8 @@ TEST(PropertyAccess, OrdinalsAreCutToTheirStorageSize) {
         std::int64_t stored;
     };
     const Case cases[] = {
-        {"Small", 300, 44}, {"Small", -1, 255}, {"Signed", 40000, -25536}, {"Signed", -5, -5},
-        {"Align", -1, 255},  // an enumeration of one byte
+        {"Small", 300, 44}, {"Small", -1, 255}, {"Signed", 40000, -25536},
+        {"Signed", -5, -5}, {"Align", -1, 255},  // an enumeration of one byte
     };
     for (const Case& c : cases) {
         TShadowChild child(nullptr);

@@ -21,9 +21,8 @@ std::vector<std::uint8_t> Written(TComponent& root, TComponent* ancestor = nullp
 }
 
 bool Contains(const std::vector<std::uint8_t>& bytes, std::string_view text) {
-    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end(), [](std::uint8_t byte, char c) {
-               return byte == static_cast<std::uint8_t>(c);
-           }) != bytes.end();
+    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end(),
+                       [](std::uint8_t byte, char c) { return byte == static_cast<std::uint8_t>(c); }) != bytes.end();
 }
 
 void Set(TPersistent& object, std::string_view property, const TPropValue& value) {
@@ -66,7 +65,8 @@ class TTestFailingPart : public TPersistent {
     ORVALIS_TYPE_INFO(TTestFailingPart)
 
     void DeclareCustomProperties(TFiler& filer) override {
-        filer.OfferCustomProperty("Broken", {}, [](TWriter&) { throw EWriteError(String("refused")); }, true);
+        filer.OfferCustomProperty(
+            "Broken", {}, [](TWriter&) { throw EWriteError(String("refused")); }, true);
     }
 };
 
@@ -129,9 +129,16 @@ TEST(ComponentWriting, LeavesOutDefaultsAndNamesColoursAndHandlers) {
     EXPECT_TRUE(Contains(bytes, "Font.Height")) << "a property without default is always written";
 
     const auto filled = Written(*FilledForm());
-    EXPECT_TRUE(Contains(filled, "\x05" "Color\x07\x08" "clWindow"));
-    EXPECT_TRUE(Contains(filled, "\x07OnClick\x07\x0C" "Button1Click"));
-    EXPECT_TRUE(Contains(filled, "\x0D" "Items.Strings\x01"));
+    EXPECT_TRUE(Contains(filled,
+                         "\x05"
+                         "Color\x07\x08"
+                         "clWindow"));
+    EXPECT_TRUE(Contains(filled,
+                         "\x07OnClick\x07\x0C"
+                         "Button1Click"));
+    EXPECT_TRUE(Contains(filled,
+                         "\x0D"
+                         "Items.Strings\x01"));
     EXPECT_TRUE(Contains(filled, "\x04Left\x03\x18\x01"));  // 280 as tagInt16
 }
 
@@ -146,8 +153,13 @@ TEST(ComponentWriting, WithAnAncestorWritesOnlyTheDifferencesAndMarksInheritedCh
     EXPECT_FALSE(Contains(bytes, "Font.Height"));
     EXPECT_FALSE(Contains(bytes, "OnClick"));
     EXPECT_FALSE(Contains(bytes, "Strings"));
-    EXPECT_TRUE(Contains(bytes, "\xF1\x0ATTestChild\x07" "Button1")) << "inherited prefix";
-    EXPECT_TRUE(Contains(bytes, "\x0ATTestChild\x05" "Extra"));
+    EXPECT_TRUE(Contains(bytes,
+                         "\xF1\x0ATTestChild\x07"
+                         "Button1"))
+        << "inherited prefix";
+    EXPECT_TRUE(Contains(bytes,
+                         "\x0ATTestChild\x05"
+                         "Extra"));
 
     // Read over the ancestor's resource, it gives the descendant back.
     TestForms forms;

@@ -1,5 +1,3 @@
-#include "codecs/GdPng.h"
-
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -18,6 +16,7 @@
 #include <vector>
 
 #include "PngFiles.h"
+#include "codecs/GdPng.h"
 
 namespace orvalis::gd {
 namespace {
@@ -37,33 +36,23 @@ struct Rgb {
     friend bool operator==(const Rgb&, const Rgb&) = default;
 };
 
-std::ostream& operator<<(std::ostream& out, const Rgb& colour)
-{
+std::ostream& operator<<(std::ostream& out, const Rgb& colour) {
     return out << "(" << colour.red << ", " << colour.green << ", " << colour.blue << ")";
 }
 
-Rgb ColourOf(const gdImage& image, int index)
-{
-    return {image.red[index], image.green[index], image.blue[index]};
-}
+Rgb ColourOf(const gdImage& image, int index) { return {image.red[index], image.green[index], image.blue[index]}; }
 
-Rgb ColourAt(const gdImage& image, int x, int y)
-{
-    return ColourOf(image, gdImageGetPixel(image, x, y));
-}
+Rgb ColourAt(const gdImage& image, int x, int y) { return ColourOf(image, gdImageGetPixel(image, x, y)); }
 
 // The 216-colour cube of true-colour files, red outermost, levels 0, 51, ..., 255.
-std::vector<Rgb> CubeColours()
-{
+std::vector<Rgb> CubeColours() {
     std::vector<Rgb> cube;
-    for (int i = 0; i < 216; ++i)
-        cube.push_back({51 * (i / 36), 51 * (i / 6 % 6), 51 * (i % 6)});
+    for (int i = 0; i < 216; ++i) cube.push_back({51 * (i / 36), 51 * (i / 6 % 6), 51 * (i % 6)});
     return cube;
 }
 
 // The first entry nearest to the colour, measured on the top five bits of each component.
-int NearestEntry(const std::vector<Rgb>& entries, Rgb colour)
-{
+int NearestEntry(const std::vector<Rgb>& entries, Rgb colour) {
     auto distance = [&](const Rgb& entry) {
         const int d[] = {std::abs(colour.red / 8 - entry.red / 8), std::abs(colour.green / 8 - entry.green / 8),
                          std::abs(colour.blue / 8 - entry.blue / 8)};
@@ -74,10 +63,7 @@ int NearestEntry(const std::vector<Rgb>& entries, Rgb colour)
     return static_cast<int>(nearest - entries.begin());
 }
 
-int CountLines(const std::string& text)
-{
-    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
+int CountLines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
 struct Decoded {
     std::unique_ptr<gdImage> image;
@@ -87,8 +73,7 @@ struct Decoded {
 // Each test works in a scratch folder of its own.
 class PngDecoding : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "orvalis-png-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         folder_ = pattern;
@@ -96,22 +81,19 @@ protected:
 
     void TearDown() override { fs::remove_all(folder_); }
 
-    fs::path Write(const PngPicture& picture, const std::string& name = "picture.png")
-    {
+    fs::path Write(const PngPicture& picture, const std::string& name = "picture.png") {
         const fs::path path = folder_ / name;
         test::WritePng(path, picture);
         return path;
     }
 
-    fs::path WriteBytes(const std::vector<std::uint8_t>& bytes, const std::string& name = "file.png")
-    {
+    fs::path WriteBytes(const std::vector<std::uint8_t>& bytes, const std::string& name = "file.png") {
         const fs::path path = folder_ / name;
         test::WriteBytes(path, bytes);
         return path;
     }
 
-    static Decoded Decode(const fs::path& path)
-    {
+    static Decoded Decode(const fs::path& path) {
         std::FILE* file = std::fopen(path.c_str(), "rb");
         if (file == nullptr) {
             ADD_FAILURE() << "cannot open " << path;
@@ -140,15 +122,14 @@ struct Kind {
     bool interlaced;
 };
 
-std::vector<Kind> AllKinds()
-{
+std::vector<Kind> AllKinds() {
     const struct {
         int colourType;
         std::vector<int> bitDepths;
         bool transparencyAllowed;
     } types[] = {
-        {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}, true},   {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}, true},
-        {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}, false},    {PNG_COLOR_TYPE_RGB, {8, 16}, true},
+        {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}, true}, {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}, true},
+        {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}, false},  {PNG_COLOR_TYPE_RGB, {8, 16}, true},
         {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}, false},
     };
     std::vector<Kind> kinds;
@@ -161,8 +142,7 @@ std::vector<Kind> AllKinds()
     return kinds;
 }
 
-std::string NameOf(const Kind& kind)
-{
+std::string NameOf(const Kind& kind) {
     const char* type = kind.colourType == PNG_COLOR_TYPE_PALETTE      ? "Palette"
                        : kind.colourType == PNG_COLOR_TYPE_GRAY       ? "Grey"
                        : kind.colourType == PNG_COLOR_TYPE_GRAY_ALPHA ? "GreyAlpha"
@@ -172,15 +152,9 @@ std::string NameOf(const Kind& kind)
            (kind.interlaced ? "Interlaced" : "");
 }
 
-std::string KindName(const testing::TestParamInfo<Kind>& info)
-{
-    return NameOf(info.param);
-}
+std::string KindName(const testing::TestParamInfo<Kind>& info) { return NameOf(info.param); }
 
-void PrintTo(const Kind& kind, std::ostream* out)
-{
-    *out << NameOf(kind);
-}
+void PrintTo(const Kind& kind, std::ostream* out) { *out << NameOf(kind); }
 
 constexpr int kWidth = 13;
 constexpr int kHeight = 11;
@@ -188,8 +162,7 @@ constexpr int kHeight = 11;
 // A small linear congruential generator: the same samples on every run.
 class SampleSource {
 public:
-    int Next(int limit)
-    {
+    int Next(int limit) {
         state_ = state_ * 1103515245u + 12345u;
         return static_cast<int>((state_ >> 8) % static_cast<std::uint32_t>(limit));
     }
@@ -205,8 +178,7 @@ const Rgb kRgbTrns{10, 200, 30};
 const png_color_16 kRgbTrns8{0, 10, 200, 30, 0};
 const png_color_16 kRgbTrns16{0, 0x0AFF, 0xC801, 0x1E80, 0};
 
-PngPicture PictureOf(const Kind& kind)
-{
+PngPicture PictureOf(const Kind& kind) {
     PngPicture picture;
     picture.width = kWidth;
     picture.height = kHeight;
@@ -219,21 +191,17 @@ PngPicture PictureOf(const Kind& kind)
     if (kind.colourType == PNG_COLOR_TYPE_PALETTE) {
         const int entries = kind.bitDepth == 8 ? 200 : kind.bitDepth == 4 ? 11 : 1 << kind.bitDepth;
         for (int i = 0; i < entries; ++i)
-            picture.palette.push_back({static_cast<png_byte>(source.Next(256)),
-                                       static_cast<png_byte>(source.Next(256)),
+            picture.palette.push_back({static_cast<png_byte>(source.Next(256)), static_cast<png_byte>(source.Next(256)),
                                        static_cast<png_byte>(source.Next(256))});
-        for (int i = 0; i < pixels; ++i)
-            picture.samples.push_back(static_cast<std::uint16_t>(source.Next(entries)));
-        if (kind.withTransparency)
-            picture.alphas = {255, 0};
+        for (int i = 0; i < pixels; ++i) picture.samples.push_back(static_cast<std::uint16_t>(source.Next(entries)));
+        if (kind.withTransparency) picture.alphas = {255, 0};
         return picture;
     }
 
     const int sampleLimit = 1 << kind.bitDepth;
     for (int i = 0; i < pixels * ChannelsOf(kind.colourType); ++i)
         picture.samples.push_back(static_cast<std::uint16_t>(source.Next(sampleLimit)));
-    if (!kind.withTransparency)
-        return picture;
+    if (!kind.withTransparency) return picture;
 
     if (kind.colourType == PNG_COLOR_TYPE_GRAY) {
         png_color_16 grey{};
@@ -264,8 +232,7 @@ struct Expected {
     std::string messages;
 };
 
-Expected Expect(const Kind& kind, const PngPicture& picture)
-{
+Expected Expect(const Kind& kind, const PngPicture& picture) {
     Expected expected;
     const int channels = ChannelsOf(kind.colourType);
     auto eightBit = [&](int sample) { return kind.bitDepth == 16 ? sample / 256 : sample; };
@@ -273,47 +240,40 @@ Expected Expect(const Kind& kind, const PngPicture& picture)
     const int pixels = kWidth * kHeight;
 
     switch (kind.colourType) {
-    case PNG_COLOR_TYPE_PALETTE:
-        expected.colorsTotal = static_cast<int>(picture.palette.size());
-        for (const png_color& entry : picture.palette)
-            expected.colours.push_back({entry.red, entry.green, entry.blue});
-        expected.transparent = kind.withTransparency ? 1 : -1;
-        for (int i = 0; i < pixels; ++i)
-            expected.indices.push_back(sample(i, 0));
-        break;
-    case PNG_COLOR_TYPE_GRAY:
-    case PNG_COLOR_TYPE_GRAY_ALPHA: {
-        expected.colorsTotal = kind.bitDepth < 8 ? 1 << kind.bitDepth : 256;
-        const int step = 255 / (expected.colorsTotal - 1);
-        for (int i = 0; i < expected.colorsTotal; ++i)
-            expected.colours.push_back({i * step, i * step, i * step});
-        if (kind.withTransparency)
-            expected.transparent = kind.bitDepth < 8 ? 1 : static_cast<int>(kGreyTrns8);
-        for (int i = 0; i < pixels; ++i)
-            expected.indices.push_back(sample(i, 0));
-        break;
-    }
-    default:
-        expected.colorsTotal = 256;
-        if (kind.withTransparency) {
-            expected.colours.push_back(kRgbTrns);
-            expected.transparent = 0;
+        case PNG_COLOR_TYPE_PALETTE:
+            expected.colorsTotal = static_cast<int>(picture.palette.size());
+            for (const png_color& entry : picture.palette)
+                expected.colours.push_back({entry.red, entry.green, entry.blue});
+            expected.transparent = kind.withTransparency ? 1 : -1;
+            for (int i = 0; i < pixels; ++i) expected.indices.push_back(sample(i, 0));
+            break;
+        case PNG_COLOR_TYPE_GRAY:
+        case PNG_COLOR_TYPE_GRAY_ALPHA: {
+            expected.colorsTotal = kind.bitDepth < 8 ? 1 << kind.bitDepth : 256;
+            const int step = 255 / (expected.colorsTotal - 1);
+            for (int i = 0; i < expected.colorsTotal; ++i) expected.colours.push_back({i * step, i * step, i * step});
+            if (kind.withTransparency) expected.transparent = kind.bitDepth < 8 ? 1 : static_cast<int>(kGreyTrns8);
+            for (int i = 0; i < pixels; ++i) expected.indices.push_back(sample(i, 0));
+            break;
         }
-        for (const Rgb& colour : CubeColours())
-            expected.colours.push_back(colour);
-        for (int i = 0; i < pixels; ++i)
-            expected.indices.push_back(NearestEntry(expected.colours, {sample(i, 0), sample(i, 1), sample(i, 2)}));
-        break;
+        default:
+            expected.colorsTotal = 256;
+            if (kind.withTransparency) {
+                expected.colours.push_back(kRgbTrns);
+                expected.transparent = 0;
+            }
+            for (const Rgb& colour : CubeColours()) expected.colours.push_back(colour);
+            for (int i = 0; i < pixels; ++i)
+                expected.indices.push_back(NearestEntry(expected.colours, {sample(i, 0), sample(i, 1), sample(i, 2)}));
+            break;
     }
-    if ((kind.colourType & PNG_COLOR_MASK_ALPHA) != 0)
-        expected.messages = kAlphaWarning;
+    if ((kind.colourType & PNG_COLOR_MASK_ALPHA) != 0) expected.messages = kAlphaWarning;
     return expected;
 }
 
 class EveryKindOfPng : public PngDecoding, public testing::WithParamInterface<Kind> {};
 
-TEST_P(EveryKindOfPng, GivesThePaletteAndIndicesOfItsKind)
-{
+TEST_P(EveryKindOfPng, GivesThePaletteAndIndicesOfItsKind) {
     const Kind kind = GetParam();
     const PngPicture picture = PictureOf(kind);
     const Expected expected = Expect(kind, picture);
@@ -337,8 +297,7 @@ TEST_P(EveryKindOfPng, GivesThePaletteAndIndicesOfItsKind)
             EXPECT_EQ(gdImageGetPixel(image, x, y), index) << "pixel " << x << "," << y;
             used.insert(index);
         }
-    for (int i = 0; i < gdMaxColors; ++i)
-        EXPECT_EQ(image.open[i], used.count(i) != 0 ? 0 : 1) << "entry " << i;
+    for (int i = 0; i < gdMaxColors; ++i) EXPECT_EQ(image.open[i], used.count(i) != 0 ? 0 : 1) << "entry " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(PngDecoding, EveryKindOfPng, testing::ValuesIn(AllKinds()), KindName);
@@ -346,8 +305,7 @@ INSTANTIATE_TEST_SUITE_P(PngDecoding, EveryKindOfPng, testing::ValuesIn(AllKinds
 // ---------------------------------------------------------------------------------------
 // Values worked out by hand.
 
-PngPicture TrueColourRow(int colourType, std::vector<std::uint16_t> samples)
-{
+PngPicture TrueColourRow(int colourType, std::vector<std::uint16_t> samples) {
     PngPicture picture;
     picture.colourType = colourType;
     picture.width = static_cast<int>(samples.size()) / ChannelsOf(colourType);
@@ -356,10 +314,9 @@ PngPicture TrueColourRow(int colourType, std::vector<std::uint16_t> samples)
     return picture;
 }
 
-TEST_F(PngDecoding, TrueColourPixelsTakeTheirCubeColour)
-{
-    const Decoded decoded = DecodePicture(
-        TrueColourRow(PNG_COLOR_TYPE_RGB, {255, 0, 0, 200, 100, 50, 0, 0, 0, 25, 25, 25, 255, 255, 255}));
+TEST_F(PngDecoding, TrueColourPixelsTakeTheirCubeColour) {
+    const Decoded decoded =
+        DecodePicture(TrueColourRow(PNG_COLOR_TYPE_RGB, {255, 0, 0, 200, 100, 50, 0, 0, 0, 25, 25, 25, 255, 255, 255}));
     ASSERT_NE(decoded.image, nullptr);
     const gdImage& image = *decoded.image;
     EXPECT_EQ(gdImageGetPixel(image, 0, 0), 180);  // 36 × 5
@@ -377,8 +334,7 @@ TEST_F(PngDecoding, TrueColourPixelsTakeTheirCubeColour)
     EXPECT_EQ(decoded.messages, "");
 }
 
-TEST_F(PngDecoding, AlphaPlaysNoPartInTheColour)
-{
+TEST_F(PngDecoding, AlphaPlaysNoPartInTheColour) {
     const Decoded rgb = DecodePicture(TrueColourRow(PNG_COLOR_TYPE_RGB, {10, 20, 30, 200, 100, 50}));
     const Decoded rgba =
         Decode(Write(TrueColourRow(PNG_COLOR_TYPE_RGB_ALPHA, {10, 20, 30, 0, 200, 100, 50, 255}), "alpha.png"));
@@ -393,8 +349,7 @@ TEST_F(PngDecoding, AlphaPlaysNoPartInTheColour)
     EXPECT_EQ(rgb.messages, "");
 }
 
-TEST_F(PngDecoding, SixteenBitGreyKeepsTheHighByte)
-{
+TEST_F(PngDecoding, SixteenBitGreyKeepsTheHighByte) {
     PngPicture picture;
     picture.width = 2;
     picture.height = 1;
@@ -407,8 +362,7 @@ TEST_F(PngDecoding, SixteenBitGreyKeepsTheHighByte)
     EXPECT_EQ(gdImageGetPixel(*decoded.image, 1, 0), 0xFF);
 }
 
-TEST_F(PngDecoding, LowDepthGreyRampsRunFromBlackToWhite)
-{
+TEST_F(PngDecoding, LowDepthGreyRampsRunFromBlackToWhite) {
     const struct {
         int bitDepth;
         std::vector<int> greys;
@@ -435,10 +389,9 @@ TEST_F(PngDecoding, LowDepthGreyRampsRunFromBlackToWhite)
     }
 }
 
-TEST_F(PngDecoding, TrueColourTransparencyIsEntryZeroBeforeTheCube)
-{
-    PngPicture picture = TrueColourRow(PNG_COLOR_TYPE_RGB, {0x0AFF, 0xC801, 0x1E80, 0x0C00, 0xC600, 0x2100, 0, 0, 0,
-                                                            0xFFFF, 0, 0});
+TEST_F(PngDecoding, TrueColourTransparencyIsEntryZeroBeforeTheCube) {
+    PngPicture picture =
+        TrueColourRow(PNG_COLOR_TYPE_RGB, {0x0AFF, 0xC801, 0x1E80, 0x0C00, 0xC600, 0x2100, 0, 0, 0, 0xFFFF, 0, 0});
     picture.bitDepth = 16;
     picture.transparentColour = kRgbTrns16;
     const Decoded decoded = DecodePicture(picture);
@@ -456,19 +409,17 @@ TEST_F(PngDecoding, TrueColourTransparencyIsEntryZeroBeforeTheCube)
     EXPECT_EQ(decoded.messages, "");
 }
 
-TEST_F(PngDecoding, PaletteTransparencyKeepsOneEntry)
-{
+TEST_F(PngDecoding, PaletteTransparencyKeepsOneEntry) {
     const struct {
         std::vector<png_byte> alphas;
         int transparent;
         bool warned;
     } cases[] = {
-        {{255, 0, 255}, 1, false},  // one fully transparent entry
-        {{128, 64}, 1, true},       // two partly transparent: the most transparent
-        {{255, 128}, 1, true},      // one, but only partly transparent
-        {{0, 0}, 0, true},          // a tie: the first
-        {{200, 0, 100}, 1, true},
-        {{255, 255, 255}, -1, false},  // all opaque
+        {{255, 0, 255}, 1, false},                                // one fully transparent entry
+        {{128, 64}, 1, true},                                     // two partly transparent: the most transparent
+        {{255, 128}, 1, true},                                    // one, but only partly transparent
+        {{0, 0}, 0, true},                                        // a tie: the first
+        {{200, 0, 100}, 1, true},  {{255, 255, 255}, -1, false},  // all opaque
     };
     for (const auto& sample : cases) {
         SCOPED_TRACE(testing::PrintToString(std::vector<int>(sample.alphas.begin(), sample.alphas.end())));
@@ -488,16 +439,14 @@ TEST_F(PngDecoding, PaletteTransparencyKeepsOneEntry)
 }
 
 // The tRNS chunk written by hand: libpng's writer refuses out-of-range values.
-std::vector<std::uint8_t> TrnsData(std::initializer_list<png_uint_16> samples)
-{
+std::vector<std::uint8_t> TrnsData(std::initializer_list<png_uint_16> samples) {
     std::vector<std::uint8_t> data;
     for (png_uint_16 sample : samples)
         data.insert(data.end(), {static_cast<std::uint8_t>(sample >> 8), static_cast<std::uint8_t>(sample)});
     return data;
 }
 
-TEST_F(PngDecoding, GreyTransparencyIsTheGreyLevel)
-{
+TEST_F(PngDecoding, GreyTransparencyIsTheGreyLevel) {
     const struct {
         int bitDepth;
         png_uint_16 grey;
@@ -527,8 +476,7 @@ TEST_F(PngDecoding, GreyTransparencyIsTheGreyLevel)
     }
 }
 
-TEST_F(PngDecoding, TrueColourTransparencyOutOfRangeIsIgnored)
-{
+TEST_F(PngDecoding, TrueColourTransparencyOutOfRangeIsIgnored) {
     const std::vector<std::uint8_t> bytes = test::ReadBytes(Write(TrueColourRow(PNG_COLOR_TYPE_RGB, {0, 0, 0})));
     const Decoded decoded = Decode(WriteBytes(test::WithChunkBeforeImageData(bytes, "tRNS", TrnsData({300, 0, 0}))));
     ASSERT_NE(decoded.image, nullptr);
@@ -542,8 +490,7 @@ TEST_F(PngDecoding, TrueColourTransparencyOutOfRangeIsIgnored)
 // ---------------------------------------------------------------------------------------
 // Files that are not PNG, damaged or hostile.
 
-TEST_F(PngDecoding, NotAPngGivesNothingAndSaysNothing)
-{
+TEST_F(PngDecoding, NotAPngGivesNothingAndSaysNothing) {
     const std::vector<std::uint8_t> signature = test::PngSignature();
     std::vector<std::uint8_t> wrongByte = signature;
     wrongByte[7] = 0x0B;
@@ -562,29 +509,25 @@ TEST_F(PngDecoding, NotAPngGivesNothingAndSaysNothing)
     }
 }
 
-PngPicture SmallRgb()
-{
+PngPicture SmallRgb() {
     PngPicture picture;
     picture.colourType = PNG_COLOR_TYPE_RGB;
     picture.width = 16;
     picture.height = 16;
     SampleSource source;
-    for (int i = 0; i < 16 * 16 * 3; ++i)
-        picture.samples.push_back(static_cast<std::uint16_t>(source.Next(256)));
+    for (int i = 0; i < 16 * 16 * 3; ++i) picture.samples.push_back(static_cast<std::uint16_t>(source.Next(256)));
     return picture;
 }
 
 // The header rewritten with a correct CRC, the rest of the file kept.
-std::vector<std::uint8_t> WithHeader(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t> header)
-{
+std::vector<std::uint8_t> WithHeader(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t> header) {
     std::vector<std::uint8_t> result = test::PngSignature();
     test::AppendChunk(result, "IHDR", header);
     result.insert(result.end(), bytes.begin() + 33, bytes.end());
     return result;
 }
 
-TEST_F(PngDecoding, DamagedFilesGiveNothingAndTheTwoErrorLines)
-{
+TEST_F(PngDecoding, DamagedFilesGiveNothingAndTheTwoErrorLines) {
     const std::vector<std::uint8_t> good = test::ReadBytes(Write(SmallRgb(), "good.png"));
     const std::size_t idat = test::FindChunk(good, "IDAT");
     const struct {
@@ -611,20 +554,11 @@ TEST_F(PngDecoding, DamagedFilesGiveNothingAndTheTwoErrorLines)
          },
          "Read Error"},
         {"colour type 5",
-         [](std::vector<std::uint8_t> bytes) {
-             return WithHeader(bytes, test::HeaderData(16, 16, 8, 5));
-         },
-         "IHDR"},
+         [](std::vector<std::uint8_t> bytes) { return WithHeader(bytes, test::HeaderData(16, 16, 8, 5)); }, "IHDR"},
         {"palette type without PLTE",
-         [](std::vector<std::uint8_t> bytes) {
-             return WithHeader(bytes, test::HeaderData(16, 16, 8, 3));
-         },
-         "PLTE"},
+         [](std::vector<std::uint8_t> bytes) { return WithHeader(bytes, test::HeaderData(16, 16, 8, 3)); }, "PLTE"},
         {"bit depth 3",
-         [](std::vector<std::uint8_t> bytes) {
-             return WithHeader(bytes, test::HeaderData(16, 16, 3, 0));
-         },
-         "IHDR"},
+         [](std::vector<std::uint8_t> bytes) { return WithHeader(bytes, test::HeaderData(16, 16, 3, 0)); }, "IHDR"},
     };
     for (const auto& sample : cases) {
         SCOPED_TRACE(sample.name);
@@ -645,8 +579,7 @@ TEST_F(PngDecoding, DamagedFilesGiveNothingAndTheTwoErrorLines)
     }
 }
 
-TEST_F(PngDecoding, LibpngWarningsAreWrittenAndDecodingGoesOn)
-{
+TEST_F(PngDecoding, LibpngWarningsAreWrittenAndDecodingGoesOn) {
     const std::vector<std::uint8_t> good = test::ReadBytes(Write(SmallRgb(), "good.png"));
     const std::size_t idat = test::FindChunk(good, "IDAT");
     std::vector<std::uint8_t> bytes =
@@ -663,8 +596,7 @@ TEST_F(PngDecoding, LibpngWarningsAreWrittenAndDecodingGoesOn)
             ASSERT_EQ(gdImageGetPixel(*damaged.image, x, y), gdImageGetPixel(*reference.image, x, y));
 }
 
-TEST_F(PngDecoding, OversizedHeaderIsRefusedBeforeAnyAllocation)
-{
+TEST_F(PngDecoding, OversizedHeaderIsRefusedBeforeAnyAllocation) {
     const struct {
         std::uint32_t width, height;
         int bitDepth, colourType;
@@ -677,8 +609,8 @@ TEST_F(PngDecoding, OversizedHeaderIsRefusedBeforeAnyAllocation)
     for (const auto& header : cases) {
         SCOPED_TRACE(testing::Message() << header.width << " x " << header.height);
         std::vector<std::uint8_t> bytes = test::PngSignature();
-        test::AppendChunk(bytes, "IHDR", test::HeaderData(header.width, header.height, header.bitDepth,
-                                                          header.colourType));
+        test::AppendChunk(bytes, "IHDR",
+                          test::HeaderData(header.width, header.height, header.bitDepth, header.colourType));
         test::AppendChunk(bytes, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
         test::AppendChunk(bytes, "IEND", {});
         const Decoded decoded = Decode(WriteBytes(bytes));
@@ -690,8 +622,7 @@ TEST_F(PngDecoding, OversizedHeaderIsRefusedBeforeAnyAllocation)
 
 // Each decode recovers from libpng errors through its own read structure, so decodes on
 // different threads do not disturb each other.
-TEST_F(PngDecoding, DecodesOnTwoThreadsStayIndependent)
-{
+TEST_F(PngDecoding, DecodesOnTwoThreadsStayIndependent) {
     const fs::path good = Write(SmallRgb(), "good.png");
     std::vector<std::uint8_t> bytes = test::ReadBytes(good);
     bytes[8 + 8 + 13] ^= 0xFF;
@@ -702,15 +633,13 @@ TEST_F(PngDecoding, DecodesOnTwoThreadsStayIndependent)
     auto decode = [](const fs::path& path) {
         std::FILE* file = std::fopen(path.c_str(), "rb");
         std::unique_ptr<gdImage> image = file != nullptr ? gdImageCreateFromPng(file) : nullptr;
-        if (file != nullptr)
-            std::fclose(file);
+        if (file != nullptr) std::fclose(file);
         return image;
     };
     std::atomic<int> wrong{0};
     auto work = [&] {
         for (int round = 0; round < 20; ++round) {
-            if (decode(damaged) != nullptr)
-                ++wrong;
+            if (decode(damaged) != nullptr) ++wrong;
             const std::unique_ptr<gdImage> image = decode(good);
             if (image == nullptr ||
                 !std::equal(image->pixels[0], image->pixels[0] + 16 * 16, reference.image->pixels[0]))

@@ -30,8 +30,7 @@ Rgb SampleOf(const Samples& samples, int x, int y);
 class JpegImageStartUp {
 public:
     JpegImageStartUp() : saved_(DefaultJPEGSettings) { StartUpJPEGImage(); }
-    ~JpegImageStartUp()
-    {
+    ~JpegImageStartUp() {
         ShutDownJPEGImage();
         DefaultJPEGSettings = saved_;
     }

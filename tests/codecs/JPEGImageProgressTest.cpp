@@ -2,14 +2,13 @@
 // each time it is read, so that the library's hook reports as the rows come: the stages
 // in order, cancelling with EAbort (the rows decoded so far stay), other failures.
 
-#include "codecs/JPEGImage.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
 #include "JPEGImageFiles.h"
+#include "codecs/JPEGImage.h"
 #include "platform/Backend.h"
 #include "platform/Platform.h"
 #include "runtime/Exceptions.h"
@@ -68,12 +67,10 @@ struct Report {
 class Listener {
 public:
     void Progress(TObject* sender, TProgressStage stage, std::uint8_t percent, bool redraw, const TRect& rect,
-                  const String& message)
-    {
+                  const String& message) {
         EXPECT_TRUE(message.IsEmpty());
         reports.push_back({sender, stage, percent, redraw, rect});
-        if (raiseAt && raiseAt(reports.back()))
-            raise();
+        if (raiseAt && raiseAt(reports.back())) raise();
     }
     void Changed(TObject*) { ++changes; }
 
@@ -85,8 +82,7 @@ public:
 
 class JPEGImageProgress : public ::testing::Test {
 protected:
-    JPEGImageProgress()
-    {
+    JPEGImageProgress() {
         platform::InstallBackend(std::make_unique<TickingBackend>());
         image_.SetOnProgress(TProgressEvent(&listener_, &Listener::Progress));
         image_.SetOnChange(TNotifyEvent(&listener_, &Listener::Changed));
@@ -97,8 +93,7 @@ protected:
     TJPEGImage image_;
 };
 
-TEST_F(JPEGImageProgress, ADecodeReportsItsStartItsRowsAndItsEnd)
-{
+TEST_F(JPEGImageProgress, ADecodeReportsItsStartItsRowsAndItsEnd) {
     test::LoadBytes(image_, WriteJpeg(ColourPicture(64, 200)));
     listener_.changes = 0;
     image_.DecodeToBitmap();
@@ -126,8 +121,7 @@ TEST_F(JPEGImageProgress, ADecodeReportsItsStartItsRowsAndItsEnd)
     EXPECT_EQ(listener_.changes, 1);
 }
 
-TEST_F(JPEGImageProgress, EAbortFromAHandlerKeepsTheRowsDecodedSoFar)
-{
+TEST_F(JPEGImageProgress, EAbortFromAHandlerKeepsTheRowsDecodedSoFar) {
     const Bytes file = WriteJpeg(ColourPicture(64, 200));
     const Samples expected = ReferenceDecode(file);
     test::LoadBytes(image_, file);
@@ -159,8 +153,7 @@ TEST_F(JPEGImageProgress, EAbortFromAHandlerKeepsTheRowsDecodedSoFar)
     EXPECT_EQ(listener_.reports.size(), reports);
 }
 
-TEST_F(JPEGImageProgress, EAbortAtTheStartLeavesAnEmptyBitmap)
-{
+TEST_F(JPEGImageProgress, EAbortAtTheStartLeavesAnEmptyBitmap) {
     test::LoadBytes(image_, WriteJpeg(ColourPicture(16, 16)));
     listener_.raiseAt = [](const Report& report) { return report.stage == progressStarting; };
     ASSERT_NO_THROW(image_.DecodeToBitmap());
@@ -169,8 +162,7 @@ TEST_F(JPEGImageProgress, EAbortAtTheStartLeavesAnEmptyBitmap)
     EXPECT_EQ(listener_.reports.back().stage, progressEnding);
 }
 
-TEST_F(JPEGImageProgress, AnyOtherFailureOfAHandlerPassesOnAfterTheEndIsReported)
-{
+TEST_F(JPEGImageProgress, AnyOtherFailureOfAHandlerPassesOnAfterTheEndIsReported) {
     test::LoadBytes(image_, WriteJpeg(ColourPicture(64, 200)));
     listener_.raiseAt = [](const Report& report) { return report.stage == progressRunning; };
     listener_.raise = [] { throw EReadError(ResId::StreamRead); };
@@ -179,8 +171,7 @@ TEST_F(JPEGImageProgress, AnyOtherFailureOfAHandlerPassesOnAfterTheEndIsReported
     EXPECT_EQ(listener_.reports.back().percent, 0);
 }
 
-TEST_F(JPEGImageProgress, AProgressiveRedrawEndsWithTheFinalPicture)
-{
+TEST_F(JPEGImageProgress, AProgressiveRedrawEndsWithTheFinalPicture) {
     DefaultJPEGSettings.ProgressiveRedraw = true;
     TJPEGImage image;
     DefaultJPEGSettings.ProgressiveRedraw = false;
@@ -190,12 +181,10 @@ TEST_F(JPEGImageProgress, AProgressiveRedrawEndsWithTheFinalPicture)
 
     TBitmap& bitmap = image.DecodeToBitmap();
     for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 48; ++x)
-            ASSERT_EQ(PixelOf(bitmap, x, y), SampleOf(expected, x, y)) << x << "," << y;
+        for (int x = 0; x < 48; ++x) ASSERT_EQ(PixelOf(bitmap, x, y), SampleOf(expected, x, y)) << x << "," << y;
 }
 
-TEST_F(JPEGImageProgress, AnEncodeReportsItsStartAndEndAndEAbortKeepsNoBytes)
-{
+TEST_F(JPEGImageProgress, AnEncodeReportsItsStartAndEndAndEAbortKeepsNoBytes) {
     TBitmap source;
     source.SetPixelLayout(pl24Bit);
     source.SetWidth(32);

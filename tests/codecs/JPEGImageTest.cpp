@@ -2,10 +2,7 @@
 // output asks for, the compressed record is shared, the size is fixed, saving encodes a
 // bitmap, and the start-up registers the class for pictures.
 
-#include "codecs/JPEGImage.h"
-
 #include <gtest/gtest.h>
-
 #include <jerror.h>
 
 #include <cstdlib>
@@ -15,6 +12,7 @@
 #include <string>
 
 #include "JPEGImageFiles.h"
+#include "codecs/JPEGImage.h"
 #include "framework/classes/Filer.h"
 #include "graphics/FileFormats.h"
 #include "graphics/Picture.h"
@@ -34,8 +32,7 @@ using test::SampleOf;
 using test::Samples;
 using test::WriteJpeg;
 
-Samples GreyPicture(int width, int height)
-{
+Samples GreyPicture(int width, int height) {
     Samples picture{width, height, 1, Bytes(std::size_t(width) * height)};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
@@ -45,8 +42,7 @@ Samples GreyPicture(int width, int height)
 
 // The exception of class E that `action` raises; none when it raises nothing.
 template <typename E, typename F>
-std::optional<E> Raised(F&& action)
-{
+std::optional<E> Raised(F&& action) {
     try {
         action();
     } catch (const E& error) {
@@ -56,16 +52,12 @@ std::optional<E> Raised(F&& action)
 }
 
 template <typename E, typename F>
-std::string MessageOf(F&& action)
-{
+std::string MessageOf(F&& action) {
     const std::optional<E> error = Raised<E>(action);
     return error ? std::string(error->what()) : "(nothing raised)";
 }
 
-Bytes BytesOf(TMemoryStream& stream)
-{
-    return Bytes(stream.Memory(), stream.Memory() + stream.Size());
-}
+Bytes BytesOf(TMemoryStream& stream) { return Bytes(stream.Memory(), stream.Memory() + stream.Size()); }
 
 class JPEGImageTest : public ::testing::Test {
 protected:
@@ -82,8 +74,7 @@ struct ColourCase {
 
 class ColourDecode : public JPEGImageTest, public ::testing::WithParamInterface<ColourCase> {};
 
-TEST_P(ColourDecode, GivesA24BitBitmapOfBlueGreenRedBytes)
-{
+TEST_P(ColourDecode, GivesA24BitBitmapOfBlueGreenRedBytes) {
     const Bytes file = WriteJpeg(ColourPicture(37, 23), {.stored = GetParam().stored});
     const Samples expected = ReferenceDecode(file);
     TJPEGImage image;
@@ -120,8 +111,7 @@ INSTANTIATE_TEST_SUITE_P(Codings, ColourDecode,
                          ::testing::Values(ColourCase{"YCbCr", JCS_YCbCr}, ColourCase{"RGB", JCS_RGB}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(JPEGImageTest, AGreyFileGivesAn8BitBitmapOfAtMost236GreysEvenFor24BitOutput)
-{
+TEST_F(JPEGImageTest, AGreyFileGivesAn8BitBitmapOfAtMost236GreysEvenFor24BitOutput) {
     const Bytes file = WriteJpeg(GreyPicture(50, 40));
     const Samples expected = ReferenceDecode(file, JCS_GRAYSCALE);
     TJPEGImage image;
@@ -144,8 +134,7 @@ TEST_F(JPEGImageTest, AGreyFileGivesAn8BitBitmapOfAtMost236GreysEvenFor24BitOutp
             ASSERT_LE(std::abs(PixelOf(bitmap, x, y).red - SampleOf(expected, x, y).red), 3) << x << "," << y;
 }
 
-TEST_F(JPEGImageTest, AnEmptyImageDecodesToAnEmptyBitmap)
-{
+TEST_F(JPEGImageTest, AnEmptyImageDecodesToAnEmptyBitmap) {
     TJPEGImage image;
     EXPECT_TRUE(image.Empty());
     EXPECT_TRUE(image.DecodeToBitmap().Empty());
@@ -154,8 +143,7 @@ TEST_F(JPEGImageTest, AnEmptyImageDecodesToAnEmptyBitmap)
 
 // --- Loading ---------------------------------------------------------------------------
 
-TEST_F(JPEGImageTest, ZeroBytesLoadAsAnEmptyStreamThatFailsToDecodeAsEmptyInput)
-{
+TEST_F(JPEGImageTest, ZeroBytesLoadAsAnEmptyStreamThatFailsToDecodeAsEmptyInput) {
     TJPEGImage image;
     test::LoadBytes(image, {});
     ASSERT_NE(image.Compressed().Stream(), nullptr);
@@ -169,8 +157,7 @@ TEST_F(JPEGImageTest, ZeroBytesLoadAsAnEmptyStreamThatFailsToDecodeAsEmptyInput)
     EXPECT_EQ(std::string(error->what()), "Erreur JPEG #" + std::to_string(JERR_INPUT_EMPTY));
 }
 
-TEST_F(JPEGImageTest, BytesThatAreNoJpegFailInTheLoadAndLeaveTheImageAsItWas)
-{
+TEST_F(JPEGImageTest, BytesThatAreNoJpegFailInTheLoadAndLeaveTheImageAsItWas) {
     TJPEGImage image;
     test::LoadBytes(image, WriteJpeg(ColourPicture(30, 20)));
     const TJPEGData* before = &image.Compressed();
@@ -183,8 +170,7 @@ TEST_F(JPEGImageTest, BytesThatAreNoJpegFailInTheLoadAndLeaveTheImageAsItWas)
     EXPECT_EQ(image.DecodeToBitmap().Height(), 20);
 }
 
-TEST_F(JPEGImageTest, AStoredCountBeyondTheBytesThereFailsBeforeAllocating)
-{
+TEST_F(JPEGImageTest, AStoredCountBeyondTheBytesThereFailsBeforeAllocating) {
     TJPEGImage image;
     TMemoryStream stored;
     const std::uint8_t count[4] = {0xFF, 0xFF, 0xFF, 0x7F};  // two gigabytes announced
@@ -195,8 +181,7 @@ TEST_F(JPEGImageTest, AStoredCountBeyondTheBytesThereFailsBeforeAllocating)
     EXPECT_TRUE(image.Empty());
 }
 
-TEST_F(JPEGImageTest, WidthAndHeightOfALoadedImageComeFromTheHeaderWithoutDecoding)
-{
+TEST_F(JPEGImageTest, WidthAndHeightOfALoadedImageComeFromTheHeaderWithoutDecoding) {
     TJPEGImage image;
     int reports = 0;
     struct Counter {
@@ -213,8 +198,7 @@ TEST_F(JPEGImageTest, WidthAndHeightOfALoadedImageComeFromTheHeaderWithoutDecodi
     EXPECT_EQ(reports, 0);
 }
 
-TEST_F(JPEGImageTest, AReducedOutputScaleGivesTheScaledSizeWithoutDecoding)
-{
+TEST_F(JPEGImageTest, AReducedOutputScaleGivesTheScaledSizeWithoutDecoding) {
     DefaultJPEGSettings.OutputScale = osQuarter;
     TJPEGImage image;
     test::LoadBytes(image, WriteJpeg(ColourPicture(301, 77)));
@@ -229,8 +213,7 @@ TEST_F(JPEGImageTest, AReducedOutputScaleGivesTheScaledSizeWithoutDecoding)
     EXPECT_EQ(image.DecodeToBitmap().Height(), 8);
 }
 
-TEST_F(JPEGImageTest, TheSizeCannotBeSet)
-{
+TEST_F(JPEGImageTest, TheSizeCannotBeSet) {
     TJPEGImage image;
     test::LoadBytes(image, WriteJpeg(ColourPicture(30, 20)));
     for (auto set : {&TJPEGImage::SetWidth, &TJPEGImage::SetHeight}) {
@@ -242,8 +225,7 @@ TEST_F(JPEGImageTest, TheSizeCannotBeSet)
     EXPECT_EQ(image.Width(), 30);
 }
 
-TEST_F(JPEGImageTest, AnImageAnnouncingAHugeSizeIsRefusedBeforeTheBitmapIsAllocated)
-{
+TEST_F(JPEGImageTest, AnImageAnnouncingAHugeSizeIsRefusedBeforeTheBitmapIsAllocated) {
     TJPEGImage image;
     test::LoadBytes(image, test::WithFrameSize(WriteJpeg(ColourPicture(32, 32)), 65000, 65000));
     EXPECT_EQ(image.Width(), 65000);
@@ -258,8 +240,7 @@ TEST_F(JPEGImageTest, AnImageAnnouncingAHugeSizeIsRefusedBeforeTheBitmapIsAlloca
     EXPECT_TRUE(bitmap.Empty());
 }
 
-TEST_F(JPEGImageTest, ATruncatedFileDecodesWithItsMissingRowsFilledByTheLibrary)
-{
+TEST_F(JPEGImageTest, ATruncatedFileDecodesWithItsMissingRowsFilledByTheLibrary) {
     Bytes file = WriteJpeg(ColourPicture(64, 96));
     file.resize(file.size() / 2);
     // The library's own memory source ends a truncated file the same way.
@@ -270,14 +251,12 @@ TEST_F(JPEGImageTest, ATruncatedFileDecodesWithItsMissingRowsFilledByTheLibrary)
     TBitmap& bitmap = image.DecodeToBitmap();
     ASSERT_EQ(bitmap.Height(), 96);
     for (int y = 0; y < 96; ++y)
-        for (int x = 0; x < 64; ++x)
-            ASSERT_EQ(PixelOf(bitmap, x, y), SampleOf(expected, x, y)) << x << "," << y;
+        for (int x = 0; x < 64; ++x) ASSERT_EQ(PixelOf(bitmap, x, y), SampleOf(expected, x, y)) << x << "," << y;
 }
 
 // --- Sharing ---------------------------------------------------------------------------
 
-TEST_F(JPEGImageTest, CopiesShareTheCompressedRecordUntilOneLoadsNewBytes)
-{
+TEST_F(JPEGImageTest, CopiesShareTheCompressedRecordUntilOneLoadsNewBytes) {
     const Bytes first = WriteJpeg(ColourPicture(30, 20));
     TJPEGImage a;
     test::LoadBytes(a, first);
@@ -296,8 +275,7 @@ TEST_F(JPEGImageTest, CopiesShareTheCompressedRecordUntilOneLoadsNewBytes)
     EXPECT_FALSE(a.IsSameAs(b));
 }
 
-TEST_F(JPEGImageTest, ACopyOfADecodedImageSharesItsPixelsAndACopyOfAnUndecodedOneDropsItsOwn)
-{
+TEST_F(JPEGImageTest, ACopyOfADecodedImageSharesItsPixelsAndACopyOfAnUndecodedOneDropsItsOwn) {
     TJPEGImage decoded;
     test::LoadBytes(decoded, WriteJpeg(ColourPicture(30, 20)));
     decoded.DecodeToBitmap();
@@ -315,8 +293,7 @@ TEST_F(JPEGImageTest, ACopyOfADecodedImageSharesItsPixelsAndACopyOfAnUndecodedOn
     EXPECT_EQ(copy.DecodeToBitmap().Width(), 40);
 }
 
-TEST_F(JPEGImageTest, ABitmapCopiedFromAnImageSharesTheDecodedRecord)
-{
+TEST_F(JPEGImageTest, ABitmapCopiedFromAnImageSharesTheDecodedRecord) {
     TJPEGImage image;
     test::LoadBytes(image, WriteJpeg(ColourPicture(30, 20)));
     TBitmap bitmap;
@@ -330,8 +307,7 @@ TEST_F(JPEGImageTest, ABitmapCopiedFromAnImageSharesTheDecodedRecord)
     EXPECT_EQ(bitmap.PixelLayout(), pl24Bit);
 }
 
-TEST_F(JPEGImageTest, DrawingDecodesAndPaintsThePicture)
-{
+TEST_F(JPEGImageTest, DrawingDecodesAndPaintsThePicture) {
     TJPEGImage image;
     test::LoadBytes(image, WriteJpeg(ColourPicture(30, 20)));
     TBitmap target;
@@ -351,8 +327,7 @@ TEST_F(JPEGImageTest, DrawingDecodesAndPaintsThePicture)
     }
 }
 
-TEST_F(JPEGImageTest, ClipboardDataIsTheDecodedPictureAndLoadingItLeavesNoOldBytes)
-{
+TEST_F(JPEGImageTest, ClipboardDataIsTheDecodedPictureAndLoadingItLeavesNoOldBytes) {
     TJPEGImage image;
     test::LoadBytes(image, WriteJpeg(ColourPicture(30, 20)));
     TClipboardData data = image.SaveClipboardData();
@@ -377,8 +352,7 @@ TEST_F(JPEGImageTest, ClipboardDataIsTheDecodedPictureAndLoadingItLeavesNoOldByt
     EXPECT_EQ(other.Width(), 30);  // a refused format changes nothing
 }
 
-TEST_F(JPEGImageTest, OnlyABitmapTakesAnImage)
-{
+TEST_F(JPEGImageTest, OnlyABitmapTakesAnImage) {
     TJPEGImage image;
     test::LoadBytes(image, WriteJpeg(ColourPicture(8, 8)));
     TPicture picture;
@@ -389,16 +363,14 @@ TEST_F(JPEGImageTest, OnlyABitmapTakesAnImage)
 
 // --- Saving ----------------------------------------------------------------------------
 
-TEST_F(JPEGImageTest, AnImageMadeFromABitmapSavesAJpegThatLoadsBack)
-{
+TEST_F(JPEGImageTest, AnImageMadeFromABitmapSavesAJpegThatLoadsBack) {
     TBitmap source;
     source.SetPixelLayout(pl32Bit);
     source.SetWidth(40);
     source.SetHeight(30);
     for (int y = 0; y < 30; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(source.RowPointer(y));
-        for (int x = 0; x < 40; ++x)
-            row[x] = std::uint32_t(x * 6) << 16 | std::uint32_t(y * 8) << 8 | 0x60;
+        for (int x = 0; x < 40; ++x) row[x] = std::uint32_t(x * 6) << 16 | std::uint32_t(y * 8) << 8 | 0x60;
     }
     TJPEGImage image;
     image.CopyFromObject(&source);
@@ -430,8 +402,7 @@ TEST_F(JPEGImageTest, AnImageMadeFromABitmapSavesAJpegThatLoadsBack)
     }
 }
 
-TEST_F(JPEGImageTest, SavingALoadedImageWritesItsBytesUnchanged)
-{
+TEST_F(JPEGImageTest, SavingALoadedImageWritesItsBytesUnchanged) {
     const Bytes file = WriteJpeg(ColourPicture(30, 20), {.quality = 50});
     TJPEGImage image;
     test::LoadBytes(image, file);
@@ -441,8 +412,7 @@ TEST_F(JPEGImageTest, SavingALoadedImageWritesItsBytesUnchanged)
     EXPECT_EQ(BytesOf(saved), file);
 }
 
-TEST_F(JPEGImageTest, SavingAnEmptyImageWritesNothingAndLeavesItEmpty)
-{
+TEST_F(JPEGImageTest, SavingAnEmptyImageWritesNothingAndLeavesItEmpty) {
     TJPEGImage image;
     TMemoryStream saved;
     image.SaveStream(saved);
@@ -452,8 +422,7 @@ TEST_F(JPEGImageTest, SavingAnEmptyImageWritesNothingAndLeavesItEmpty)
 
 // --- Palette -----------------------------------------------------------------------------
 
-TEST_F(JPEGImageTest, AGivenPaletteDropsADecodedBitmapOfAnotherPaletteButNotTheOnlyCopy)
-{
+TEST_F(JPEGImageTest, AGivenPaletteDropsADecodedBitmapOfAnotherPaletteButNotTheOnlyCopy) {
     TJPEGImage image;
     test::LoadBytes(image, WriteJpeg(ColourPicture(30, 20)));
     image.DecodeToBitmap();
@@ -488,13 +457,11 @@ TEST_F(JPEGImageTest, AGivenPaletteDropsADecodedBitmapOfAnotherPaletteButNotTheO
 // What a form writer or reader sees of the binary property "Data".
 class DataFiler : public TFiler {
 public:
-    void OfferCustomProperty(std::string_view, const TCustomReadProc&, const TCustomWriteProc&, bool) override
-    {
+    void OfferCustomProperty(std::string_view, const TCustomReadProc&, const TCustomWriteProc&, bool) override {
         ADD_FAILURE() << "no custom property";
     }
     void OfferBinaryProperty(std::string_view name, const TBinaryReadProc& readProc, const TBinaryWriteProc& writeProc,
-                             bool data) override
-    {
+                             bool data) override {
         EXPECT_EQ(name, "Data");
         read = readProc;
         write = writeProc;
@@ -506,8 +473,7 @@ public:
     bool hasData = false;
 };
 
-Bytes StoredData(TPersistent& object)
-{
+Bytes StoredData(TPersistent& object) {
     DataFiler filer;
     object.DeclareCustomProperties(filer);
     EXPECT_TRUE(filer.hasData);
@@ -516,8 +482,7 @@ Bytes StoredData(TPersistent& object)
     return BytesOf(data);
 }
 
-void ReadStoredData(TPersistent& object, const Bytes& bytes)
-{
+void ReadStoredData(TPersistent& object, const Bytes& bytes) {
     DataFiler filer;
     object.DeclareCustomProperties(filer);
     TMemoryStream data;
@@ -526,15 +491,13 @@ void ReadStoredData(TPersistent& object, const Bytes& bytes)
     filer.read(data);
 }
 
-TEST_F(JPEGImageTest, StartUpRegistersJpegAndJpgOnceAndTheLastShutDownRemovesThem)
-{
+TEST_F(JPEGImageTest, StartUpRegistersJpegAndJpgOnceAndTheLastShutDownRemovesThem) {
     auto jpegEntries = [] {
         std::vector<std::string> found;
         TFileFormatsList& formats = FileFormats();
         for (std::size_t i = 0; i < formats.Count(); ++i) {
             const TFileFormat& entry = formats.Entry(i);
-            if (entry.graphicClass != &TJPEGImage::StaticClassInfo())
-                continue;
+            if (entry.graphicClass != &TJPEGImage::StaticClassInfo()) continue;
             EXPECT_EQ(std::string(entry.description.CStr()), "Fichier image JPEG");
             found.push_back(entry.extension.CStr());
         }
@@ -555,8 +518,7 @@ TEST_F(JPEGImageTest, StartUpRegistersJpegAndJpgOnceAndTheLastShutDownRemovesThe
     EXPECT_EQ(jpegEntries(), both);
 }
 
-TEST_F(JPEGImageTest, APicturesDataHoldingAnImageReadsBack)
-{
+TEST_F(JPEGImageTest, APicturesDataHoldingAnImageReadsBack) {
     const Bytes file = WriteJpeg(ColourPicture(30, 20));
     TJPEGImage image;
     test::LoadBytes(image, file);
@@ -580,8 +542,7 @@ TEST_F(JPEGImageTest, APicturesDataHoldingAnImageReadsBack)
     EXPECT_TRUE(jpeg->IsSameAs(image));
 }
 
-TEST_F(JPEGImageTest, TheStoredDataOfAnImageMadeFromABitmapHoldsThePicture)
-{
+TEST_F(JPEGImageTest, TheStoredDataOfAnImageMadeFromABitmapHoldsThePicture) {
     TBitmap source;
     source.SetPixelLayout(pl24Bit);
     source.SetWidth(16);
@@ -605,8 +566,7 @@ protected:
     test::JpegImageStartUp startUp_;
 };
 
-TEST_F(JPEGImageOn8BitScreen, AColourImageDecodesToAtMost236Colours)
-{
+TEST_F(JPEGImageOn8BitScreen, AColourImageDecodesToAtMost236Colours) {
     const Bytes file = WriteJpeg(ColourPicture(64, 48));
     const Samples expected = ReferenceDecode(file);
     TJPEGImage image;
@@ -628,8 +588,7 @@ TEST_F(JPEGImageOn8BitScreen, AColourImageDecodesToAtMost236Colours)
     EXPECT_LT(double(error) / (64 * 48 * 3), 6.0);
 }
 
-TEST_F(JPEGImageOn8BitScreen, AGivenPaletteIsTheOneThe8BitRowsUse)
-{
+TEST_F(JPEGImageOn8BitScreen, AGivenPaletteIsTheOneThe8BitRowsUse) {
     const std::vector<raster::PaletteEntry> entries = {{0, 0, 0, 0}, {255, 255, 255, 0}, {255, 0, 0, 0}};
     const raster::PaletteHandle palette = raster::CreatePalette(entries);
     TJPEGImage image;
@@ -643,12 +602,10 @@ TEST_F(JPEGImageOn8BitScreen, AGivenPaletteIsTheOneThe8BitRowsUse)
     EXPECT_TRUE(std::equal(bitmap.Palette()->Entries().begin(), bitmap.Palette()->Entries().end(), entries.begin(),
                            entries.end()));
     for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            ASSERT_LT(bitmap.RowPointer(y)[x], 3);
+        for (int x = 0; x < 16; ++x) ASSERT_LT(bitmap.RowPointer(y)[x], 3);
 }
 
-TEST_F(JPEGImageOn8BitScreen, AProgressiveRedrawMapsEveryPassOntoAGivenPalette)
-{
+TEST_F(JPEGImageOn8BitScreen, AProgressiveRedrawMapsEveryPassOntoAGivenPalette) {
     DefaultJPEGSettings.ProgressiveRedraw = true;
     const std::vector<raster::PaletteEntry> entries = {{0, 0, 0, 0}, {255, 255, 255, 0}, {255, 0, 0, 0}};
     TJPEGImage image;
@@ -660,12 +617,10 @@ TEST_F(JPEGImageOn8BitScreen, AProgressiveRedrawMapsEveryPassOntoAGivenPalette)
     EXPECT_TRUE(std::equal(bitmap.Palette()->Entries().begin(), bitmap.Palette()->Entries().end(), entries.begin(),
                            entries.end()));
     for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 32; ++x)
-            ASSERT_LT(bitmap.RowPointer(y)[x], 3);
+        for (int x = 0; x < 32; ++x) ASSERT_LT(bitmap.RowPointer(y)[x], 3);
 }
 
-TEST_F(JPEGImageOn8BitScreen, AGreyImageKeepsItsGreysWhenGivenAColourPalette)
-{
+TEST_F(JPEGImageOn8BitScreen, AGreyImageKeepsItsGreysWhenGivenAColourPalette) {
     // The library maps greys onto a ramp of its own: the bitmap takes that ramp.
     const Bytes file = WriteJpeg(GreyPicture(40, 30));
     const Samples expected = ReferenceDecode(file, JCS_GRAYSCALE);
@@ -680,8 +635,7 @@ TEST_F(JPEGImageOn8BitScreen, AGreyImageKeepsItsGreysWhenGivenAColourPalette)
             ASSERT_LE(std::abs(PixelOf(bitmap, x, y).green - SampleOf(expected, x, y).green), 3) << x << "," << y;
 }
 
-TEST_F(JPEGImageOn8BitScreen, TwentyFourBitOutputOffersAHalftonePaletteAndDecodesWithoutIt)
-{
+TEST_F(JPEGImageOn8BitScreen, TwentyFourBitOutputOffersAHalftonePaletteAndDecodesWithoutIt) {
     DefaultJPEGSettings.OutputDepth = od24Bit;
     TJPEGImage image;
     test::LoadBytes(image, WriteJpeg(ColourPicture(16, 16)));

@@ -1,5 +1,3 @@
-#include "codecs/JpegCompression.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "JpegFiles.h"
+#include "codecs/JpegCompression.h"
 #include "codecs/JpegDecompression.h"
 #include "runtime/Exceptions.h"
 
@@ -22,9 +21,11 @@ using Bytes = std::vector<std::uint8_t>;
 // or bottom-up.
 struct BgrMemory {
     BgrMemory(const Samples& picture, bool bottomUp)
-        : width(picture.width), height(picture.height), stride((picture.width * 3 + 3) & ~3), bottomUp(bottomUp),
-          bytes(std::size_t(stride) * picture.height, 0x5A)
-    {
+        : width(picture.width),
+          height(picture.height),
+          stride((picture.width * 3 + 3) & ~3),
+          bottomUp(bottomUp),
+          bytes(std::size_t(stride) * picture.height, 0x5A) {
         for (int y = 0; y < height; ++y) {
             std::uint8_t* row = &bytes[std::size_t(bottomUp ? height - 1 - y : y) * stride];
             for (int x = 0; x < width; ++x) {
@@ -36,10 +37,8 @@ struct BgrMemory {
         }
     }
 
-    JpegPicture Picture() const
-    {
-        if (bottomUp)
-            return {&bytes[std::size_t(height - 1) * stride], -stride, width, height};
+    JpegPicture Picture() const {
+        if (bottomUp) return {&bytes[std::size_t(height - 1) * stride], -stride, width, height};
         return {bytes.data(), stride, width, height};
     }
 
@@ -49,30 +48,25 @@ struct BgrMemory {
 };
 
 Bytes Encode(const JpegPicture& picture, const JpegEncodeSettings& settings = {},
-             JpegProgressMonitor* monitor = nullptr)
-{
+             JpegProgressMonitor* monitor = nullptr) {
     TMemoryStream stream;
     EncodeJpeg(picture, settings, stream, monitor);
     return Bytes(stream.Memory(), stream.Memory() + stream.Size());
 }
 
-double MeanError(const Samples& a, const Samples& b)
-{
+double MeanError(const Samples& a, const Samples& b) {
     double total = 0;
-    for (std::size_t i = 0; i < a.bytes.size(); ++i)
-        total += std::abs(a.bytes[i] - b.bytes[i]);
+    for (std::size_t i = 0; i < a.bytes.size(); ++i) total += std::abs(a.bytes[i] - b.bytes[i]);
     return total / static_cast<double>(a.bytes.size());
 }
 
-JpegHeader HeaderOf(const Bytes& file)
-{
+JpegHeader HeaderOf(const Bytes& file) {
     TMemoryStream stream;
     stream.WriteBuffer(file.data(), file.size());
     return JpegDecompression::ReadHeader(stream);
 }
 
-TEST(JpegEncode, RoundTripStaysCloseToThePicture)
-{
+TEST(JpegEncode, RoundTripStaysCloseToThePicture) {
     const Samples picture = ColourPicture(640, 480);
     const Bytes file = Encode(BgrMemory(picture, false).Picture());
     EXPECT_GT(file.size(), 3 * 4096u);  // several buffers written
@@ -88,14 +82,12 @@ TEST(JpegEncode, RoundTripStaysCloseToThePicture)
     EXPECT_LT(decoded.Pixel(0, 0)[0], 50);
 }
 
-TEST(JpegEncode, BottomUpRowsGiveTheSameFile)
-{
+TEST(JpegEncode, BottomUpRowsGiveTheSameFile) {
     const Samples picture = ColourPicture(61, 45);
     EXPECT_EQ(Encode(BgrMemory(picture, true).Picture()), Encode(BgrMemory(picture, false).Picture()));
 }
 
-TEST(JpegEncode, QualityGreyAndProgressiveAreHonoured)
-{
+TEST(JpegEncode, QualityGreyAndProgressiveAreHonoured) {
     const Samples picture = ColourPicture(61, 45);
     const BgrMemory memory(picture, false);
     EXPECT_LT(Encode(memory.Picture(), {.Quality = 20}).size(), Encode(memory.Picture(), {.Quality = 95}).size());
@@ -114,8 +106,7 @@ TEST(JpegEncode, QualityGreyAndProgressiveAreHonoured)
     EXPECT_LT(MeanError(ReferenceDecode(progressive), picture), 3.0);
 }
 
-TEST(JpegEncode, ReportsItsStagesAroundTheWork)
-{
+TEST(JpegEncode, ReportsItsStagesAroundTheWork) {
     const BgrMemory memory(ColourPicture(16, 16), false);
     std::vector<std::pair<TProgressStage, int>> stages;
     JpegProgressMonitor monitor(
@@ -131,14 +122,12 @@ TEST(JpegEncode, ReportsItsStagesAroundTheWork)
     EXPECT_EQ(stages[1], std::pair(progressEnding, 100));
 }
 
-TEST(JpegEncode, AbortFromTheProgressHandlerLeavesAsItself)
-{
+TEST(JpegEncode, AbortFromTheProgressHandlerLeavesAsItself) {
     const BgrMemory memory(ColourPicture(64, 64), true);  // one row per library call
     std::uint64_t now = 1000;
     JpegProgressMonitor monitor(
         [](TProgressStage stage, std::uint8_t, bool, const TRect&) {
-            if (stage == progressRunning)
-                Abort();
+            if (stage == progressRunning) Abort();
         },
         [&] { return now += 600; });
     TMemoryStream stream;
@@ -148,14 +137,12 @@ TEST(JpegEncode, AbortFromTheProgressHandlerLeavesAsItself)
 // A stream that takes a few kilobytes and then refuses to write.
 class FullStream : public TMemoryStream {
 public:
-    std::size_t Write(const void* buffer, std::size_t count) override
-    {
+    std::size_t Write(const void* buffer, std::size_t count) override {
         return Size() >= 4096 ? 0 : TMemoryStream::Write(buffer, count);
     }
 };
 
-TEST(JpegEncode, WriteErrorOfTheDestinationLeavesAsItself)
-{
+TEST(JpegEncode, WriteErrorOfTheDestinationLeavesAsItself) {
     const BgrMemory memory(ColourPicture(640, 480), false);
     FullStream stream;
     try {

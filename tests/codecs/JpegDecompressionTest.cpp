@@ -1,7 +1,4 @@
-#include "codecs/JpegDecompression.h"
-
 #include <gtest/gtest.h>
-
 #include <jerror.h>
 
 #include <algorithm>
@@ -13,6 +10,7 @@
 #include <vector>
 
 #include "JpegFiles.h"
+#include "codecs/JpegDecompression.h"
 #include "runtime/Exceptions.h"
 
 namespace orvalis {
@@ -25,11 +23,9 @@ using test::Samples;
 using test::WriteJpeg;
 using Bytes = std::vector<std::uint8_t>;
 
-std::unique_ptr<TMemoryStream> StreamOf(const Bytes& bytes)
-{
+std::unique_ptr<TMemoryStream> StreamOf(const Bytes& bytes) {
     auto stream = std::make_unique<TMemoryStream>();
-    if (!bytes.empty())
-        stream->WriteBuffer(bytes.data(), bytes.size());
+    if (!bytes.empty()) stream->WriteBuffer(bytes.data(), bytes.size());
     stream->SetPosition(0);
     return stream;
 }
@@ -40,8 +36,7 @@ class Canvas : public JpegOutput {
 public:
     explicit Canvas(bool bottomUp = false, std::uint8_t fill = 0) : bottomUp_(bottomUp), fill_(fill) {}
 
-    void Begin(const JpegDecompression& decoder)
-    {
+    void Begin(const JpegDecompression& decoder) {
         width = decoder.OutputWidth();
         height = decoder.OutputHeight();
         bytesPerPixel = decoder.EightBitOutput() ? 1 : 3;
@@ -49,32 +44,26 @@ public:
         memory.assign(std::size_t(stride) * height, fill_);
     }
 
-    JpegRows Rows() override
-    {
+    JpegRows Rows() override {
         ++rowsAsked;
-        if (bottomUp_)
-            return {&memory[std::size_t(height - 1) * stride], -stride};
+        if (bottomUp_) return {&memory[std::size_t(height - 1) * stride], -stride};
         return {memory.data(), stride};
     }
 
-    void TakePalette(const std::vector<JpegPaletteEntry>& entries) override
-    {
+    void TakePalette(const std::vector<JpegPaletteEntry>& entries) override {
         palette = entries;
         ++palettesTaken;
     }
 
-    const std::uint8_t* At(int x, int y) const
-    {
+    const std::uint8_t* At(int x, int y) const {
         const int memoryRow = bottomUp_ ? height - 1 - y : y;
         return &memory[std::size_t(memoryRow) * stride + std::size_t(x) * bytesPerPixel];
     }
 
     // Red, green, blue of a pixel: through the palette for 8-bit rows.
-    JpegPaletteEntry Colour(int x, int y) const
-    {
+    JpegPaletteEntry Colour(int x, int y) const {
         const std::uint8_t* pixel = At(x, y);
-        if (bytesPerPixel == 1)
-            return palette.at(*pixel);
+        if (bytesPerPixel == 1) return palette.at(*pixel);
         return {pixel[2], pixel[1], pixel[0]};
     }
 
@@ -92,8 +81,7 @@ private:
     std::uint8_t fill_;
 };
 
-Canvas Decode(const Bytes& file, const JpegDecodeSettings& settings = {}, Canvas canvas = Canvas())
-{
+Canvas Decode(const Bytes& file, const JpegDecodeSettings& settings = {}, Canvas canvas = Canvas()) {
     const auto stream = StreamOf(file);
     JpegDecompression decoder(*stream, settings);
     decoder.Start();
@@ -104,8 +92,7 @@ Canvas Decode(const Bytes& file, const JpegDecodeSettings& settings = {}, Canvas
 }
 
 // Every pixel of the canvas against the reference's red, green, blue (or grey) samples.
-void ExpectPixelsEqual(const Canvas& canvas, const Samples& reference)
-{
+void ExpectPixelsEqual(const Canvas& canvas, const Samples& reference) {
     ASSERT_EQ(canvas.width, reference.width);
     ASSERT_EQ(canvas.height, reference.height);
     for (int y = 0; y < reference.height; ++y) {
@@ -127,8 +114,7 @@ void ExpectPixelsEqual(const Canvas& canvas, const Samples& reference)
 
 // The mean distance per component between the canvas and the reference, on the means
 // of blocks of 4 x 4 pixels (dithering keeps the local means of the colours).
-double BlockMeanError(const Canvas& canvas, const Samples& reference)
-{
+double BlockMeanError(const Canvas& canvas, const Samples& reference) {
     double total = 0;
     int blocks = 0;
     for (int top = 0; top + 4 <= reference.height; top += 4) {
@@ -151,8 +137,7 @@ double BlockMeanError(const Canvas& canvas, const Samples& reference)
 }
 
 // The mean distance per component between the canvas and the reference.
-double MeanError(const Canvas& canvas, const Samples& reference)
-{
+double MeanError(const Canvas& canvas, const Samples& reference) {
     double total = 0;
     for (int y = 0; y < reference.height; ++y) {
         for (int x = 0; x < reference.width; ++x) {
@@ -165,8 +150,7 @@ double MeanError(const Canvas& canvas, const Samples& reference)
     return total / (3.0 * reference.width * reference.height);
 }
 
-Samples GreyOf(const Samples& colour)
-{
+Samples GreyOf(const Samples& colour) {
     Samples grey{colour.width, colour.height, 1, {}};
     for (std::size_t i = 0; i < colour.bytes.size(); i += 3)
         grey.bytes.push_back(
@@ -175,8 +159,7 @@ Samples GreyOf(const Samples& colour)
 }
 
 template <typename Call>
-EJPEG CatchJpegError(Call&& call)
-{
+EJPEG CatchJpegError(Call&& call) {
     try {
         call();
     } catch (const EJPEG& error) {
@@ -188,8 +171,7 @@ EJPEG CatchJpegError(Call&& call)
 
 // --- Headers -------------------------------------------------------------------------
 
-TEST(JpegHeader, TellsSizeCodingAndScans)
-{
+TEST(JpegHeader, TellsSizeCodingAndScans) {
     const Samples picture = ColourPicture(61, 45);
     struct Case {
         Bytes file;
@@ -211,16 +193,14 @@ TEST(JpegHeader, TellsSizeCodingAndScans)
     }
 }
 
-TEST(JpegHeader, EmptyInputIsTheLibrarysEmptyInputError)
-{
+TEST(JpegHeader, EmptyInputIsTheLibrarysEmptyInputError) {
     const auto stream = StreamOf({});
     const EJPEG error = CatchJpegError([&] { JpegDecompression::ReadHeader(*stream); });
     EXPECT_EQ(error.ErrorCode(), JERR_INPUT_EMPTY);
     EXPECT_EQ(std::string(error.Message().CStr()), "Erreur JPEG #" + std::to_string(JERR_INPUT_EMPTY));
 }
 
-TEST(JpegHeader, DataThatIsNotJpegIsRefusedByTheHeaderRead)
-{
+TEST(JpegHeader, DataThatIsNotJpegIsRefusedByTheHeaderRead) {
     Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
     const auto stream = StreamOf(png);
     const EJPEG error = CatchJpegError([&] { JpegDecompression::ReadHeader(*stream); });
@@ -228,8 +208,7 @@ TEST(JpegHeader, DataThatIsNotJpegIsRefusedByTheHeaderRead)
     EXPECT_EQ(std::string(error.Message().CStr()), "Erreur JPEG #" + std::to_string(JERR_NO_SOI));
 }
 
-TEST(JpegHeader, FileCutInsideTheHeaderIsAnError)
-{
+TEST(JpegHeader, FileCutInsideTheHeaderIsAnError) {
     // Cut inside the tables, and inside a marker longer than the source's buffer.
     const Bytes plain = WriteJpeg(ColourPicture(16, 16));
     const Bytes longMarker = WriteJpeg(ColourPicture(16, 16), {.appBytes = 20000});
@@ -245,16 +224,13 @@ TEST(JpegHeader, FileCutInsideTheHeaderIsAnError)
 // A stream whose reads fail after the first bytes.
 class FailingStream : public TMemoryStream {
 public:
-    std::size_t Read(void* buffer, std::size_t count) override
-    {
-        if (Position() > 0)
-            throw EReadError(ResId::StreamRead);
+    std::size_t Read(void* buffer, std::size_t count) override {
+        if (Position() > 0) throw EReadError(ResId::StreamRead);
         return TMemoryStream::Read(buffer, std::min<std::size_t>(count, 20));
     }
 };
 
-TEST(JpegHeader, StreamErrorLeavesTheLibraryAsItselfNotAsAJpegError)
-{
+TEST(JpegHeader, StreamErrorLeavesTheLibraryAsItselfNotAsAJpegError) {
     const Bytes file = WriteJpeg(ColourPicture(16, 16));
     FailingStream stream;
     stream.WriteBuffer(file.data(), file.size());
@@ -270,8 +246,7 @@ TEST(JpegHeader, StreamErrorLeavesTheLibraryAsItselfNotAsAJpegError)
 
 // --- Colour output -------------------------------------------------------------------
 
-TEST(JpegDecode, ColourFilesGiveBlueGreenRedWhateverTheirCoding)
-{
+TEST(JpegDecode, ColourFilesGiveBlueGreenRedWhateverTheirCoding) {
     const Samples picture = ColourPicture(61, 45);
     struct Case {
         const char* name;
@@ -294,8 +269,7 @@ TEST(JpegDecode, ColourFilesGiveBlueGreenRedWhateverTheirCoding)
     }
 }
 
-TEST(JpegDecode, BottomUpMemoryGetsEveryRowInItsPlace)
-{
+TEST(JpegDecode, BottomUpMemoryGetsEveryRowInItsPlace) {
     const Bytes file = WriteJpeg(ColourPicture(61, 45));
     const Canvas bottomUp = Decode(file, {}, Canvas(/*bottomUp=*/true));
     ExpectPixelsEqual(bottomUp, ReferenceDecode(file));
@@ -305,8 +279,7 @@ TEST(JpegDecode, BottomUpMemoryGetsEveryRowInItsPlace)
                            bottomUp.memory.end() - bottomUp.stride));
 }
 
-TEST(JpegDecode, OutputScaleDividesTheSize)
-{
+TEST(JpegDecode, OutputScaleDividesTheSize) {
     const Bytes file = WriteJpeg(ColourPicture(64, 48));
     const struct {
         TJPEGOutputScale scale;
@@ -331,16 +304,11 @@ struct InkSquare {
     JpegPaletteEntry rgb;
 };
 const InkSquare kInkSquares[] = {
-    {0, 255, 255, 0, {255, 0, 0}},
-    {255, 0, 255, 0, {0, 255, 0}},
-    {255, 255, 0, 0, {0, 0, 255}},
-    {0, 0, 0, 0, {255, 255, 255}},
-    {0, 0, 0, 255, {0, 0, 0}},
-    {0, 0, 0, 128, {127, 127, 127}},
+    {0, 255, 255, 0, {255, 0, 0}}, {255, 0, 255, 0, {0, 255, 0}}, {255, 255, 0, 0, {0, 0, 255}},
+    {0, 0, 0, 0, {255, 255, 255}}, {0, 0, 0, 255, {0, 0, 0}},     {0, 0, 0, 128, {127, 127, 127}},
 };
 
-Samples InkPicture(bool inverted)
-{
+Samples InkPicture(bool inverted) {
     const int count = static_cast<int>(std::size(kInkSquares));
     Samples picture{16 * count, 16, 4, {}};
     picture.bytes.resize(std::size_t(picture.width) * picture.height * 4);
@@ -348,15 +316,13 @@ Samples InkPicture(bool inverted)
         for (int x = 0; x < picture.width; ++x) {
             const InkSquare& square = kInkSquares[x / 16];
             const std::uint8_t inks[] = {square.c, square.m, square.y, square.k};
-            for (int i = 0; i < 4; ++i)
-                picture.Pixel(x, y)[i] = inverted ? 255 - inks[i] : inks[i];
+            for (int i = 0; i < 4; ++i) picture.Pixel(x, y)[i] = inverted ? 255 - inks[i] : inks[i];
         }
     }
     return picture;
 }
 
-TEST(JpegDecode, FourComponentFilesAreConvertedToBlueGreenRed)
-{
+TEST(JpegDecode, FourComponentFilesAreConvertedToBlueGreenRed) {
     // Files with an Adobe marker store the inks inverted, as common tools write them;
     // files without store the inks themselves.
     const struct {
@@ -379,8 +345,7 @@ TEST(JpegDecode, FourComponentFilesAreConvertedToBlueGreenRed)
     }
 }
 
-TEST(JpegDecode, FourComponentFilesAreRefusedForPaletteOutput)
-{
+TEST(JpegDecode, FourComponentFilesAreRefusedForPaletteOutput) {
     const Bytes file = WriteJpeg(InkPicture(true), {.stored = JCS_CMYK});
     const EJPEG eightBit = CatchJpegError([&] { Decode(file, {.OutputDepth = od8Bit}); });
     EXPECT_EQ(eightBit.ErrorCode(), JERR_CONVERSION_NOTIMPL);
@@ -390,8 +355,7 @@ TEST(JpegDecode, FourComponentFilesAreRefusedForPaletteOutput)
 
 // --- Palette output --------------------------------------------------------------------
 
-void ExpectGreyPalette(const Canvas& canvas)
-{
+void ExpectGreyPalette(const Canvas& canvas) {
     EXPECT_EQ(canvas.bytesPerPixel, 1);
     EXPECT_EQ(canvas.palettesTaken, 1);
     EXPECT_GT(canvas.palette.size(), 1u);
@@ -400,8 +364,7 @@ void ExpectGreyPalette(const Canvas& canvas)
         EXPECT_TRUE(entry.Red == entry.Green && entry.Green == entry.Blue);
 }
 
-TEST(JpegDecode, GreyFilesGiveIndicesIntoAtMost236Greys)
-{
+TEST(JpegDecode, GreyFilesGiveIndicesIntoAtMost236Greys) {
     const Samples picture = GreyOf(ColourPicture(61, 45));
     for (const bool progressive : {false, true}) {
         SCOPED_TRACE(progressive ? "progressive" : "sequential");
@@ -415,8 +378,7 @@ TEST(JpegDecode, GreyFilesGiveIndicesIntoAtMost236Greys)
     }
 }
 
-TEST(JpegDecode, GreyOutputOfAColourFile)
-{
+TEST(JpegDecode, GreyOutputOfAColourFile) {
     const Bytes file = WriteJpeg(ColourPicture(61, 45));
     const Canvas canvas = Decode(file, {.GrayOutput = true});
     ExpectGreyPalette(canvas);
@@ -426,8 +388,7 @@ TEST(JpegDecode, GreyOutputOfAColourFile)
             ASSERT_NEAR(canvas.Colour(x, y).Red, reference.Pixel(x, y)[0], 3) << x << ", " << y;
 }
 
-TEST(JpegDecode, EightBitColourUsesAtMost236Colours)
-{
+TEST(JpegDecode, EightBitColourUsesAtMost236Colours) {
     const Samples picture = ColourPicture(61, 45);
     const Bytes file = WriteJpeg(picture);
     const Samples reference = ReferenceDecode(file);
@@ -444,8 +405,7 @@ TEST(JpegDecode, EightBitColourUsesAtMost236Colours)
     }
 }
 
-TEST(JpegDecode, AGivenColourMapIsUsedAsThePalette)
-{
+TEST(JpegDecode, AGivenColourMapIsUsedAsThePalette) {
     const std::vector<JpegPaletteEntry> given = {{0, 0, 0},     {255, 0, 0},   {0, 255, 0},   {0, 0, 255},
                                                  {255, 255, 0}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
     const Bytes file = WriteJpeg(ColourPicture(61, 45));
@@ -465,8 +425,7 @@ TEST(JpegDecode, AGivenColourMapIsUsedAsThePalette)
     EXPECT_EQ(canvas.Colour(60, 0).Red, 255);
 }
 
-TEST(JpegDecode, AGivenColourMapThatTheLibraryReplacesStillGivesItsPalette)
-{
+TEST(JpegDecode, AGivenColourMapThatTheLibraryReplacesStillGivesItsPalette) {
     // Greyscale output always gets the library's own grey map: the indices refer to it.
     const Bytes file = WriteJpeg(GreyOf(ColourPicture(61, 45)), {.stored = JCS_GRAYSCALE});
     const auto stream = StreamOf(file);
@@ -482,16 +441,14 @@ TEST(JpegDecode, AGivenColourMapThatTheLibraryReplacesStillGivesItsPalette)
 
 // --- Progressive redraw ------------------------------------------------------------------
 
-TEST(JpegDecode, ProgressiveRedrawEndsWithTheFullQualityPicture)
-{
+TEST(JpegDecode, ProgressiveRedrawEndsWithTheFullQualityPicture) {
     const Bytes file = WriteJpeg(ColourPicture(61, 45), {.progressive = true});
     const Canvas canvas = Decode(file, {.ProgressiveRedraw = true});
     EXPECT_GT(canvas.rowsAsked, 2);  // one pass per scan, then the last
     ExpectPixelsEqual(canvas, ReferenceDecode(file));
 }
 
-TEST(JpegDecode, ProgressiveRedrawInEightBitTakesTheFinalPalette)
-{
+TEST(JpegDecode, ProgressiveRedrawInEightBitTakesTheFinalPalette) {
     const Samples picture = ColourPicture(61, 45);
     const Bytes file = WriteJpeg(picture, {.progressive = true});
     const Canvas canvas = Decode(file, {.OutputDepth = od8Bit, .ProgressiveRedraw = true});
@@ -503,8 +460,7 @@ TEST(JpegDecode, ProgressiveRedrawInEightBitTakesTheFinalPalette)
 
 // --- Damaged and oversized files -----------------------------------------------------------
 
-TEST(JpegDecode, TruncatedFileDecodesWithTheMissingRowsFilled)
-{
+TEST(JpegDecode, TruncatedFileDecodesWithTheMissingRowsFilled) {
     const Bytes whole = WriteJpeg(ColourPicture(64, 256));
     const Bytes cut(whole.begin(), whole.begin() + whole.size() * 2 / 3);
     // Whatever the memory held before, every byte comes out the same: all rows written.
@@ -516,8 +472,7 @@ TEST(JpegDecode, TruncatedFileDecodesWithTheMissingRowsFilled)
     EXPECT_TRUE(std::equal(full.memory.begin(), full.memory.begin() + 64 * full.stride, zeros.memory.begin()));
 }
 
-TEST(JpegDecode, DamagedFilesDecodeOrRaiseOnlyAJpegError)
-{
+TEST(JpegDecode, DamagedFilesDecodeOrRaiseOnlyAJpegError) {
     // Bytes changed all over sequential and progressive files, decoded with each kind of
     // output: the result is a picture or EJPEG, never anything else.
     const JpegDecodeSettings settings[] = {
@@ -545,8 +500,7 @@ TEST(JpegDecode, DamagedFilesDecodeOrRaiseOnlyAJpegError)
     EXPECT_GT(refused, 20);
 }
 
-TEST(JpegDecode, OversizedPictureIsRefusedBeforeAnyAllocation)
-{
+TEST(JpegDecode, OversizedPictureIsRefusedBeforeAnyAllocation) {
     const Bytes file = test::WithFrameSize(WriteJpeg(ColourPicture(16, 16)), 65000, 65000);
     for (const JpegDecodeSettings settings : {JpegDecodeSettings{}, JpegDecodeSettings{.GrayOutput = true}}) {
         const auto stream = StreamOf(file);
@@ -558,8 +512,7 @@ TEST(JpegDecode, OversizedPictureIsRefusedBeforeAnyAllocation)
     }
 }
 
-TEST(JpegDecode, TheSizeCapCountsTheOutputScale)
-{
+TEST(JpegDecode, TheSizeCapCountsTheOutputScale) {
     // 65000 / 8 = 8125 pixels a side: 8125 x 24376 padded bytes, under the cap.
     const Bytes file = test::WithFrameSize(WriteJpeg(ColourPicture(16, 16)), 65000, 65000);
     const auto stream = StreamOf(file);
@@ -569,12 +522,10 @@ TEST(JpegDecode, TheSizeCapCountsTheOutputScale)
     EXPECT_LE(std::uint64_t{8125} * ((8125 * 3 + 3) & ~3), JpegDecompression::kMaxOutputBytes);
 }
 
-TEST(JpegDecode, TheLibrarysWorkingMemoryIsCapped)
-{
+TEST(JpegDecode, TheLibrarysWorkingMemoryIsCapped) {
     // A progressive file keeps every coefficient until its last scan: 65000 x 65000
     // would take gigabytes, even for a small output.
-    const Bytes file =
-        test::WithFrameSize(WriteJpeg(ColourPicture(16, 16), {.progressive = true}), 65000, 65000);
+    const Bytes file = test::WithFrameSize(WriteJpeg(ColourPicture(16, 16), {.progressive = true}), 65000, 65000);
     const auto stream = StreamOf(file);
     JpegDecompression decoder(*stream, {.OutputScale = osEighth});
     const EJPEG error = CatchJpegError([&] { decoder.Start(); });
@@ -597,8 +548,7 @@ struct SteppingClock {
     std::uint64_t operator()() { return now += step; }
 };
 
-TEST(JpegProgress, ReportsAtMostEvery500MsAndOnlyNewPercentages)
-{
+TEST(JpegProgress, ReportsAtMostEvery500MsAndOnlyNewPercentages) {
     const Bytes file = WriteJpeg(ColourPicture(40, 400));
     std::vector<ProgressReport> reports;
     int clockReadings = 0;
@@ -640,14 +590,13 @@ TEST(JpegProgress, ReportsAtMostEvery500MsAndOnlyNewPercentages)
     }
 }
 
-TEST(JpegProgress, ProgressiveRedrawReportsBandsWithinThePicture)
-{
+TEST(JpegProgress, ProgressiveRedrawReportsBandsWithinThePicture) {
     // When a new pass starts over at the top, the band reported runs from the last row
     // reported to the bottom of the picture.
     const Bytes file = WriteJpeg(ColourPicture(40, 400), {.progressive = true});
     std::vector<TRect> bands;
-    JpegProgressMonitor monitor(
-        [&](TProgressStage, std::uint8_t, bool, const TRect& r) { bands.push_back(r); }, SteppingClock{1000, 600});
+    JpegProgressMonitor monitor([&](TProgressStage, std::uint8_t, bool, const TRect& r) { bands.push_back(r); },
+                                SteppingClock{1000, 600});
     const auto stream = StreamOf(file);
     JpegDecompression decoder(*stream, {.ProgressiveRedraw = true}, &monitor);
     decoder.Start();
@@ -666,8 +615,7 @@ TEST(JpegProgress, ProgressiveRedrawReportsBandsWithinThePicture)
     EXPECT_GT(wraps, 0);
 }
 
-TEST(JpegProgress, AbortFromTheHandlerEndsTheDecodeKeepingTheRowsDone)
-{
+TEST(JpegProgress, AbortFromTheHandlerEndsTheDecodeKeepingTheRowsDone) {
     const Bytes file = WriteJpeg(ColourPicture(40, 400));
     const Canvas full = Decode(file);
     int abortedAt = -1;
@@ -695,8 +643,7 @@ TEST(JpegProgress, AbortFromTheHandlerEndsTheDecodeKeepingTheRowsDone)
                             [](std::uint8_t byte) { return byte == 0xAB; }));
 }
 
-TEST(JpegProgress, AbortWhileAProgressiveFileIsReadInAtStart)
-{
+TEST(JpegProgress, AbortWhileAProgressiveFileIsReadInAtStart) {
     // A multi-scan file is read in whole when the decode starts.
     const Bytes file = WriteJpeg(ColourPicture(40, 400), {.progressive = true});
     JpegProgressMonitor monitor([&](TProgressStage, std::uint8_t, bool, const TRect&) { Abort(); },

@@ -5,8 +5,7 @@
 
 namespace orvalis::test {
 
-Samples ColourPicture(int width, int height)
-{
+Samples ColourPicture(int width, int height) {
     Samples picture{width, height, 3, std::vector<std::uint8_t>(std::size_t(width) * height * 3)};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -19,8 +18,7 @@ Samples ColourPicture(int width, int height)
     return picture;
 }
 
-std::vector<std::uint8_t> WriteJpeg(const Samples& samples, const JpegOptions& options)
-{
+std::vector<std::uint8_t> WriteJpeg(const Samples& samples, const JpegOptions& options) {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -34,19 +32,15 @@ std::vector<std::uint8_t> WriteJpeg(const Samples& samples, const JpegOptions& o
     info.input_components = samples.components;
     info.in_color_space = samples.components == 1 ? JCS_GRAYSCALE : samples.components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
-    if (options.stored != JCS_UNKNOWN)
-        jpeg_set_colorspace(&info, options.stored);
-    if (!options.adobeMarker)
-        info.write_Adobe_marker = FALSE;
+    if (options.stored != JCS_UNKNOWN) jpeg_set_colorspace(&info, options.stored);
+    if (!options.adobeMarker) info.write_Adobe_marker = FALSE;
     jpeg_set_quality(&info, options.quality, TRUE);
     info.restart_in_rows = options.restartRows;
-    if (options.progressive)
-        jpeg_simple_progression(&info);
+    if (options.progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     if (options.appBytes > 0) {
         std::vector<JOCTET> data(options.appBytes);
-        for (std::size_t i = 0; i < data.size(); ++i)
-            data[i] = static_cast<JOCTET>(i * 7);
+        for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<JOCTET>(i * 7);
         jpeg_write_marker(&info, JPEG_APP0 + 1, data.data(), static_cast<unsigned>(data.size()));
     }
     const std::size_t rowBytes = std::size_t(samples.width) * samples.components;
@@ -61,8 +55,7 @@ std::vector<std::uint8_t> WriteJpeg(const Samples& samples, const JpegOptions& o
     return file;
 }
 
-Samples ReferenceDecode(const std::vector<std::uint8_t>& file, J_COLOR_SPACE output)
-{
+Samples ReferenceDecode(const std::vector<std::uint8_t>& file, J_COLOR_SPACE output) {
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -72,8 +65,8 @@ Samples ReferenceDecode(const std::vector<std::uint8_t>& file, J_COLOR_SPACE out
     info.out_color_space = output;
     info.dct_method = JDCT_FLOAT;
     jpeg_start_decompress(&info);
-    Samples result{static_cast<int>(info.output_width), static_cast<int>(info.output_height),
-                   info.output_components, {}};
+    Samples result{
+        static_cast<int>(info.output_width), static_cast<int>(info.output_height), info.output_components, {}};
     result.bytes.resize(std::size_t(result.width) * result.height * result.components);
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = result.Pixel(0, static_cast<int>(info.output_scanline));
@@ -84,8 +77,7 @@ Samples ReferenceDecode(const std::vector<std::uint8_t>& file, J_COLOR_SPACE out
     return result;
 }
 
-std::vector<std::uint8_t> WithFrameSize(std::vector<std::uint8_t> file, int width, int height)
-{
+std::vector<std::uint8_t> WithFrameSize(std::vector<std::uint8_t> file, int width, int height) {
     // Walk the marker segments after SOI up to the start-of-frame marker (FF C0..C2):
     // length, precision, height, width.
     std::size_t i = 2;

@@ -2,10 +2,7 @@
 // the JPEG image's own decode, byte for byte, once adopted by a bitmap; the same
 // refusals; a stop as soon as it is cancelled; nothing for 8-bit output.
 
-#include "codecs/JpegPictureDecode.h"
-
 #include <gtest/gtest.h>
-
 #include <jerror.h>
 
 #include <cstring>
@@ -13,6 +10,7 @@
 #include <thread>
 
 #include "JPEGImageFiles.h"
+#include "codecs/JpegPictureDecode.h"
 #include "platform/headless/HeadlessSession.h"
 #include "runtime/Exceptions.h"
 
@@ -24,16 +22,14 @@ using test::ColourPicture;
 using test::JpegOptions;
 using test::WriteJpeg;
 
-std::unique_ptr<TMemoryStream> StreamOf(const Bytes& bytes)
-{
+std::unique_ptr<TMemoryStream> StreamOf(const Bytes& bytes) {
     auto stream = std::make_unique<TMemoryStream>();
     stream->WriteBuffer(bytes.data(), bytes.size());
     return stream;
 }
 
 // Every row of both bitmaps, byte for byte.
-void ExpectSamePixels(TBitmap& actual, TBitmap& expected)
-{
+void ExpectSamePixels(TBitmap& actual, TBitmap& expected) {
     ASSERT_EQ(actual.PixelLayout(), expected.PixelLayout());
     ASSERT_EQ(actual.Width(), expected.Width());
     ASSERT_EQ(actual.Height(), expected.Height());

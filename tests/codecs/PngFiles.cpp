@@ -11,16 +11,13 @@
 namespace orvalis::gd::test {
 namespace {
 
-void PutBigEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        bytes.push_back(static_cast<std::uint8_t>(value >> shift));
+void PutBigEndian(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 // One row as the file stores it: samples packed most significant bits first below 8
 // bits, big-endian pairs at 16.
-std::vector<png_byte> PackRow(const PngPicture& picture, int y)
-{
+std::vector<png_byte> PackRow(const PngPicture& picture, int y) {
     const int perRow = picture.width * ChannelsOf(picture.colourType);
     const std::uint16_t* sample = picture.samples.data() + static_cast<std::size_t>(y) * perRow;
     std::vector<png_byte> row;
@@ -34,38 +31,29 @@ std::vector<png_byte> PackRow(const PngPicture& picture, int y)
     row.assign(static_cast<std::size_t>((perRow * picture.bitDepth + 7) / 8), 0);
     for (int i = 0; i < perRow; ++i) {
         const int bit = i * picture.bitDepth;
-        row[static_cast<std::size_t>(bit / 8)] |=
-            static_cast<png_byte>(sample[i] << (8 - picture.bitDepth - bit % 8));
+        row[static_cast<std::size_t>(bit / 8)] |= static_cast<png_byte>(sample[i] << (8 - picture.bitDepth - bit % 8));
     }
     return row;
 }
 
 }  // namespace
 
-int ChannelsOf(int colourType)
-{
+int ChannelsOf(int colourType) {
     switch (colourType) {
-    case PNG_COLOR_TYPE_GRAY_ALPHA:
-        return 2;
-    case PNG_COLOR_TYPE_RGB:
-        return 3;
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-        return 4;
-    default:
-        return 1;
+        case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
+        case PNG_COLOR_TYPE_RGB: return 3;
+        case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+        default: return 1;
     }
 }
 
-void WritePng(const std::filesystem::path& path, const PngPicture& picture)
-{
+void WritePng(const std::filesystem::path& path, const PngPicture& picture) {
     ASSERT_EQ(picture.samples.size(),
               static_cast<std::size_t>(picture.width * picture.height * ChannelsOf(picture.colourType)));
     std::vector<std::vector<png_byte>> packed;
-    for (int y = 0; y < picture.height; ++y)
-        packed.push_back(PackRow(picture, y));
+    for (int y = 0; y < picture.height; ++y) packed.push_back(PackRow(picture, y));
     std::vector<png_bytep> rows;
-    for (auto& row : packed)
-        rows.push_back(row.data());
+    for (auto& row : packed) rows.push_back(row.data());
 
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
@@ -78,9 +66,8 @@ void WritePng(const std::filesystem::path& path, const PngPicture& picture)
     }
     png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height),
-                 picture.bitDepth, picture.colourType,
-                 picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+                 picture.bitDepth, picture.colourType, picture.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!picture.palette.empty())
         png_set_PLTE(png, info, picture.palette.data(), static_cast<int>(picture.palette.size()));
     if (!picture.alphas.empty() || picture.transparentColour)
@@ -94,20 +81,17 @@ void WritePng(const std::filesystem::path& path, const PngPicture& picture)
     ASSERT_EQ(std::fclose(file), 0);
 }
 
-std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path)
-{
+std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes)
-{
+void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::size_t FindChunk(const std::vector<std::uint8_t>& bytes, const std::string& type)
-{
+std::size_t FindChunk(const std::vector<std::uint8_t>& bytes, const std::string& type) {
     std::size_t offset = 8;
     while (offset + 8 <= bytes.size()) {
         const std::uint32_t length = std::uint32_t{bytes[offset]} << 24 | std::uint32_t{bytes[offset + 1]} << 16 |
@@ -121,8 +105,7 @@ std::size_t FindChunk(const std::vector<std::uint8_t>& bytes, const std::string&
     return 0;
 }
 
-void AppendChunk(std::vector<std::uint8_t>& bytes, const std::string& type, const std::vector<std::uint8_t>& data)
-{
+void AppendChunk(std::vector<std::uint8_t>& bytes, const std::string& type, const std::vector<std::uint8_t>& data) {
     PutBigEndian(bytes, static_cast<std::uint32_t>(data.size()));
     const std::size_t typeStart = bytes.size();
     bytes.insert(bytes.end(), type.begin(), type.end());
@@ -132,8 +115,7 @@ void AppendChunk(std::vector<std::uint8_t>& bytes, const std::string& type, cons
 }
 
 std::vector<std::uint8_t> WithChunkBeforeImageData(const std::vector<std::uint8_t>& bytes, const std::string& type,
-                                                   const std::vector<std::uint8_t>& data)
-{
+                                                   const std::vector<std::uint8_t>& data) {
     const auto imageData = bytes.begin() + static_cast<std::ptrdiff_t>(FindChunk(bytes, "IDAT"));
     std::vector<std::uint8_t> result(bytes.begin(), imageData);
     AppendChunk(result, type, data);
@@ -141,13 +123,9 @@ std::vector<std::uint8_t> WithChunkBeforeImageData(const std::vector<std::uint8_
     return result;
 }
 
-std::vector<std::uint8_t> PngSignature()
-{
-    return {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-}
+std::vector<std::uint8_t> PngSignature() { return {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}; }
 
-std::vector<std::uint8_t> HeaderData(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType)
-{
+std::vector<std::uint8_t> HeaderData(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType) {
     std::vector<std::uint8_t> data;
     PutBigEndian(data, width);
     PutBigEndian(data, height);

@@ -36,8 +36,7 @@ void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_
 std::size_t FindChunk(const std::vector<std::uint8_t>& bytes, const std::string& type);
 
 // Appends a chunk with its length and a correct CRC.
-void AppendChunk(std::vector<std::uint8_t>& bytes, const std::string& type,
-                 const std::vector<std::uint8_t>& data);
+void AppendChunk(std::vector<std::uint8_t>& bytes, const std::string& type, const std::vector<std::uint8_t>& data);
 
 // The file's bytes with one more chunk right before the first IDAT chunk.
 std::vector<std::uint8_t> WithChunkBeforeImageData(const std::vector<std::uint8_t>& bytes, const std::string& type,
@@ -47,7 +46,6 @@ std::vector<std::uint8_t> WithChunkBeforeImageData(const std::vector<std::uint8_
 std::vector<std::uint8_t> PngSignature();
 
 // The 13 data bytes of an IHDR chunk.
-std::vector<std::uint8_t> HeaderData(std::uint32_t width, std::uint32_t height, int bitDepth,
-                                     int colourType);
+std::vector<std::uint8_t> HeaderData(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType);
 
 }  // namespace orvalis::gd::test

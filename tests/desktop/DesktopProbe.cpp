@@ -40,8 +40,7 @@ constexpr int kBlock = 20;  // the side of the coloured squares
 constexpr std::uintptr_t kTickTimer = 1;
 constexpr unsigned kTickMilliseconds = 150;
 
-void Say(const char* format, ...)
-{
+void Say(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
     std::vprintf(format, arguments);
@@ -50,10 +49,13 @@ void Say(const char* format, ...)
     std::fflush(stdout);
 }
 
-MenuBar ProbeMenu()
-{
+MenuBar ProbeMenu() {
     MenuBar bar;
-    bar.items.push_back({0, "&Fichier", true, false, false,
+    bar.items.push_back({0,
+                         "&Fichier",
+                         true,
+                         false,
+                         false,
                          {{kOpenJpeg, "&Ouvrir...\tCtrl+O"},
                           {kOpenPng, "Ouvrir &PNG..."},
                           {kAskQuestion, "&Message"},
@@ -71,8 +73,7 @@ public:
     void OnTypeChange(int filterIndex) override { Say("hook type %d", filterIndex); }
     void OnFolderChange() override { Say("hook folder %s", RunningOpenFileDialog()->folder.c_str()); }
     void OnSelectionChange() override { Say("hook selection %s", RunningOpenFileDialog()->path.c_str()); }
-    bool OnFileOk(const OpenFileResult& chosen) override
-    {
+    bool OnFileOk(const OpenFileResult& chosen) override {
         bool refused = chosen.fileBuffer.find("refuse") != std::string::npos;
         Say("hook fileok %s%s", chosen.fileBuffer.c_str(), refused ? " refused" : "");
         return !refused;
@@ -84,8 +85,7 @@ class ProbeWindow final : public WindowProcedure {
 public:
     explicit ProbeWindow(std::string folder) : folder_(std::move(folder)) {}
 
-    void Create()
-    {
+    void Create() {
         RegisterWindowClass({"OrvalisProbe", CS_DBLCLKS});
         CreateWindowParams params;
         params.className = "OrvalisProbe";
@@ -100,45 +100,43 @@ public:
         ShowWindow(handle_, SW_SHOW);
     }
 
-    LRESULT WindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) override
-    {
+    LRESULT WindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) override {
         switch (message) {
-        case WM_PAINT: Paint(window); return 0;
-        case WM_TIMER:
-            SetWindowText(window, "Sonde Orvalis n° " + std::to_string(++ticks_));
-            return 0;
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-            Say("keydown vk=%d sys=%d", static_cast<int>(wParam), message == WM_SYSKEYDOWN ? 1 : 0);
-            break;
-        case WM_KEYUP:
-        case WM_SYSKEYUP: Say("keyup vk=%d", static_cast<int>(wParam)); break;
-        case WM_CHAR: Say("char %d", static_cast<int>(wParam)); return 0;
-        case WM_SYSCHAR: Say("syschar %d", static_cast<int>(wParam)); return 0;
-        case WM_MOUSEMOVE:
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONUP:
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP: SayMouse(message, lParam); return 0;
-        case WM_ACTIVATE: Say("activate %d", LoWord(wParam)); break;
-        case WM_SIZE: Say("size %d %d", LoWord(static_cast<WPARAM>(lParam)), HiWord(static_cast<WPARAM>(lParam))); break;
-        case WM_SYSCOMMAND: Say("syscommand %x", static_cast<unsigned>(wParam)); break;
-        case WM_CLOSE:
-            // The first request is refused: the window must stay, whatever the desktop does.
-            Say(closeRequests_++ == 0 ? "close refused" : "close");
-            if (closeRequests_ == 1) return 0;
-            break;
-        case WM_COMMAND: Command(window, static_cast<std::uint32_t>(wParam)); return 0;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
-        default: break;
+            case WM_PAINT: Paint(window); return 0;
+            case WM_TIMER: SetWindowText(window, "Sonde Orvalis n° " + std::to_string(++ticks_)); return 0;
+            case WM_KEYDOWN:
+            case WM_SYSKEYDOWN:
+                Say("keydown vk=%d sys=%d", static_cast<int>(wParam), message == WM_SYSKEYDOWN ? 1 : 0);
+                break;
+            case WM_KEYUP:
+            case WM_SYSKEYUP: Say("keyup vk=%d", static_cast<int>(wParam)); break;
+            case WM_CHAR: Say("char %d", static_cast<int>(wParam)); return 0;
+            case WM_SYSCHAR: Say("syschar %d", static_cast<int>(wParam)); return 0;
+            case WM_MOUSEMOVE:
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONUP:
+            case WM_LBUTTONDBLCLK:
+            case WM_RBUTTONDOWN:
+            case WM_RBUTTONUP: SayMouse(message, lParam); return 0;
+            case WM_ACTIVATE: Say("activate %d", LoWord(wParam)); break;
+            case WM_SIZE:
+                Say("size %d %d", LoWord(static_cast<WPARAM>(lParam)), HiWord(static_cast<WPARAM>(lParam)));
+                break;
+            case WM_SYSCOMMAND: Say("syscommand %x", static_cast<unsigned>(wParam)); break;
+            case WM_CLOSE:
+                // The first request is refused: the window must stay, whatever the desktop does.
+                Say(closeRequests_++ == 0 ? "close refused" : "close");
+                if (closeRequests_ == 1) return 0;
+                break;
+            case WM_COMMAND: Command(window, static_cast<std::uint32_t>(wParam)); return 0;
+            case WM_DESTROY: PostQuitMessage(0); return 0;
+            default: break;
         }
         return DefWindowProc(window, message, wParam, lParam);
     }
 
 private:
-    void Paint(HWND window)
-    {
+    void Paint(HWND window) {
         PaintStruct paint;
         cairo_t* cr = BeginPaint(window, paint);
         auto fill = [cr](double r, double g, double b, double x, double y, double w, double h) {
@@ -155,39 +153,36 @@ private:
         painted_ = true;
     }
 
-    static void SayMouse(std::uint32_t message, LPARAM lParam)
-    {
-        const char* what = message == WM_MOUSEMOVE      ? "move"
-                           : message == WM_LBUTTONDOWN  ? "ldown"
-                           : message == WM_LBUTTONUP    ? "lup"
+    static void SayMouse(std::uint32_t message, LPARAM lParam) {
+        const char* what = message == WM_MOUSEMOVE       ? "move"
+                           : message == WM_LBUTTONDOWN   ? "ldown"
+                           : message == WM_LBUTTONUP     ? "lup"
                            : message == WM_LBUTTONDBLCLK ? "ldblclk"
-                           : message == WM_RBUTTONDOWN  ? "rdown"
-                                                        : "rup";
+                           : message == WM_RBUTTONDOWN   ? "rdown"
+                                                         : "rup";
         Point point = PointFromLParam(lParam);
         Say("mouse %s %d %d", what, point.x, point.y);
     }
 
-    void Command(HWND window, std::uint32_t id)
-    {
+    void Command(HWND window, std::uint32_t id) {
         Say("command %u", id);
         switch (id) {
-        case kOpenJpeg:
-        case kOpenPng: Open(window, id == kOpenJpeg ? 1 : 2); break;
-        case kAskQuestion: {
-            EnableWindow(window, false);
-            int answer = MessageBox(window, "Voulez-vous continuer ?", "Question de la sonde",
-                                    MB_YESNOCANCEL | MB_ICONQUESTION);
-            EnableWindow(window, true);
-            Say("messagebox %d", answer);
-            break;
-        }
-        case kQuit: DestroyWindow(window); break;
-        default: break;
+            case kOpenJpeg:
+            case kOpenPng: Open(window, id == kOpenJpeg ? 1 : 2); break;
+            case kAskQuestion: {
+                EnableWindow(window, false);
+                int answer = MessageBox(window, "Voulez-vous continuer ?", "Question de la sonde",
+                                        MB_YESNOCANCEL | MB_ICONQUESTION);
+                EnableWindow(window, true);
+                Say("messagebox %d", answer);
+                break;
+            }
+            case kQuit: DestroyWindow(window); break;
+            default: break;
         }
     }
 
-    void Open(HWND window, int filterIndex)
-    {
+    void Open(HWND window, int filterIndex) {
         OpenFileRequest request;
         request.owner = window;
         request.title = "Ouverture d'une liste de vues de perspectives";
@@ -215,8 +210,7 @@ private:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (!gtk::InstallGtkBackend()) {
         std::fprintf(stderr, "%s\n", gtk::NoDisplayMessage());

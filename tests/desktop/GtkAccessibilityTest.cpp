@@ -31,8 +31,7 @@ public:
     AccessibleElement scene;
     std::vector<AccessibleRequest> requests;
 
-    LRESULT WindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) override
-    {
+    LRESULT WindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) override {
         if (message == WM_GETOBJECT) {
             auto& root = *reinterpret_cast<AccessibleElement*>(lParam);
             root.role = scene.role;
@@ -48,8 +47,7 @@ public:
     }
 };
 
-AccessibleElement Element(int id, AccessibleRole role, std::string name, Rect bounds)
-{
+AccessibleElement Element(int id, AccessibleRole role, std::string name, Rect bounds) {
     AccessibleElement element;
     element.key = {static_cast<std::uintptr_t>(id), -1};
     element.role = role;
@@ -60,8 +58,7 @@ AccessibleElement Element(int id, AccessibleRole role, std::string name, Rect bo
 }
 
 // The delay box of the options dialog, its label, and a group of two radio buttons.
-AccessibleElement OptionsScene()
-{
+AccessibleElement OptionsScene() {
     AccessibleElement scene;
     scene.role = AccessibleRole::Dialog;
     scene.children.push_back(Element(1, AccessibleRole::Label, "Délai", {8, 8, 119, 21}));
@@ -91,13 +88,9 @@ AccessibleElement OptionsScene()
     return scene;
 }
 
-std::string RoleName(AtkObject* object)
-{
-    return atk_role_get_name(atk_object_get_role(object));
-}
+std::string RoleName(AtkObject* object) { return atk_role_get_name(atk_object_get_role(object)); }
 
-bool HasState(AtkObject* object, AtkStateType state)
-{
+bool HasState(AtkObject* object, AtkStateType state) {
     AtkStateSet* states = atk_object_ref_state_set(object);
     bool has = atk_state_set_contains_state(states, state);
     g_object_unref(states);
@@ -108,35 +101,29 @@ bool HasState(AtkObject* object, AtkStateType state)
 struct Announcements {
     std::vector<std::string> heard;
 
-    void Listen(AtkObject* object)
-    {
+    void Listen(AtkObject* object) {
         g_signal_connect(object, "state-change", G_CALLBACK(OnState), this);
         g_signal_connect(object, "children-changed", G_CALLBACK(OnChildren), this);
         if (ATK_IS_TEXT(object)) g_signal_connect(object, "text-insert", G_CALLBACK(OnInsert), this);
     }
-    static std::string NameOf(gpointer object)
-    {
+    static std::string NameOf(gpointer object) {
         const gchar* name = atk_object_get_name(ATK_OBJECT(object));
         return name ? name : "";
     }
-    static void OnState(AtkObject* object, gchar* state, gboolean value, Announcements* self)
-    {
+    static void OnState(AtkObject* object, gchar* state, gboolean value, Announcements* self) {
         self->heard.push_back(NameOf(object) + " " + state + (value ? " on" : " off"));
     }
-    static void OnInsert(AtkObject* object, gint, gint, gchar* text, Announcements* self)
-    {
+    static void OnInsert(AtkObject* object, gint, gint, gchar* text, Announcements* self) {
         self->heard.push_back(NameOf(object) + " text " + text);
     }
-    static void OnChildren(AtkObject*, guint index, gpointer child, Announcements* self)
-    {
+    static void OnChildren(AtkObject*, guint index, gpointer child, Announcements* self) {
         self->heard.push_back("child " + std::to_string(index) + " " + NameOf(child));
     }
 };
 
 class GtkAccessibilityTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(gtk::InstallGtkBackend()) << "no display: these tests run under tests/desktop/run_in_xvfb.py";
         RegisterWindowClass({"GtkAccessibilityTest", 0});
         described_.scene = OptionsScene();
@@ -151,8 +138,7 @@ protected:
         Describe();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         RemoveBackend();
         while (gtk_events_pending()) gtk_main_iteration();
     }
@@ -161,15 +147,13 @@ protected:
     void Describe() { Backend().SetAccessibleTree(window_, DescribeWindow(window_)); }
     AtkObject* Area() { return gtk_widget_get_accessible(Backend().NativeWindow(window_)->DrawingArea()); }
     // A child of the area (or of one of its children): a reference the test keeps.
-    AtkObject* Child(AtkObject* parent, int index)
-    {
+    AtkObject* Child(AtkObject* parent, int index) {
         AtkObject* child = atk_object_ref_accessible_child(parent, index);
         if (child) kept_.push_back(child);
         return child;
     }
     // Handles the reports of the backend (the requests) as the queue does.
-    void HandleReports()
-    {
+    void HandleReports() {
         Message message;
         while (PeekMessage(message, PM_REMOVE)) DispatchMessage(message);
     }
@@ -180,14 +164,12 @@ protected:
     // Hears until the objects go, after the test.
     Announcements announced;
 
-    ~GtkAccessibilityTest() override
-    {
+    ~GtkAccessibilityTest() override {
         for (AtkObject* object : kept_) g_object_unref(object);
     }
 };
 
-TEST_F(GtkAccessibilityTest, TheDescriptionIsTheDrawingAreasChildrenWithTheirRolesStatesAndRelations)
-{
+TEST_F(GtkAccessibilityTest, TheDescriptionIsTheDrawingAreasChildrenWithTheirRolesStatesAndRelations) {
     AtkObject* window = gtk_widget_get_accessible(GTK_WIDGET(Backend().NativeWindow(window_)->Window()));
     EXPECT_EQ(RoleName(window), "dialog");
     AtkObject* area = Area();
@@ -252,8 +234,7 @@ TEST_F(GtkAccessibilityTest, TheDescriptionIsTheDrawingAreasChildrenWithTheirRol
     EXPECT_EQ(std::vector<gint>({x, y}), std::vector<gint>({8, 35}));
 }
 
-TEST_F(GtkAccessibilityTest, ANewDescriptionAnnouncesWhatChangedTheFocusGainedLast)
-{
+TEST_F(GtkAccessibilityTest, ANewDescriptionAnnouncesWhatChangedTheFocusGainedLast) {
     AtkObject* area = Area();
     AtkObject* entry = Child(area, 1);
     AtkObject* group = Child(area, 3);
@@ -294,8 +275,7 @@ TEST_F(GtkAccessibilityTest, ANewDescriptionAnnouncesWhatChangedTheFocusGainedLa
     EXPECT_EQ(announced.heard, (std::vector<std::string>{"Arrêt focused off", "Délai focused on"}));
 }
 
-TEST_F(GtkAccessibilityTest, TheToolsRequestsReachTheWindow)
-{
+TEST_F(GtkAccessibilityTest, TheToolsRequestsReachTheWindow) {
     AtkObject* area = Area();
     AtkObject* entry = Child(area, 1);
     AtkObject* spin = Child(area, 2);

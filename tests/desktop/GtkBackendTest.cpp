@@ -44,28 +44,31 @@ public:
     std::function<std::optional<LRESULT>(HWND, std::uint32_t, WPARAM, LPARAM)> on;
     std::vector<std::pair<std::uint32_t, WPARAM>> seen;
 
-    LRESULT WindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) override
-    {
+    LRESULT WindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) override {
         seen.push_back({message, wParam});
         if (on)
             if (std::optional<LRESULT> answer = on(window, message, wParam, lParam)) return *answer;
         return DefWindowProc(window, message, wParam, lParam);
     }
-    bool Saw(std::uint32_t message, WPARAM wParam) const
-    {
+    bool Saw(std::uint32_t message, WPARAM wParam) const {
         for (const auto& [m, w] : seen)
             if (m == message && w == wParam) return true;
         return false;
     }
 };
 
-MenuBar ViewerLikeMenu()
-{
+MenuBar ViewerLikeMenu() {
     MenuBar bar;
-    bar.items.push_back({0, "&Fichier", true, false, false, {{1, "&Ouvrir\tCtrl+O"}, {0, "", true, false, true}, {2, "&Quitter"}}});
+    bar.items.push_back(
+        {0, "&Fichier", true, false, false, {{1, "&Ouvrir\tCtrl+O"}, {0, "", true, false, true}, {2, "&Quitter"}}});
     bar.items.push_back({3, "&Options"});
-    bar.items.push_back({0, "&Traitement PNG", true, false, false,
-                         {{4, "&Comptage couleurs ", true, true}, {5, "&Modif. couleurs", false}, {6, "Noir && blanc_2"}}});
+    bar.items.push_back(
+        {0,
+         "&Traitement PNG",
+         true,
+         false,
+         false,
+         {{4, "&Comptage couleurs ", true, true}, {5, "&Modif. couleurs", false}, {6, "Noir && blanc_2"}}});
     return bar;
 }
 
@@ -73,8 +76,7 @@ const std::vector<FileFilter> kViewerFilters = {{"Fichiers JPEG ", "*.JPG;*JPEG"
 
 class GtkBackendTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(gtk::InstallGtkBackend()) << "no display: these tests run under tests/desktop/run_in_xvfb.py";
         RegisterWindowClass({"GtkBackendTest", CS_DBLCLKS});
         // A hidden window whose timer bounds every wait and ends dialogs that never answer.
@@ -95,16 +97,14 @@ protected:
         };
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         RemoveBackend();
         while (gtk_events_pending()) gtk_main_iteration();
     }
 
     gtk::GtkBackend& Backend() { return static_cast<gtk::GtkBackend&>(CurrentBackend()); }
 
-    HWND MakeWindow(std::uint32_t style, Size client, const std::optional<MenuBar>& menu, Recorder* recorder)
-    {
+    HWND MakeWindow(std::uint32_t style, Size client, const std::optional<MenuBar>& menu, Recorder* recorder) {
         CreateWindowParams params;
         params.className = "GtkBackendTest";
         params.text = "Fenêtre d'essai";
@@ -119,8 +119,7 @@ protected:
     }
 
     // Runs `step` from the queue once the program waits (inside a dialog's loop too).
-    void Then(std::function<void()> step)
-    {
+    void Then(std::function<void()> step) {
         steps_.push_back(std::move(step));
         PostMessage(helperWindow_, WM_USER, 0, 0);
     }
@@ -130,8 +129,7 @@ protected:
     void WhenReady(std::function<bool()> ready) { whenReady_ = std::move(ready); }
 
     // Pumps the queue until `done` holds; false after twenty seconds.
-    bool PumpUntil(const std::function<bool()>& done)
-    {
+    bool PumpUntil(const std::function<bool()>& done) {
         Arm();
         while (!done() && !gaveUp_) {
             Message message;
@@ -147,8 +145,7 @@ protected:
     }
 
     // Bounds a modal run that the test drives.
-    void Arm()
-    {
+    void Arm() {
         gaveUp_ = false;
         deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         SetTimer(helperWindow_, 1, 20);
@@ -156,16 +153,14 @@ protected:
 
     GtkWindow* TopDialog() { return Backend().Dialogs().empty() ? nullptr : Backend().Dialogs().back(); }
 
-    static Size Allocation(GtkWidget* widget)
-    {
+    static Size Allocation(GtkWidget* widget) {
         return {gtk_widget_get_allocated_width(widget), gtk_widget_get_allocated_height(widget)};
     }
 
     bool gaveUp_ = false;
 
 private:
-    void GiveUp()
-    {
+    void GiveUp() {
         gaveUp_ = true;
         for (GtkWindow* dialog : Backend().Dialogs())
             if (GTK_IS_DIALOG(dialog)) gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
@@ -178,8 +173,7 @@ private:
     std::chrono::steady_clock::time_point deadline_;
 };
 
-TEST_F(GtkBackendTest, TheDrawingAreaHasExactlyTheClientSize)
-{
+TEST_F(GtkBackendTest, TheDrawingAreaHasExactlyTheClientSize) {
     const std::uint32_t fixed = WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
     struct Case {
         const char* what;
@@ -207,8 +201,8 @@ TEST_F(GtkBackendTest, TheDrawingAreaHasExactlyTheClientSize)
         // The program sizes the client area anew (as ClientWidth and ClientHeight do).
         Size larger{c.client.width + 40, c.client.height + 30};
         Rect bounds = GetWindowRect(window);
-        Rect wanted = AdjustWindowRect(Rect::FromOriginAndSize(ClientToScreen(window, {}), larger), c.style,
-                                       c.menu.has_value());
+        Rect wanted =
+            AdjustWindowRect(Rect::FromOriginAndSize(ClientToScreen(window, {}), larger), c.style, c.menu.has_value());
         SetWindowPos(window, HWND_TOP, bounds.left, bounds.top, wanted.Width(), wanted.Height(), SWP_NOZORDER);
         ASSERT_EQ(GetClientRect(window).Extent(), larger);
         EXPECT_TRUE(PumpUntil([&] { return Allocation(area) == larger; }))
@@ -224,8 +218,7 @@ bool EveryItemShows(GtkWidget* bar, int windowWidth);
 
 // The original platform wraps a narrow window's menu bar onto more lines; here the window
 // keeps the bar's width, for the program's sizes and the user's alike.
-TEST_F(GtkBackendTest, AWindowIsNeverNarrowerThanItsMenuBar)
-{
+TEST_F(GtkBackendTest, AWindowIsNeverNarrowerThanItsMenuBar) {
     const std::uint32_t fixed = WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
     for (const std::uint32_t style : {std::uint32_t{WS_OVERLAPPEDWINDOW}, fixed}) {
         Recorder recorder;
@@ -236,8 +229,10 @@ TEST_F(GtkBackendTest, AWindowIsNeverNarrowerThanItsMenuBar)
         const gtk::TopLevelWindow* native = Backend().NativeWindow(window);
         GtkWidget* area = native->DrawingArea();
         GtkWidget* frame = GTK_WIDGET(native->Window());
-        EXPECT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(area) && Allocation(area) == Size{barWidth, 16}; }))
-            << "the drawing area is " << Allocation(area).width << " x " << Allocation(area).height;
+        EXPECT_TRUE(PumpUntil([&] {
+            return gtk_widget_get_mapped(area) && Allocation(area) == Size{barWidth, 16};
+        })) << "the drawing area is "
+            << Allocation(area).width << " x " << Allocation(area).height;
         EXPECT_EQ(Allocation(frame).width, barWidth);
         EXPECT_TRUE(EveryItemShows(native->MenuBar(), Allocation(frame).width));
 
@@ -264,8 +259,7 @@ TEST_F(GtkBackendTest, AWindowIsNeverNarrowerThanItsMenuBar)
     }
 }
 
-bool EveryItemShows(GtkWidget* bar, int windowWidth)
-{
+bool EveryItemShows(GtkWidget* bar, int windowWidth) {
     GList* children = gtk_container_get_children(GTK_CONTAINER(bar));
     bool shows = children != nullptr;
     for (GList* child = children; child; child = child->next) {
@@ -279,8 +273,7 @@ bool EveryItemShows(GtkWidget* bar, int windowWidth)
     return shows;
 }
 
-TEST_F(GtkBackendTest, TheUsersOwnResizingAndMovingReachThePlatform)
-{
+TEST_F(GtkBackendTest, TheUsersOwnResizingAndMovingReachThePlatform) {
     Recorder recorder;
     HWND window = MakeWindow(WS_OVERLAPPEDWINDOW, {300, 200}, ViewerLikeMenu(), &recorder);
     const gtk::TopLevelWindow* native = Backend().NativeWindow(window);
@@ -291,8 +284,10 @@ TEST_F(GtkBackendTest, TheUsersOwnResizingAndMovingReachThePlatform)
     int width = 0, height = 0;
     gtk_window_get_size(native->Window(), &width, &height);
     gtk_window_resize(native->Window(), width + 50, height + 20);
-    EXPECT_TRUE(PumpUntil([&] { return GetClientRect(window).Extent() == Size{350, 220}; }))
-        << GetClientRect(window).Width() << " x " << GetClientRect(window).Height();
+    EXPECT_TRUE(PumpUntil([&] {
+        return GetClientRect(window).Extent() == Size{350, 220};
+    })) << GetClientRect(window).Width()
+        << " x " << GetClientRect(window).Height();
     EXPECT_TRUE(recorder.Saw(WM_SIZE, SIZE_RESTORED));
     EXPECT_EQ(Allocation(area), (Size{350, 220}));
 
@@ -301,8 +296,7 @@ TEST_F(GtkBackendTest, TheUsersOwnResizingAndMovingReachThePlatform)
     EXPECT_TRUE(recorder.Saw(WM_MOVE, 0));
 }
 
-std::string LabelOf(GtkWidget* item)
-{
+std::string LabelOf(GtkWidget* item) {
     GtkWidget* child = gtk_bin_get_child(GTK_BIN(item));
     if (GTK_IS_BOX(child)) {
         GList* parts = gtk_container_get_children(GTK_CONTAINER(child));
@@ -312,8 +306,7 @@ std::string LabelOf(GtkWidget* item)
     return GTK_IS_LABEL(child) ? gtk_label_get_label(GTK_LABEL(child)) : "";
 }
 
-std::vector<GtkWidget*> ItemsOf(GtkWidget* shell)
-{
+std::vector<GtkWidget*> ItemsOf(GtkWidget* shell) {
     GList* children = gtk_container_get_children(GTK_CONTAINER(shell));
     std::vector<GtkWidget*> items;
     for (GList* child = children; child; child = child->next) items.push_back(GTK_WIDGET(child->data));
@@ -321,8 +314,7 @@ std::vector<GtkWidget*> ItemsOf(GtkWidget* shell)
     return items;
 }
 
-TEST_F(GtkBackendTest, TheMenuBarShowsTheModelAndReportsChoices)
-{
+TEST_F(GtkBackendTest, TheMenuBarShowsTheModelAndReportsChoices) {
     Recorder recorder;
     HWND window = MakeWindow(WS_OVERLAPPEDWINDOW, {400, 300}, ViewerLikeMenu(), &recorder);
     GtkWidget* bar = Backend().NativeWindow(window)->MenuBar();
@@ -360,8 +352,7 @@ TEST_F(GtkBackendTest, TheMenuBarShowsTheModelAndReportsChoices)
     EXPECT_TRUE(gtk_widget_is_sensitive(bar));
 }
 
-TEST_F(GtkBackendTest, TheCloseBoxAsksTheProgramWhichDecides)
-{
+TEST_F(GtkBackendTest, TheCloseBoxAsksTheProgramWhichDecides) {
     Recorder recorder;
     bool refuse = true;
     recorder.on = [&](HWND, std::uint32_t message, WPARAM, LPARAM) -> std::optional<LRESULT> {
@@ -382,8 +373,7 @@ TEST_F(GtkBackendTest, TheCloseBoxAsksTheProgramWhichDecides)
     EXPECT_EQ(Backend().NativeWindow(window), nullptr);
 }
 
-std::vector<std::string> ButtonLabels(GtkDialog* dialog, std::span<const int> buttons)
-{
+std::vector<std::string> ButtonLabels(GtkDialog* dialog, std::span<const int> buttons) {
     std::vector<std::string> labels;
     for (int button : buttons) {
         GtkWidget* widget = gtk_dialog_get_widget_for_response(dialog, button);
@@ -392,8 +382,7 @@ std::vector<std::string> ButtonLabels(GtkDialog* dialog, std::span<const int> bu
     return labels;
 }
 
-TEST_F(GtkBackendTest, TheMessageBoxShowsItsButtonsAndAnswersWithTheOnePressed)
-{
+TEST_F(GtkBackendTest, TheMessageBoxShowsItsButtonsAndAnswersWithTheOnePressed) {
     struct Case {
         std::uint32_t flags;
         std::vector<std::string> labels;
@@ -403,7 +392,9 @@ TEST_F(GtkBackendTest, TheMessageBoxShowsItsButtonsAndAnswersWithTheOnePressed)
     const Case cases[] = {
         {MB_OK | MB_ICONHAND, {"OK"}, IDOK, GTK_MESSAGE_ERROR},
         {MB_OKCANCEL | MB_ICONASTERISK, {"OK", "Annuler"}, IDOK, GTK_MESSAGE_INFO},
-        {MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION, {"_Abandonner", "_Retenter", "_Ignorer"}, IDABORT,
+        {MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION,
+         {"_Abandonner", "_Retenter", "_Ignorer"},
+         IDABORT,
          GTK_MESSAGE_WARNING},
         {MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, {"_Oui", "_Non", "Annuler"}, IDNO, GTK_MESSAGE_QUESTION},
         {MB_YESNO, {"_Oui", "_Non"}, IDYES, GTK_MESSAGE_OTHER},
@@ -430,8 +421,7 @@ TEST_F(GtkBackendTest, TheMessageBoxShowsItsButtonsAndAnswersWithTheOnePressed)
     }
 }
 
-TEST_F(GtkBackendTest, TheCloseBoxOfAMessageBoxAnswersOnlyWhereTheBoxCanBeDismissed)
-{
+TEST_F(GtkBackendTest, TheCloseBoxOfAMessageBoxAnswersOnlyWhereTheBoxCanBeDismissed) {
     struct Case {
         std::uint32_t flags;
         int answer;
@@ -459,8 +449,7 @@ TEST_F(GtkBackendTest, TheCloseBoxOfAMessageBoxAnswersOnlyWhereTheBoxCanBeDismis
 class Folder {
 public:
     explicit Folder(std::initializer_list<const char*> names)
-        : path_(std::filesystem::temp_directory_path() / ("orvalis-gtk-" + std::to_string(getpid())))
-    {
+        : path_(std::filesystem::temp_directory_path() / ("orvalis-gtk-" + std::to_string(getpid()))) {
         std::filesystem::create_directories(path_);
         for (const char* name : names) std::fclose(std::fopen((path_ / name).c_str(), "w"));
     }
@@ -480,21 +469,18 @@ public:
     std::function<void(const std::string&)> onSelection;
     std::function<bool(const OpenFileResult&)> onFileOk;
 
-    void OnShow() override
-    {
+    void OnShow() override {
         heard.push_back("show");
         if (onShow) onShow();
     }
     void OnTypeChange(int index) override { heard.push_back("type " + std::to_string(index)); }
     void OnFolderChange() override { heard.push_back("folder"); }
-    void OnSelectionChange() override
-    {
+    void OnSelectionChange() override {
         std::string path = RunningOpenFileDialog()->path;
         heard.push_back("selection " + path);
         if (onSelection) onSelection(path);
     }
-    bool OnFileOk(const OpenFileResult& chosen) override
-    {
+    bool OnFileOk(const OpenFileResult& chosen) override {
         heard.push_back("fileok");
         return onFileOk ? onFileOk(chosen) : true;
     }
@@ -503,13 +489,11 @@ public:
     bool Heard(const std::string& what) const { return std::find(heard.begin(), heard.end(), what) != heard.end(); }
 };
 
-GtkFileChooser* ChooserOf(GtkWindow* dialog)
-{
+GtkFileChooser* ChooserOf(GtkWindow* dialog) {
     return GTK_IS_FILE_CHOOSER(dialog) ? GTK_FILE_CHOOSER(dialog) : nullptr;
 }
 
-std::vector<GtkFileFilter*> FiltersOf(GtkFileChooser* chooser)
-{
+std::vector<GtkFileFilter*> FiltersOf(GtkFileChooser* chooser) {
     GSList* list = gtk_file_chooser_list_filters(chooser);
     std::vector<GtkFileFilter*> filters;
     for (GSList* item = list; item; item = item->next) filters.push_back(GTK_FILE_FILTER(item->data));
@@ -517,8 +501,7 @@ std::vector<GtkFileFilter*> FiltersOf(GtkFileChooser* chooser)
     return filters;
 }
 
-bool FilterTakes(GtkFileFilter* filter, const std::string& name)
-{
+bool FilterTakes(GtkFileFilter* filter, const std::string& name) {
     std::string path = "/plans/" + name;
     GtkFileFilterInfo info{};
     info.contains = GtkFileFilterFlags(GTK_FILE_FILTER_FILENAME | GTK_FILE_FILTER_DISPLAY_NAME);
@@ -527,8 +510,7 @@ bool FilterTakes(GtkFileFilter* filter, const std::string& name)
     return gtk_file_filter_filter(filter, &info);
 }
 
-TEST_F(GtkBackendTest, TheFileDialogsFiltersMatchWithoutRegardToCase)
-{
+TEST_F(GtkBackendTest, TheFileDialogsFiltersMatchWithoutRegardToCase) {
     OpenFileRequest request;
     request.title = "Ouverture d'une liste de vues de perspectives";
     request.filters = kViewerFilters;
@@ -563,8 +545,7 @@ TEST_F(GtkBackendTest, TheFileDialogsFiltersMatchWithoutRegardToCase)
     EXPECT_EQ(hooks.heard, (std::vector<std::string>{"show", "close"}));
 }
 
-TEST_F(GtkBackendTest, AnotherFilterAndAFileChosenInTheDialogAreTheResult)
-{
+TEST_F(GtkBackendTest, AnotherFilterAndAFileChosenInTheDialogAreTheResult) {
     Folder folder{"vue1.jpg", "image.png", "notes.txt"};
     OpenFileRequest request;
     request.filters = kViewerFilters;
@@ -594,8 +575,7 @@ TEST_F(GtkBackendTest, AnotherFilterAndAFileChosenInTheDialogAreTheResult)
     EXPECT_EQ(TopDialog(), nullptr);
 }
 
-TEST_F(GtkBackendTest, ThePreFilledFileIsSelectedInItsFolder)
-{
+TEST_F(GtkBackendTest, ThePreFilledFileIsSelectedInItsFolder) {
     Folder folder{"vue1.jpg", "vue2.jpg"};
     OpenFileRequest request;
     request.filters = kViewerFilters;
@@ -617,8 +597,7 @@ TEST_F(GtkBackendTest, ThePreFilledFileIsSelectedInItsFolder)
     EXPECT_EQ(result.fileBuffer, folder / "vue2.jpg");
 }
 
-TEST_F(GtkBackendTest, SeveralFilesComeAsTheFolderAndTheirNamesAndARefusalKeepsTheDialogOpen)
-{
+TEST_F(GtkBackendTest, SeveralFilesComeAsTheFolderAndTheirNamesAndARefusalKeepsTheDialogOpen) {
     Folder folder{"a.png", "b.png", "c.png"};
     OpenFileRequest request;
     request.filters = kViewerFilters;
@@ -661,8 +640,7 @@ TEST_F(GtkBackendTest, SeveralFilesComeAsTheFolderAndTheirNamesAndARefusalKeepsT
     EXPECT_EQ(result.fileBuffer, folder.Path() + std::string("\0a.png\0b.png\0c.png\0", 19));
 }
 
-TEST_F(GtkBackendTest, AChosenFileThatIsGoneIsRefusedAboveTheDialog)
-{
+TEST_F(GtkBackendTest, AChosenFileThatIsGoneIsRefusedAboveTheDialog) {
     Folder folder{"vue1.jpg"};
     OpenFileRequest request;
     request.filters = kViewerFilters;
@@ -695,14 +673,12 @@ TEST_F(GtkBackendTest, AChosenFileThatIsGoneIsRefusedAboveTheDialog)
     EXPECT_TRUE(Backend().Dialogs().empty());
 }
 
-TEST_F(GtkBackendTest, TheClipboardHoldsText)
-{
+TEST_F(GtkBackendTest, TheClipboardHoldsText) {
     EXPECT_TRUE(SetClipboardText("Élan vital — vue n° 3"));
     EXPECT_EQ(GetClipboardText(), "Élan vital — vue n° 3");
 }
 
-TEST_F(GtkBackendTest, TheScreenIsTheDisplays)
-{
+TEST_F(GtkBackendTest, TheScreenIsTheDisplays) {
     ScreenMetrics screen = GetScreenMetrics();
     EXPECT_EQ(screen.width, 1280);
     EXPECT_EQ(screen.height, 1024);
@@ -711,8 +687,7 @@ TEST_F(GtkBackendTest, TheScreenIsTheDisplays)
     EXPECT_EQ(screen.pixelsPerInch, 96);
 }
 
-TEST_F(GtkBackendTest, TheApplicationIconIsEveryWindowsIcon)
-{
+TEST_F(GtkBackendTest, TheApplicationIconIsEveryWindowsIcon) {
     std::optional<std::span<const std::uint8_t>> icon = FindResource(ResourceType::Icon, "MAINICON");
     ASSERT_TRUE(icon.has_value());
     EXPECT_EQ(gtk::IconGroupImages(*icon).size(), 2u);
@@ -723,8 +698,7 @@ TEST_F(GtkBackendTest, TheApplicationIconIsEveryWindowsIcon)
     EXPECT_EQ(widths, (std::vector<int>{48, 16}));
 }
 
-TEST_F(GtkBackendTest, WaitingEndsAtTheDeadline)
-{
+TEST_F(GtkBackendTest, WaitingEndsAtTheDeadline) {
     std::uint64_t deadline = Backend().Now() + 30;
     int neverReadable[2];
     ASSERT_EQ(pipe(neverReadable), 0);
@@ -736,8 +710,7 @@ TEST_F(GtkBackendTest, WaitingEndsAtTheDeadline)
 
 // Left alone, the wait blocks: with a window shown and nothing happening, it returns
 // only for a reason (here, the deadline), not again and again.
-TEST_F(GtkBackendTest, AWaitWithNothingToDoBlocksUntilItsDeadline)
-{
+TEST_F(GtkBackendTest, AWaitWithNothingToDoBlocksUntilItsDeadline) {
     Recorder recorder;
     HWND window = MakeWindow(WS_OVERLAPPEDWINDOW, {200, 100}, ViewerLikeMenu(), &recorder);
     int neverReadable[2];
@@ -764,8 +737,7 @@ TEST_F(GtkBackendTest, AWaitWithNothingToDoBlocksUntilItsDeadline)
 
 // The blocking wait still wakes for what it waits for: a post from another thread, and
 // a timer (each woke it: the message it brings is the first one there).
-TEST_F(GtkBackendTest, AWaitWakesForAPostFromAnotherThreadAndForATimer)
-{
+TEST_F(GtkBackendTest, AWaitWakesForAPostFromAnotherThreadAndForATimer) {
     Recorder recorder;
     CreateWindowParams params;
     params.className = "GtkBackendTest";

@@ -27,8 +27,7 @@ struct KeyCase {
     char32_t character;
 };
 
-TEST(GtkKeyTranslation, KeysGiveThePlatformsCodesAndCharacters)
-{
+TEST(GtkKeyTranslation, KeysGiveThePlatformsCodesAndCharacters) {
     const KeyCase cases[] = {
         {GDK_KEY_a, {}, 'A', U'a'},
         {GDK_KEY_A, {}, 'A', U'A'},
@@ -74,8 +73,7 @@ TEST(GtkKeyTranslation, KeysGiveThePlatformsCodesAndCharacters)
     }
 }
 
-TEST(GtkKeyTranslation, ModifiersComeFromTheStateAndFromTheModifierKeysThemselves)
-{
+TEST(GtkKeyTranslation, ModifiersComeFromTheStateAndFromTheModifierKeysThemselves) {
     EXPECT_EQ(ModifiersOf(0), 0u);
     EXPECT_EQ(ModifiersOf(GDK_SHIFT_MASK | GDK_LOCK_MASK), ModShift);
     EXPECT_EQ(ModifiersOf(GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_BUTTON1_MASK), ModCtrl | ModAlt);
@@ -85,8 +83,7 @@ TEST(GtkKeyTranslation, ModifiersComeFromTheStateAndFromTheModifierKeysThemselve
     EXPECT_EQ(ModifierOfKey('A'), 0u);
 }
 
-TEST(GtkFilePatterns, PatternsMatchWithoutRegardToCase)
-{
+TEST(GtkFilePatterns, PatternsMatchWithoutRegardToCase) {
     struct Case {
         const char* name;
         const char* patterns;
@@ -116,8 +113,7 @@ TEST(GtkFilePatterns, PatternsMatchWithoutRegardToCase)
         EXPECT_EQ(MatchesFilterPatterns(c.name, c.patterns), c.matches) << c.name << " against " << c.patterns;
 }
 
-TEST(GtkMenuCaptions, AmpersandsBecomeMnemonics)
-{
+TEST(GtkMenuCaptions, AmpersandsBecomeMnemonics) {
     struct Case {
         const char* caption;
         const char* label;
@@ -143,8 +139,7 @@ TEST(GtkMenuCaptions, AmpersandsBecomeMnemonics)
     }
 }
 
-TEST(GtkAppIcon, TheEmbeddedGroupHoldsTwoPngImages)
-{
+TEST(GtkAppIcon, TheEmbeddedGroupHoldsTwoPngImages) {
     std::vector<std::span<const std::uint8_t>> images = IconGroupImages(MainIconBytes());
     ASSERT_EQ(images.size(), 2u);
     for (std::span<const std::uint8_t> image : images) {
@@ -157,8 +152,7 @@ TEST(GtkAppIcon, TheEmbeddedGroupHoldsTwoPngImages)
     EXPECT_EQ(images[1][19], 16);
 }
 
-TEST(GtkAppIcon, DamagedGroupsGiveOnlyTheImagesThatLieWithinThem)
-{
+TEST(GtkAppIcon, DamagedGroupsGiveOnlyTheImagesThatLieWithinThem) {
     std::span<const std::uint8_t> group = MainIconBytes();
     // Cut inside the second image: only the first is left.
     std::vector<std::uint8_t> cut(group.begin(), group.end() - 10);
@@ -176,8 +170,7 @@ TEST(GtkAppIcon, DamagedGroupsGiveOnlyTheImagesThatLieWithinThem)
     EXPECT_EQ(IconGroupImages(misplaced).size(), 1u);
 }
 
-TEST(GtkMessageBox, EscapeAnswersCancelOrTheOnlyOkButNothingElse)
-{
+TEST(GtkMessageBox, EscapeAnswersCancelOrTheOnlyOkButNothingElse) {
     EXPECT_EQ(MessageBoxEscapeAnswer(MB_OK), IDOK);
     EXPECT_EQ(MessageBoxEscapeAnswer(MB_OK | MB_ICONHAND), IDOK);
     EXPECT_EQ(MessageBoxEscapeAnswer(MB_OKCANCEL), IDCANCEL);

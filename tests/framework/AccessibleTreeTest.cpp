@@ -68,9 +68,9 @@ TEST_F(AccessibleForms, AnEditBoxIsNamedByItsFocusLabelElseTheNearestOnItsLineEl
         form->Show();
 
         EXPECT_EQ(Entries(), (std::vector<std::pair<std::string, const TControl*>>{
-                                 {"Nom", name},          // on its line, its accelerator mark removed
-                                 {"Adresse", address},   // above it, the hidden label left out
-                                 {"Ville", town},        // its FocusControl's label, though "Loin" is nearer
+                                 {"Nom", name},         // on its line, its accelerator mark removed
+                                 {"Adresse", address},  // above it, the hidden label left out
+                                 {"Ville", town},       // its FocusControl's label, though "Loin" is nearer
                              }));
         const AccessibleElement root = platform::DescribeWindow(form->Handle());
         EXPECT_EQ(platform::FindAccessibleElement(root, AccessibleRole::Label, "Caché"), nullptr)

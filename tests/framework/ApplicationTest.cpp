@@ -242,11 +242,10 @@ TEST_F(TwoForms, ClosingThePrimaryFormWithCloseNoneKeepsTheProgramRunning) {
 }
 
 TEST_F(TwoForms, TheEndOfTheSessionEndsTheProgram) {
-    script.Check([] { platform::PostMessage(Application->Handle(), platform::WM_ENDSESSION, 0, 0); })
-        .Check([] {
-            EXPECT_FALSE(Application->QuitRequested()) << "wParam 0: the session goes on";
-            platform::PostMessage(Application->Handle(), platform::WM_ENDSESSION, 1, 0);
-        });
+    script.Check([] { platform::PostMessage(Application->Handle(), platform::WM_ENDSESSION, 0, 0); }).Check([] {
+        EXPECT_FALSE(Application->QuitRequested()) << "wParam 0: the session goes on";
+        platform::PostMessage(Application->Handle(), platform::WM_ENDSESSION, 1, 0);
+    });
     Run([](TApplication& application) {
         Start(application);
         application.RunMessageLoop();
@@ -315,10 +314,11 @@ TEST_F(FrameworkTest, CallsQueuedByOtherThreadsRunOnTheLoopsThread) {
     } idle;
     std::thread::id ranOn;
     // The other thread's queueing wakes the waiting loop, which runs the call.
-    script.Check([&] {
-              std::thread([&] { QueueSynchronisedCall([&] { ranOn = std::this_thread::get_id(); }); }).join();
-              EXPECT_EQ(ranOn, std::thread::id());
-          })
+    script
+        .Check([&] {
+            std::thread([&] { QueueSynchronisedCall([&] { ranOn = std::this_thread::get_id(); }); }).join();
+            EXPECT_EQ(ranOn, std::thread::id());
+        })
         .Check([&] { EXPECT_EQ(ranOn, std::this_thread::get_id()); });
     Run([&](TApplication& application) {
         application.OnAppIdle = TIdleEvent(&idle, &Idle::Step);

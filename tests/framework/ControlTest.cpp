@@ -77,7 +77,9 @@ TEST_F(Controls, AlignedChildrenShareTheClientAreaWheneverItChanges) {
 
         form->Show();
         // The user resizes the window.
-        script.Check([&] { platform::native::WindowResized(form->Handle(), {300, 200}); })
+        script.Check([&] {
+                  platform::native::WindowResized(form->Handle(), {300, 200});
+              })
             .Check([&] {
                 EXPECT_EQ(form->ClientWidth(), 300);
                 EXPECT_EQ(Bounds(*client), (TRect{50, 0, 300, 170}));
@@ -111,7 +113,9 @@ TEST_F(Controls, WindowlessChildrenArePaintedThroughTheirParent) {
                 EXPECT_EQ(PixelAt(form->Handle(), {30, 20}), 0x00FF00u);
                 picture->SetVisible(false);
             })
-            .Check([&] { EXPECT_EQ(PixelAt(form->Handle(), {30, 20}), 0xF0F0F0u) << "hidden: the form shows"; });
+            .Check([&] {
+                EXPECT_EQ(PixelAt(form->Handle(), {30, 20}), 0xF0F0F0u) << "hidden: the form shows";
+            });
         PumpUntilScriptEnds();
     });
 }
@@ -208,11 +212,12 @@ TEST_F(Controls, FocusMovesThroughEnterAndExitInTabOrder) {
             box->OnExit = TNotifyEvent(&log, &EventLog::Left);
         }
         form->Show();
-        script.Check([&] {
-                  EXPECT_TRUE(second->Focused());
-                  EXPECT_EQ(form->ActiveControl(), second);
-                  EXPECT_EQ(Screen->ActiveControl(), second);
-              })
+        script
+            .Check([&] {
+                EXPECT_TRUE(second->Focused());
+                EXPECT_EQ(form->ActiveControl(), second);
+                EXPECT_EQ(Screen->ActiveControl(), second);
+            })
             .Press(platform::VK_TAB)
             .Press(platform::VK_TAB)
             .Check([&] {

@@ -36,11 +36,11 @@ protected:
 
 const TClassInfo& TOrderForm::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TOrderForm, TForm>("TOrderForm")
-        .Field("Box1", &TOrderForm::Box1)
-        .Field("Box2", &TOrderForm::Box2)
-        .Method("FormCreate", &TOrderForm::FormCreate)
-        .Method("FormShow", &TOrderForm::FormShow)
-        .Method("FormActivate", &TOrderForm::FormActivate);
+                                       .Field("Box1", &TOrderForm::Box1)
+                                       .Field("Box2", &TOrderForm::Box2)
+                                       .Method("FormCreate", &TOrderForm::FormCreate)
+                                       .Method("FormShow", &TOrderForm::FormShow)
+                                       .Method("FormActivate", &TOrderForm::FormActivate);
     return info;
 }
 
@@ -130,7 +130,8 @@ TEST_F(Forms, ReadsTheResourceThenRunsTheBodyOnCreateAndTheRequestedVisibility) 
         EXPECT_TRUE(form->Box2->Focused());
         EXPECT_EQ(form->ClientWidth(), 300) << "the client size is applied once the resource is read";
         EXPECT_EQ(form->ClientHeight(), 200);
-        const platform::FrameInsets insets = platform::NonClientInsets(platform::WS_CAPTION | platform::WS_THICKFRAME, false);
+        const platform::FrameInsets insets =
+            platform::NonClientInsets(platform::WS_CAPTION | platform::WS_THICKFRAME, false);
         EXPECT_EQ(form->Width(), 300 + insets.left + insets.right);
         EXPECT_EQ(form->Left(), (1280 - form->Width()) / 2) << "poScreenCenter";
         EXPECT_EQ(Screen->FocusedForm(), form);
@@ -144,7 +145,8 @@ TEST_F(Forms, AFormThatFailsToBuildLeavesTheReferenceNull) {
             application.CreateAppForm(broken);
             ADD_FAILURE() << "a resource with an unknown property was read";
         } catch (const EReadError& error) {
-            EXPECT_EQ(error.Message(), "Erreur lors de la lecture de BrokenForm.Colour: La propriété Colour n'existe pas");
+            EXPECT_EQ(error.Message(),
+                      "Erreur lors de la lecture de BrokenForm.Colour: La propriété Colour n'existe pas");
         }
         EXPECT_EQ(broken, nullptr);
         TUnwrittenForm* unwritten = nullptr;

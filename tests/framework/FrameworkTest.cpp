@@ -70,12 +70,14 @@ void FormResource::Register(std::string_view name) {
 
 const TClassInfo& TTestBox::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TTestBox, TCustomControl>("TTestBox")
-        .Property("Caption", &TControl::Caption, &TControl::SetCaption)
-        .Property("Color", &TControl::Color, &TControl::SetColor).Type(kColorType)
-        .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
-        .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(true)
-        .Property("OnClick", &TControl::OnClick)
-        .Property("OnKeyPress", &TWinControl::OnKeyPress);
+                                       .Property("Caption", &TControl::Caption, &TControl::SetCaption)
+                                       .Property("Color", &TControl::Color, &TControl::SetColor)
+                                       .Type(kColorType)
+                                       .Property("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder)
+                                       .Property("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop)
+                                       .Default(true)
+                                       .Property("OnClick", &TControl::OnClick)
+                                       .Property("OnKeyPress", &TWinControl::OnKeyPress);
     return info;
 }
 
@@ -88,9 +90,11 @@ void TTestBox::Paint() { Canvas().FillRect(ClientRect()); }
 
 const TClassInfo& TTestPicture::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TTestPicture, TGraphicControl>("TTestPicture")
-        .Property("Align", &TControl::Align, &TControl::SetAlign).Default(alNone)
-        .Property("Color", &TControl::Color, &TControl::SetColor).Type(kColorType)
-        .Property("OnClick", &TControl::OnClick);
+                                       .Property("Align", &TControl::Align, &TControl::SetAlign)
+                                       .Default(alNone)
+                                       .Property("Color", &TControl::Color, &TControl::SetColor)
+                                       .Type(kColorType)
+                                       .Property("OnClick", &TControl::OnClick);
     return info;
 }
 

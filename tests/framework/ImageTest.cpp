@@ -137,20 +137,21 @@ TEST(Image, ANewImageHasAnEmptyPictureAndPublishesItsProperties) {
     const struct {
         const char* name;
         std::int64_t defaultValue;
-    } ordinals[] = {{"Align", alNone},   {"Anchors", 0b0011}, {"AutoSize", 0},       {"Center", 0},
-                    {"DragCursor", -12}, {"DragKind", dkDrag}, {"DragMode", dmManual}, {"Enabled", 1},
-                    {"IncrementalDisplay", 0}, {"ParentShowHint", 1}, {"Proportional", 0}, {"ShowHint", 0},
-                    {"Stretch", 0},      {"Transparent", 0},  {"Visible", 1}};
+    } ordinals[] = {{"Align", alNone},      {"Anchors", 0b0011}, {"AutoSize", 0},
+                    {"Center", 0},          {"DragCursor", -12}, {"DragKind", dkDrag},
+                    {"DragMode", dmManual}, {"Enabled", 1},      {"IncrementalDisplay", 0},
+                    {"ParentShowHint", 1},  {"Proportional", 0}, {"ShowHint", 0},
+                    {"Stretch", 0},         {"Transparent", 0},  {"Visible", 1}};
     for (const auto& property : ordinals) {
         const TPropInfo* info = FindProperty(TImage::StaticClassInfo(), property.name);
         ASSERT_NE(info, nullptr) << property.name;
         EXPECT_EQ(info->Default(), property.defaultValue) << property.name;
         EXPECT_EQ(std::get<std::int64_t>(info->Get(image)), property.defaultValue) << property.name;
     }
-    for (const char* name : {"Constraints", "Picture", "PopupMenu", "OnClick", "OnContextPopup", "OnDblClick",
-                             "OnDragDrop", "OnDragOver", "OnEndDock", "OnEndDrag", "OnMouseDown", "OnMouseMove",
-                             "OnMouseUp", "OnProgress", "OnStartDock", "OnStartDrag", "Left", "Top", "Width",
-                             "Height"})
+    for (const char* name :
+         {"Constraints", "Picture",     "PopupMenu", "OnClick",     "OnContextPopup", "OnDblClick", "OnDragDrop",
+          "OnDragOver",  "OnEndDock",   "OnEndDrag", "OnMouseDown", "OnMouseMove",    "OnMouseUp",  "OnProgress",
+          "OnStartDock", "OnStartDrag", "Left",      "Top",         "Width",          "Height"})
         EXPECT_NE(FindProperty(TImage::StaticClassInfo(), name), nullptr) << name;
     EXPECT_EQ(FindProperty(TImage::StaticClassInfo(), "Picture")->Kind(), kindClass);
     EXPECT_EQ(image.PopupMenu(), nullptr);
@@ -175,8 +176,8 @@ TEST(Image, TheTargetRectangleFollowsStretchProportionalAndCenter) {
         {false, false, true, 691, 10, 688, 10, {-1, 0, 690, 10}},
         {true, false, false, 10, 10, 300, 200, {0, 0, 300, 200}},
         {true, false, true, 10, 10, 300, 200, {0, 0, 300, 200}},
-        {false, true, false, 400, 100, 300, 50, {0, 0, 200, 50}},   // wide: the height limits
-        {false, true, false, 100, 400, 50, 300, {0, 0, 50, 200}},   // tall: the width limits
+        {false, true, false, 400, 100, 300, 50, {0, 0, 200, 50}},    // wide: the height limits
+        {false, true, false, 100, 400, 50, 300, {0, 0, 50, 200}},    // tall: the width limits
         {false, true, false, 300, 300, 200, 100, {0, 0, 100, 100}},  // square
     };
     for (const Case& c : cases) {
@@ -214,8 +215,8 @@ TEST(Image, OnlyAStretchedOpaqueGraphicMakesTheImageOpaque) {
 
 // The image with its auto-size answer within reach.
 struct AutoSizingImage : TImage {
-    using TImage::TImage;
     using TImage::CanAutoSize;
+    using TImage::TImage;
 };
 
 TEST(Image, AutoSizeTakesThePicturesSizeInTheDimensionsTheAlignmentLeavesFree) {
@@ -322,8 +323,9 @@ TEST_F(Images, AResourceSettingEveryPropertyLoadsAndWritesBackTheSameBytes) {
         EXPECT_EQ(image->BoundsRect(), read) << "back where it was";
 
         form->Show();
-        script.Click(platform::headless::WindowTarget::Handle(form->Handle()), {18, 26},
-                     platform::native::MouseButton::Right)
+        script
+            .Click(platform::headless::WindowTarget::Handle(form->Handle()), {18, 26},
+                   platform::native::MouseButton::Right)
             .Click(platform::headless::WindowTarget::Handle(form->Handle()), {20, 30})
             .Check([&] {
                 ASSERT_EQ(form->popups.size(), 1u) << "the right button only";
@@ -356,7 +358,13 @@ TEST_F(Images, AnchorsFollowTheFormsResizeWithinTheConstraints) {
         {"right bottom", TAnchors(right | bottom), 0, 0, 0, 0, {120, 70, 170, 100}, {-80, -40, -30, -10}},
         {"left top right", TAnchors(left | top | right), 0, 0, 0, 0, {20, 10, 170, 40}, {20, 10, 20, 40}},
         {"none", 0, 0, 0, 0, 0, {43, 25, 93, 55}, {-3, -3, 47, 27}},
-        {"all four, constrained", TAnchors(left | top | right | bottom), 40, 120, 20, 50, {20, 10, 140, 60},
+        {"all four, constrained",
+         TAnchors(left | top | right | bottom),
+         40,
+         120,
+         20,
+         50,
+         {20, 10, 140, 60},
          {20, 10, 60, 30}},
     };
     for (const Case& c : cases) {
@@ -378,7 +386,9 @@ TEST_F(Images, AnchorsFollowTheFormsResizeWithinTheConstraints) {
                 .Check(resize(100, 50))
                 .Check([&] { EXPECT_EQ(image->BoundsRect(), c.shrunk); })
                 .Check(resize(200, 100))
-                .Check([&] { EXPECT_EQ(image->BoundsRect(), (TRect{20, 10, 70, 40})) << "back where it was"; });
+                .Check([&] {
+                    EXPECT_EQ(image->BoundsRect(), (TRect{20, 10, 70, 40})) << "back where it was";
+                });
             PumpUntilScriptEnds();
         });
     }
@@ -435,7 +445,9 @@ TEST_F(Images, TheBitmapIsPaintedAtItsSizeAtTheTopLeftAndClipped) {
                 EXPECT_EQ(PixelAt(form->Handle(), {20, 40}), kFormColour);
                 image->Picture()->CopyFromObject(nullptr);
             })
-            .Check([&] { EXPECT_EQ(PixelAt(form->Handle(), {20, 20}), kFormColour); });
+            .Check([&] {
+                EXPECT_EQ(PixelAt(form->Handle(), {20, 20}), kFormColour);
+            });
         PumpUntilScriptEnds();
     });
 }

@@ -216,16 +216,16 @@ TEST_F(OpenDialogs, NamesWithBlanksComeBackUnchangedInBothStyles) {
     };
     std::vector<Case> cases;
     for (const bool oldStyle : {false, true}) {
-        cases.push_back({oldStyle, true, "/data/my pics", {"a b.png", "c.png"},
-                         {"/data/my pics/a b.png", "/data/my pics/c.png"}});
+        cases.push_back(
+            {oldStyle, true, "/data/my pics", {"a b.png", "c.png"}, {"/data/my pics/a b.png", "/data/my pics/c.png"}});
         cases.push_back({oldStyle, true, "/x", {"a b.png"}, {"/x/a b.png"}});
         cases.push_back({oldStyle, false, "/my pics", {" d e .png"}, {"/my pics/ d e .png"}});
     }
     for (const Case& c : cases) script.AnswerFileDialogInFolder(c.folder, c.names);
     Run([&](TApplication&) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(::testing::Message() << (c.oldStyle ? "old style, " : "Explorer style, ") << c.names.size()
-                                              << " in " << c.folder);
+            SCOPED_TRACE(::testing::Message()
+                         << (c.oldStyle ? "old style, " : "Explorer style, ") << c.names.size() << " in " << c.folder);
             TOpenDialog dialog(nullptr);
             TOpenOptions options = dialog.Options();
             if (c.oldStyle) options |= OpenOptionBit(ofOldStyleDialog);

@@ -18,25 +18,25 @@ std::vector<std::string>& DestructionLog() {
 
 const TClassInfo& TMainTestForm::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TMainTestForm, TForm>("TMainTestForm")
-        .Field("Picture1", &TMainTestForm::Picture1)
-        .Field("Timer1", &TMainTestForm::Timer1)
-        .Field("MainMenu1", &TMainTestForm::MainMenu1)
-        .Field("Fichier1", &TMainTestForm::Fichier1)
-        .Field("mOuvrir", &TMainTestForm::mOuvrir)
-        .Field("mAbandon", &TMainTestForm::mAbandon)
-        .Field("Quitter1", &TMainTestForm::Quitter1)
-        .Field("mOptions", &TMainTestForm::mOptions)
-        .Field("Modif1", &TMainTestForm::Modif1)
-        .Method("FormActivate", &TMainTestForm::FormActivate)
-        .Method("FormClick", &TMainTestForm::FormClick)
-        .Method("FormClose", &TMainTestForm::FormClose)
-        .Method("FormKeyPress", &TMainTestForm::FormKeyPress)
-        .Method("FormShortCut", &TMainTestForm::FormShortCut)
-        .Method("Timer1Timer", &TMainTestForm::Timer1Timer)
-        .Method("mOuvrirClick", &TMainTestForm::mOuvrirClick)
-        .Method("mAbandonClick", &TMainTestForm::mAbandonClick)
-        .Method("Quitter1Click", &TMainTestForm::Quitter1Click)
-        .Method("mOptionsClick", &TMainTestForm::mOptionsClick);
+                                       .Field("Picture1", &TMainTestForm::Picture1)
+                                       .Field("Timer1", &TMainTestForm::Timer1)
+                                       .Field("MainMenu1", &TMainTestForm::MainMenu1)
+                                       .Field("Fichier1", &TMainTestForm::Fichier1)
+                                       .Field("mOuvrir", &TMainTestForm::mOuvrir)
+                                       .Field("mAbandon", &TMainTestForm::mAbandon)
+                                       .Field("Quitter1", &TMainTestForm::Quitter1)
+                                       .Field("mOptions", &TMainTestForm::mOptions)
+                                       .Field("Modif1", &TMainTestForm::Modif1)
+                                       .Method("FormActivate", &TMainTestForm::FormActivate)
+                                       .Method("FormClick", &TMainTestForm::FormClick)
+                                       .Method("FormClose", &TMainTestForm::FormClose)
+                                       .Method("FormKeyPress", &TMainTestForm::FormKeyPress)
+                                       .Method("FormShortCut", &TMainTestForm::FormShortCut)
+                                       .Method("Timer1Timer", &TMainTestForm::Timer1Timer)
+                                       .Method("mOuvrirClick", &TMainTestForm::mOuvrirClick)
+                                       .Method("mAbandonClick", &TMainTestForm::mAbandonClick)
+                                       .Method("Quitter1Click", &TMainTestForm::Quitter1Click)
+                                       .Method("mOptionsClick", &TMainTestForm::mOptionsClick);
     return info;
 }
 
@@ -85,12 +85,12 @@ void TMainTestForm::mOptionsClick(TObject* Sender) {
 
 const TClassInfo& TDialogTestForm::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TDialogTestForm, TForm>("TDialogTestForm")
-        .Field("OK", &TDialogTestForm::OK)
-        .Field("Annuler", &TDialogTestForm::Annuler)
-        .Method("FormActivate", &TDialogTestForm::FormActivate)
-        .Method("OKClick", &TDialogTestForm::OKClick)
-        .Method("AnnulerClick", &TDialogTestForm::AnnulerClick)
-        .Method("BoxKeyPress", &TDialogTestForm::BoxKeyPress);
+                                       .Field("OK", &TDialogTestForm::OK)
+                                       .Field("Annuler", &TDialogTestForm::Annuler)
+                                       .Method("FormActivate", &TDialogTestForm::FormActivate)
+                                       .Method("OKClick", &TDialogTestForm::OKClick)
+                                       .Method("AnnulerClick", &TDialogTestForm::AnnulerClick)
+                                       .Method("BoxKeyPress", &TDialogTestForm::BoxKeyPress);
     return info;
 }
 

@@ -75,7 +75,7 @@ TEST_F(Timers, TheSameIntervalKeepsThePeriodAndAHandlerAlwaysRestartsIt) {
         timer.SetOnTimer(log.Handler());
         script.Advance(2000)
             .Check([&] { timer.SetInterval(3000); })
-            .Advance(1500)  // the tick at 3000 comes as planned
+            .Advance(1500)                                    // the tick at 3000 comes as planned
             .Check([&] { timer.SetOnTimer(log.Handler()); })  // the same handler, at 3500
             .Advance(3500);
         PumpUntilScriptEnds();
@@ -153,8 +153,10 @@ TEST_F(Timers, AHiddenUtilityWindowCarriesTheTimer) {
 TEST_F(Timers, APlatformWithoutTimersLeftRefusesTheStart) {
     Run([&](TApplication&) {
         platform::RegisterWindowClass({"TimerFiller", 0});
-        const platform::HWND filler = platform::CreateWindow({"TimerFiller", "", platform::WS_POPUP, 0, {}, 0, nullptr});
-        for (std::uintptr_t id = 1; id <= platform::kTimerLimit; ++id) ASSERT_EQ(platform::SetTimer(filler, id, 60000), id);
+        const platform::HWND filler =
+            platform::CreateWindow({"TimerFiller", "", platform::WS_POPUP, 0, {}, 0, nullptr});
+        for (std::uintptr_t id = 1; id <= platform::kTimerLimit; ++id)
+            ASSERT_EQ(platform::SetTimer(filler, id, 60000), id);
         TTimer timer(nullptr);
         try {
             timer.SetOnTimer(log.Handler());

@@ -189,7 +189,7 @@ TEST(Bitmap, EveryLayoutKeepsThePureColoursAndHasItsDescription) {
         std::uint32_t compression;
     };
     const Case cases[] = {
-        {pl1Bit, 1, raster::BI_RGB},   {pl4Bit, 4, raster::BI_RGB},        {pl8Bit, 8, raster::BI_RGB},
+        {pl1Bit, 1, raster::BI_RGB},   {pl4Bit, 4, raster::BI_RGB},         {pl8Bit, 8, raster::BI_RGB},
         {pl15Bit, 16, raster::BI_RGB}, {pl16Bit, 16, raster::BI_BITFIELDS}, {pl24Bit, 24, raster::BI_RGB},
         {pl32Bit, 32, raster::BI_RGB},
     };
@@ -334,7 +334,7 @@ TEST(Bitmap, ADeviceImageWrittenThroughItsRowsLosesItsStaleDib) {
     auto bitmap = Bitmap32({{0x102030}});
     bitmap->SetStorageKind(skDevice);
     ASSERT_NE(bitmap->ImageRecord().DIBHandle(), nullptr);  // the DIB made the device image
-    bitmap->Handle();  // Changing: the device image is the picture now
+    bitmap->Handle();                                       // Changing: the device image is the picture now
     EXPECT_EQ(bitmap->ImageRecord().DIBHandle(), nullptr);
     // Its rows are those of a DIB made from it once, in the screen's layout, which then
     // is the picture.

@@ -60,7 +60,8 @@ public:
     TCanvas& Canvas() { return canvas_; }
     std::uint32_t Pixel(int x, int y) {
         cairo_surface_flush(surface_);
-        const unsigned char* row = cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+        const unsigned char* row =
+            cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
         return reinterpret_cast<const std::uint32_t*>(row)[x] & 0xFFFFFF;
     }
 

@@ -48,9 +48,9 @@ struct BmpFile {
     std::uint32_t compression = 0;
     std::uint32_t sizeImage = 0;
     std::uint32_t clrUsed = 0;
-    std::vector<std::uint32_t> masks;     // written after a 40-byte header
-    std::vector<std::uint32_t> colours;   // 0x00RRGGBB, written as blue, green, red, 0
-    Bytes gap;                            // between the colour table and the pixels
+    std::vector<std::uint32_t> masks;    // written after a 40-byte header
+    std::vector<std::uint32_t> colours;  // 0x00RRGGBB, written as blue, green, red, 0
+    Bytes gap;                           // between the colour table and the pixels
     Bytes pixels;
 
     Bytes Build() const {
@@ -90,9 +90,7 @@ std::unique_ptr<TMemoryStream> StreamOf(const Bytes& bytes) {
 
 Bytes BytesOf(TMemoryStream& stream) { return Bytes(stream.Memory(), stream.Memory() + stream.Size()); }
 
-void Load(TBitmap& bitmap, const Bytes& bytes) {
-    bitmap.LoadStream(*StreamOf(bytes));
-}
+void Load(TBitmap& bitmap, const Bytes& bytes) { bitmap.LoadStream(*StreamOf(bytes)); }
 
 Bytes Save(TBitmap& bitmap) {
     TMemoryStream stream;
@@ -122,7 +120,7 @@ TEST(BmpFile, TwentyFourBitRowsArePaddedToFourBytes) {
     file.height = 2;
     // Bottom row first: blue green red pixels, 3 bytes of padding.
     file.pixels = {0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0,  // bottom: blue, green, red
-                   1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0};
+                   1,    2, 3, 4, 5,    6, 7, 8, 9,    0, 0, 0};
     file.sizeImage = 24;  // as the writer puts it
     TBitmap bitmap;
     Load(bitmap, file.Build());
@@ -289,7 +287,8 @@ TEST(BmpFile, ACompressedFileIsKeptAndWrittenBackUnchangedUntilItIsModified) {
     EXPECT_EQ(Get32(modified, 14), 40u);
     EXPECT_EQ(modified[28], 32);  // the screen's layout
     EXPECT_EQ(Get32(modified, 30), 0u);
-    EXPECT_EQ(Pixels(bitmap), (Rows{{0x0000FF, 0x0000FF, 0x00FF00, 0xFF0000}, {0xFF0000, 0xFF0000, 0xFF0000, 0x00FF00}}));
+    EXPECT_EQ(Pixels(bitmap),
+              (Rows{{0x0000FF, 0x0000FF, 0x00FF00, 0xFF0000}, {0xFF0000, 0xFF0000, 0xFF0000, 0x00FF00}}));
     EXPECT_EQ(Save(copy), bytes);
 }
 
@@ -303,8 +302,10 @@ TEST(BmpFile, RunLengthFilesWithoutTheirEndMarkerAreReadOnceEveryRowIsThere) {
         Rows rows;  // top first
     };
     const Case cases[] = {
-        {"rle8-without-end-marker.bmp", {{kGreen, kGreen, kBlue, kBlue}, {kGreen, kBlue, kRed, kGreen}, {kRed, kRed, kRed, kRed}}},
-        {"rle4-without-end-marker.bmp", {{kBlue, kBlue, kBlue, kBlue}, {kBlue, kRed, kGreen, kBlue}, {kRed, kGreen, kRed, kGreen}}},
+        {"rle8-without-end-marker.bmp",
+         {{kGreen, kGreen, kBlue, kBlue}, {kGreen, kBlue, kRed, kGreen}, {kRed, kRed, kRed, kRed}}},
+        {"rle4-without-end-marker.bmp",
+         {{kBlue, kBlue, kBlue, kBlue}, {kBlue, kRed, kGreen, kBlue}, {kRed, kGreen, kRed, kGreen}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -435,21 +436,73 @@ std::vector<BadFile> BadFiles() {
         Bad("JPEG data", R::InvalidBitmap, [](BmpFile& f) { f.compression = 4; }),
         Bad("PNG data", R::InvalidBitmap, [](BmpFile& f) { f.compression = 5; }),
         Bad("bit fields of 24 bits", R::InvalidBitmap, [](BmpFile& f) { f.compression = 3; }),
-        Bad("RLE4 of 8 bits", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.compression = 2; }),
-        Bad("a colour table of 257 entries", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.clrUsed = 257; }),
-        Bad("a colour table of 2^32 - 1 entries", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.clrUsed = 0xFFFFFFFF; }),
+        Bad("RLE4 of 8 bits", R::InvalidBitmap,
+            [](BmpFile& f) {
+                f.bitCount = 8;
+                f.compression = 2;
+            }),
+        Bad("a colour table of 257 entries", R::InvalidBitmap,
+            [](BmpFile& f) {
+                f.bitCount = 8;
+                f.clrUsed = 257;
+            }),
+        Bad("a colour table of 2^32 - 1 entries", R::InvalidBitmap,
+            [](BmpFile& f) {
+                f.bitCount = 8;
+                f.clrUsed = 0xFFFFFFFF;
+            }),
         Bad("a width of 0", R::InvalidBitmap, [](BmpFile& f) { f.width = 0; }),
         Bad("a negative width", R::InvalidBitmap, [](BmpFile& f) { f.width = -2; }),
         Bad("a height of 0", R::InvalidBitmap, [](BmpFile& f) { f.height = 0; }),
         Bad("a height of -2^31", R::InvalidBitmap, [](BmpFile& f) { f.height = INT32_MIN; }),
-        Bad("rows whose size times height overflows", R::InvalidBitmap, [](BmpFile& f) { f.width = INT32_MAX; f.height = INT32_MAX; f.bitCount = 32; }),
-        Bad("more than 1 GiB of pixels", R::InvalidBitmap, [](BmpFile& f) { f.width = 20000; f.height = -20000; f.bitCount = 32; }),
-        Bad("a top-down compressed picture", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.compression = 1; f.height = -2; }),
-        Bad("RLE8 without its end", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.compression = 1; f.clrUsed = 1; f.colours = {0}; f.pixels = {2, 0, 0, 0}; }),
-        Bad("RLE8 above the top row", R::InvalidBitmap, [](BmpFile& f) { f.bitCount = 8; f.compression = 1; f.clrUsed = 1; f.colours = {0}; f.pixels = {0, 2, 0, 2, 1, 0, 0, 1}; }),
+        Bad("rows whose size times height overflows", R::InvalidBitmap,
+            [](BmpFile& f) {
+                f.width = INT32_MAX;
+                f.height = INT32_MAX;
+                f.bitCount = 32;
+            }),
+        Bad("more than 1 GiB of pixels", R::InvalidBitmap,
+            [](BmpFile& f) {
+                f.width = 20000;
+                f.height = -20000;
+                f.bitCount = 32;
+            }),
+        Bad("a top-down compressed picture", R::InvalidBitmap,
+            [](BmpFile& f) {
+                f.bitCount = 8;
+                f.compression = 1;
+                f.height = -2;
+            }),
+        Bad("RLE8 without its end", R::InvalidBitmap,
+            [](BmpFile& f) {
+                f.bitCount = 8;
+                f.compression = 1;
+                f.clrUsed = 1;
+                f.colours = {0};
+                f.pixels = {2, 0, 0, 0};
+            }),
+        Bad("RLE8 above the top row", R::InvalidBitmap,
+            [](BmpFile& f) {
+                f.bitCount = 8;
+                f.compression = 1;
+                f.clrUsed = 1;
+                f.colours = {0};
+                f.pixels = {0, 2, 0, 2, 1, 0, 0, 1};
+            }),
         Bad("pixels cut short", R::ReadError, [](BmpFile& f) { f.pixels.resize(15); }),
-        Bad("a colour table cut short", R::ReadError, [](BmpFile& f) { f.bitCount = 8; f.clrUsed = 200; f.colours = {0, 0}; f.pixels.clear(); }),
-        Bad("masks cut short", R::ReadError, [](BmpFile& f) { f.bitCount = 16; f.compression = 3; f.pixels.clear(); }),
+        Bad("a colour table cut short", R::ReadError,
+            [](BmpFile& f) {
+                f.bitCount = 8;
+                f.clrUsed = 200;
+                f.colours = {0, 0};
+                f.pixels.clear();
+            }),
+        Bad("masks cut short", R::ReadError,
+            [](BmpFile& f) {
+                f.bitCount = 16;
+                f.compression = 3;
+                f.pixels.clear();
+            }),
     };
     // Headers that the builder cannot say.
     BmpFile plain;

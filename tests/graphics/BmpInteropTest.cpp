@@ -69,7 +69,8 @@ Rows FiveColours() {
 Rows ManyColours() {
     Rows rows(kHeight, std::vector<std::uint32_t>(kWidth));
     for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) rows[y][x] = std::uint32_t(x * 40) << 16 | std::uint32_t(y * 60) << 8 | (x + y) * 15;
+        for (int x = 0; x < kWidth; ++x)
+            rows[y][x] = std::uint32_t(x * 40) << 16 | std::uint32_t(y * 60) << 8 | (x + y) * 15;
     return rows;
 }
 
@@ -99,7 +100,8 @@ protected:
     // A binary PPM of the picture, for ImageMagick to start from.
     std::filesystem::path Source(const Rows& rows, const std::string& name) {
         Bytes bytes;
-        const std::string head = "P6\n" + std::to_string(rows[0].size()) + " " + std::to_string(rows.size()) + "\n255\n";
+        const std::string head =
+            "P6\n" + std::to_string(rows[0].size()) + " " + std::to_string(rows.size()) + "\n255\n";
         bytes.assign(head.begin(), head.end());
         for (const auto& row : rows)
             for (std::uint32_t pixel : row) {
@@ -124,7 +126,8 @@ protected:
         if (!pipe) return {};
         Bytes bytes;
         std::uint8_t chunk[4096];
-        for (std::size_t got; (got = fread(chunk, 1, sizeof chunk, pipe)) > 0;) bytes.insert(bytes.end(), chunk, chunk + got);
+        for (std::size_t got; (got = fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+            bytes.insert(bytes.end(), chunk, chunk + got);
         EXPECT_EQ(pclose(pipe), 0) << command;
         EXPECT_EQ(bytes.size(), std::size_t(width) * height * 3) << command;
         if (bytes.size() != std::size_t(width) * height * 3) return {};
@@ -160,8 +163,14 @@ TEST_F(BmpInterop, EveryKindOfFileThePeerWritesReadsWithItsPixels) {
         {"8-bit", ManyColours, "-type palette -compress None BMP3:", {40, 8, 0, kHeight}},
         {"24-bit", ManyColours, "-type truecolor BMP3:", {40, 24, 0, kHeight}},
         {"32-bit", ManyColours, "-alpha set -define bmp3:alpha=true BMP3:", {40, 32, 0, kHeight}},
-        {"16-bit 5-6-5 bit fields", ManyColours, "-type truecolor -define bmp:subtype=RGB565 BMP:", {124, 16, 3, kHeight}},
-        {"16-bit 5-5-5 bit fields", ManyColours, "-type truecolor -define bmp:subtype=RGB555 BMP:", {124, 16, 3, kHeight}},
+        {"16-bit 5-6-5 bit fields",
+         ManyColours,
+         "-type truecolor -define bmp:subtype=RGB565 BMP:",
+         {124, 16, 3, kHeight}},
+        {"16-bit 5-5-5 bit fields",
+         ManyColours,
+         "-type truecolor -define bmp:subtype=RGB555 BMP:",
+         {124, 16, 3, kHeight}},
         {"32-bit bit fields", ManyColours, "-alpha set BMP:", {124, 32, 3, kHeight}},
         {"OS/2 4-bit", FiveColours, "-type palette BMP2:", {12, 4, 0, kHeight}},
         {"OS/2 8-bit", ManyColours, "-type palette BMP2:", {12, 8, 0, kHeight}},

@@ -2,9 +2,8 @@
 // fixed font set-up, the drawing operations read back pixel by pixel, copies between
 // canvases, the change announcements, the context made on demand, and the lock.
 
-#include <gtest/gtest.h>
-
 #include <cairo.h>
+#include <gtest/gtest.h>
 
 #include <future>
 #include <string>
@@ -35,7 +34,8 @@ public:
     // 0x00RRGGBB, as the surface stores it.
     std::uint32_t Pixel(int x, int y) {
         cairo_surface_flush(surface_);
-        const unsigned char* row = cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+        const unsigned char* row =
+            cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
         return reinterpret_cast<const std::uint32_t*>(row)[x] & 0xFFFFFF;
     }
     // The pixels of row y from x0 to x1 (excluded) that are not white.
@@ -65,10 +65,9 @@ TEST(SystemColors, ResolvesTheTableAndLeavesExplicitColoursAlone) {
         TColor rgb;
     };
     const Case cases[] = {
-        {clBtnFace, 0xF0F0F0},      {clWindowText, 0x000000}, {clWindow, 0xFFFFFF},
-        {clHighlight, 0xD77800},    {clInfoBk, 0xE1FFFF},     {clBtnShadow, 0xA0A0A0},
-        {clGrayText, 0x6D6D6D},     {clRed, clRed},           {0x123456, 0x123456},
-        {clNone, clNone},           {clDefault, clDefault},   {SystemColor(25), clBlack},
+        {clBtnFace, 0xF0F0F0},       {clWindowText, 0x000000}, {clWindow, 0xFFFFFF},   {clHighlight, 0xD77800},
+        {clInfoBk, 0xE1FFFF},        {clBtnShadow, 0xA0A0A0},  {clGrayText, 0x6D6D6D}, {clRed, clRed},
+        {0x123456, 0x123456},        {clNone, clNone},         {clDefault, clDefault}, {SystemColor(25), clBlack},
         {SystemColor(200), clBlack},
     };
     for (const Case& c : cases) EXPECT_EQ(ColorToRGB(c.color), c.rgb) << std::hex << c.color;

@@ -18,8 +18,7 @@
 namespace orvalis::platform::raster {
 namespace {
 
-BitmapInfo Layout(int width, int height, int bitCount, std::uint32_t compression = BI_RGB)
-{
+BitmapInfo Layout(int width, int height, int bitCount, std::uint32_t compression = BI_RGB) {
     BitmapInfo info;
     info.header.biSize = 40;
     info.header.biWidth = width;
@@ -30,30 +29,35 @@ BitmapInfo Layout(int width, int height, int bitCount, std::uint32_t compression
     return info;
 }
 
-std::vector<std::uint32_t> Row(Image& image, int y)
-{
+std::vector<std::uint32_t> Row(Image& image, int y) {
     std::vector<std::uint32_t> pixels(std::size_t(image.Width()));
     image.ReadRow(y, pixels.data());
     return pixels;
 }
 
-TEST(RowStride, RoundsEachRowUpToTheAlignment)
-{
+TEST(RowStride, RoundsEachRowUpToTheAlignment) {
     struct Case {
         int width, bits, alignment;
         std::int64_t stride;
     };
     const Case cases[] = {
-        {1, 24, 32, 4},  {33, 1, 32, 8},  {5, 32, 32, 20}, {3, 24, 32, 12}, {7, 4, 32, 4},
-        {7, 8, 32, 8},   {9, 1, 16, 2},   {17, 1, 16, 4},  {3, 16, 32, 8},  {0, 32, 32, 0},
+        {1, 24, 32, 4},
+        {33, 1, 32, 8},
+        {5, 32, 32, 20},
+        {3, 24, 32, 12},
+        {7, 4, 32, 4},
+        {7, 8, 32, 8},
+        {9, 1, 16, 2},
+        {17, 1, 16, 4},
+        {3, 16, 32, 8},
+        {0, 32, 32, 0},
         {0x7FFFFFFF, 32, 32, std::int64_t(0x7FFFFFFF) * 4},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RowStride(c.width, c.bits, c.alignment), c.stride) << c.width << " x " << c.bits;
 }
 
-TEST(RowCodec, MaskedChannelsWidenByRepeatingTheirBits)
-{
+TEST(RowCodec, MaskedChannelsWidenByRepeatingTheirBits) {
     BitmapInfoHeader header = Layout(1, 1, 16, BI_BITFIELDS).header;
     RowCodec codec(header, {0xF800, 0x07E0, 0x001F}, {});
     const std::uint8_t row[2] = {0x1F, 0xF8};  // red 0x1F (all ones), green 0, blue 0x1F
@@ -69,8 +73,7 @@ TEST(RowCodec, MaskedChannelsWidenByRepeatingTheirBits)
     EXPECT_EQ(std::memcmp(back, mid, 2), 0);
 }
 
-TEST(RowCodec, FiveFiveFiveForSixteenBitsWithoutMasks)
-{
+TEST(RowCodec, FiveFiveFiveForSixteenBitsWithoutMasks) {
     RowCodec codec(Layout(1, 1, 16).header, {}, {});
     const std::uint8_t row[2] = {0xE0, 0x03};  // green all ones
     std::uint32_t pixel = 0;
@@ -78,8 +81,7 @@ TEST(RowCodec, FiveFiveFiveForSixteenBitsWithoutMasks)
     EXPECT_EQ(pixel, 0x00FF00u);
 }
 
-TEST(RowCodec, TwentyFourBitPixelsAreBlueGreenRedFromAnyFirstPixel)
-{
+TEST(RowCodec, TwentyFourBitPixelsAreBlueGreenRedFromAnyFirstPixel) {
     // Long enough for the conversion of sixteen pixels at a time, with a rest.
     constexpr int kWidth = 53;
     RowCodec codec(Layout(kWidth, 1, 24).header, {}, {});
@@ -97,8 +99,7 @@ TEST(RowCodec, TwentyFourBitPixelsAreBlueGreenRedFromAnyFirstPixel)
     }
 }
 
-TEST(RowCodec, ColoursMissingFromTheTableTakeTheNearestEntry)
-{
+TEST(RowCodec, ColoursMissingFromTheTableTakeTheNearestEntry) {
     const RgbQuad table[3] = {{0, 0, 0, 0}, {0, 0, 0xFF, 0}, {0xFF, 0xFF, 0xFF, 0}};
     RowCodec codec(Layout(3, 1, 4).header, {}, table);
     const std::uint32_t pixels[3] = {0xF01010, 0x202020, 0xEEEEEE};
@@ -108,8 +109,7 @@ TEST(RowCodec, ColoursMissingFromTheTableTakeTheNearestEntry)
     EXPECT_EQ(row[1], 0x20);  // white
 }
 
-TEST(RowCodec, ThirtyTwoBitPixelsAreWrittenWithAZeroFourthByte)
-{
+TEST(RowCodec, ThirtyTwoBitPixelsAreWrittenWithAZeroFourthByte) {
     RowCodec codec(Layout(1, 1, 32).header, {}, {});
     const std::uint32_t pixel = 0xFF123456;
     std::uint8_t row[4] = {};
@@ -122,8 +122,7 @@ TEST(RowCodec, ThirtyTwoBitPixelsAreWrittenWithAZeroFourthByte)
 
 // --- RLE ---------------------------------------------------------------------------------
 
-TEST(RleDecoder, RunsEscapesAndDeltasOfRle8)
-{
+TEST(RleDecoder, RunsEscapesAndDeltasOfRle8) {
     // 4 x 3, rows from the bottom: an absolute run with its padding byte, an encoded
     // run, an end of line, a delta of (1, 1), a run, the end of the bitmap.
     const std::vector<std::uint8_t> data = {
@@ -141,12 +140,10 @@ TEST(RleDecoder, RunsEscapesAndDeltasOfRle8)
     EXPECT_EQ(*indices, expected);
 }
 
-TEST(RleDecoder, Rle4AlternatesNibbles)
-{
+TEST(RleDecoder, Rle4AlternatesNibbles) {
     const std::vector<std::uint8_t> data = {
-        5, 0x12,           // 1 2 1 2 1
-        0, 0,
-        0, 3, 0x45, 0x60,  // absolute: 4 5 6 (two bytes, already even)
+        5, 0x12,                    // 1 2 1 2 1
+        0, 0,    0, 3, 0x45, 0x60,  // absolute: 4 5 6 (two bytes, already even)
         0, 1,
     };
     const auto indices = DecodeRle(RleKind::Rle4, data, 5, 2);
@@ -155,8 +152,7 @@ TEST(RleDecoder, Rle4AlternatesNibbles)
     EXPECT_EQ(*indices, expected);
 }
 
-TEST(RleDecoder, DamagedDataGivesNothing)
-{
+TEST(RleDecoder, DamagedDataGivesNothing) {
     struct Case {
         const char* what;
         std::vector<std::uint8_t> data;
@@ -175,8 +171,7 @@ TEST(RleDecoder, DamagedDataGivesNothing)
     for (const Case& c : cases) EXPECT_FALSE(DecodeRle(RleKind::Rle8, c.data, 4, 2)) << c.what;
 }
 
-TEST(RleDecoder, TheEndOfBitmapMayBeMissingOnceEveryRowIsDecoded)
-{
+TEST(RleDecoder, TheEndOfBitmapMayBeMissingOnceEveryRowIsDecoded) {
     // 2 x 2: the data may stop right after the top row's pixels, after its end of line,
     // or after padding read as ends of line; a delta may be the last command too.
     const std::vector<std::uint8_t> expected = {3, 3, 1, 2};  // top row first
@@ -190,8 +185,7 @@ TEST(RleDecoder, TheEndOfBitmapMayBeMissingOnceEveryRowIsDecoded)
     EXPECT_EQ(DecodeRle(RleKind::Rle4, std::vector<std::uint8_t>{2, 0x12, 0, 0, 2, 0x33}, 2, 2), expected);
 }
 
-TEST(RleDecoder, PixelsPastTheRightEdgeAreDropped)
-{
+TEST(RleDecoder, PixelsPastTheRightEdgeAreDropped) {
     // 3 x 1 written as the 4 pixels of its padded row, and again as an absolute run.
     const std::vector<std::uint8_t> encoded = {4, 5, 0, 1};
     EXPECT_EQ(DecodeRle(RleKind::Rle8, encoded, 3, 1), (std::vector<std::uint8_t>{5, 5, 5}));
@@ -199,8 +193,7 @@ TEST(RleDecoder, PixelsPastTheRightEdgeAreDropped)
     EXPECT_EQ(DecodeRle(RleKind::Rle8, absolute, 3, 1), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
-TEST(DeviceImage, CompressedDataOfAnotherKindOrTopDownIsRefused)
-{
+TEST(DeviceImage, CompressedDataOfAnotherKindOrTopDownIsRefused) {
     const std::vector<std::uint8_t> data = {1, 0, 0, 1};
     const RgbQuad colours[2] = {{0, 0, 0, 0}, {0xFF, 0, 0, 0}};
     BitmapInfoHeader header = Layout(1, 1, 8, BI_RLE8).header;
@@ -215,8 +208,7 @@ TEST(DeviceImage, CompressedDataOfAnotherKindOrTopDownIsRefused)
 
 // --- DIBs ---------------------------------------------------------------------------------
 
-TEST(DibImage, RowsAreBottomUpUnlessTheHeightIsNegative)
-{
+TEST(DibImage, RowsAreBottomUpUnlessTheHeightIsNegative) {
     auto bottomUp = DibImage::Create(Layout(3, 2, 32));
     ASSERT_TRUE(bottomUp);
     EXPECT_EQ(bottomUp->Stride(), 12);
@@ -228,8 +220,7 @@ TEST(DibImage, RowsAreBottomUpUnlessTheHeightIsNegative)
     EXPECT_EQ(topDown->RowBits(0), topDown->Bits());
 }
 
-TEST(DibImage, LayoutsThatNoDibHasAreRefused)
-{
+TEST(DibImage, LayoutsThatNoDibHasAreRefused) {
     EXPECT_FALSE(DibImage::Create(Layout(1, 1, 24, BI_BITFIELDS)));
     EXPECT_FALSE(DibImage::Create(Layout(1, 1, 8, BI_RLE8)));
     EXPECT_FALSE(DibImage::Create(Layout(1, 1, 2)));
@@ -238,8 +229,7 @@ TEST(DibImage, LayoutsThatNoDibHasAreRefused)
     EXPECT_FALSE(DibImage::Create(Layout(65536, 65536, 32)));  // 16 GiB of pixels
 }
 
-TEST(DibImage, TheColourTableHasTheEntriesGivenOrTheFullTable)
-{
+TEST(DibImage, TheColourTableHasTheEntriesGivenOrTheFullTable) {
     BitmapInfo info = Layout(1, 1, 8);
     info.colours.resize(20, RgbQuad{1, 2, 3, 0});
     EXPECT_EQ(DibImage::Create(info)->ColourTable().size(), 20u);
@@ -253,8 +243,7 @@ TEST(DibImage, TheColourTableHasTheEntriesGivenOrTheFullTable)
     EXPECT_EQ(DibImage::Create(info)->ColourTable().size(), 16u);
 }
 
-TEST(DibImage, TheSurfaceIsConvertedOnceAndAgainOnlyAfterTheBitsChange)
-{
+TEST(DibImage, TheSurfaceIsConvertedOnceAndAgainOnlyAfterTheBitsChange) {
     auto dib = DibImage::Create(Layout(2, 2, 24));
     ASSERT_TRUE(dib);
     dib->RowBits(0)[2] = 0xFF;  // top-left red
@@ -275,8 +264,7 @@ TEST(DibImage, TheSurfaceIsConvertedOnceAndAgainOnlyAfterTheBitsChange)
     EXPECT_EQ(dib->Surface(), surface);
 }
 
-TEST(DibImage, DrawingThroughAContextReachesTheBufferAtTheFlush)
-{
+TEST(DibImage, DrawingThroughAContextReachesTheBufferAtTheFlush) {
     BitmapInfo info = Layout(2, 1, 8);
     info.colours = {RgbQuad{0, 0, 0, 0}, RgbQuad{0xFF, 0, 0, 0}};  // black, blue
     auto dib = DibImage::Create(info);
@@ -296,8 +284,7 @@ TEST(DibImage, DrawingThroughAContextReachesTheBufferAtTheFlush)
 
 // --- Blits ---------------------------------------------------------------------------------
 
-TEST(CopyImage, CopiesTheCornerBothShareThroughTheTargetLayout)
-{
+TEST(CopyImage, CopiesTheCornerBothShareThroughTheTargetLayout) {
     auto source = DeviceImage::CreateCompatible(3, 2);
     FillImage(*source, 0x123456);
     auto target = DibImage::Create(Layout(2, 3, 32));
@@ -308,8 +295,7 @@ TEST(CopyImage, CopiesTheCornerBothShareThroughTheTargetLayout)
     EXPECT_EQ(Row(*target, 2), (std::vector<std::uint32_t>{0xFFFFFF, 0xFFFFFF}));
 }
 
-TEST(CopyImage, MonochromeImagesUseTheTextAndBackgroundColours)
-{
+TEST(CopyImage, MonochromeImagesUseTheTextAndBackgroundColours) {
     auto colour = DeviceImage::CreateCompatible(2, 1);
     const std::uint32_t pixels[2] = {0x336699, 0x00FF00};
     colour->WriteRow(0, pixels);
@@ -324,18 +310,15 @@ TEST(CopyImage, MonochromeImagesUseTheTextAndBackgroundColours)
 
 class StretchTest : public ::testing::Test {
 protected:
-    StretchTest() : target_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 4, 4)), cairo_(cairo_create(target_))
-    {
+    StretchTest() : target_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 4, 4)), cairo_(cairo_create(target_)) {
         cairo_set_source_rgb(cairo_, 1, 1, 1);
         cairo_paint(cairo_);
     }
-    ~StretchTest() override
-    {
+    ~StretchTest() override {
         cairo_destroy(cairo_);
         cairo_surface_destroy(target_);
     }
-    std::uint32_t At(int x, int y)
-    {
+    std::uint32_t At(int x, int y) {
         cairo_surface_flush(target_);
         return SurfaceRow(target_, y)[x] & 0xFFFFFF;
     }
@@ -344,8 +327,7 @@ protected:
     cairo_t* cairo_;
 };
 
-TEST_F(StretchTest, RowDroppingScalesByWholePixels)
-{
+TEST_F(StretchTest, RowDroppingScalesByWholePixels) {
     auto source = DeviceImage::CreateCompatible(2, 1);
     const std::uint32_t pixels[2] = {0xFF0000, 0x0000FF};
     source->WriteRow(0, pixels);
@@ -357,8 +339,7 @@ TEST_F(StretchTest, RowDroppingScalesByWholePixels)
     EXPECT_EQ(At(0, 2), 0xFFFFFFu);  // outside the rectangle
 }
 
-TEST_F(StretchTest, AnExtentOfOppositeSignMirrors)
-{
+TEST_F(StretchTest, AnExtentOfOppositeSignMirrors) {
     auto source = DeviceImage::CreateCompatible(2, 1);
     const std::uint32_t pixels[2] = {0xFF0000, 0x0000FF};
     source->WriteRow(0, pixels);
@@ -367,8 +348,7 @@ TEST_F(StretchTest, AnExtentOfOppositeSignMirrors)
     EXPECT_EQ(At(1, 0), 0xFF0000u);
 }
 
-TEST_F(StretchTest, RasterOperationsCombineSourceDestinationAndBrushInsideTheClip)
-{
+TEST_F(StretchTest, RasterOperationsCombineSourceDestinationAndBrushInsideTheClip) {
     auto source = DeviceImage::CreateCompatible(4, 4);
     FillImage(*source, 0x0F0F0F);
     cairo_set_source_rgb(cairo_, 0, 0, 0);  // destination: black in the left half
@@ -396,8 +376,7 @@ TEST_F(StretchTest, RasterOperationsCombineSourceDestinationAndBrushInsideTheCli
     EXPECT_EQ(At(1, 0), 0x102030u);
 }
 
-TEST_F(StretchTest, TheMaskKeepsTheDestinationWhereItIsWhite)
-{
+TEST_F(StretchTest, TheMaskKeepsTheDestinationWhereItIsWhite) {
     auto source = DeviceImage::CreateCompatible(2, 1);
     FillImage(*source, 0x00FF00);
     auto mask = DeviceImage::CreateMonochrome(2, 1);
@@ -416,8 +395,7 @@ TEST_F(StretchTest, TheMaskKeepsTheDestinationWhereItIsWhite)
 // same copy from a DIB that keeps its drawing surface goes through cairo. Both must give
 // the same pixels, for every layout, either row order, both kinds of target surface,
 // inside a clip of several rectangles, through a translation and over the target's edge.
-TEST(StretchBlt, AOneToOneCopyOfADibGivesThePixelsOfTheCopyThroughItsSurface)
-{
+TEST(StretchBlt, AOneToOneCopyOfADibGivesThePixelsOfTheCopyThroughItsSurface) {
     std::uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
     constexpr int kWidth = 41, kHeight = 9, kTargetWidth = 56, kTargetHeight = 16;
@@ -426,14 +404,16 @@ TEST(StretchBlt, AOneToOneCopyOfADibGivesThePixelsOfTheCopyThroughItsSurface)
         for (const bool topDown : {false, true})
             for (const cairo_format_t format : {CAIRO_FORMAT_RGB24, CAIRO_FORMAT_ARGB32})
                 for (const StretchMode mode : {StretchMode::DeleteScans, StretchMode::Halftone}) {
-                    SCOPED_TRACE(testing::Message() << bitCount << " bits, " << (topDown ? "top-down" : "bottom-up")
-                                                    << ", target " << (format == CAIRO_FORMAT_RGB24 ? "RGB24" : "ARGB32")
-                                                    << (mode == StretchMode::Halftone ? ", halftone" : ""));
+                    SCOPED_TRACE(testing::Message()
+                                 << bitCount << " bits, " << (topDown ? "top-down" : "bottom-up") << ", target "
+                                 << (format == CAIRO_FORMAT_RGB24 ? "RGB24" : "ARGB32")
+                                 << (mode == StretchMode::Halftone ? ", halftone" : ""));
                     BitmapInfo info = Layout(kWidth, topDown ? -kHeight : kHeight, bitCount);
                     if (bitCount <= 8)
                         for (int i = 0; i < 1 << bitCount; ++i) {
                             const std::uint32_t c = next();
-                            info.colours.push_back(RgbQuad{std::uint8_t(c), std::uint8_t(c >> 8), std::uint8_t(c >> 16), 0});
+                            info.colours.push_back(
+                                RgbQuad{std::uint8_t(c), std::uint8_t(c >> 8), std::uint8_t(c >> 16), 0});
                         }
                     auto direct = DibImage::Create(info);
                     auto throughSurface = DibImage::Create(info);
@@ -448,7 +428,8 @@ TEST(StretchBlt, AOneToOneCopyOfADibGivesThePixelsOfTheCopyThroughItsSurface)
                     auto draw = [&](DibImage& source) {
                         SurfacePtr target(cairo_image_surface_create(format, kTargetWidth, kTargetHeight));
                         for (int y = 0; y < kTargetHeight; ++y)
-                            std::copy_n(&noise[std::size_t(y) * kTargetWidth], kTargetWidth, SurfaceRow(target.get(), y));
+                            std::copy_n(&noise[std::size_t(y) * kTargetWidth], kTargetWidth,
+                                        SurfaceRow(target.get(), y));
                         cairo_surface_mark_dirty(target.get());
                         cairo_t* cairo = cairo_create(target.get());
                         cairo_rectangle(cairo, 2, 1, 30, 11);
@@ -458,7 +439,8 @@ TEST(StretchBlt, AOneToOneCopyOfADibGivesThePixelsOfTheCopyThroughItsSurface)
                         StretchSettings settings;
                         settings.mode = mode;
                         EXPECT_TRUE(StretchBlt(cairo, {1, 0, 38, 7}, source, {3, 1, 40, 8}, settings));
-                        EXPECT_TRUE(StretchBlt(cairo, {20, 8, 20 + kWidth, 8 + kHeight}, source, {0, 0, kWidth, kHeight},
+                        EXPECT_TRUE(StretchBlt(cairo, {20, 8, 20 + kWidth, 8 + kHeight}, source,
+                                               {0, 0, kWidth, kHeight},
                                                settings));  // over the right and bottom edges
                         cairo_destroy(cairo);
                         cairo_surface_flush(target.get());
@@ -480,8 +462,7 @@ TEST(StretchBlt, AOneToOneCopyOfADibGivesThePixelsOfTheCopyThroughItsSurface)
 
 // --- Palettes ------------------------------------------------------------------------------
 
-TEST(Palette, TheSystemPaletteIsOneAndCopiesAreNew)
-{
+TEST(Palette, TheSystemPaletteIsOneAndCopiesAreNew) {
     EXPECT_EQ(SystemPalette16(), SystemPalette16());
     EXPECT_EQ(SystemPalette16()->Size(), 16u);
     const PaletteHandle copy = CopyPalette(SystemPalette16());
@@ -491,8 +472,7 @@ TEST(Palette, TheSystemPaletteIsOneAndCopiesAreNew)
     EXPECT_NE(CreateHalftonePalette(), CreateHalftonePalette());
 }
 
-TEST(Palette, TheHalftonePaletteHoldsTheCubeAndDistinctGreys)
-{
+TEST(Palette, TheHalftonePaletteHoldsTheCubeAndDistinctGreys) {
     const PaletteHandle halftone = CreateHalftonePalette();
     ASSERT_EQ(halftone->Size(), 256u);
     auto has = [&](std::uint8_t r, std::uint8_t g, std::uint8_t b) {

@@ -10,8 +10,7 @@ namespace {
 
 class EndSessionTest : public PlatformTest {
 protected:
-    EndSessionTest()
-    {
+    EndSessionTest() {
         InstallEndSessionHandler();
         application = TopLevel({0, 0, 0, 0}, WS_POPUP, "orvalis");  // hidden, like the application window
         main = TopLevel({0, 0, 100, 100}, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Orvalis");
@@ -21,8 +20,7 @@ protected:
     HWND main;
 };
 
-TEST_F(EndSessionTest, TerminationBecomesEndSessionForEveryTopLevelWindow)
-{
+TEST_F(EndSessionTest, TerminationBecomesEndSessionForEveryTopLevelWindow) {
     std::raise(SIGTERM);
     Message message;
     ASSERT_TRUE(PeekMessage(message));
@@ -39,8 +37,7 @@ TEST_F(EndSessionTest, TerminationBecomesEndSessionForEveryTopLevelWindow)
     EXPECT_FALSE(PeekMessage(message));
 }
 
-TEST_F(EndSessionTest, ASignalWakesTheWaitAndEndsOpenBoxes)
-{
+TEST_F(EndSessionTest, ASignalWakesTheWaitAndEndsOpenBoxes) {
     // The signal comes while the program waits inside a message box.
     script.Check([] { std::raise(SIGINT); });
     EXPECT_EQ(MessageBox(main, "Enregistrer ?", "Orvalis", MB_YESNO), IDNO);
@@ -50,8 +47,7 @@ TEST_F(EndSessionTest, ASignalWakesTheWaitAndEndsOpenBoxes)
     EXPECT_EQ(MessageBox(main, "Erreur", "Orvalis", MB_OKCANCEL), IDCANCEL);
 }
 
-TEST_F(EndSessionTest, ASecondSignalBeforeTheFirstIsTakenEndsTheProcess)
-{
+TEST_F(EndSessionTest, ASecondSignalBeforeTheFirstIsTakenEndsTheProcess) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {

@@ -1,5 +1,5 @@
-#include <fstream>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/MessageBox.h"
 #include "platform/OpenFileDialog.h"
@@ -14,8 +14,7 @@ using headless::WindowTarget;
 // A main window with a one-second timer whose ticks are counted.
 class ModalTest : public PlatformTest {
 protected:
-    ModalTest()
-    {
+    ModalTest() {
         main = TopLevel({0, 0, 200, 200}, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Orvalis");
         recorder.handlers[WM_TIMER] = [this](HWND, WPARAM, LPARAM) {
             tickTimes.push_back(GetTickCount64());
@@ -31,8 +30,7 @@ protected:
     std::function<void()> onTick;
 };
 
-TEST_F(ModalTest, TheMessageBoxKeepsDispatchingTimerTicks)
-{
+TEST_F(ModalTest, TheMessageBoxKeepsDispatchingTimerTicks) {
     script
         .Check([this] {
             ASSERT_NE(backend.ShownMessageBox(), nullptr);
@@ -50,8 +48,7 @@ TEST_F(ModalTest, TheMessageBoxKeepsDispatchingTimerTicks)
     EXPECT_EQ(backend.ShownMessageBox(), nullptr);
 }
 
-TEST_F(ModalTest, ABoxOpenedByATickStacksAboveTheFirst)
-{
+TEST_F(ModalTest, ABoxOpenedByATickStacksAboveTheFirst) {
     std::vector<int> answers;
     onTick = [&] {
         KillTimer(main, 1);
@@ -66,8 +63,7 @@ TEST_F(ModalTest, ABoxOpenedByATickStacksAboveTheFirst)
     EXPECT_EQ(answers, (std::vector<int>{IDOK, IDCANCEL}));
 }
 
-TEST_F(ModalTest, DisabledWindowsGetNoInputWhileTheBoxIsOpen)
-{
+TEST_F(ModalTest, DisabledWindowsGetNoInputWhileTheBoxIsOpen) {
     EnableWindow(main, false);  // as the caller does
     recorder.log.clear();
     script.Click(WindowTarget::Captioned("Orvalis"), {10, 10}).Type("a").Advance(1000).AnswerMessageBox(IDOK);
@@ -76,8 +72,7 @@ TEST_F(ModalTest, DisabledWindowsGetNoInputWhileTheBoxIsOpen)
     EXPECT_EQ(tickTimes.size(), 1u);
 }
 
-TEST_F(ModalTest, AQuitTakenInsideTheBoxClosesItAndIsPostedAgain)
-{
+TEST_F(ModalTest, AQuitTakenInsideTheBoxClosesItAndIsPostedAgain) {
     onTick = [] { PostQuitMessage(4); };
     script.Advance(1000);
     EXPECT_EQ(MessageBox(main, "Enregistrer ?", "Orvalis", MB_YESNOCANCEL), IDCANCEL);
@@ -88,8 +83,7 @@ TEST_F(ModalTest, AQuitTakenInsideTheBoxClosesItAndIsPostedAgain)
     EXPECT_EQ(message.wParam, 4u);
 }
 
-TEST_F(ModalTest, BoxButtonsAndTheAnswerWithoutAChoice)
-{
+TEST_F(ModalTest, BoxButtonsAndTheAnswerWithoutAChoice) {
     struct Case {
         std::uint32_t flags;
         std::vector<int> buttons;
@@ -116,8 +110,7 @@ struct HookRecorder : OpenFileHooks {
     void OnTypeChange(int index) override { events.push_back("type " + std::to_string(index)); }
     void OnFolderChange() override { events.push_back("folder " + RunningOpenFileDialog()->folder); }
     void OnSelectionChange() override { events.push_back("selection " + RunningOpenFileDialog()->path); }
-    bool OnFileOk(const OpenFileResult& chosen) override
-    {
+    bool OnFileOk(const OpenFileResult& chosen) override {
         events.push_back("ok " + chosen.fileBuffer);
         return refusals-- <= 0;
     }
@@ -127,8 +120,7 @@ struct HookRecorder : OpenFileHooks {
     int refusals = 0;
 };
 
-OpenFileRequest ViewerRequest()
-{
+OpenFileRequest ViewerRequest() {
     OpenFileRequest request;
     request.title = "Ouverture d'une liste de vues de perspectives";
     request.filters = {{"Fichiers JPEG ", "*.JPG;*JPEG"}, {"Graphique Portable ", "*.PNG"}};
@@ -137,8 +129,7 @@ OpenFileRequest ViewerRequest()
     return request;
 }
 
-TEST_F(ModalTest, TheFileDialogReportsWhatTheUserDoesAndKeepsTheTimerTicking)
-{
+TEST_F(ModalTest, TheFileDialogReportsWhatTheUserDoesAndKeepsTheTimerTicking) {
     HookRecorder hooks;
     OpenFileRequest request = ViewerRequest();
     script
@@ -164,8 +155,7 @@ TEST_F(ModalTest, TheFileDialogReportsWhatTheUserDoesAndKeepsTheTimerTicking)
     EXPECT_EQ(backend.ShownFileDialogBox(), nullptr);
 }
 
-TEST_F(ModalTest, ARefusedConfirmationKeepsTheDialogOpen)
-{
+TEST_F(ModalTest, ARefusedConfirmationKeepsTheDialogOpen) {
     HookRecorder hooks;
     hooks.refusals = 1;
     script.AnswerFileDialog("/plans/vue1.jpg").AnswerFileDialog("/plans/vue2.jpg");
@@ -176,8 +166,7 @@ TEST_F(ModalTest, ARefusedConfirmationKeepsTheDialogOpen)
     EXPECT_EQ(std::count(hooks.events.begin(), hooks.events.end(), "close"), 1);
 }
 
-TEST_F(ModalTest, CancellingLeavesNoResult)
-{
+TEST_F(ModalTest, CancellingLeavesNoResult) {
     HookRecorder hooks;
     script.CancelFileDialog();
     OpenFileResult result;
@@ -187,8 +176,7 @@ TEST_F(ModalTest, CancellingLeavesNoResult)
     EXPECT_EQ(hooks.events, (std::vector<std::string>{"show", "close"}));
 }
 
-TEST_F(ModalTest, SeveralFilesComeAsFolderAndNames)
-{
+TEST_F(ModalTest, SeveralFilesComeAsFolderAndNames) {
     OpenFileRequest request = ViewerRequest();
     request.flags |= OFN_ALLOWMULTISELECT;
     request.bufferSize = kMultiSelectFileBufferSize;
@@ -211,8 +199,7 @@ TEST_F(ModalTest, SeveralFilesComeAsFolderAndNames)
     }
 }
 
-TEST_F(ModalTest, ANameLongerThanTheBufferFailsTheCall)
-{
+TEST_F(ModalTest, ANameLongerThanTheBufferFailsTheCall) {
     HookRecorder hooks;
     std::string folder = "/" + std::string(250, 'd');
     script.AnswerFileDialog(folder + "/vue1.jpg");  // 260 characters and the zero: one too many
@@ -223,8 +210,7 @@ TEST_F(ModalTest, ANameLongerThanTheBufferFailsTheCall)
     EXPECT_TRUE(GetOpenFileName(ViewerRequest(), &hooks, result));
 }
 
-TEST_F(ModalTest, DefaultExtensionAndTheOutputFlags)
-{
+TEST_F(ModalTest, DefaultExtensionAndTheOutputFlags) {
     OpenFileRequest request = ViewerRequest();
     request.defaultExt = "jpg";
     OpenFileResult result;
@@ -238,8 +224,7 @@ TEST_F(ModalTest, DefaultExtensionAndTheOutputFlags)
     EXPECT_EQ(result.flags & (OFN_EXTENSIONDIFFERENT | OFN_READONLY), OFN_EXTENSIONDIFFERENT | OFN_READONLY);
 }
 
-TEST_F(ModalTest, FileMustExistRefusesMissingFiles)
-{
+TEST_F(ModalTest, FileMustExistRefusesMissingFiles) {
     std::filesystem::path folder = std::filesystem::temp_directory_path() / "orvalis_platform_dialog";
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "vue1.jpg") << "x";

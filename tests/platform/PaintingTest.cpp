@@ -13,8 +13,7 @@ constexpr std::uint32_t kYellow = 0xFFFF00;
 // Each window paints its whole client area (and far beyond) in its own colour.
 class PaintingTest : public PlatformTest {
 protected:
-    PaintingTest()
-    {
+    PaintingTest() {
         recorder.handlers[WM_PAINT] = [this](HWND window, WPARAM, LPARAM) {
             PaintStruct paint;
             cairo_t* context = BeginPaint(window, paint);
@@ -42,8 +41,7 @@ protected:
     std::vector<std::pair<HWND, Rect>> painted;
 };
 
-TEST_F(PaintingTest, EachWindowPaintsOnlyThePartOfItThatShows)
-{
+TEST_F(PaintingTest, EachWindowPaintsOnlyThePartOfItThatShows) {
     EXPECT_EQ(headless::PixelAt(form, {5, 5}), kBlue);
     EXPECT_EQ(headless::PixelAt(form, {20, 20}), kRed);
     EXPECT_EQ(headless::PixelAt(form, {45, 45}), kGreen);  // front covers back there
@@ -53,8 +51,7 @@ TEST_F(PaintingTest, EachWindowPaintsOnlyThePartOfItThatShows)
     EXPECT_GT(backend.PresentCount(form), 0);
 }
 
-TEST_F(PaintingTest, AnInvalidAreaRepaintsOnlyThatArea)
-{
+TEST_F(PaintingTest, AnInvalidAreaRepaintsOnlyThatArea) {
     colours[back] = kYellow;
     painted.clear();
     Rect corner{0, 0, 10, 10};
@@ -67,8 +64,7 @@ TEST_F(PaintingTest, AnInvalidAreaRepaintsOnlyThatArea)
     EXPECT_EQ(headless::PixelAt(form, {5, 5}), kBlue);
 }
 
-TEST_F(PaintingTest, HidingOrMovingAChildRepaintsWhatItUncovers)
-{
+TEST_F(PaintingTest, HidingOrMovingAChildRepaintsWhatItUncovers) {
     ShowWindow(front, SW_HIDE);
     Drain();
     EXPECT_EQ(headless::PixelAt(form, {45, 45}), kRed);
@@ -79,8 +75,7 @@ TEST_F(PaintingTest, HidingOrMovingAChildRepaintsWhatItUncovers)
     EXPECT_EQ(headless::PixelAt(form, {60, 60}), kRed);
 }
 
-TEST_F(PaintingTest, EraseComesFirstWithTheSameContext)
-{
+TEST_F(PaintingTest, EraseComesFirstWithTheSameContext) {
     recorder.handlers[WM_ERASEBKGND] = [&](HWND, WPARAM context, LPARAM) -> LRESULT {
         EXPECT_NE(reinterpret_cast<cairo_t*>(context), nullptr);
         return 1;  // erased
@@ -94,8 +89,7 @@ TEST_F(PaintingTest, EraseComesFirstWithTheSameContext)
     EXPECT_EQ(sent[1].message, WM_ERASEBKGND);  // sent by BeginPaint, inside WM_PAINT
 }
 
-TEST_F(PaintingTest, ResizingKeepsThePixelsAndRepaintsEverything)
-{
+TEST_F(PaintingTest, ResizingKeepsThePixelsAndRepaintsEverything) {
     painted.clear();
     MoveWindow(form, {0, 0, 150, 120});
     cairo_surface_t* surface = GetWindowSurface(form);
@@ -108,8 +102,7 @@ TEST_F(PaintingTest, ResizingKeepsThePixelsAndRepaintsEverything)
     EXPECT_EQ(painted.size(), 3u);
 }
 
-TEST_F(PaintingTest, AWindowLargerThanTheScreenIsPaintedAndKeptAsFarAsTheScreenGoes)
-{
+TEST_F(PaintingTest, AWindowLargerThanTheScreenIsPaintedAndKeptAsFarAsTheScreenGoes) {
     // The screen is 1280 x 1024; a window without frame has its bounds as client area.
     painted.clear();
     MoveWindow(form, {0, 0, 5000, 3000});
@@ -131,8 +124,7 @@ TEST_F(PaintingTest, AWindowLargerThanTheScreenIsPaintedAndKeptAsFarAsTheScreenG
     EXPECT_EQ(painted.front(), std::make_pair(form, Rect{0, 0, 3280, 1524}));
 }
 
-TEST_F(PaintingTest, AContextOutsidePaintingIsClippedTheSameWay)
-{
+TEST_F(PaintingTest, AContextOutsidePaintingIsClippedTheSameWay) {
     cairo_t* context = GetDC(back);
     cairo_set_source_rgb(context, 1, 1, 0);
     cairo_paint(context);

@@ -29,16 +29,14 @@ class Recorder : public WindowProcedure {
 public:
     using Handler = std::function<LRESULT(HWND, WPARAM, LPARAM)>;
 
-    LRESULT WindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) override
-    {
+    LRESULT WindowProc(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam) override {
         log.push_back({window, message, wParam, lParam});
         if (auto found = handlers.find(message); found != handlers.end()) return found->second(window, wParam, lParam);
         return DefWindowProc(window, message, wParam, lParam);
     }
 
     // The entries for these messages, in order.
-    std::vector<Received> Only(std::initializer_list<std::uint32_t> messages) const
-    {
+    std::vector<Received> Only(std::initializer_list<std::uint32_t> messages) const {
         std::vector<Received> kept;
         for (const Received& r : log)
             for (std::uint32_t m : messages)
@@ -54,18 +52,15 @@ class PlatformTest : public ::testing::Test {
 protected:
     PlatformTest() { RegisterWindowClass({"TestWindow", CS_DBLCLKS}); }
 
-    HWND TopLevel(const Rect& bounds, std::uint32_t style = WS_POPUP, std::string caption = "Fenêtre")
-    {
+    HWND TopLevel(const Rect& bounds, std::uint32_t style = WS_POPUP, std::string caption = "Fenêtre") {
         return CreateWindow({"TestWindow", std::move(caption), style, 0, bounds, 0, &recorder});
     }
-    HWND Child(HWND parent, const Rect& bounds, std::string text = "")
-    {
+    HWND Child(HWND parent, const Rect& bounds, std::string text = "") {
         return CreateWindow({"TestWindow", std::move(text), WS_CHILD | WS_VISIBLE, 0, bounds, parent, &recorder});
     }
 
     // Dispatches everything that is there, without waiting.
-    void Drain()
-    {
+    void Drain() {
         Message message;
         while (PeekMessage(message, PM_REMOVE)) {
             TranslateMessage(message);
@@ -74,8 +69,7 @@ protected:
     }
     // Runs the program's loop until the script is over: its last step, performed once
     // everything before it has been handled, posts a message that ends the loop.
-    void RunScript()
-    {
+    void RunScript() {
         constexpr std::uint32_t kScriptDone = WM_USER + 0x3FF;
         script.Check([] { PostMessage(0, kScriptDone, 0, 0); });
         Message message;
@@ -85,8 +79,7 @@ protected:
         }
     }
     // The program's loop: runs the script until WM_QUIT.
-    int RunLoop()
-    {
+    int RunLoop() {
         Message message;
         while (GetMessage(message)) {
             TranslateMessage(message);

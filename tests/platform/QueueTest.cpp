@@ -14,8 +14,7 @@ using namespace std::chrono_literals;
 
 class QueueTest : public PlatformTest {};
 
-TEST_F(QueueTest, TakesPostedThenQuitThenInputThenPaintThenTimer)
-{
+TEST_F(QueueTest, TakesPostedThenQuitThenInputThenPaintThenTimer) {
     HWND window = TopLevel({0, 0, 100, 100}, WS_POPUP | WS_VISIBLE);
     Drain();
     SetTimer(window, 7, 10);
@@ -40,8 +39,7 @@ TEST_F(QueueTest, TakesPostedThenQuitThenInputThenPaintThenTimer)
     EXPECT_EQ(taken, expected);
 }
 
-TEST_F(QueueTest, QuitComesOnceAndOnlyAfterWhatIsPosted)
-{
+TEST_F(QueueTest, QuitComesOnceAndOnlyAfterWhatIsPosted) {
     HWND window = TopLevel({0, 0, 10, 10});
     PostQuitMessage(0);
     PostMessage(window, WM_USER, 0, 0);
@@ -55,8 +53,7 @@ TEST_F(QueueTest, QuitComesOnceAndOnlyAfterWhatIsPosted)
     EXPECT_FALSE(PeekMessage(message));
 }
 
-TEST_F(QueueTest, MessagesForADestroyedWindowAreDropped)
-{
+TEST_F(QueueTest, MessagesForADestroyedWindowAreDropped) {
     HWND window = TopLevel({0, 0, 10, 10});
     PostMessage(window, WM_USER, 0, 0);
     SetTimer(window, 1, 10);
@@ -68,8 +65,7 @@ TEST_F(QueueTest, MessagesForADestroyedWindowAreDropped)
     EXPECT_FALSE(PeekMessage(message));
 }
 
-TEST_F(QueueTest, PaintIsGeneratedUntilTheAreaIsValidated)
-{
+TEST_F(QueueTest, PaintIsGeneratedUntilTheAreaIsValidated) {
     HWND window = TopLevel({0, 0, 50, 50}, WS_POPUP | WS_VISIBLE);
     recorder.handlers[WM_PAINT] = [](HWND, WPARAM, LPARAM) { return 0; };  // paints nothing, validates nothing
     Message message;
@@ -92,8 +88,7 @@ struct KeyCase {
 
 class TranslateTest : public PlatformTest, public ::testing::WithParamInterface<KeyCase> {};
 
-TEST_P(TranslateTest, KeyDownsBecomeCharacters)
-{
+TEST_P(TranslateTest, KeyDownsBecomeCharacters) {
     const KeyCase& key = GetParam();
     HWND window = TopLevel({0, 0, 50, 50}, WS_POPUP | WS_VISIBLE);
     ASSERT_EQ(GetFocus(), window);
@@ -131,8 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-TEST_F(QueueTest, KeyStateFollowsTheKeysTaken)
-{
+TEST_F(QueueTest, KeyStateFollowsTheKeysTaken) {
     TopLevel({0, 0, 50, 50}, WS_POPUP | WS_VISIBLE);
     std::vector<bool> ctrlDownAtC;
     recorder.handlers[WM_KEYDOWN] = [&](HWND, WPARAM key, LPARAM) {
@@ -145,8 +139,7 @@ TEST_F(QueueTest, KeyStateFollowsTheKeysTaken)
     EXPECT_GE(GetKeyState(VK_CONTROL), 0);
 }
 
-TEST_F(QueueTest, TypedTextReachesTheFocusWindowAsCharacters)
-{
+TEST_F(QueueTest, TypedTextReachesTheFocusWindowAsCharacters) {
     HWND form = TopLevel({0, 0, 200, 100}, WS_POPUP | WS_VISIBLE);
     HWND edit = Child(form, {10, 10, 110, 30});
     SetFocus(edit);
@@ -160,8 +153,7 @@ TEST_F(QueueTest, TypedTextReachesTheFocusWindowAsCharacters)
     EXPECT_EQ(typed, U"Vue n°3");
 }
 
-TEST_F(QueueTest, PostFromAnotherThreadWakesARealWait)
-{
+TEST_F(QueueTest, PostFromAnotherThreadWakesARealWait) {
     HWND window = TopLevel({0, 0, 10, 10});
     constexpr int kPerThread = 500;
     std::vector<std::thread> posters;

@@ -1,6 +1,6 @@
+#include "platform/Clipboard.h"
 #include "platform/MessageBox.h"
 #include "platform/OpenFileDialog.h"
-#include "platform/Clipboard.h"
 #include "platform/ScreenMetrics.h"
 #include "tests/platform/PlatformFixture.h"
 
@@ -13,8 +13,7 @@ using headless::WindowTarget;
 // program waited, never hang it.
 class ScriptFailureTest : public PlatformTest {
 protected:
-    ScriptFailureTest()
-    {
+    ScriptFailureTest() {
         GTEST_FLAG_SET(death_test_style, "threadsafe");
         main = TopLevel({0, 0, 696, 480}, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Orvalis");
         hidden = TopLevel({0, 0, 100, 100}, WS_POPUP, "Options");
@@ -23,8 +22,7 @@ protected:
     HWND hidden;
 };
 
-TEST_F(ScriptFailureTest, RunningOutOfActionsNamesTheLoopThatWaits)
-{
+TEST_F(ScriptFailureTest, RunningOutOfActionsNamesTheLoopThatWaits) {
     script.Click(WindowTarget::Captioned("Orvalis"), {10, 10});
     EXPECT_DEATH(RunLoop(),
                  "the script has no more actions(.|\n)*waits in its message loop(.|\n)*"
@@ -32,14 +30,12 @@ TEST_F(ScriptFailureTest, RunningOutOfActionsNamesTheLoopThatWaits)
                  "Last step performed: step 1, click at \\(10, 10\\)");
 }
 
-TEST_F(ScriptFailureTest, RunningOutOfActionsInsideAMessageBoxNamesTheBox)
-{
+TEST_F(ScriptFailureTest, RunningOutOfActionsInsideAMessageBoxNamesTheBox) {
     EXPECT_DEATH(MessageBox(main, "Fichier introuvable.", "Orvalis", MB_OK),
                  "no more actions(.|\n)*message box is shown: caption \"Orvalis\", text \"Fichier introuvable.\"");
 }
 
-TEST_F(ScriptFailureTest, ActionsThatCannotApply)
-{
+TEST_F(ScriptFailureTest, ActionsThatCannotApply) {
     struct Case {
         std::function<void(headless::UserScript&)> add;
         const char* message;
@@ -71,21 +67,18 @@ TEST_F(ScriptFailureTest, ActionsThatCannotApply)
     }
 }
 
-TEST_F(ScriptFailureTest, AnAnswerTheBoxDoesNotOfferFails)
-{
+TEST_F(ScriptFailureTest, AnAnswerTheBoxDoesNotOfferFails) {
     script.AnswerMessageBox(IDYES);
     EXPECT_DEATH(MessageBox(main, "Fichier introuvable.", "Orvalis", MB_OK), "has no button 6");
 }
 
-TEST_F(ScriptFailureTest, SeveralFilesNeedMultiSelect)
-{
+TEST_F(ScriptFailureTest, SeveralFilesNeedMultiSelect) {
     script.AnswerFileDialogInFolder("/x", {"a.jpg", "b.jpg"});
     OpenFileResult result;
     EXPECT_DEATH(GetOpenFileName(OpenFileRequest{}, nullptr, result), "does not allow choosing several files");
 }
 
-TEST(HeadlessBackend, ScreenAndClipboardAreSettings)
-{
+TEST(HeadlessBackend, ScreenAndClipboardAreSettings) {
     headless::HeadlessSession session(ScreenMetrics{.width = 800, .height = 600, .bitsPerPixel = 8});
     ScreenMetrics screen = GetScreenMetrics();
     EXPECT_EQ(screen.width, 800);
@@ -100,8 +93,7 @@ TEST(HeadlessBackend, ScreenAndClipboardAreSettings)
     EXPECT_EQ(session.Backend().Clipboard(), "Erreur\r\n");
 }
 
-TEST(HeadlessBackend, DefaultScreen)
-{
+TEST(HeadlessBackend, DefaultScreen) {
     headless::HeadlessSession session;
     ScreenMetrics screen = GetScreenMetrics();
     EXPECT_EQ(screen.width, 1280);

@@ -6,16 +6,14 @@ namespace {
 
 class TimerTest : public PlatformTest {
 protected:
-    TimerTest()
-    {
+    TimerTest() {
         window = TopLevel({0, 0, 10, 10});
         recorder.handlers[WM_TIMER] = [this](HWND, WPARAM id, LPARAM) {
             ticks.emplace_back(id, GetTickCount64());
             return 0;
         };
     }
-    void Quit()
-    {
+    void Quit() {
         script.Check([] { PostQuitMessage(0); });
     }
 
@@ -25,8 +23,7 @@ protected:
 
 using Ticks = std::vector<std::pair<WPARAM, std::uint64_t>>;
 
-TEST_F(TimerTest, EachTickIsDispatchedAtItsOwnTimeAsTheClockAdvances)
-{
+TEST_F(TimerTest, EachTickIsDispatchedAtItsOwnTimeAsTheClockAdvances) {
     SetTimer(window, 1, 3000);
     SetTimer(window, 2, 4000);
     script.Advance(10000);
@@ -36,8 +33,7 @@ TEST_F(TimerTest, EachTickIsDispatchedAtItsOwnTimeAsTheClockAdvances)
     EXPECT_EQ(backend.Clock(), 10000u);
 }
 
-TEST_F(TimerTest, PeriodsMissedWhileBusyGiveOneTick)
-{
+TEST_F(TimerTest, PeriodsMissedWhileBusyGiveOneTick) {
     SetTimer(window, 1, 1000);
     backend.ElapseBusy(3500);
     Message message;
@@ -51,8 +47,7 @@ TEST_F(TimerTest, PeriodsMissedWhileBusyGiveOneTick)
     EXPECT_EQ(ticks, (Ticks{{1, 4000}}));
 }
 
-TEST_F(TimerTest, SettingATimerAgainRestartsItsPeriod)
-{
+TEST_F(TimerTest, SettingATimerAgainRestartsItsPeriod) {
     SetTimer(window, 1, 3000);
     script.Advance(2000).Check([this] { SetTimer(window, 1, 3000); }).Advance(4000);
     Quit();
@@ -60,8 +55,7 @@ TEST_F(TimerTest, SettingATimerAgainRestartsItsPeriod)
     EXPECT_EQ(ticks, (Ticks{{1, 5000}}));
 }
 
-TEST_F(TimerTest, TheLongestSignedPeriodDoesNotOverflow)
-{
+TEST_F(TimerTest, TheLongestSignedPeriodDoesNotOverflow) {
     constexpr std::uint32_t kLongest = 2147483647;
     EXPECT_EQ(SetTimer(window, 1, kLongest), 1u);
     script.Advance(kLongest - 1).Check([this] { EXPECT_TRUE(ticks.empty()); }).Advance(1).Advance(kLongest);
@@ -70,8 +64,7 @@ TEST_F(TimerTest, TheLongestSignedPeriodDoesNotOverflow)
     EXPECT_EQ(ticks, (Ticks{{1, kLongest}, {1, 2ull * kLongest}}));
 }
 
-TEST_F(TimerTest, KilledTimersAndTimersOfDeadWindowsNeverTick)
-{
+TEST_F(TimerTest, KilledTimersAndTimersOfDeadWindowsNeverTick) {
     SetTimer(window, 1, 100);
     EXPECT_TRUE(KillTimer(window, 1));
     EXPECT_FALSE(KillTimer(window, 1));
@@ -85,8 +78,7 @@ TEST_F(TimerTest, KilledTimersAndTimersOfDeadWindowsNeverTick)
     EXPECT_TRUE(ticks.empty());
 }
 
-TEST_F(TimerTest, RefusesTimersPastTheLimit)
-{
+TEST_F(TimerTest, RefusesTimersPastTheLimit) {
     for (std::uintptr_t id = 1; id <= kTimerLimit; ++id) ASSERT_EQ(SetTimer(window, id, 1000), id);
     EXPECT_EQ(SetTimer(window, kTimerLimit + 1, 1000), 0u);
     EXPECT_EQ(SetTimer(window, 5, 2000), 5u);  // restarting one that runs is no new timer

@@ -20,8 +20,7 @@ struct ClickCase {
 
 class HitTestTest : public PlatformTest {
 protected:
-    HitTestTest()
-    {
+    HitTestTest() {
         form = TopLevel({100, 100, 300, 300}, WS_POPUP | WS_VISIBLE, "Form");
         names[form] = "form";
         names[left = Child(form, {10, 10, 110, 110})] = "left";
@@ -31,8 +30,7 @@ protected:
     }
 
     // Clicks and reports the window that got the button-down, with its point.
-    std::pair<std::string, Point> ClickAt(Point at)
-    {
+    std::pair<std::string, Point> ClickAt(Point at) {
         recorder.log.clear();
         script.Click(WindowTarget::Handle(form), at);
         RunScript();
@@ -45,8 +43,7 @@ protected:
     std::map<HWND, std::string> names;
 };
 
-TEST_F(HitTestTest, TheDeepestVisibleEnabledWindowInFrontGetsTheClick)
-{
+TEST_F(HitTestTest, TheDeepestVisibleEnabledWindowInFrontGetsTheClick) {
     const ClickCase cases[] = {
         {{60, 60}, "right", {10, 10}},  // right lies over left
         {{15, 15}, "inner", {5, 5}},    // a grandchild, inside left
@@ -60,16 +57,14 @@ TEST_F(HitTestTest, TheDeepestVisibleEnabledWindowInFrontGetsTheClick)
     }
 }
 
-TEST_F(HitTestTest, DisabledAndHiddenChildrenLetTheClickThrough)
-{
+TEST_F(HitTestTest, DisabledAndHiddenChildrenLetTheClickThrough) {
     EnableWindow(right, false);
     EXPECT_EQ(ClickAt({60, 60}), std::make_pair(std::string("left"), Point{50, 50}));
     ShowWindow(left, SW_HIDE);
     EXPECT_EQ(ClickAt({15, 15}), std::make_pair(std::string("form"), Point{15, 15}));
 }
 
-TEST_F(HitTestTest, CaptureTakesEveryClickInItsOwnCoordinates)
-{
+TEST_F(HitTestTest, CaptureTakesEveryClickInItsOwnCoordinates) {
     SetCapture(inner);
     EXPECT_EQ(ClickAt({190, 190}), std::make_pair(std::string("inner"), Point{180, 180}));
     ReleaseCapture();
@@ -79,8 +74,7 @@ TEST_F(HitTestTest, CaptureTakesEveryClickInItsOwnCoordinates)
     EXPECT_EQ(ClickAt({190, 190}), std::make_pair(std::string("form"), Point{190, 190}));
 }
 
-TEST_F(HitTestTest, ADisabledWindowGetsNoInputAtAll)
-{
+TEST_F(HitTestTest, ADisabledWindowGetsNoInputAtAll) {
     SetFocus(inner);
     EnableWindow(form, false);
     EXPECT_EQ(GetFocus(), 0u);  // disabling took the focus away
@@ -98,8 +92,7 @@ TEST_F(HitTestTest, ADisabledWindowGetsNoInputAtAll)
     EXPECT_TRUE(recorder.Only({WM_KEYDOWN}).empty());
 }
 
-TEST_F(WindowTest, ActivationAndFocusMessagesComeInTheOriginalOrder)
-{
+TEST_F(WindowTest, ActivationAndFocusMessagesComeInTheOriginalOrder) {
     HWND hidden = TopLevel({0, 0, 0, 0});  // a utility window, never shown
     HWND first = TopLevel({0, 0, 100, 100});
     HWND second = TopLevel({0, 0, 100, 100});
@@ -142,8 +135,7 @@ TEST_F(WindowTest, ActivationAndFocusMessagesComeInTheOriginalOrder)
     EXPECT_EQ(GetFocus(), 0u);
 }
 
-TEST_F(WindowTest, FocusingAChildActivatesItsForm)
-{
+TEST_F(WindowTest, FocusingAChildActivatesItsForm) {
     HWND form = TopLevel({0, 0, 100, 100}, WS_POPUP | WS_VISIBLE);
     HWND edit = Child(form, {0, 0, 50, 20});
     HWND other = TopLevel({0, 0, 100, 100}, WS_POPUP | WS_VISIBLE);
@@ -157,8 +149,7 @@ TEST_F(WindowTest, FocusingAChildActivatesItsForm)
     EXPECT_EQ(SetFocus(edit), 0u);  // hidden windows take no focus
 }
 
-TEST_F(WindowTest, ClickingAnInactiveWindowActivatesIt)
-{
+TEST_F(WindowTest, ClickingAnInactiveWindowActivatesIt) {
     HWND back = TopLevel({0, 0, 100, 100}, WS_POPUP | WS_VISIBLE, "Arrière");
     HWND front = TopLevel({200, 0, 300, 100}, WS_POPUP | WS_VISIBLE, "Avant");
     Drain();
@@ -172,8 +163,7 @@ TEST_F(WindowTest, ClickingAnInactiveWindowActivatesIt)
     EXPECT_EQ(LoWord(activations.back().wParam), WA_CLICKACTIVE);
 }
 
-TEST_F(WindowTest, DestroyingAWindowDestroysItsChildrenParentFirst)
-{
+TEST_F(WindowTest, DestroyingAWindowDestroysItsChildrenParentFirst) {
     HWND form = TopLevel({0, 0, 100, 100});
     HWND panel = Child(form, {0, 0, 50, 50});
     HWND button = Child(panel, {0, 0, 10, 10});
@@ -193,8 +183,7 @@ TEST_F(WindowTest, DestroyingAWindowDestroysItsChildrenParentFirst)
     EXPECT_FALSE(PeekMessage(message));
 }
 
-TEST_F(WindowTest, CloseDestroysByDefaultAndTheCloseBoxGoesThroughTheSystemCommand)
-{
+TEST_F(WindowTest, CloseDestroysByDefaultAndTheCloseBoxGoesThroughTheSystemCommand) {
     HWND form = TopLevel({0, 0, 100, 100}, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Orvalis");
     Drain();
     script.CloseWindow(WindowTarget::Captioned("Orvalis"));
@@ -213,8 +202,7 @@ struct FrameCase {
     Size client;  // of a 696 × 480 window
 };
 
-TEST_F(WindowTest, TheVirtualFrameKeepsTheOriginalMetrics)
-{
+TEST_F(WindowTest, TheVirtualFrameKeepsTheOriginalMetrics) {
     const FrameCase cases[] = {
         {"sizeable with menu", WS_OVERLAPPEDWINDOW, true, {688, 434}},
         {"sizeable", WS_OVERLAPPEDWINDOW, false, {688, 453}},
@@ -233,8 +221,7 @@ TEST_F(WindowTest, TheVirtualFrameKeepsTheOriginalMetrics)
     }
 }
 
-TEST_F(WindowTest, AddingTheMenuBarShrinksTheClientAreaAndSaysSo)
-{
+TEST_F(WindowTest, AddingTheMenuBarShrinksTheClientAreaAndSaysSo) {
     HWND form = TopLevel({0, 0, 696, 480}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     recorder.log.clear();
     SetMenu(form, MenuBar{{MenuItem{.id = 1, .caption = "Fichier"}}});
@@ -248,8 +235,7 @@ TEST_F(WindowTest, AddingTheMenuBarShrinksTheClientAreaAndSaysSo)
 
 // The original platform wraps a narrow window's menu bar onto more lines; here the window
 // keeps the width of the bar's items, whoever sizes it.
-TEST_F(WindowTest, AWindowIsNeverNarrowerThanItsMenuBar)
-{
+TEST_F(WindowTest, AWindowIsNeverNarrowerThanItsMenuBar) {
     HWND form = TopLevel({0, 0, 24, 100}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     const MenuBar viewerMenu{{MenuItem{.id = 1, .caption = "&Fichier"}, MenuItem{.id = 2, .caption = "&Options"},
                               MenuItem{.id = 3, .caption = "&Traitement PNG"}}};
@@ -284,8 +270,7 @@ TEST_F(WindowTest, AWindowIsNeverNarrowerThanItsMenuBar)
     EXPECT_EQ(GetClientRect(form).Width(), 16);
 }
 
-TEST_F(WindowTest, MovingAndSizingSendMoveThenSize)
-{
+TEST_F(WindowTest, MovingAndSizingSendMoveThenSize) {
     HWND form = TopLevel({0, 0, 200, 200});
     HWND child = Child(form, {10, 10, 60, 60});
     recorder.log.clear();
@@ -300,8 +285,7 @@ TEST_F(WindowTest, MovingAndSizingSendMoveThenSize)
     EXPECT_EQ(ClientToScreen(child, {1, 2}), (Point{21, 32}));
 }
 
-TEST_F(WindowTest, MenuChoicesPostTheirCommand)
-{
+TEST_F(WindowTest, MenuChoicesPostTheirCommand) {
     HWND form = TopLevel({0, 0, 696, 480}, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Orvalis");
     MenuItem file{.caption = "&Fichier"};
     file.items = {MenuItem{.id = 11, .caption = "&Ouvrir"}, MenuItem{.id = 12, .caption = "Quitter"}};
@@ -320,16 +304,16 @@ TEST_F(WindowTest, MenuChoicesPostTheirCommand)
     EXPECT_EQ(commands, (std::vector<WPARAM>{11, 3}));
 }
 
-TEST(MenuCaptions, AcceleratorMarksAreNotShown)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"&Fichier", "Fichier"}, {"O&uvrir", "Ouvrir"}, {"Tom && Jerry", "Tom & Jerry"}, {"fin&", "fin"},
-        {"Comptage couleurs ", "Comptage couleurs "}};
+TEST(MenuCaptions, AcceleratorMarksAreNotShown) {
+    const std::pair<const char*, const char*> cases[] = {{"&Fichier", "Fichier"},
+                                                         {"O&uvrir", "Ouvrir"},
+                                                         {"Tom && Jerry", "Tom & Jerry"},
+                                                         {"fin&", "fin"},
+                                                         {"Comptage couleurs ", "Comptage couleurs "}};
     for (auto [caption, shown] : cases) EXPECT_EQ(StripAccelerator(caption), shown) << caption;
 }
 
-TEST_F(WindowTest, TextGoesThroughSetTextAndTitlesTheNativeWindow)
-{
+TEST_F(WindowTest, TextGoesThroughSetTextAndTitlesTheNativeWindow) {
     HWND form = TopLevel({0, 0, 100, 100}, WS_OVERLAPPEDWINDOW | WS_VISIBLE, "Orvalis");
     SetWindowText(form, "Fichier /plans/vue Dessin de la vue n° 3");
     EXPECT_EQ(GetWindowText(form), "Fichier /plans/vue Dessin de la vue n° 3");
@@ -337,8 +321,7 @@ TEST_F(WindowTest, TextGoesThroughSetTextAndTitlesTheNativeWindow)
     EXPECT_EQ(recorder.Only({WM_SETTEXT}).size(), 1u);
 }
 
-TEST_F(WindowTest, MaximisingFillsTheScreenAndRestoringComesBack)
-{
+TEST_F(WindowTest, MaximisingFillsTheScreenAndRestoringComesBack) {
     HWND form = TopLevel({237, 205, 933, 685}, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
     recorder.log.clear();
     ShowWindow(form, SW_SHOWMAXIMIZED);
@@ -356,8 +339,7 @@ TEST_F(WindowTest, MaximisingFillsTheScreenAndRestoringComesBack)
     EXPECT_TRUE(backend.NativeWindow(form)->minimized);
 }
 
-TEST_F(WindowTest, ChildrenAreListedFrontFirstAndRestack)
-{
+TEST_F(WindowTest, ChildrenAreListedFrontFirstAndRestack) {
     HWND form = TopLevel({0, 0, 100, 100});
     HWND a = Child(form, {0, 0, 10, 10}, "a");
     HWND b = Child(form, {0, 0, 10, 10}, "b");

@@ -13,9 +13,19 @@ TEST(LeadingInteger, ReadsDigitsUpToTheFirstOtherCharacter) {
         std::int32_t expected;
     };
     const Case cases[] = {
-        {"3", 3},     {"  15", 15},  {"2.5", 2},      {"7s", 7},        {"", 0},
-        {"abc", 0},   {"-4", -4},    {"+8", 8},       {"- 4", 0},       {"--4", 0},
-        {"\t12", 12}, {"4294967297", 1}, {"2147483648", -2147483647 - 1},
+        {"3", 3},
+        {"  15", 15},
+        {"2.5", 2},
+        {"7s", 7},
+        {"", 0},
+        {"abc", 0},
+        {"-4", -4},
+        {"+8", 8},
+        {"- 4", 0},
+        {"--4", 0},
+        {"\t12", 12},
+        {"4294967297", 1},
+        {"2147483648", -2147483647 - 1},
     };
     for (const Case& c : cases) EXPECT_EQ(LeadingInteger(c.text), c.expected) << '"' << c.text << '"';
 }
@@ -35,7 +45,9 @@ TEST(CodePages, LogBytesAreWindows1252) {
     const char16_t wide[] = u"Délai";
     EXPECT_EQ(Utf16ToUtf8(wide, 5), "Délai");
     EXPECT_EQ(Utf8ToUtf16("Délai 😀"), u"Délai 😀");
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                          "b"),
+              u"a\uFFFDb");
 }
 
 TEST(CodePages, EveryWindows1252ByteComesBackAndExactConversionRefusesWhatTheCodePageLacks) {
@@ -54,9 +66,11 @@ TEST(CodePages, EveryWindows1252ByteComesBackAndExactConversionRefusesWhatTheCod
         {"", std::string()},
         {"Arrêt sur image", std::string("Arr\xEAt sur image")},
         {"œ – ™", std::string("\x9C \x96 \x99")},
-        {"ā", std::nullopt},          // no byte in the code page
+        {"ā", std::nullopt},  // no byte in the code page
         {"😀", std::nullopt},
-        {"a\xE9" "b", std::nullopt},  // not UTF-8
+        {"a\xE9"
+         "b",
+         std::nullopt},  // not UTF-8
         {"\xEF\xBF\xBD", std::nullopt},
     };
     for (const Case& c : cases) EXPECT_EQ(Utf8ToWindows1252Exactly(c.utf8), c.expected) << c.utf8;

@@ -14,8 +14,7 @@ TEST(EmbedSource, RegistersEachFormUnderItsUpperCaseClassName) {
     const std::string source = GenerateEmbedSource(forms);
     EXPECT_NE(source.find("const std::uint8_t kForm0[] = {\n    0x54, 0x50, 0x46, 0x30, 0x00,\n};"), std::string::npos)
         << source;
-    EXPECT_NE(source.find("RegisterResource(orvalis::ResourceType::RawData, \"TOPTIONS\", kForm0);"),
-              std::string::npos)
+    EXPECT_NE(source.find("RegisterResource(orvalis::ResourceType::RawData, \"TOPTIONS\", kForm0);"), std::string::npos)
         << source;
     // Quotes and backslashes in a name become octal escapes.
     EXPECT_NE(source.find("\"T\\042ODD\\134\", kForm1);"), std::string::npos) << source;

@@ -84,9 +84,7 @@ constexpr char kEveryFeature[] = R"(TForm1 Form1 {
 }
 )";
 
-TEST(FormPrinter, PrintsEveryFeatureAsWritten) {
-    EXPECT_EQ(Print(Compile(kEveryFeature)), kEveryFeature);
-}
+TEST(FormPrinter, PrintsEveryFeatureAsWritten) { EXPECT_EQ(Print(Compile(kEveryFeature)), kEveryFeature); }
 
 TEST(FormPrinter, PrintedTextCompilesToTheSameBytes) {
     const Bytes original = Compile(kEveryFeature);
@@ -110,34 +108,32 @@ TEST_P(StoredEncoding, PrintsWithTheMarkerThatKeepsIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Markers, StoredEncoding,
-    testing::Values(MarkerCase{"02 05", "5"}, MarkerCase{"03 05 00", "int16(5)"},
-                    MarkerCase{"04 C5 00 00 00", "int32(197)"}, MarkerCase{"13 FF FF FF FF FF FF FF FF", "int64(-1)"},
-                    MarkerCase{"06 02 4F 4B", "\"OK\""}, MarkerCase{"0C 02 00 00 00 4F 4B", "long\"OK\""},
-                    MarkerCase{"14 02 00 00 00 C3 A9", "\"é\""}, MarkerCase{"14 01 00 00 00 41", "utf8\"A\""},
-                    // The short and long tags hold Windows-1252 bytes.
-                    MarkerCase{"06 02 C3 A9", "short\"Ã©\""}, MarkerCase{"06 01 E9", "short\"é\""},
-                    MarkerCase{"0C 03 00 00 00 80 81 0A", "long\"€\\u{81}\\n\""},
-                    MarkerCase{"14 01 00 00 00 E9", "\"\\xE9\""}, MarkerCase{"12 00 00 00 00", "wide\"\""},
-                    MarkerCase{"12 02 00 00 00 00 DC 41 00", "wide\"\\u{DC00}A\""},
-                    MarkerCase{"07 04 74 72 75 65", "ident\"true\""}, MarkerCase{"07 04 4E 75 6C 6C", "ident\"Null\""},
-                    MarkerCase{"07 03 61 2D 3E", "ident\"a->\""}, MarkerCase{"09", "True"}, MarkerCase{"00", "Null"},
-                    MarkerCase{"0D", "nil"}, MarkerCase{"05 00 00 00 00 00 00 00 80 FF 3F", "1.0"},
-                    MarkerCase{"05 00 00 00 00 00 00 00 00 00 80", "-0.0"},
-                    // An unnormal extended: no number has these bytes.
-                    MarkerCase{"05 00 00 00 00 00 00 00 40 FF 3F", "extended(hex\"00000000 00000040 FF3F\")"},
-                    MarkerCase{"05 00 00 00 00 00 00 00 C0 FF 7F", "extended(hex\"00000000 000000C0 FF7F\")"},
-                    MarkerCase{"0F 01 00 00 00", "single(1e-45)"},
-                    MarkerCase{"0F 00 00 80 7F", "single(hex\"0000807F\")"},
-                    MarkerCase{"11 00 00 00 00 00 00 F0 FF", "date(hex\"00000000 0000F0FF\")"},
-                    MarkerCase{"10 00 00 00 00 00 00 00 80", "currency(-922337203685477.5808)"},
-                    MarkerCase{"10 10 27 00 00 00 00 00 00", "currency(1)"},
-                    MarkerCase{"0B 00", "{}"}, MarkerCase{"01 00", "[]"}, MarkerCase{"0E 00", "collection {}"},
-                    MarkerCase{"0E 02 07 01 00 00", "collection {\n    item 7 {}\n  }"}));
+    testing::Values(
+        MarkerCase{"02 05", "5"}, MarkerCase{"03 05 00", "int16(5)"}, MarkerCase{"04 C5 00 00 00", "int32(197)"},
+        MarkerCase{"13 FF FF FF FF FF FF FF FF", "int64(-1)"}, MarkerCase{"06 02 4F 4B", "\"OK\""},
+        MarkerCase{"0C 02 00 00 00 4F 4B", "long\"OK\""}, MarkerCase{"14 02 00 00 00 C3 A9", "\"é\""},
+        MarkerCase{"14 01 00 00 00 41", "utf8\"A\""},
+        // The short and long tags hold Windows-1252 bytes.
+        MarkerCase{"06 02 C3 A9", "short\"Ã©\""}, MarkerCase{"06 01 E9", "short\"é\""},
+        MarkerCase{"0C 03 00 00 00 80 81 0A", "long\"€\\u{81}\\n\""}, MarkerCase{"14 01 00 00 00 E9", "\"\\xE9\""},
+        MarkerCase{"12 00 00 00 00", "wide\"\""}, MarkerCase{"12 02 00 00 00 00 DC 41 00", "wide\"\\u{DC00}A\""},
+        MarkerCase{"07 04 74 72 75 65", "ident\"true\""}, MarkerCase{"07 04 4E 75 6C 6C", "ident\"Null\""},
+        MarkerCase{"07 03 61 2D 3E", "ident\"a->\""}, MarkerCase{"09", "True"}, MarkerCase{"00", "Null"},
+        MarkerCase{"0D", "nil"}, MarkerCase{"05 00 00 00 00 00 00 00 80 FF 3F", "1.0"},
+        MarkerCase{"05 00 00 00 00 00 00 00 00 00 80", "-0.0"},
+        // An unnormal extended: no number has these bytes.
+        MarkerCase{"05 00 00 00 00 00 00 00 40 FF 3F", "extended(hex\"00000000 00000040 FF3F\")"},
+        MarkerCase{"05 00 00 00 00 00 00 00 C0 FF 7F", "extended(hex\"00000000 000000C0 FF7F\")"},
+        MarkerCase{"0F 01 00 00 00", "single(1e-45)"}, MarkerCase{"0F 00 00 80 7F", "single(hex\"0000807F\")"},
+        MarkerCase{"11 00 00 00 00 00 00 F0 FF", "date(hex\"00000000 0000F0FF\")"},
+        MarkerCase{"10 00 00 00 00 00 00 00 80", "currency(-922337203685477.5808)"},
+        MarkerCase{"10 10 27 00 00 00 00 00 00", "currency(1)"}, MarkerCase{"0B 00", "{}"}, MarkerCase{"01 00", "[]"},
+        MarkerCase{"0E 00", "collection {}"}, MarkerCase{"0E 02 07 01 00 00", "collection {\n    item 7 {}\n  }"}));
 
 TEST(FormPrinter, PrefixWithoutFlagsAndRootPrefixSurvive) {
-    const Bytes data = Concat({TextBytes("TPF0"), HexBytes("F0 02"), TextBytes("TA"), HexBytes("01"),
-                               TextBytes("a"), HexBytes("00"), HexBytes("F2 04 02 00 00 00 02"), TextBytes("TB"),
-                               HexBytes("00 00 00 00")});
+    const Bytes data =
+        Concat({TextBytes("TPF0"), HexBytes("F0 02"), TextBytes("TA"), HexBytes("01"), TextBytes("a"), HexBytes("00"),
+                HexBytes("F2 04 02 00 00 00 02"), TextBytes("TB"), HexBytes("00 00 00 00")});
     const std::string text = Print(data);
     EXPECT_EQ(text, "TA a () {\n  TB \"\" (position int32(2)) {}\n}\n");
     EXPECT_EQ(Compile(text), data);
@@ -175,7 +171,10 @@ INSTANTIATE_TEST_SUITE_P(
     Bytes, MalformedData,
     testing::Values(
         MalformedCase{"Empty", {}, 0, "signature TPF0"},
-        MalformedCase{"WrongSignature", TextBytes("TPF1\x02TA\x01" "a\x00\x00"), 0, "signature TPF0"},
+        MalformedCase{"WrongSignature",
+                      TextBytes("TPF1\x02TA\x01"
+                                "a\x00\x00"),
+                      0, "signature TPF0"},
         MalformedCase{"SignatureOnly", TextBytes("TPF0"), 4, "ends inside a component"},
         MalformedCase{"EmptyClassName", HexBytes("54504630 00 00 00 00"), 4, "empty class name"},
         MalformedCase{"ShortTextPastTheEnd", FormWithValue(HexBytes("06 FF 41")), 13,
@@ -184,25 +183,39 @@ INSTANTIATE_TEST_SUITE_P(
                       "binary data of 4294967295 bytes runs past the end"},
         MalformedCase{"HugeWideCount", FormWithValue(HexBytes("12 FF FF FF 7F 41 00")), 16,
                       "wide text of 2147483647 code units runs past the end"},
-        MalformedCase{"TruncatedLength", Concat({TextBytes("TPF0\x02TA\x01" "a\x01P"), HexBytes("0C 01 00")}), 12,
-                      "ends inside a text length"},
+        MalformedCase{"TruncatedLength",
+                      Concat({TextBytes("TPF0\x02TA\x01"
+                                        "a\x01P"),
+                              HexBytes("0C 01 00")}),
+                      12, "ends inside a text length"},
         MalformedCase{"UnknownTag", FormWithValue(HexBytes("15")), 11, "unknown value tag 21"},
         MalformedCase{"TrailingBytes", Concat({FormWithValue(HexBytes("02 01")), HexBytes("00")}), 15,
                       "1 bytes follow the root component"},
-        MalformedCase{"UnclosedList", Concat({TextBytes("TPF0\x02TA\x01" "a\x01P"), HexBytes("01 02 01")}), 14,
-                      "ends inside a list"},
-        MalformedCase{"UnclosedSet", Concat({TextBytes("TPF0\x02TA\x01" "a\x01P"), HexBytes("0B 01 61")}), 14,
-                      "ends inside a set"},
-        MalformedCase{"DeepLists", Concat({TextBytes("TPF0\x02TA\x01" "a\x01P"), Bytes(200, 0x01)}), 75,
-                      "nesting deeper than 64 levels"},
-        MalformedCase{"ItemWithoutList", FormWithValue(HexBytes("0E 02 01 06 00 00")), 14,
-                      "must open with a list tag"},
+        MalformedCase{"UnclosedList",
+                      Concat({TextBytes("TPF0\x02TA\x01"
+                                        "a\x01P"),
+                              HexBytes("01 02 01")}),
+                      14, "ends inside a list"},
+        MalformedCase{"UnclosedSet",
+                      Concat({TextBytes("TPF0\x02TA\x01"
+                                        "a\x01P"),
+                              HexBytes("0B 01 61")}),
+                      14, "ends inside a set"},
+        MalformedCase{"DeepLists",
+                      Concat({TextBytes("TPF0\x02TA\x01"
+                                        "a\x01P"),
+                              Bytes(200, 0x01)}),
+                      75, "nesting deeper than 64 levels"},
+        MalformedCase{"ItemWithoutList", FormWithValue(HexBytes("0E 02 01 06 00 00")), 14, "must open with a list tag"},
         MalformedCase{"PositionNotAnInteger", Concat({TextBytes("TPF0"), HexBytes("F2 06 01 41")}), 5,
                       "child position must be an integer"},
         MalformedCase{"PositionPast32Bits", Concat({TextBytes("TPF0"), HexBytes("F2 13 00 00 00 00 01 00 00 00")}), 5,
                       "between -2147483648 and 4294967295"},
-        MalformedCase{"MissingChildrenEnd", Concat({TextBytes("TPF0\x02TA\x01" "a"), HexBytes("00")}), 10,
-                      "ends inside the children of a component"}));
+        MalformedCase{"MissingChildrenEnd",
+                      Concat({TextBytes("TPF0\x02TA\x01"
+                                        "a"),
+                              HexBytes("00")}),
+                      10, "ends inside the children of a component"}));
 
 }  // namespace
 }  // namespace orvalis::formc::test

@@ -20,27 +20,27 @@ TEST_P(ValueEncoding, WritesTheTagAndPayload) {
     EXPECT_EQ(ValueBytes(GetParam().source), HexBytes(GetParam().bytes)) << GetParam().source;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Integers, ValueEncoding,
-    testing::Values(ValueCase{"5", "02 05"}, ValueCase{"-11", "02 F5"}, ValueCase{"127", "02 7F"},
-                    ValueCase{"-128", "02 80"}, ValueCase{"128", "03 80 00"}, ValueCase{"197", "03 C5 00"},
-                    ValueCase{"529", "03 11 02"}, ValueCase{"-32768", "03 00 80"},
-                    ValueCase{"40000", "04 40 9C 00 00"}, ValueCase{"0x1F", "02 1F"}, ValueCase{"-0x80", "02 80"},
-                    // Hex is the number itself, not a 32-bit pattern: past int32 it needs int64.
-                    ValueCase{"0x8000000F", "13 0F 00 00 80 00 00 00 00"},
-                    ValueCase{"-9223372036854775808", "13 00 00 00 00 00 00 00 80"},
-                    ValueCase{"int16(5)", "03 05 00"}, ValueCase{"int32(-1)", "04 FF FF FF FF"},
-                    ValueCase{"int64(1)", "13 01 00 00 00 00 00 00 00"}));
+INSTANTIATE_TEST_SUITE_P(Integers, ValueEncoding,
+                         testing::Values(ValueCase{"5", "02 05"}, ValueCase{"-11", "02 F5"}, ValueCase{"127", "02 7F"},
+                                         ValueCase{"-128", "02 80"}, ValueCase{"128", "03 80 00"},
+                                         ValueCase{"197", "03 C5 00"}, ValueCase{"529", "03 11 02"},
+                                         ValueCase{"-32768", "03 00 80"}, ValueCase{"40000", "04 40 9C 00 00"},
+                                         ValueCase{"0x1F", "02 1F"}, ValueCase{"-0x80", "02 80"},
+                                         // Hex is the number itself, not a 32-bit pattern: past int32 it needs int64.
+                                         ValueCase{"0x8000000F", "13 0F 00 00 80 00 00 00 00"},
+                                         ValueCase{"-9223372036854775808", "13 00 00 00 00 00 00 00 80"},
+                                         ValueCase{"int16(5)", "03 05 00"}, ValueCase{"int32(-1)", "04 FF FF FF FF"},
+                                         ValueCase{"int64(1)", "13 01 00 00 00 00 00 00 00"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Floats, ValueEncoding,
-    testing::Values(ValueCase{"1.5", "05 00 00 00 00 00 00 00 C0 FF 3F"},
-                    ValueCase{"-2e0", "05 00 00 00 00 00 00 00 80 00 C0"},
-                    ValueCase{"extended(1)", "05 00 00 00 00 00 00 00 80 FF 3F"},
-                    ValueCase{"single(1.5)", "0F 00 00 C0 3F"}, ValueCase{"date(2.5)", "11 00 00 00 00 00 00 04 40"},
-                    ValueCase{"currency(12.3456)", "10 40 E2 01 00 00 00 00 00"},
-                    ValueCase{"currency(-1)", "10 F0 D8 FF FF FF FF FF FF"},
-                    ValueCase{"single(hex\"0100C07F\")", "0F 01 00 C0 7F"}));
+INSTANTIATE_TEST_SUITE_P(Floats, ValueEncoding,
+                         testing::Values(ValueCase{"1.5", "05 00 00 00 00 00 00 00 C0 FF 3F"},
+                                         ValueCase{"-2e0", "05 00 00 00 00 00 00 00 80 00 C0"},
+                                         ValueCase{"extended(1)", "05 00 00 00 00 00 00 00 80 FF 3F"},
+                                         ValueCase{"single(1.5)", "0F 00 00 C0 3F"},
+                                         ValueCase{"date(2.5)", "11 00 00 00 00 00 00 04 40"},
+                                         ValueCase{"currency(12.3456)", "10 40 E2 01 00 00 00 00 00"},
+                                         ValueCase{"currency(-1)", "10 F0 D8 FF FF FF FF FF FF"},
+                                         ValueCase{"single(hex\"0100C07F\")", "0F 01 00 C0 7F"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ValueEncoding,
@@ -59,18 +59,20 @@ INSTANTIATE_TEST_SUITE_P(
                     // A byte that is not ASCII makes a UTF-8 text by the writer's rule.
                     ValueCase{R"("\xE9")", "14 01 00 00 00 E9"}, ValueCase{R"(short"\xE9")", "06 01 E9"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Identifiers, ValueEncoding,
-    testing::Values(ValueCase{"clBtnFace", "07 09 63 6C 42 74 6E 46 61 63 65"}, ValueCase{"False", "08"},
-                    ValueCase{"True", "09"}, ValueCase{"false", "08"}, ValueCase{"nil", "0D"}, ValueCase{"Null", "00"},
-                    ValueCase{R"(ident"True")", "07 04 54 72 75 65"}, ValueCase{R"(ident"")", "07 00"},
-                    ValueCase{"A.b_2", "07 05 41 2E 62 5F 32"}));
+INSTANTIATE_TEST_SUITE_P(Identifiers, ValueEncoding,
+                         testing::Values(ValueCase{"clBtnFace", "07 09 63 6C 42 74 6E 46 61 63 65"},
+                                         ValueCase{"False", "08"}, ValueCase{"True", "09"}, ValueCase{"false", "08"},
+                                         ValueCase{"nil", "0D"}, ValueCase{"Null", "00"},
+                                         ValueCase{R"(ident"True")", "07 04 54 72 75 65"},
+                                         ValueCase{R"(ident"")", "07 00"}, ValueCase{"A.b_2", "07 05 41 2E 62 5F 32"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Structures, ValueEncoding,
-    testing::Values(ValueCase{"{}", "0B 00"}, ValueCase{"{fsBold, fsItalic,}", "0B 06 66 73 42 6F 6C 64 08 66 73 49 74 61 6C 69 63 00"},
+    testing::Values(ValueCase{"{}", "0B 00"},
+                    ValueCase{"{fsBold, fsItalic,}", "0B 06 66 73 42 6F 6C 64 08 66 73 49 74 61 6C 69 63 00"},
                     ValueCase{R"({"a b"})", "0B 03 61 20 62 00"}, ValueCase{"[]", "01 00"},
-                    ValueCase{R"(["a", "b"])", "01 06 01 61 06 01 62 00"}, ValueCase{"[1, [2]]", "01 02 01 01 02 02 00 00"},
+                    ValueCase{R"(["a", "b"])", "01 06 01 61 06 01 62 00"},
+                    ValueCase{"[1, [2]]", "01 02 01 01 02 02 00 00"},
                     ValueCase{R"(hex"0A1B 2C")", "0A 03 00 00 00 0A 1B 2C"}, ValueCase{R"(hex"")", "0A 00 00 00 00"},
                     ValueCase{"hex\"0a\n  1b\"", "0A 02 00 00 00 0A 1B"}, ValueCase{"collection {}", "0E 00"},
                     ValueCase{"collection { item { W = 1 } item 3 {} item int16(4) {} }",
@@ -99,9 +101,8 @@ TEST(FormSource, ComponentsNestInOrderWithTheirPrefixes) {
                              HexBytes("F3 02 02 02"), TextBytes("TB"), HexBytes("01"), TextBytes("b"), HexBytes("00"),
                              HexBytes("02"), TextBytes("TC"), HexBytes("01"), TextBytes("c"), HexBytes("00 00 00"),
                              // () keeps a prefix byte without flags; "" is the empty name
-                             HexBytes("F0 03"), TextBytes("T D"), HexBytes("00 00 00"),
-                             HexBytes("FC 02"), TextBytes("TE"), HexBytes("01"), TextBytes("e"), HexBytes("00 00"),
-                             HexBytes("00")}));
+                             HexBytes("F0 03"), TextBytes("T D"), HexBytes("00 00 00"), HexBytes("FC 02"),
+                             TextBytes("TE"), HexBytes("01"), TextBytes("e"), HexBytes("00 00"), HexBytes("00")}));
 }
 
 TEST(FormSource, LineEndsAndTabsAreBlanks) {
@@ -183,8 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"TA a (position single(1.5)) {}", 1, 16, "a child position is an integer"},
         ErrorCase{"TA a { P = short\"Arrêt ā\" }", 1, 24, "'ā' has no Windows-1252 byte"},
         ErrorCase{"TA a { P = long\"\\u{101}\" }", 1, 17, "'ā' has no Windows-1252 byte"},
-        ErrorCase{"TA a", 1, 5, "expected '{'"},
-        ErrorCase{"", 1, 1, "expected a component"},
+        ErrorCase{"TA a", 1, 5, "expected '{'"}, ErrorCase{"", 1, 1, "expected a component"},
         // Columns count characters, not bytes: "é" is one column.
         ErrorCase{"TA a { C = \"é\" D = 12x }", 1, 20, "bad number '12x'"},
         ErrorCase{"TA a { P = \"\xFF\" }", 1, 13, "not valid UTF-8"},

@@ -71,7 +71,8 @@ TEST(ViewerForms, ResourcesAreFoundWithoutRegardToCase) {
 }
 
 TEST(ViewerForms, EmbeddedBytesAreTheCompiledSources) {
-    for (const auto& [file, resource] : {std::pair{"Options.form", "TOPTIONS"}, std::pair{"Orvalis.form", "TORVALIS"}}) {
+    for (const auto& [file, resource] :
+         {std::pair{"Options.form", "TOPTIONS"}, std::pair{"Orvalis.form", "TORVALIS"}}) {
         TFileStream stream(String(ORVALIS_FORMS_DIR "/") + file, fmOpenRead);
         std::string source(static_cast<std::size_t>(stream.Size()), '\0');
         stream.ReadBuffer(source.data(), source.size());
@@ -159,7 +160,8 @@ TEST(ViewerForms, MenuItemsCarryTheirCaptionsAndHandlers) {
         {"Modifcouleurs1", "  Caption = \"Modif. couleurs\"\n"},
     };
     for (const MenuItem& item : items)
-        EXPECT_EQ(Properties(root, item.name), "TMenuItem " + std::string(item.name) + " {\n" + item.properties + "}\n");
+        EXPECT_EQ(Properties(root, item.name),
+                  "TMenuItem " + std::string(item.name) + " {\n" + item.properties + "}\n");
 }
 
 TEST(ViewerForms, OptionsDialogHasItsControlsInOrder) {
@@ -171,20 +173,26 @@ TEST(ViewerForms, OptionsDialogHasItsControlsInOrder) {
               "Left Top Width Height Caption Color Font.Charset Font.Color Font.Height Font.Name Font.Style "
               "OldCreateOrder PixelsPerInch TextHeight");
     const MenuItem controls[] = {
-        {"Label1", "TLabel Label1 {\n  Left = 8\n  Top = 8\n  Width = 111\n  Height = 13\n"
-                   "  Caption = \"Délai entre chaque vue\"\n}\n"},
-        {"eTimer", "TEdit eTimer {\n  Left = 128\n  Top = 8\n  Width = 25\n  Height = 21\n  TabOrder = 0\n"
-                   "  Text = \"3\"\n}\n"},
+        {"Label1",
+         "TLabel Label1 {\n  Left = 8\n  Top = 8\n  Width = 111\n  Height = 13\n"
+         "  Caption = \"Délai entre chaque vue\"\n}\n"},
+        {"eTimer",
+         "TEdit eTimer {\n  Left = 128\n  Top = 8\n  Width = 25\n  Height = 21\n  TabOrder = 0\n"
+         "  Text = \"3\"\n}\n"},
         // Associate names the edit box: an identifier, resolved when the form is read.
-        {"UpDownT", "TUpDown UpDownT {\n  Left = 153\n  Top = 8\n  Width = 15\n  Height = 21\n  Associate = eTimer\n"
-                    "  Min = 1\n  Max = 20\n  Position = 3\n  TabOrder = 1\n  Wrap = False\n}\n"},
-        {"RadioGroup1", "TRadioGroup RadioGroup1 {\n  Left = 24\n  Top = 40\n  Width = 129\n  Height = 57\n"
-                        "  Caption = \"Mode de défilement\"\n  ItemIndex = 0\n"
-                        "  Items.Strings = [\"Continu\", \"Arrêt sur image\"]\n  TabOrder = 2\n}\n"},
-        {"OK", "TButton OK {\n  Left = 8\n  Top = 104\n  Width = 75\n  Height = 25\n  Caption = \"OK\"\n"
-               "  TabOrder = 3\n  OnClick = OKClick\n}\n"},
-        {"Annuler", "TButton Annuler {\n  Left = 96\n  Top = 104\n  Width = 75\n  Height = 25\n"
-                    "  Caption = \"Annuler\"\n  TabOrder = 4\n  OnClick = AnnulerClick\n}\n"},
+        {"UpDownT",
+         "TUpDown UpDownT {\n  Left = 153\n  Top = 8\n  Width = 15\n  Height = 21\n  Associate = eTimer\n"
+         "  Min = 1\n  Max = 20\n  Position = 3\n  TabOrder = 1\n  Wrap = False\n}\n"},
+        {"RadioGroup1",
+         "TRadioGroup RadioGroup1 {\n  Left = 24\n  Top = 40\n  Width = 129\n  Height = 57\n"
+         "  Caption = \"Mode de défilement\"\n  ItemIndex = 0\n"
+         "  Items.Strings = [\"Continu\", \"Arrêt sur image\"]\n  TabOrder = 2\n}\n"},
+        {"OK",
+         "TButton OK {\n  Left = 8\n  Top = 104\n  Width = 75\n  Height = 25\n  Caption = \"OK\"\n"
+         "  TabOrder = 3\n  OnClick = OKClick\n}\n"},
+        {"Annuler",
+         "TButton Annuler {\n  Left = 96\n  Top = 104\n  Width = 75\n  Height = 25\n"
+         "  Caption = \"Annuler\"\n  TabOrder = 4\n  OnClick = AnnulerClick\n}\n"},
     };
     for (const MenuItem& control : controls) EXPECT_EQ(Properties(root, control.name), control.properties);
 }
