@@ -16,12 +16,12 @@
 // format_message do nothing, so a truncated file decodes with the missing rows filled
 // by the library.
 
-#include <jpeglib.h>
-
 #include <cassert>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h uses FILE and size_t without including their headers
 #include <exception>
+
+#include <jpeglib.h>
 
 namespace orvalis {
 

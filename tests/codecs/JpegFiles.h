@@ -3,11 +3,11 @@
 // a reference decoder that asks libjpeg for plain RGB (or grey or CMYK) samples: an
 // independent path to compare with.
 
-#include <jpeglib.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <vector>
+
+#include <jpeglib.h>
 
 namespace orvalis::test {
 
