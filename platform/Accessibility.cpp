@@ -1,7 +1,10 @@
 #include "platform/Accessibility.h"
 
+#include "platform/AssistiveTools.h"
 #include "platform/Desktop.h"
 #include "platform/MessageQueue.h"
+#include "platform/NativeEvents.h"
+#include "platform/WindowTree.h"
 
 namespace orvalis::platform {
 

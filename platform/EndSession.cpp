@@ -4,6 +4,8 @@
 #include <csignal>
 
 #include "platform/Desktop.h"
+#include "platform/EndSessionNotice.h"
+#include "platform/PostedQueue.h"
 
 namespace orvalis::platform {
 

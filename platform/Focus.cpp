@@ -1,9 +1,11 @@
 #include "platform/Focus.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "platform/Desktop.h"
-#include "platform/VirtualKeys.h"
+#include "platform/InputState.h"
+#include "platform/Window.h"
+#include "platform/WindowTree.h"
 
 namespace orvalis::platform {
 

@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "platform/Desktop.h"
+#include "platform/WindowTree.h"
 
 namespace orvalis::platform {
 

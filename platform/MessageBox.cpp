@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/Desktop.h"
+#include "platform/DialogRuns.h"
 
 namespace orvalis::platform {
 

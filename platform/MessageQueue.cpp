@@ -1,11 +1,21 @@
 #include "platform/MessageQueue.h"
 
-#include <cassert>
+#include <thread>
 
+#include "platform/AssistiveTools.h"
 #include "platform/Desktop.h"
-#include "platform/EndSession.h"
+#include "platform/DialogRuns.h"
+#include "platform/EndSessionNotice.h"
 #include "platform/Focus.h"
+#include "platform/InputEvents.h"
+#include "platform/InputState.h"
+#include "platform/Menu.h"
+#include "platform/NativeEvents.h"
+#include "platform/Overloaded.h"
+#include "platform/PaintingState.h"
+#include "platform/PostedQueue.h"
 #include "platform/VirtualKeys.h"
+#include "platform/WindowTree.h"
 
 namespace orvalis::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/Desktop.h"
+#include "platform/DialogRuns.h"
 #include "platform/EndSession.h"
 #include "platform/MessageQueue.h"
 

@@ -1,6 +1,8 @@
 #include "platform/NativeInput.h"
 
 #include "platform/Desktop.h"
+#include "platform/InputEvents.h"
+#include "platform/NativeEvents.h"
 
 namespace orvalis::platform::native {
 

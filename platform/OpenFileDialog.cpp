@@ -5,7 +5,10 @@
 #include <cassert>
 
 #include "platform/Desktop.h"
+#include "platform/DialogRuns.h"
 #include "platform/FileTests.h"
+#include "platform/NativeEvents.h"
+#include "platform/Overloaded.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis::platform {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/CairoPointers.h"
 #include "platform/Desktop.h"
-#include "platform/MessageQueue.h"
+#include "platform/PaintingState.h"
+#include "platform/WindowTree.h"
 
 namespace orvalis::platform {
 

@@ -4,6 +4,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Timers.h"
+#include "platform/WindowTree.h"
 
 namespace orvalis::platform {
 

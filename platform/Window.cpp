@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cassert>
 
+#include "platform/CairoPointers.h"
 #include "platform/Desktop.h"
 #include "platform/Focus.h"
+#include "platform/InputState.h"
 #include "platform/MessageQueue.h"
+#include "platform/NonClientMetrics.h"
 #include "platform/Painting.h"
+#include "platform/PaintingState.h"
 #include "platform/VirtualKeys.h"
+#include "platform/WindowTree.h"
 
 namespace orvalis::platform {
 
