@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "runtime/LittleEndian.h"
 #include "runtime/TextConversions.h"
 #include "tools/FormErrors.h"
 
@@ -39,12 +40,14 @@ private:
         ++pos_;
         return byte;
     }
-    std::uint64_t ReadLittleEndian(std::size_t size, const char* inside) {
+    // The next `size` bytes, which must be there.
+    const std::uint8_t* Take(std::size_t size, const char* inside) {
         if (Left() < size) Fail(pos_, std::string("the data ends inside ") + inside);
-        std::uint64_t value = 0;
-        for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{data_[pos_ + i]} << (8 * i);
         pos_ += size;
-        return value;
+        return data_.data() + pos_ - size;
+    }
+    std::uint64_t ReadUnsigned(std::size_t size, const char* inside) {
+        return ReadLittleEndian(Take(size, inside), size);
     }
     std::string ReadBytes(std::uint64_t count, const char* what) {
         if (count > Left())
@@ -107,13 +110,10 @@ private:
 
     FormValue ReadInteger(TValueTag tag) {
         const std::size_t size = tag == tagInt8 ? 1 : tag == tagInt16 ? 2 : tag == tagInt32 ? 4 : 8;
-        const std::uint64_t raw = ReadLittleEndian(size, "an integer");
-        const int unused = static_cast<int>(64 - 8 * size);
         FormValue value;
         value.kind = FormValue::Kind::Integer;
         value.encoding = tag;
-        // Sign-extends from the stored width.
-        value.integer = static_cast<std::int64_t>(raw << unused) >> unused;
+        value.integer = ReadLittleEndianSigned(Take(size, "an integer"), size);
         return value;
     }
 
@@ -142,8 +142,7 @@ private:
             case tagDate: return Scalar(Kind::Float, tag, ReadBytes(8, "a date"));
             case tagString: return Scalar(Kind::Text, tag, ReadShortString("a short text"));
             case tagLString:
-            case tagUtf8String:
-                return Scalar(Kind::Text, tag, ReadBytes(ReadLittleEndian(4, "a text length"), "a text"));
+            case tagUtf8String: return Scalar(Kind::Text, tag, ReadBytes(ReadUnsigned(4, "a text length"), "a text"));
             case tagWString: return ReadWideText();
             case tagIdent: return Scalar(Kind::Ident, tag, ReadShortString("an identifier"));
             case tagFalse: return Scalar(Kind::Ident, tag, "False");
@@ -151,7 +150,7 @@ private:
             case tagNil: return Scalar(Kind::Ident, tag, "nil");
             case tagNull: return Scalar(Kind::Ident, tag, "Null");
             case tagBinary:
-                return Scalar(Kind::Binary, tag, ReadBytes(ReadLittleEndian(4, "a binary length"), "binary data"));
+                return Scalar(Kind::Binary, tag, ReadBytes(ReadUnsigned(4, "a binary length"), "binary data"));
             case tagSet: {
                 FormValue value = Scalar(Kind::Set, tag);
                 for (;;) {
@@ -172,13 +171,13 @@ private:
     }
 
     FormValue ReadWideText() {
-        const std::uint64_t count = ReadLittleEndian(4, "a wide text length");
+        const std::uint64_t count = ReadUnsigned(4, "a wide text length");
         if (count > Left() / 2)
             Fail(pos_, "a wide text of " + Count(count) + " code units runs past the end of the data (" +
                            Count(Left()) + " bytes left)");
         FormValue value = Scalar(FormValue::Kind::WideText, tagWString);
         value.wide.resize(count);
-        for (char16_t& unit : value.wide) unit = static_cast<char16_t>(ReadLittleEndian(2, "a wide text"));
+        for (char16_t& unit : value.wide) unit = static_cast<char16_t>(ReadUnsigned(2, "a wide text"));
         return value;
     }
 
