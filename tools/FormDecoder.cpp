@@ -1,6 +1,7 @@
 #include "tools/FormDecoder.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "runtime/LittleEndian.h"
@@ -11,6 +12,16 @@ namespace orvalis::formc {
 namespace {
 
 std::string Count(std::size_t n) { return IntToStr(static_cast<std::int64_t>(n)).ToStdString(); }
+
+// What a float payload is called in messages.
+const char* FloatName(TValueTag tag) {
+    switch (tag) {
+        case tagExtended: return "an extended float";
+        case tagSingle: return "a single float";
+        case tagCurrency: return "a currency";
+        default: return "a date";
+    }
+}
 
 class Decoder {
 public:
@@ -103,13 +114,13 @@ private:
     FormValue ReadIndexInteger(const char* what) {
         const std::size_t at = pos_;
         const std::uint8_t tag = ReadByte(what);
-        if (tag != tagInt8 && tag != tagInt16 && tag != tagInt32 && tag != tagInt64)
+        if (!IsIntegerTag(tag))
             Fail(at, std::string(what) + " must be an integer of tag 2, 3, 4 or 19, not " + Count(tag));
         return ReadInteger(static_cast<TValueTag>(tag));
     }
 
     FormValue ReadInteger(TValueTag tag) {
-        const std::size_t size = tag == tagInt8 ? 1 : tag == tagInt16 ? 2 : tag == tagInt32 ? 4 : 8;
+        const std::size_t size = ValueLayoutOf(tag)->size;
         FormValue value;
         value.kind = FormValue::Kind::Integer;
         value.encoding = tag;
@@ -131,43 +142,39 @@ private:
         using Kind = FormValue::Kind;
         const std::size_t at = pos_;
         const auto tag = static_cast<TValueTag>(ReadByte("a value"));
-        switch (tag) {
-            case tagInt8:
-            case tagInt16:
-            case tagInt32:
-            case tagInt64: return ReadInteger(tag);
-            case tagExtended: return Scalar(Kind::Float, tag, ReadBytes(10, "an extended float"));
-            case tagSingle: return Scalar(Kind::Float, tag, ReadBytes(4, "a single float"));
-            case tagCurrency: return Scalar(Kind::Float, tag, ReadBytes(8, "a currency"));
-            case tagDate: return Scalar(Kind::Float, tag, ReadBytes(8, "a date"));
-            case tagString: return Scalar(Kind::Text, tag, ReadShortString("a short text"));
-            case tagLString:
-            case tagUtf8String: return Scalar(Kind::Text, tag, ReadBytes(ReadUnsigned(4, "a text length"), "a text"));
-            case tagWString: return ReadWideText();
-            case tagIdent: return Scalar(Kind::Ident, tag, ReadShortString("an identifier"));
-            case tagFalse: return Scalar(Kind::Ident, tag, "False");
-            case tagTrue: return Scalar(Kind::Ident, tag, "True");
-            case tagNil: return Scalar(Kind::Ident, tag, "nil");
-            case tagNull: return Scalar(Kind::Ident, tag, "Null");
-            case tagBinary:
-                return Scalar(Kind::Binary, tag, ReadBytes(ReadUnsigned(4, "a binary length"), "binary data"));
-            case tagSet: {
-                FormValue value = Scalar(Kind::Set, tag);
-                for (;;) {
-                    std::string name = ReadShortString("a set");
-                    if (name.empty()) return value;
-                    value.names.push_back(std::move(name));
-                }
+        // Every payload returns; a byte that is no value tag falls through.
+        if (const std::optional<TValueLayout> layout = ValueLayoutOf(tag)) {
+            switch (layout->payload) {
+                case TPayload::None: return Scalar(Kind::Ident, tag, std::string(layout->ident));
+                case TPayload::Integer: return ReadInteger(tag);
+                case TPayload::Float: return Scalar(Kind::Float, tag, ReadBytes(layout->size, FloatName(tag)));
+                case TPayload::ShortBytes:
+                    if (tag == tagIdent) return Scalar(Kind::Ident, tag, ReadShortString("an identifier"));
+                    return Scalar(Kind::Text, tag, ReadShortString("a short text"));
+                case TPayload::LongBytes:
+                    if (tag == tagBinary)
+                        return Scalar(Kind::Binary, tag, ReadBytes(ReadUnsigned(4, "a binary length"), "binary data"));
+                    return Scalar(Kind::Text, tag, ReadBytes(ReadUnsigned(4, "a text length"), "a text"));
+                case TPayload::WideUnits: return ReadWideText();
+                case TPayload::Names: return ReadSet();
+                case TPayload::Values: CheckDepth(depth + 1, at); return ReadList(depth + 1);
+                case TPayload::Items: CheckDepth(depth + 1, at); return ReadCollection(depth + 1);
             }
-            case tagList: {
-                CheckDepth(depth + 1, at);
-                FormValue value = Scalar(Kind::List, tag);
-                while (!AtListEnd("a list")) value.elements.push_back(ReadValue(depth + 1));
-                return value;
-            }
-            case tagCollection: CheckDepth(depth + 1, at); return ReadCollection(depth + 1);
         }
         Fail(at, "unknown value tag " + Count(tag));
+    }
+
+    FormValue ReadSet() {
+        FormValue value = Scalar(FormValue::Kind::Set, tagSet);
+        for (std::string name = ReadShortString("a set"); !name.empty(); name = ReadShortString("a set"))
+            value.names.push_back(std::move(name));
+        return value;
+    }
+
+    FormValue ReadList(int depth) {
+        FormValue value = Scalar(FormValue::Kind::List, tagList);
+        while (!AtListEnd("a list")) value.elements.push_back(ReadValue(depth));
+        return value;
     }
 
     FormValue ReadWideText() {

@@ -27,8 +27,6 @@ namespace {
 constexpr std::size_t kReadPiece = 64 * 1024;
 constexpr std::size_t kSkipPiece = 256;
 
-bool IsIntegerTag(TValueTag tag) { return tag == tagInt8 || tag == tagInt16 || tag == tagInt32 || tag == tagInt64; }
-
 // An 80-bit extended float: 64-bit mantissa with its integer bit, 15-bit exponent
 // biased by 16383, sign. Decoded arithmetically, whatever the machine's long double.
 long double DecodeExtended(const std::uint8_t bytes[10]) {
@@ -187,15 +185,8 @@ std::int32_t TReader::ReadInteger() {
 }
 
 std::int64_t TReader::ReadInt64() {
-    std::size_t size;
-    switch (PeekTag()) {
-        case tagInt8: size = 1; break;
-        case tagInt16: size = 2; break;
-        case tagInt32: size = 4; break;
-        case tagInt64: size = 8; break;
-        default: RefuseValue();
-    }
-    ReadTag();
+    if (!IsIntegerTag(PeekTag())) RefuseValue();
+    const std::size_t size = ValueLayoutOf(ReadTag())->size;
     std::uint8_t bytes[8];
     Read(bytes, size);
     return ReadLittleEndianSigned(bytes, size);
@@ -280,14 +271,14 @@ std::u16string TReader::ReadWideString() {
 }
 
 String TReader::ReadIdent() {
-    switch (PeekTag()) {
-        case tagIdent: ReadTag(); return ReadShortString();
-        case tagFalse: ReadTag(); return "False";
-        case tagTrue: ReadTag(); return "True";
-        case tagNil: ReadTag(); return "nil";
-        case tagNull: ReadTag(); return "Null";
-        default: RefuseValue();
+    if (PeekTag() == tagIdent) {
+        ReadTag();
+        return ReadShortString();
     }
+    const std::optional<TValueLayout> layout = ValueLayoutOf(PeekTag());
+    if (!layout || layout->payload != TPayload::None) RefuseValue();
+    ReadTag();
+    return String(layout->ident);
 }
 
 std::uint32_t TReader::ReadSet(const TTypeInfo& setType) {
@@ -326,37 +317,27 @@ void TReader::SkipSetBody() {
 }
 
 void TReader::SkipValue() {
-    switch (ReadTag()) {
-        case tagNull:
-        case tagFalse:
-        case tagTrue:
-        case tagNil: return;
-        case tagList: {
+    const std::optional<TValueLayout> layout = ValueLayoutOf(ReadTag());
+    if (!layout) throw EReadError(ResId::InvalidStreamFormat);
+    switch (layout->payload) {
+        case TPayload::None: return;
+        case TPayload::Integer:
+        case TPayload::Float: return SkipBytes(layout->size);
+        case TPayload::ShortBytes: {
+            std::uint8_t length;
+            Read(&length, 1);
+            return SkipBytes(length);
+        }
+        case TPayload::LongBytes: return SkipBytes(ReadLength());
+        case TPayload::WideUnits: return SkipBytes(std::uint64_t{ReadLength()} * 2);
+        case TPayload::Names: return SkipSetBody();
+        case TPayload::Values: {
             Nesting nesting(*this);
             while (!EndOfList()) SkipValue();
             ReadTag();
             return;
         }
-        case tagInt8: return SkipBytes(1);
-        case tagInt16: return SkipBytes(2);
-        case tagInt32:
-        case tagSingle: return SkipBytes(4);
-        case tagInt64:
-        case tagCurrency:
-        case tagDate: return SkipBytes(8);
-        case tagExtended: return SkipBytes(10);
-        case tagString:
-        case tagIdent: {
-            std::uint8_t length;
-            Read(&length, 1);
-            return SkipBytes(length);
-        }
-        case tagBinary:
-        case tagLString:
-        case tagUtf8String: return SkipBytes(ReadLength());
-        case tagWString: return SkipBytes(std::uint64_t{ReadLength()} * 2);
-        case tagSet: return SkipSetBody();
-        case tagCollection: {
+        case TPayload::Items: {
             Nesting nesting(*this);
             while (!EndOfList()) {
                 if (IsIntegerTag(PeekTag())) SkipValue();
@@ -368,7 +349,6 @@ void TReader::SkipValue() {
             return;
         }
     }
-    throw EReadError(ResId::InvalidStreamFormat);
 }
 
 void TReader::SkipProperty() {

@@ -16,15 +16,6 @@
 namespace orvalis {
 namespace {
 
-std::size_t IntegerSize(TValueTag tag) {
-    switch (tag) {
-        case tagInt8: return 1;
-        case tagInt16: return 2;
-        case tagInt32: return 4;
-        default: assert(tag == tagInt64); return 8;
-    }
-}
-
 bool IsAscii(std::string_view text) {
     for (const char c : text)
         if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -121,7 +112,8 @@ void TWriter::WriteInteger(std::int64_t value) {
 }
 
 void TWriter::WriteIntegerAs(TValueTag tag, std::int64_t value) {
-    const std::size_t size = IntegerSize(tag);
+    assert(IsIntegerTag(tag));
+    const std::size_t size = ValueLayoutOf(tag)->size;
     std::uint8_t bytes[9] = {tag};
     WriteLittleEndian(bytes + 1, static_cast<std::uint64_t>(value), size);
     Write(bytes, 1 + size);
@@ -158,10 +150,8 @@ void TWriter::WriteWString(std::u16string_view units) {
 }
 
 void TWriter::WriteIdent(std::string_view identifier) {
-    if (SameText(identifier, "False")) return WriteTag(tagFalse);
-    if (SameText(identifier, "True")) return WriteTag(tagTrue);
-    if (SameText(identifier, "nil")) return WriteTag(tagNil);
-    if (SameText(identifier, "Null")) return WriteTag(tagNull);
+    for (const TValueTag tag : {tagFalse, tagTrue, tagNil, tagNull})
+        if (SameText(identifier, ValueLayoutOf(tag)->ident)) return WriteTag(tag);
     WriteTag(tagIdent);
     WriteShortString(identifier);
 }
