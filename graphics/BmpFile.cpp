@@ -7,6 +7,7 @@
 #include "platform/raster/DeviceImage.h"
 #include "platform/raster/DibImage.h"
 #include "runtime/Exceptions.h"
+#include "runtime/LittleEndian.h"
 
 namespace orvalis {
 
@@ -23,11 +24,6 @@ constexpr std::uint32_t kCoreHeaderBytes = 12;
 constexpr std::uint32_t kInfoHeaderBytes = 40;
 constexpr std::uint32_t kMaskBytes = 12;
 constexpr std::size_t kMaxColours = 256;
-
-std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
-std::uint32_t Get32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
 
 [[noreturn]] void RaiseInvalid() { throw EInvalidGraphic(ResId::InvalidBitmap); }
 
@@ -100,20 +96,23 @@ void CheckHeader(const raster::BitmapInfoHeader& header) {
 raster::BitmapInfoHeader ParseInfoHeader(std::uint32_t size, const std::uint8_t* p) {
     raster::BitmapInfoHeader header;
     header.biSize = size;
-    header.biWidth = std::int32_t(Get32(p));
-    header.biHeight = std::int32_t(Get32(p + 4));
-    header.biPlanes = Get16(p + 8);
-    header.biBitCount = Get16(p + 10);
-    header.biCompression = Get32(p + 12);
-    header.biSizeImage = Get32(p + 16);
-    header.biXPelsPerMeter = std::int32_t(Get32(p + 20));
-    header.biYPelsPerMeter = std::int32_t(Get32(p + 24));
-    header.biClrUsed = Get32(p + 28);
-    header.biClrImportant = Get32(p + 32);
+    header.biWidth = std::int32_t(ReadLittleEndian(p, 4));
+    header.biHeight = std::int32_t(ReadLittleEndian(p + 4, 4));
+    header.biPlanes = std::uint16_t(ReadLittleEndian(p + 8, 2));
+    header.biBitCount = std::uint16_t(ReadLittleEndian(p + 10, 2));
+    header.biCompression = std::uint32_t(ReadLittleEndian(p + 12, 4));
+    header.biSizeImage = std::uint32_t(ReadLittleEndian(p + 16, 4));
+    header.biXPelsPerMeter = std::int32_t(ReadLittleEndian(p + 20, 4));
+    header.biYPelsPerMeter = std::int32_t(ReadLittleEndian(p + 24, 4));
+    header.biClrUsed = std::uint32_t(ReadLittleEndian(p + 28, 4));
+    header.biClrImportant = std::uint32_t(ReadLittleEndian(p + 32, 4));
     return header;
 }
 
-std::array<std::uint32_t, 3> ParseMasks(const std::uint8_t* p) { return {Get32(p), Get32(p + 4), Get32(p + 8)}; }
+std::array<std::uint32_t, 3> ParseMasks(const std::uint8_t* p) {
+    return {std::uint32_t(ReadLittleEndian(p, 4)), std::uint32_t(ReadLittleEndian(p + 4, 4)),
+            std::uint32_t(ReadLittleEndian(p + 8, 4))};
+}
 
 // What the headers of a file say: the 40-byte header (an OS/2 core header converted), the
 // bit-field masks, the form of the header, and for compressed pixels the file itself.
@@ -132,10 +131,10 @@ BmpHeader ReadCoreHeader(FileReader& in) {
     BmpHeader file;
     file.os2Format = true;
     file.info.biSize = kInfoHeaderBytes;
-    file.info.biWidth = Get16(core);
-    file.info.biHeight = Get16(core + 2);
-    file.info.biPlanes = Get16(core + 4);
-    file.info.biBitCount = Get16(core + 6);
+    file.info.biWidth = std::uint16_t(ReadLittleEndian(core, 2));
+    file.info.biHeight = std::uint16_t(ReadLittleEndian(core + 2, 2));
+    file.info.biPlanes = std::uint16_t(ReadLittleEndian(core + 4, 2));
+    file.info.biBitCount = std::uint16_t(ReadLittleEndian(core + 6, 2));
     CheckHeader(file.info);
     return file;
 }
@@ -173,10 +172,10 @@ BmpHeader ReadHeader(FileReader& in) {
     // The 14-byte file header, then the size of the info header, which tells its form.
     std::uint8_t head[kFileHeaderBytes + 4];
     in.Read(head, kFileHeaderBytes);
-    if (Get16(head) != kSignature) RaiseInvalid();
+    if (std::uint16_t(ReadLittleEndian(head, 2)) != kSignature) RaiseInvalid();
     if (in.Remaining() < 4) RaiseInvalid();
     in.Read(head + kFileHeaderBytes, 4);
-    const std::uint32_t headerSize = Get32(head + kFileHeaderBytes);
+    const std::uint32_t headerSize = std::uint32_t(ReadLittleEndian(head + kFileHeaderBytes, 4));
     return headerSize == kCoreHeaderBytes ? ReadCoreHeader(in) : ReadInfoHeader(in, headerSize, head);
 }
 
@@ -224,24 +223,6 @@ raster::PaletteHandle PaletteOf(std::span<const raster::RgbQuad> colours) {
     return raster::CreatePalette(entries);
 }
 
-// Little-endian output.
-class ByteWriter {
-public:
-    void Put16(std::uint32_t value) {
-        bytes_.push_back(std::uint8_t(value));
-        bytes_.push_back(std::uint8_t(value >> 8));
-    }
-    void Put32(std::uint32_t value) {
-        Put16(value & 0xFFFF);
-        Put16(value >> 16);
-    }
-    void Put8(std::uint8_t value) { bytes_.push_back(value); }
-    const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-};
-
 }  // namespace
 
 TBmpContents ReadBmpFile(TStream& stream, std::int64_t length) {
@@ -282,48 +263,48 @@ void WriteBmpFile(TStream& stream, const TBmpImage& image, bool withLength) {
     }
     const std::uint32_t fileSize = kFileHeaderBytes + headerBytes + header.biSizeImage;
 
-    ByteWriter out;
-    if (withLength) out.Put32(fileSize);
-    out.Put16(kSignature);
-    out.Put32(fileSize);
-    out.Put16(0);
-    out.Put16(0);
-    out.Put32(kFileHeaderBytes + headerBytes);
+    std::vector<std::uint8_t> out;
+    if (withLength) AppendLittleEndian(out, fileSize, 4);
+    AppendLittleEndian(out, kSignature, 2);
+    AppendLittleEndian(out, fileSize, 4);
+    AppendLittleEndian(out, 0, 2);
+    AppendLittleEndian(out, 0, 2);
+    AppendLittleEndian(out, kFileHeaderBytes + headerBytes, 4);
     if (image.os2Format) {
-        out.Put32(kCoreHeaderBytes);
-        out.Put16(std::uint32_t(header.biWidth) & 0xFFFF);
-        out.Put16(std::uint32_t(header.biHeight) & 0xFFFF);
-        out.Put16(1);
-        out.Put16(header.biBitCount);
+        AppendLittleEndian(out, kCoreHeaderBytes, 4);
+        AppendLittleEndian(out, std::uint32_t(header.biWidth), 2);
+        AppendLittleEndian(out, std::uint32_t(header.biHeight), 2);
+        AppendLittleEndian(out, 1, 2);
+        AppendLittleEndian(out, header.biBitCount, 2);
         if (header.biBitCount <= 8)
             for (std::size_t i = 0; i < (std::size_t(1) << header.biBitCount); ++i) {
                 const raster::RgbQuad quad = i < colourCount ? image.colours[i] : raster::RgbQuad{};
-                out.Put8(quad.rgbBlue);
-                out.Put8(quad.rgbGreen);
-                out.Put8(quad.rgbRed);
+                out.push_back(quad.rgbBlue);
+                out.push_back(quad.rgbGreen);
+                out.push_back(quad.rgbRed);
             }
     } else {
-        out.Put32(header.biSize);
-        out.Put32(std::uint32_t(header.biWidth));
-        out.Put32(std::uint32_t(header.biHeight));
-        out.Put16(header.biPlanes);
-        out.Put16(header.biBitCount);
-        out.Put32(header.biCompression);
-        out.Put32(header.biSizeImage);
-        out.Put32(std::uint32_t(header.biXPelsPerMeter));
-        out.Put32(std::uint32_t(header.biYPelsPerMeter));
-        out.Put32(header.biClrUsed);
-        out.Put32(header.biClrImportant);
+        AppendLittleEndian(out, header.biSize, 4);
+        AppendLittleEndian(out, std::uint32_t(header.biWidth), 4);
+        AppendLittleEndian(out, std::uint32_t(header.biHeight), 4);
+        AppendLittleEndian(out, header.biPlanes, 2);
+        AppendLittleEndian(out, header.biBitCount, 2);
+        AppendLittleEndian(out, header.biCompression, 4);
+        AppendLittleEndian(out, header.biSizeImage, 4);
+        AppendLittleEndian(out, std::uint32_t(header.biXPelsPerMeter), 4);
+        AppendLittleEndian(out, std::uint32_t(header.biYPelsPerMeter), 4);
+        AppendLittleEndian(out, header.biClrUsed, 4);
+        AppendLittleEndian(out, header.biClrImportant, 4);
         if (header.biBitCount > 8 && (header.biCompression & 3) != 0)
-            for (std::uint32_t mask : image.masks) out.Put32(mask);
+            for (std::uint32_t mask : image.masks) AppendLittleEndian(out, mask, 4);
         for (const raster::RgbQuad& quad : image.colours) {
-            out.Put8(quad.rgbBlue);
-            out.Put8(quad.rgbGreen);
-            out.Put8(quad.rgbRed);
-            out.Put8(0);
+            out.push_back(quad.rgbBlue);
+            out.push_back(quad.rgbGreen);
+            out.push_back(quad.rgbRed);
+            out.push_back(0);
         }
     }
-    stream.WriteBuffer(out.Bytes().data(), out.Bytes().size());
+    stream.WriteBuffer(out.data(), out.size());
     stream.WriteBuffer(image.bits, header.biSizeImage);
 }
 

@@ -1,8 +1,10 @@
 #include "tools/FormDecoder.h"
 
 #include <cstring>
+#include <optional>
 #include <string>
 
+#include "runtime/LittleEndian.h"
 #include "runtime/TextConversions.h"
 #include "tools/FormErrors.h"
 
@@ -10,6 +12,16 @@ namespace orvalis::formc {
 namespace {
 
 std::string Count(std::size_t n) { return IntToStr(static_cast<std::int64_t>(n)).ToStdString(); }
+
+// What a float payload is called in messages.
+const char* FloatName(TValueTag tag) {
+    switch (tag) {
+        case tagExtended: return "an extended float";
+        case tagSingle: return "a single float";
+        case tagCurrency: return "a currency";
+        default: return "a date";
+    }
+}
 
 class Decoder {
 public:
@@ -39,12 +51,14 @@ private:
         ++pos_;
         return byte;
     }
-    std::uint64_t ReadLittleEndian(std::size_t size, const char* inside) {
+    // The next `size` bytes, which must be there.
+    const std::uint8_t* Take(std::size_t size, const char* inside) {
         if (Left() < size) Fail(pos_, std::string("the data ends inside ") + inside);
-        std::uint64_t value = 0;
-        for (std::size_t i = 0; i < size; ++i) value |= std::uint64_t{data_[pos_ + i]} << (8 * i);
         pos_ += size;
-        return value;
+        return data_.data() + pos_ - size;
+    }
+    std::uint64_t ReadUnsigned(std::size_t size, const char* inside) {
+        return ReadLittleEndian(Take(size, inside), size);
     }
     std::string ReadBytes(std::uint64_t count, const char* what) {
         if (count > Left())
@@ -100,20 +114,17 @@ private:
     FormValue ReadIndexInteger(const char* what) {
         const std::size_t at = pos_;
         const std::uint8_t tag = ReadByte(what);
-        if (tag != tagInt8 && tag != tagInt16 && tag != tagInt32 && tag != tagInt64)
+        if (!IsIntegerTag(tag))
             Fail(at, std::string(what) + " must be an integer of tag 2, 3, 4 or 19, not " + Count(tag));
         return ReadInteger(static_cast<TValueTag>(tag));
     }
 
     FormValue ReadInteger(TValueTag tag) {
-        const std::size_t size = tag == tagInt8 ? 1 : tag == tagInt16 ? 2 : tag == tagInt32 ? 4 : 8;
-        const std::uint64_t raw = ReadLittleEndian(size, "an integer");
-        const int unused = static_cast<int>(64 - 8 * size);
+        const std::size_t size = ValueLayoutOf(tag)->size;
         FormValue value;
         value.kind = FormValue::Kind::Integer;
         value.encoding = tag;
-        // Sign-extends from the stored width.
-        value.integer = static_cast<std::int64_t>(raw << unused) >> unused;
+        value.integer = ReadLittleEndianSigned(Take(size, "an integer"), size);
         return value;
     }
 
@@ -131,54 +142,49 @@ private:
         using Kind = FormValue::Kind;
         const std::size_t at = pos_;
         const auto tag = static_cast<TValueTag>(ReadByte("a value"));
-        switch (tag) {
-            case tagInt8:
-            case tagInt16:
-            case tagInt32:
-            case tagInt64: return ReadInteger(tag);
-            case tagExtended: return Scalar(Kind::Float, tag, ReadBytes(10, "an extended float"));
-            case tagSingle: return Scalar(Kind::Float, tag, ReadBytes(4, "a single float"));
-            case tagCurrency: return Scalar(Kind::Float, tag, ReadBytes(8, "a currency"));
-            case tagDate: return Scalar(Kind::Float, tag, ReadBytes(8, "a date"));
-            case tagString: return Scalar(Kind::Text, tag, ReadShortString("a short text"));
-            case tagLString:
-            case tagUtf8String:
-                return Scalar(Kind::Text, tag, ReadBytes(ReadLittleEndian(4, "a text length"), "a text"));
-            case tagWString: return ReadWideText();
-            case tagIdent: return Scalar(Kind::Ident, tag, ReadShortString("an identifier"));
-            case tagFalse: return Scalar(Kind::Ident, tag, "False");
-            case tagTrue: return Scalar(Kind::Ident, tag, "True");
-            case tagNil: return Scalar(Kind::Ident, tag, "nil");
-            case tagNull: return Scalar(Kind::Ident, tag, "Null");
-            case tagBinary:
-                return Scalar(Kind::Binary, tag, ReadBytes(ReadLittleEndian(4, "a binary length"), "binary data"));
-            case tagSet: {
-                FormValue value = Scalar(Kind::Set, tag);
-                for (;;) {
-                    std::string name = ReadShortString("a set");
-                    if (name.empty()) return value;
-                    value.names.push_back(std::move(name));
-                }
+        // Every payload returns; a byte that is no value tag falls through.
+        if (const std::optional<TValueLayout> layout = ValueLayoutOf(tag)) {
+            switch (layout->payload) {
+                case TPayload::None: return Scalar(Kind::Ident, tag, std::string(layout->ident));
+                case TPayload::Integer: return ReadInteger(tag);
+                case TPayload::Float: return Scalar(Kind::Float, tag, ReadBytes(layout->size, FloatName(tag)));
+                case TPayload::ShortBytes:
+                    if (tag == tagIdent) return Scalar(Kind::Ident, tag, ReadShortString("an identifier"));
+                    return Scalar(Kind::Text, tag, ReadShortString("a short text"));
+                case TPayload::LongBytes:
+                    if (tag == tagBinary)
+                        return Scalar(Kind::Binary, tag, ReadBytes(ReadUnsigned(4, "a binary length"), "binary data"));
+                    return Scalar(Kind::Text, tag, ReadBytes(ReadUnsigned(4, "a text length"), "a text"));
+                case TPayload::WideUnits: return ReadWideText();
+                case TPayload::Names: return ReadSet();
+                case TPayload::Values: CheckDepth(depth + 1, at); return ReadList(depth + 1);
+                case TPayload::Items: CheckDepth(depth + 1, at); return ReadCollection(depth + 1);
             }
-            case tagList: {
-                CheckDepth(depth + 1, at);
-                FormValue value = Scalar(Kind::List, tag);
-                while (!AtListEnd("a list")) value.elements.push_back(ReadValue(depth + 1));
-                return value;
-            }
-            case tagCollection: CheckDepth(depth + 1, at); return ReadCollection(depth + 1);
         }
         Fail(at, "unknown value tag " + Count(tag));
     }
 
+    FormValue ReadSet() {
+        FormValue value = Scalar(FormValue::Kind::Set, tagSet);
+        for (std::string name = ReadShortString("a set"); !name.empty(); name = ReadShortString("a set"))
+            value.names.push_back(std::move(name));
+        return value;
+    }
+
+    FormValue ReadList(int depth) {
+        FormValue value = Scalar(FormValue::Kind::List, tagList);
+        while (!AtListEnd("a list")) value.elements.push_back(ReadValue(depth));
+        return value;
+    }
+
     FormValue ReadWideText() {
-        const std::uint64_t count = ReadLittleEndian(4, "a wide text length");
+        const std::uint64_t count = ReadUnsigned(4, "a wide text length");
         if (count > Left() / 2)
             Fail(pos_, "a wide text of " + Count(count) + " code units runs past the end of the data (" +
                            Count(Left()) + " bytes left)");
         FormValue value = Scalar(FormValue::Kind::WideText, tagWString);
         value.wide.resize(count);
-        for (char16_t& unit : value.wide) unit = static_cast<char16_t>(ReadLittleEndian(2, "a wide text"));
+        for (char16_t& unit : value.wide) unit = static_cast<char16_t>(ReadUnsigned(2, "a wide text"));
         return value;
     }
 

@@ -1,36 +1,11 @@
 #include "tools/FormEmitter.h"
 
-#include <cassert>
 #include <string_view>
 
 #include "runtime/Stream.h"
 
 namespace orvalis::formc {
 namespace {
-
-void WriteLittleEndian(TWriter& writer, std::uint64_t value, int size) {
-    std::uint8_t bytes[8];
-    for (int i = 0; i < size; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    writer.Write(bytes, static_cast<std::size_t>(size));
-}
-
-int IntegerSize(TValueTag tag) {
-    switch (tag) {
-        case tagInt8: return 1;
-        case tagInt16: return 2;
-        case tagInt32: return 4;
-        default: assert(tag == tagInt64); return 8;
-    }
-}
-
-void EmitText(TWriter& writer, const FormValue& value) {
-    if (!value.encoding) return writer.WriteText(value.bytes);
-    writer.WriteTag(*value.encoding);
-    if (*value.encoding == tagString) return writer.WriteShortString(value.bytes);
-    assert(*value.encoding == tagLString || *value.encoding == tagUtf8String);
-    WriteLittleEndian(writer, value.bytes.size(), 4);
-    writer.Write(value.bytes.data(), value.bytes.size());
-}
 
 void EmitIdent(TWriter& writer, const FormValue& value) {
     if (!value.encoding) return writer.WriteIdent(value.bytes);
@@ -68,15 +43,12 @@ void EmitValue(TWriter& writer, const FormValue& value) {
     switch (value.kind) {
         case Kind::Integer:
             if (!value.encoding) return writer.WriteInteger(value.integer);
-            writer.WriteTag(*value.encoding);
-            return WriteLittleEndian(writer, static_cast<std::uint64_t>(value.integer), IntegerSize(*value.encoding));
+            return writer.WriteIntegerAs(*value.encoding, value.integer);
         case Kind::Float: writer.WriteTag(*value.encoding); return writer.Write(value.bytes.data(), value.bytes.size());
-        case Kind::Text: return EmitText(writer, value);
-        case Kind::WideText:
-            writer.WriteTag(tagWString);
-            WriteLittleEndian(writer, value.wide.size(), 4);
-            for (const char16_t unit : value.wide) WriteLittleEndian(writer, unit, 2);
-            return;
+        case Kind::Text:
+            if (!value.encoding) return writer.WriteText(value.bytes);
+            return writer.WriteTextAs(*value.encoding, value.bytes);
+        case Kind::WideText: return writer.WriteWString(value.wide);
         case Kind::Ident: return EmitIdent(writer, value);
         case Kind::Set: {
             const std::vector<std::string_view> names(value.names.begin(), value.names.end());

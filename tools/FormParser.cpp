@@ -33,15 +33,16 @@ constexpr IntegerTag kIntegerTags[] = {
 struct FloatTag {
     std::string_view word;
     TValueTag tag;
-    std::size_t payloadSize;
 };
 
 constexpr FloatTag kFloatTags[] = {
-    {"extended", tagExtended, 10},
-    {"single", tagSingle, 4},
-    {"date", tagDate, 8},
-    {"currency", tagCurrency, 8},
+    {"extended", tagExtended},
+    {"single", tagSingle},
+    {"date", tagDate},
+    {"currency", tagCurrency},
 };
+
+std::size_t PayloadSize(const FloatTag& tag) { return ValueLayoutOf(tag.tag)->size; }
 
 struct Modifier {
     std::string_view word;
@@ -260,9 +261,9 @@ private:
             if (tag.word != word.spelling) continue;
             if (At(TokenKind::Text) && payload.marker == TextMarker::Hex) {
                 Take();
-                if (payload.bytes.size() != tag.payloadSize)
+                if (payload.bytes.size() != PayloadSize(tag))
                     Fail(payload, word.spelling + "(hex\"...\") takes exactly " +
-                                      IntToStr(static_cast<std::int64_t>(tag.payloadSize)).ToStdString() + " bytes");
+                                      IntToStr(static_cast<std::int64_t>(PayloadSize(tag))).ToStdString() + " bytes");
                 value.kind = FormValue::Kind::Float;
                 value.encoding = tag.tag;
                 value.bytes = payload.bytes;
@@ -283,7 +284,7 @@ private:
         FormValue value;
         value.kind = FormValue::Kind::Float;
         value.encoding = tag.tag;
-        value.bytes.resize(tag.payloadSize);
+        value.bytes.resize(PayloadSize(tag));
         switch (tag.tag) {
             case tagExtended: StoreFloat<long double>(token, value.bytes); break;
             case tagSingle: StoreFloat<float>(token, value.bytes); break;

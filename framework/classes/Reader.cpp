@@ -15,6 +15,7 @@
 #include "framework/classes/IdentMaps.h"
 #include "framework/classes/Loading.h"
 #include "runtime/Exceptions.h"
+#include "runtime/LittleEndian.h"
 #include "runtime/ScopedValue.h"
 #include "runtime/TextConversions.h"
 
@@ -26,19 +27,11 @@ namespace {
 constexpr std::size_t kReadPiece = 64 * 1024;
 constexpr std::size_t kSkipPiece = 256;
 
-bool IsIntegerTag(TValueTag tag) { return tag == tagInt8 || tag == tagInt16 || tag == tagInt32 || tag == tagInt64; }
-
-std::uint64_t LittleEndian(const std::uint8_t* bytes, int size) {
-    std::uint64_t value = 0;
-    for (int i = size - 1; i >= 0; --i) value = (value << 8) | bytes[i];
-    return value;
-}
-
 // An 80-bit extended float: 64-bit mantissa with its integer bit, 15-bit exponent
 // biased by 16383, sign. Decoded arithmetically, whatever the machine's long double.
 long double DecodeExtended(const std::uint8_t bytes[10]) {
-    const std::uint64_t mantissa = LittleEndian(bytes, 8);
-    const auto signAndExponent = static_cast<std::uint16_t>(LittleEndian(bytes + 8, 2));
+    const std::uint64_t mantissa = ReadLittleEndian(bytes, 8);
+    const auto signAndExponent = static_cast<std::uint16_t>(ReadLittleEndian(bytes + 8, 2));
     const int exponent = signAndExponent & 0x7FFF;
     long double value;
     if (exponent == 0x7FFF)
@@ -158,7 +151,7 @@ String TReader::ReadShortString() {
 std::uint32_t TReader::ReadLength() {
     std::uint8_t bytes[4];
     Read(bytes, 4);
-    return static_cast<std::uint32_t>(LittleEndian(bytes, 4));
+    return static_cast<std::uint32_t>(ReadLittleEndian(bytes, 4));
 }
 
 std::string TReader::ReadBytes(std::uint64_t length) {
@@ -192,26 +185,11 @@ std::int32_t TReader::ReadInteger() {
 }
 
 std::int64_t TReader::ReadInt64() {
+    if (!IsIntegerTag(PeekTag())) RefuseValue();
+    const std::size_t size = ValueLayoutOf(ReadTag())->size;
     std::uint8_t bytes[8];
-    switch (PeekTag()) {
-        case tagInt8:
-            ReadTag();
-            Read(bytes, 1);
-            return static_cast<std::int8_t>(bytes[0]);
-        case tagInt16:
-            ReadTag();
-            Read(bytes, 2);
-            return static_cast<std::int16_t>(LittleEndian(bytes, 2));
-        case tagInt32:
-            ReadTag();
-            Read(bytes, 4);
-            return static_cast<std::int32_t>(LittleEndian(bytes, 4));
-        case tagInt64:
-            ReadTag();
-            Read(bytes, 8);
-            return static_cast<std::int64_t>(LittleEndian(bytes, 8));
-        default: RefuseValue();
-    }
+    Read(bytes, size);
+    return ReadLittleEndianSigned(bytes, size);
 }
 
 long double TReader::ReadFloat() {
@@ -233,7 +211,7 @@ float TReader::ReadSingle() {
     ReadTag();
     std::uint8_t bytes[4];
     Read(bytes, 4);
-    const auto bits = static_cast<std::uint32_t>(LittleEndian(bytes, 4));
+    const auto bits = static_cast<std::uint32_t>(ReadLittleEndian(bytes, 4));
     float value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -250,7 +228,7 @@ std::int64_t TReader::ReadCurrency() {
     ReadTag();
     std::uint8_t bytes[8];
     Read(bytes, 8);
-    return static_cast<std::int64_t>(LittleEndian(bytes, 8));
+    return static_cast<std::int64_t>(ReadLittleEndian(bytes, 8));
 }
 
 double TReader::ReadDate() {
@@ -261,7 +239,7 @@ double TReader::ReadDate() {
     ReadTag();
     std::uint8_t bytes[8];
     Read(bytes, 8);
-    const std::uint64_t bits = LittleEndian(bytes, 8);
+    const std::uint64_t bits = ReadLittleEndian(bytes, 8);
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -286,22 +264,21 @@ std::u16string TReader::ReadWideString() {
     ReadTag();
     const std::uint32_t count = ReadLength();
     const std::string bytes = ReadBytes(std::uint64_t{count} * 2);
+    const auto* unitBytes = reinterpret_cast<const std::uint8_t*>(bytes.data());
     std::u16string units(count, u'\0');
-    for (std::size_t i = 0; i < count; ++i)
-        units[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
-                                         (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
+    for (std::size_t i = 0; i < count; ++i) units[i] = static_cast<char16_t>(ReadLittleEndian(unitBytes + 2 * i, 2));
     return units;
 }
 
 String TReader::ReadIdent() {
-    switch (PeekTag()) {
-        case tagIdent: ReadTag(); return ReadShortString();
-        case tagFalse: ReadTag(); return "False";
-        case tagTrue: ReadTag(); return "True";
-        case tagNil: ReadTag(); return "nil";
-        case tagNull: ReadTag(); return "Null";
-        default: RefuseValue();
+    if (PeekTag() == tagIdent) {
+        ReadTag();
+        return ReadShortString();
     }
+    const std::optional<TValueLayout> layout = ValueLayoutOf(PeekTag());
+    if (!layout || layout->payload != TPayload::None) RefuseValue();
+    ReadTag();
+    return String(layout->ident);
 }
 
 std::uint32_t TReader::ReadSet(const TTypeInfo& setType) {
@@ -340,37 +317,27 @@ void TReader::SkipSetBody() {
 }
 
 void TReader::SkipValue() {
-    switch (ReadTag()) {
-        case tagNull:
-        case tagFalse:
-        case tagTrue:
-        case tagNil: return;
-        case tagList: {
+    const std::optional<TValueLayout> layout = ValueLayoutOf(ReadTag());
+    if (!layout) throw EReadError(ResId::InvalidStreamFormat);
+    switch (layout->payload) {
+        case TPayload::None: return;
+        case TPayload::Integer:
+        case TPayload::Float: return SkipBytes(layout->size);
+        case TPayload::ShortBytes: {
+            std::uint8_t length;
+            Read(&length, 1);
+            return SkipBytes(length);
+        }
+        case TPayload::LongBytes: return SkipBytes(ReadLength());
+        case TPayload::WideUnits: return SkipBytes(std::uint64_t{ReadLength()} * 2);
+        case TPayload::Names: return SkipSetBody();
+        case TPayload::Values: {
             Nesting nesting(*this);
             while (!EndOfList()) SkipValue();
             ReadTag();
             return;
         }
-        case tagInt8: return SkipBytes(1);
-        case tagInt16: return SkipBytes(2);
-        case tagInt32:
-        case tagSingle: return SkipBytes(4);
-        case tagInt64:
-        case tagCurrency:
-        case tagDate: return SkipBytes(8);
-        case tagExtended: return SkipBytes(10);
-        case tagString:
-        case tagIdent: {
-            std::uint8_t length;
-            Read(&length, 1);
-            return SkipBytes(length);
-        }
-        case tagBinary:
-        case tagLString:
-        case tagUtf8String: return SkipBytes(ReadLength());
-        case tagWString: return SkipBytes(std::uint64_t{ReadLength()} * 2);
-        case tagSet: return SkipSetBody();
-        case tagCollection: {
+        case TPayload::Items: {
             Nesting nesting(*this);
             while (!EndOfList()) {
                 if (IsIntegerTag(PeekTag())) SkipValue();
@@ -382,7 +349,6 @@ void TReader::SkipValue() {
             return;
         }
     }
-    throw EReadError(ResId::InvalidStreamFormat);
 }
 
 void TReader::SkipProperty() {

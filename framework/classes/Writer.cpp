@@ -9,15 +9,12 @@
 #include "framework/classes/Collection.h"
 #include "framework/classes/Component.h"
 #include "framework/classes/IdentMaps.h"
+#include "runtime/LittleEndian.h"
 #include "runtime/ScopedValue.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
 namespace {
-
-void PutLittleEndian(std::uint8_t* out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
 
 bool IsAscii(std::string_view text) {
     for (const char c : text)
@@ -101,58 +98,60 @@ void TWriter::WriteShortString(std::string_view text) {
 void TWriter::WriteListBegin() { WriteTag(tagList); }
 void TWriter::WriteListEnd() { WriteTag(tagNull); }
 
+void TWriter::WriteTagAndLength(TValueTag tag, std::size_t length) {
+    std::uint8_t header[5] = {tag};
+    WriteLittleEndian(header + 1, length, 4);
+    Write(header, sizeof header);
+}
+
 void TWriter::WriteInteger(std::int64_t value) {
-    std::uint8_t bytes[9];
-    int size;
-    if (value >= -128 && value <= 127) {
-        bytes[0] = tagInt8;
-        size = 1;
-    } else if (value >= -32768 && value <= 32767) {
-        bytes[0] = tagInt16;
-        size = 2;
-    } else if (value >= INT32_MIN && value <= INT32_MAX) {
-        bytes[0] = tagInt32;
-        size = 4;
-    } else {
-        bytes[0] = tagInt64;
-        size = 8;
-    }
-    PutLittleEndian(bytes + 1, static_cast<std::uint64_t>(value), size);
-    Write(bytes, 1 + static_cast<std::size_t>(size));
+    if (value >= -128 && value <= 127) return WriteIntegerAs(tagInt8, value);
+    if (value >= -32768 && value <= 32767) return WriteIntegerAs(tagInt16, value);
+    if (value >= INT32_MIN && value <= INT32_MAX) return WriteIntegerAs(tagInt32, value);
+    WriteIntegerAs(tagInt64, value);
+}
+
+void TWriter::WriteIntegerAs(TValueTag tag, std::int64_t value) {
+    assert(IsIntegerTag(tag));
+    const std::size_t size = ValueLayoutOf(tag)->size;
+    std::uint8_t bytes[9] = {tag};
+    WriteLittleEndian(bytes + 1, static_cast<std::uint64_t>(value), size);
+    Write(bytes, 1 + size);
 }
 
 void TWriter::WriteText(std::string_view utf8) {
-    if (IsAscii(utf8) && utf8.size() <= 255) {
+    if (!IsAscii(utf8)) return WriteTextAs(tagUtf8String, utf8);
+    WriteTextAs(utf8.size() <= 255 ? tagString : tagLString, utf8);
+}
+
+void TWriter::WriteTextAs(TValueTag tag, std::string_view bytes) {
+    if (tag == tagString) {
         WriteTag(tagString);
-        WriteShortString(utf8);
-        return;
+        return WriteShortString(bytes);
     }
-    std::uint8_t header[5];
-    header[0] = IsAscii(utf8) ? tagLString : tagUtf8String;
-    PutLittleEndian(header + 1, utf8.size(), 4);
-    Write(header, sizeof header);
-    Write(utf8.data(), utf8.size());
+    assert(tag == tagLString || tag == tagUtf8String);
+    WriteTagAndLength(tag, bytes.size());
+    Write(bytes.data(), bytes.size());
 }
 
 void TWriter::WriteWideText(std::u16string_view units) {
     const bool ascii = std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x80; });
     if (ascii) return WriteText(Utf16ToUtf8(units.data(), units.size()).View());
-    std::uint8_t header[5];
-    header[0] = tagWString;
-    PutLittleEndian(header + 1, units.size(), 4);
-    Write(header, sizeof header);
+    WriteWString(units);
+}
+
+void TWriter::WriteWString(std::u16string_view units) {
+    WriteTagAndLength(tagWString, units.size());
     for (const char16_t unit : units) {
         std::uint8_t bytes[2];
-        PutLittleEndian(bytes, unit, 2);
+        WriteLittleEndian(bytes, unit, 2);
         Write(bytes, sizeof bytes);
     }
 }
 
 void TWriter::WriteIdent(std::string_view identifier) {
-    if (SameText(identifier, "False")) return WriteTag(tagFalse);
-    if (SameText(identifier, "True")) return WriteTag(tagTrue);
-    if (SameText(identifier, "nil")) return WriteTag(tagNil);
-    if (SameText(identifier, "Null")) return WriteTag(tagNull);
+    for (const TValueTag tag : {tagFalse, tagTrue, tagNil, tagNull})
+        if (SameText(identifier, ValueLayoutOf(tag)->ident)) return WriteTag(tag);
     WriteTag(tagIdent);
     WriteShortString(identifier);
 }
@@ -173,9 +172,7 @@ void TWriter::WriteSet(std::span<const std::string_view> elementNames) {
 }
 
 void TWriter::WriteBinary(std::span<const std::uint8_t> bytes) {
-    std::uint8_t header[5] = {tagBinary};
-    PutLittleEndian(header + 1, bytes.size(), 4);
-    Write(header, sizeof header);
+    WriteTagAndLength(tagBinary, bytes.size());
     Write(bytes.data(), bytes.size());
 }
 

@@ -44,11 +44,18 @@ public:
 
     // Tagged values.
     void WriteInteger(std::int64_t value);
+    // Under the integer tag given, cut to its size (the form compiler keeps the tags it read).
+    void WriteIntegerAs(TValueTag tag, std::int64_t value);
     // ASCII as tagString (tagLString past 255 bytes), other texts as tagUtf8String:
     // the ANSI tags hold Windows-1252 for the reader, so only ASCII goes there.
     void WriteText(std::string_view utf8);
-    // ASCII as WriteText does, other texts as tagWString, code unit for code unit.
+    // The bytes under the text tag given: tagString (at most 255 bytes), tagLString or
+    // tagUtf8String.
+    void WriteTextAs(TValueTag tag, std::string_view bytes);
+    // ASCII as WriteText does, other texts as WriteWString.
     void WriteWideText(std::u16string_view units);
+    // tagWString, code unit for code unit, whatever the characters.
+    void WriteWString(std::u16string_view units);
     // "False", "True", "nil" and "Null" (any letter case) become their own tags.
     void WriteIdent(std::string_view identifier);
     void WriteBoolean(bool value);
@@ -79,6 +86,8 @@ public:
                              bool hasData) override;
 
 private:
+    // A tag, then a 32-bit length (of texts, wide texts and binary data).
+    void WriteTagAndLength(TValueTag tag, std::size_t length);
     void WriteProperty(TPersistent& object, const TPropInfo& property);
     // One kind of property each: nothing when the value is the default (or, with an
     // ancestor, the ancestor's value `inherited`), else the name and the value.

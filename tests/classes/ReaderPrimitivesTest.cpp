@@ -95,6 +95,54 @@ TEST(ReaderPrimitives, SkipEveryKindOfValueWhole) {
     EXPECT_EQ(reader.ReadString(), "end");
 }
 
+TEST(ReaderPrimitives, SkipEveryTagByItsLayoutAndRefuseEveryOtherByte) {
+    // One value of each tag, as the format lays it out.
+    const std::vector<std::vector<std::uint8_t>> values = {
+        {tagNull},
+        {tagList, tagInt8, 1, tagTrue, tagNull},
+        {tagInt8, 0xFF},
+        {tagInt16, 1, 2},
+        {tagInt32, 1, 2, 3, 4},
+        {tagExtended, 0, 0, 0, 0, 0, 0, 0, 0x80, 0xFF, 0x3F},
+        {tagString, 2, 'o', 'k'},
+        {tagIdent, 3, 'F', 'o', 'o'},
+        {tagFalse},
+        {tagTrue},
+        {tagBinary, 3, 0, 0, 0, 1, 2, 3},
+        {tagSet, 1, 'a', 2, 'b', 'c', 0},
+        {tagLString, 2, 0, 0, 0, 'o', 'k'},
+        {tagNil},
+        {tagCollection, tagInt8, 0, tagList, 1, 'W', tagInt8, 5, tagNull, tagList, tagNull, tagNull},
+        {tagSingle, 0, 0, 0xC0, 0x3F},
+        {tagCurrency, 1, 2, 3, 4, 5, 6, 7, 8},
+        {tagDate, 1, 2, 3, 4, 5, 6, 7, 8},
+        {tagWString, 2, 0, 0, 0, 'o', 0, 'k', 0},
+        {tagInt64, 1, 2, 3, 4, 5, 6, 7, 8},
+        {tagUtf8String, 2, 0, 0, 0, 0xC3, 0xA9},
+    };
+    for (std::uint8_t tag = 0; tag < values.size(); ++tag) {
+        ASSERT_EQ(values[tag].front(), tag);
+        ASSERT_TRUE(ValueLayoutOf(tag).has_value()) << int{tag};
+        std::vector<std::uint8_t> bytes = values[tag];
+        bytes.push_back(tagTrue);  // what follows must be read next
+        const auto stream = StreamOf(bytes);
+        TReader reader(*stream);
+        reader.SkipValue();
+        EXPECT_EQ(reader.Position(), static_cast<std::int64_t>(values[tag].size())) << "tag " << int{tag};
+    }
+    for (int byte = static_cast<int>(values.size()); byte <= 0xFF; ++byte) {
+        EXPECT_FALSE(ValueLayoutOf(static_cast<std::uint8_t>(byte)).has_value()) << byte;
+        const auto stream = Bytes({static_cast<std::uint8_t>(byte), 0, 0, 0, 0});
+        TReader reader(*stream);
+        try {
+            reader.SkipValue();
+            ADD_FAILURE() << "byte " << byte << " was skipped as a value";
+        } catch (const EReadError& error) {
+            EXPECT_EQ(error.Message(), "Format de flux incorrect") << byte;
+        }
+    }
+}
+
 TEST(ReaderPrimitives, TheStreamStandsAfterTheLastByteReadOnceTheReaderGoes) {
     const auto stream = Bytes({tagInt8, 5, tagString, 2, 'o', 'k', 'x', 'y'});
     {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "framework/classes/ClassBuilder.h"
 #include "framework/classes/ClassInfo.h"
 #include "framework/classes/Loading.h"
@@ -88,6 +90,41 @@ const TClassInfo& TTestPartHolder::StaticClassInfo() {
     static const TClassInfo info =
         DescribeClass<TTestPartHolder, TPersistent>("TTestPartHolder").Property("Part", &TTestPartHolder::Part);
     return info;
+}
+
+TEST(WriterPrimitives, IntegersAndTextsGoUnderTheSmallestTagThatHoldsThemOrUnderTheTagGiven) {
+    struct Case {
+        const char* what;
+        std::function<void(TWriter&)> write;
+        std::vector<std::uint8_t> bytes;
+    };
+    const std::uint8_t blob[] = {1, 2};
+    const Case cases[] = {
+        {"int8", [](TWriter& w) { w.WriteInteger(-128); }, {tagInt8, 0x80}},
+        {"int16", [](TWriter& w) { w.WriteInteger(300); }, {tagInt16, 0x2C, 0x01}},
+        {"int32", [](TWriter& w) { w.WriteInteger(-70000); }, {tagInt32, 0x90, 0xEE, 0xFE, 0xFF}},
+        {"int64", [](TWriter& w) { w.WriteInteger(0x100000000); }, {tagInt64, 0, 0, 0, 0, 1, 0, 0, 0}},
+        {"int32 given", [](TWriter& w) { w.WriteIntegerAs(tagInt32, -2); }, {tagInt32, 0xFE, 0xFF, 0xFF, 0xFF}},
+        {"int64 given", [](TWriter& w) { w.WriteIntegerAs(tagInt64, 5); }, {tagInt64, 5, 0, 0, 0, 0, 0, 0, 0}},
+        {"ASCII text", [](TWriter& w) { w.WriteText("ok"); }, {tagString, 2, 'o', 'k'}},
+        {"other text", [](TWriter& w) { w.WriteText("é"); }, {tagUtf8String, 2, 0, 0, 0, 0xC3, 0xA9}},
+        {"long text given", [](TWriter& w) { w.WriteTextAs(tagLString, "ok"); }, {tagLString, 2, 0, 0, 0, 'o', 'k'}},
+        {"UTF-8 text given",
+         [](TWriter& w) { w.WriteTextAs(tagUtf8String, "ok"); },
+         {tagUtf8String, 2, 0, 0, 0, 'o', 'k'}},
+        {"ASCII wide text", [](TWriter& w) { w.WriteWideText(u"ok"); }, {tagString, 2, 'o', 'k'}},
+        {"other wide text", [](TWriter& w) { w.WriteWideText(u"é"); }, {tagWString, 1, 0, 0, 0, 0xE9, 0}},
+        {"wide text given", [](TWriter& w) { w.WriteWString(u"ok"); }, {tagWString, 2, 0, 0, 0, 'o', 0, 'k', 0}},
+        {"binary", [&](TWriter& w) { w.WriteBinary(blob); }, {tagBinary, 2, 0, 0, 0, 1, 2}},
+    };
+    for (const Case& c : cases) {
+        TMemoryStream stream;
+        {
+            TWriter writer(stream);
+            c.write(writer);
+        }
+        EXPECT_EQ(std::vector<std::uint8_t>(stream.Memory(), stream.Memory() + stream.Size()), c.bytes) << c.what;
+    }
 }
 
 TEST(ComponentWriting, WhatIsWrittenReadsBackTheSame) {
