@@ -4,6 +4,7 @@
 #include <string>
 #include <thread>
 
+#include "app/ColourCache.h"
 #include "app/ColourClassRules.h"
 #include "app/ColourMap.h"
 #include "app/ColourTally.h"
@@ -42,8 +43,7 @@ inline std::int64_t NoneOf(int checked) { return -static_cast<std::int64_t>(chec
 // is added, as it must then be tried again.
 class ColourCounter {
 public:
-    ColourCounter()
-        : classes_(PredefinedColourClasses()), memo_(memo::kNew), cache_(kCacheSize, CacheEntry{kNoColour, 0}) {}
+    ColourCounter() : classes_(PredefinedColourClasses()), memo_(memo::kNew) {}
 
     void CountRow(const std::uint32_t* row, int width) {
         if (width <= 0) return;
@@ -64,21 +64,12 @@ public:
     std::vector<ClasseCouleur> TakeClasses() { return std::move(classes_); }
 
 private:
-    static constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // never a 24-bit colour
-    static constexpr int kCacheBits = 10;
-    static constexpr std::size_t kCacheSize = std::size_t(1) << kCacheBits;
-
-    struct CacheEntry {
-        std::uint32_t colour;
-        std::int32_t fitted;  // the class the colour fits; -1 when it fits none (the first class counts it)
-    };
-
-    static std::size_t CacheSlot(std::uint32_t colour) { return (colour * 2654435761u) >> (32 - kCacheBits); }
+    // The cache's value for a colour that fits no class (the first class counts it).
+    static constexpr std::int32_t kFitsNone = -1;
 
     // The class that counts a pixel of this colour now.
     int ClassOf(std::uint32_t colour) {
-        const CacheEntry& entry = cache_[CacheSlot(colour)];
-        if (entry.colour == colour) return entry.fitted >= 0 ? entry.fitted : 0;
+        if (const std::int32_t* fitted = cache_.Find(colour)) return *fitted != kFitsNone ? *fitted : 0;
         return Classify(colour);
     }
 
@@ -105,26 +96,23 @@ private:
             fitted = static_cast<int>(classes_.size()) - 1;
             ForgetUnfittedColours();
         }
-        CacheEntry& entry = cache_[CacheSlot(colour)];
-        entry.colour = colour;
         if (fitted >= 0) {
             known = memo::Fitted(fitted);
-            entry.fitted = fitted;
+            cache_.Put(colour, fitted);
             return fitted;
         }
         known = memo::NoneOf(static_cast<int>(classes_.size()));
-        entry.fitted = -1;  // dark pixels that fit no class count in the first class
+        cache_.Put(colour, kFitsNone);  // dark pixels that fit no class count in the first class
         return 0;
     }
 
     void ForgetUnfittedColours() {
-        for (CacheEntry& entry : cache_)
-            if (entry.fitted < 0) entry.colour = kNoColour;
+        cache_.DropWhere([](std::int32_t fitted) { return fitted == kFitsNone; });
     }
 
     std::vector<ClasseCouleur> classes_;
     ColourMap<std::int64_t> memo_;
-    std::vector<CacheEntry> cache_;
+    ColourCache cache_;
 };
 
 // Below this many pixels a count takes less than a thread takes to start.

@@ -5,6 +5,7 @@
 #include <thread>
 #include <utility>
 
+#include "app/ColourCache.h"
 #include "app/ColourClassRules.h"
 #include "app/ColourMap.h"
 #include "app/PixelRuns.h"
@@ -26,7 +27,7 @@ constexpr std::int32_t kNotMet = -1;
 // to a small direct-mapped cache of colour -> tally first, the colour map on a miss.
 class BandTally {
 public:
-    BandTally() : indices_(kNotMet), cache_(kCacheSize, CacheEntry{kNoColour, 0}) {}
+    BandTally() : indices_(kNotMet) {}
 
     void TallyRow(const std::uint32_t* row, int width, std::int64_t rowStart) {
         if (width <= 0) return;
@@ -49,20 +50,8 @@ public:
     ColourMap<std::int32_t>& Indices() { return indices_; }
 
 private:
-    static constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // never a 24-bit colour
-    static constexpr int kCacheBits = 10;
-    static constexpr std::size_t kCacheSize = std::size_t(1) << kCacheBits;
-
-    struct CacheEntry {
-        std::uint32_t colour;
-        std::int32_t index;
-    };
-
-    static std::size_t CacheSlot(std::uint32_t colour) { return (colour * 2654435761u) >> (32 - kCacheBits); }
-
     std::int32_t IndexOf(std::uint32_t colour, std::int64_t position) {
-        const CacheEntry& entry = cache_[CacheSlot(colour)];
-        if (entry.colour == colour) return entry.index;
+        if (const std::int32_t* index = cache_.Find(colour)) return *index;
         return Remember(colour, position);
     }
 
@@ -73,13 +62,13 @@ private:
             index = static_cast<std::int32_t>(tallies_.size());
             tallies_.push_back({colour, position, position, 0});
         }
-        cache_[CacheSlot(colour)] = {colour, index};
+        cache_.Put(colour, index);
         return index;
     }
 
     std::vector<ColourTally> tallies_;
     ColourMap<std::int32_t> indices_;
-    std::vector<CacheEntry> cache_;
+    ColourCache cache_;
 };
 
 // The bands' tallies as one, in the order the colours first appear in the image: a
