@@ -1,6 +1,8 @@
 # The two everyday commands: `make run` and `make test`. Both install what they lack first.
 BUILD_DIR ?= build
 BUILD_TYPE ?= Debug
+# WERROR=ON (as CI builds) turns every compiler warning into an error.
+WERROR ?= OFF
 
 .PHONY: all deps configure build test run install package asan tsan valgrind fuzz bench format format-check clean
 
@@ -10,7 +12,7 @@ deps:
 	@./scripts/ensure-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) >/dev/null
+	@cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DORVALIS_WERROR=$(WERROR) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD_DIR)
@@ -43,14 +45,14 @@ package: deps
 
 # Every test again, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps
-	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_SANITIZE=ON >/dev/null
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_SANITIZE=ON -DORVALIS_WERROR=$(WERROR) >/dev/null
 	@cmake --build build-asan
 	@ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
 
 # Every test again, built with ThreadSanitizer (the next view is decoded on a thread of
 # its own); any report fails its test.
 tsan: deps
-	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_TSAN=ON >/dev/null
+	@cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_TSAN=ON -DORVALIS_WERROR=$(WERROR) >/dev/null
 	@cmake --build build-tsan
 	@TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/tests/tsan.supp" ctest --test-dir build-tsan --output-on-failure
 

@@ -222,7 +222,7 @@ TEST_P(ViewerLogRefusal, IsToldAtTheCountAndNothingIsWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(TakenName, ViewerLogRefusal, ::testing::ValuesIn(kLogRefusals),
-                         [](const ::testing::TestParamInfo<LogRefusal>& info) { return info.param.what; });
+                         [](const ::testing::TestParamInfo<LogRefusal>& testCase) { return testCase.param.what; });
 
 // The disk fills during the session: a report that cannot be written whole is told,
 // with the cause in words, and cut off again; the reports before stay whole, and a later

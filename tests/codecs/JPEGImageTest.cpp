@@ -99,17 +99,17 @@ TEST_P(ColourDecode, GivesA24BitBitmapOfBlueGreenRedBytes) {
     for (int y = 0; y < 23; ++y) {
         const std::uint8_t* row = bitmap.RowPointer(y);
         for (int x = 0; x < 37; ++x) {
-            const std::uint8_t* want = expected.Pixel(x, y);
-            ASSERT_EQ(row[3 * x], want[2]) << x << "," << y;      // blue
-            ASSERT_EQ(row[3 * x + 1], want[1]) << x << "," << y;  // green
-            ASSERT_EQ(row[3 * x + 2], want[0]) << x << "," << y;  // red
+            const std::uint8_t* wantPixel = expected.Pixel(x, y);
+            ASSERT_EQ(row[3 * x], wantPixel[2]) << x << "," << y;      // blue
+            ASSERT_EQ(row[3 * x + 1], wantPixel[1]) << x << "," << y;  // green
+            ASSERT_EQ(row[3 * x + 2], wantPixel[0]) << x << "," << y;  // red
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Codings, ColourDecode,
                          ::testing::Values(ColourCase{"YCbCr", JCS_YCbCr}, ColourCase{"RGB", JCS_RGB}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(JPEGImageTest, AGreyFileGivesAn8BitBitmapOfAtMost236GreysEvenFor24BitOutput) {
     const Bytes file = WriteJpeg(GreyPicture(50, 40));

@@ -20,11 +20,11 @@ using Bytes = std::vector<std::uint8_t>;
 // The picture as the bitmap holds it: blue, green, red, rows padded to 4 bytes, top-down
 // or bottom-up.
 struct BgrMemory {
-    BgrMemory(const Samples& picture, bool bottomUp)
+    BgrMemory(const Samples& picture, bool rowsBottomUp)
         : width(picture.width),
           height(picture.height),
           stride((picture.width * 3 + 3) & ~3),
-          bottomUp(bottomUp),
+          bottomUp(rowsBottomUp),
           bytes(std::size_t(stride) * picture.height, 0x5A) {
         for (int y = 0; y < height; ++y) {
             std::uint8_t* row = &bytes[std::size_t(bottomUp ? height - 1 - y : y) * stride];

@@ -119,8 +119,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"ctrl+enter", VK_RETURN, ModCtrl, WM_CHAR, 10}, KeyCase{"ctrl+digit", '1', ModCtrl, 0, 0},
                       KeyCase{"alt+f", 'F', ModAlt, WM_SYSCHAR, U'f'}, KeyCase{"arrow", VK_LEFT, 0, 0, 0},
                       KeyCase{"function key", VK_F1, 0, 0, 0}),
-    [](const auto& info) {
-        std::string name = info.param.name;
+    [](const auto& testCase) {
+        std::string name = testCase.param.name;
         for (char& c : name)
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         return name;

@@ -11,7 +11,7 @@ namespace {
 
 // A record that counts its holders and tells when its last share is given back.
 struct CountedRecord {
-    explicit CountedRecord(bool& destroyed) : destroyed(destroyed) {}
+    explicit CountedRecord(bool& destroyedFlag) : destroyed(destroyedFlag) {}
     void AddShare() { ++shares; }
     static void Release(CountedRecord* record) {
         if (--record->shares == 0) {
