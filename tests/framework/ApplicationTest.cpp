@@ -26,10 +26,7 @@ using Box = std::pair<std::string, std::string>;
 
 class TwoForms : public FrameworkTest {
 protected:
-    TwoForms() {
-        RegisterTestFormResources();
-        DestructionLog().clear();
-    }
+    TwoForms() { DestructionLog().clear(); }
     // The start-up of the program: both forms, the main one first.
     static void Start(TApplication& application) {
         application.Startup();

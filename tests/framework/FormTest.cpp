@@ -80,40 +80,8 @@ const TClassInfo& TCodeForm::StaticClassInfo() {
     return info;
 }
 
-class Forms : public FrameworkTest {
-protected:
-    Forms() {
-        RegisterTestFormResources();
-        FormResource order;
-        order.Component("TOrderForm", "OrderForm")
-            .Int("Width", 400)
-            .Int("Height", 300)
-            .Text("Caption", "Ordre")
-            .Ident("ActiveControl", "Box2")
-            .Bool("OldCreateOrder", true)
-            .Bool("Visible", true)
-            .Ident("Position", "poScreenCenter")
-            .Bool("IgnoreFontProperty", true)
-            .Int("ClientWidth", 300)
-            .Int("ClientHeight", 200)
-            .Ident("OnCreate", "FormCreate")
-            .Ident("OnShow", "FormShow")
-            .Ident("OnActivate", "FormActivate")
-            .Int("TextHeight", 13)
-            .Children()
-            .Component("TTestBox", "Box1")
-            .Int("Left", 10)
-            .Leaf()
-            .Component("TTestBox", "Box2")
-            .Int("Left", 100)
-            .Leaf()
-            .End();
-        order.Register("TORDERFORM");
-        FormResource broken;
-        broken.Component("TBrokenForm", "BrokenForm").Text("Caption", "Cassée").Int("Colour", 3).Leaf();
-        broken.Register("TBROKENFORM");
-    }
-};
+// The forms' resources are forms/OrderForm.form and forms/BrokenForm.form.
+using Forms = FrameworkTest;
 
 TEST_F(Forms, ReadsTheResourceThenRunsTheBodyOnCreateAndTheRequestedVisibility) {
     Run([](TApplication& application) {

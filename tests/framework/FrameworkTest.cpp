@@ -1,72 +1,10 @@
 #include "tests/framework/FrameworkTest.h"
 
-#include <list>
-#include <set>
-
 #include "framework/classes/ClassBuilder.h"
 #include "graphics/SystemColors.h"
 #include "platform/MessageQueue.h"
-#include "runtime/Resources.h"
 
 namespace orvalis::test {
-
-FormResource::FormResource() : writer_(std::make_unique<TWriter>(stream_)) { writer_->WriteSignature(); }
-
-FormResource& FormResource::Component(std::string_view className, std::string_view name) {
-    writer_->WriteShortString(className);
-    writer_->WriteShortString(name);
-    return *this;
-}
-
-FormResource& FormResource::Children() {
-    writer_->WriteListEnd();
-    return *this;
-}
-
-FormResource& FormResource::End() {
-    writer_->WriteListEnd();
-    return *this;
-}
-
-FormResource& FormResource::Int(std::string_view property, std::int64_t value) {
-    writer_->WriteShortString(property);
-    writer_->WriteInteger(value);
-    return *this;
-}
-
-FormResource& FormResource::Text(std::string_view property, std::string_view text) {
-    writer_->WriteShortString(property);
-    writer_->WriteText(text);
-    return *this;
-}
-
-FormResource& FormResource::Ident(std::string_view property, std::string_view ident) {
-    writer_->WriteShortString(property);
-    writer_->WriteIdent(ident);
-    return *this;
-}
-
-FormResource& FormResource::Bool(std::string_view property, bool value) {
-    writer_->WriteShortString(property);
-    writer_->WriteBoolean(value);
-    return *this;
-}
-
-FormResource& FormResource::Set(std::string_view property, std::initializer_list<std::string_view> names) {
-    writer_->WriteShortString(property);
-    writer_->WriteSet(std::vector<std::string_view>(names));
-    return *this;
-}
-
-void FormResource::Register(std::string_view name) {
-    static std::set<std::string> registered;
-    static std::list<std::vector<std::uint8_t>> kept;  // resources must outlive their use
-    if (!registered.insert(std::string(name)).second) return;
-    writer_->FlushBuffer();
-    const std::uint8_t* bytes = stream_.Memory();
-    kept.emplace_back(bytes, bytes + stream_.Size());
-    RegisterResource(ResourceType::RawData, name, kept.back());
-}
 
 const TClassInfo& TTestBox::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TTestBox, TCustomControl>("TTestBox")

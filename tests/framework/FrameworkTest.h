@@ -1,25 +1,21 @@
 #pragma once
 // What the framework tests share: a headless session per test with its scripted user,
-// form resources written with the component writer's primitives and registered under
-// the upper-case class name, and the test controls.
+// and the test controls. Their forms' resources are form sources in forms/, embedded at
+// build time as the program embeds its own.
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "framework/Application.h"
 #include "framework/CustomControl.h"
 #include "framework/GraphicControl.h"
 #include "framework/Program.h"
-#include "framework/classes/Writer.h"
 #include "platform/headless/HeadlessSession.h"
-#include "runtime/Stream.h"
 
 namespace orvalis {
 // Texts show as texts in test failures.
@@ -27,35 +23,6 @@ inline void PrintTo(const String& text, std::ostream* out) { *out << '"' << text
 }  // namespace orvalis
 
 namespace orvalis::test {
-
-// A form resource in the TPF0 format, component by component.
-class FormResource {
-public:
-    FormResource();
-
-    // A component header; its properties follow.
-    FormResource& Component(std::string_view className, std::string_view name);
-    // Ends the properties; the children follow.
-    FormResource& Children();
-    // Ends the children.
-    FormResource& End();
-    // A component without children: Children().End().
-    FormResource& Leaf() { return Children().End(); }
-
-    FormResource& Int(std::string_view property, std::int64_t value);
-    FormResource& Text(std::string_view property, std::string_view text);
-    FormResource& Ident(std::string_view property, std::string_view ident);
-    FormResource& Bool(std::string_view property, bool value);
-    FormResource& Set(std::string_view property, std::initializer_list<std::string_view> names);
-
-    // The bytes, registered as the raw-data resource `name` (the upper-case class name).
-    // A name is registered once per test program: later calls with it change nothing.
-    void Register(std::string_view name);
-
-private:
-    TMemoryStream stream_;
-    std::unique_ptr<TWriter> writer_;
-};
 
 // A windowed control that can take the focus (Tab stops at it) and paints itself in
 // its colour; a click runs OnClick.

@@ -318,17 +318,8 @@ const TClassInfo& TDialogHost::StaticClassInfo() {
 
 namespace {
 
+// The resource is forms/DialogHost.form.
 TEST_F(OpenDialogs, AResourceNamesTheClassWithItsPositionOnly) {
-    FormResource()
-        .Component("TDialogHost", "DialogHost")
-        .Text("Caption", "Hôte")
-        .Children()
-        .Component("TOpenDialog", "OpenDialog1")
-        .Int("Left", 24)
-        .Int("Top", 48)
-        .Leaf()
-        .End()
-        .Register("TDIALOGHOST");
     Run([&](TApplication& application) {
         EXPECT_NE(LookupClass("TOpenDialog"), nullptr);
         TDialogHost* host = nullptr;

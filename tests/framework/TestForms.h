@@ -1,5 +1,6 @@
 #pragma once
-// Two forms built from their resources, as a program has them: a main window with a
+// Two forms built from their resources, as a program has them (forms/MainTestForm.form
+// and forms/DialogTestForm.form, embedded at build time): a main window with a
 // windowless picture, a timer and a main menu, and a dialog with two focusable boxes
 // that ends its modal loop. The handlers record what they saw.
 
@@ -84,8 +85,5 @@ class TDialogTestForm : public TForm {
 // The program's references to its forms.
 extern TMainTestForm* MainForm;
 extern TDialogTestForm* DialogForm;
-
-// Registers the two forms' resources (once per test program).
-void RegisterTestFormResources();
 
 }  // namespace orvalis::test
