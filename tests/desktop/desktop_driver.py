@@ -190,8 +190,11 @@ def play_scenario(body, title, artifacts, passed="every step passed"):
 
 class VirtualDisplay:
     """An Xvfb server on a display number that it picks itself (-displayfd), so that test
-    runs side by side never take the same one. `env` is the environment for programs
-    shown on it: X11 for GTK, no accessibility bus, settings kept in memory."""
+    runs side by side never take the same one. It does not reset when its last client
+    leaves (-noreset), as a session's display does not: a program connecting while it
+    reset would be refused, and the scenarios' short xdotool clients come and go while
+    the program under test starts. `env` is the environment for programs shown on it:
+    X11 for GTK, no accessibility bus, settings kept in memory."""
 
     def __init__(self, width=1280, height=1024, log_path=None):
         self.width = width
@@ -206,7 +209,7 @@ class VirtualDisplay:
         log = open(self.log_path, "w") if self.log_path else subprocess.DEVNULL
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{self.width}x{self.height}x24",
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         os.close(write_end)
         try:
