@@ -1,4 +1,5 @@
 #include "platform/Painting.h"
+#include "platform/ScreenMetrics.h"
 #include "platform/headless/Inspection.h"
 #include "tests/platform/PlatformFixture.h"
 
@@ -134,6 +135,32 @@ TEST_F(PaintingTest, AContextOutsidePaintingIsClippedTheSameWay) {
     EXPECT_EQ(headless::PixelAt(form, {5, 5}), kBlue);
     Rect update;
     EXPECT_FALSE(GetUpdateRect(back, update));
+}
+
+// A window painted as soon as it shows, on a high-density screen: drawn once, at the
+// screen's density, not first at one device pixel per unit and then again.
+TEST(HighDensityPainting, AWindowIsDrawnAtTheScreensDensityFromItsFirstPaint) {
+    headless::HeadlessSession session(ScreenMetrics{.deviceScale = 2});
+    RegisterWindowClass({"TestWindow", CS_DBLCLKS});
+    Recorder recorder;
+    std::vector<int> paintedAtScale;
+    recorder.handlers[WM_PAINT] = [&](HWND window, WPARAM, LPARAM) {
+        PaintStruct paint;
+        BeginPaint(window, paint);
+        paintedAtScale.push_back(GetWindowScale(window));
+        EndPaint(window, paint);
+        return 0;
+    };
+    HWND form = CreateWindow({"TestWindow", "Fenêtre", WS_POPUP, 0, {0, 0, 100, 80}, 0, &recorder});
+    ShowWindow(form, SW_SHOW);
+    UpdateWindow(form);
+    Message message;
+    while (PeekMessage(message, PM_REMOVE)) DispatchMessage(message);
+
+    EXPECT_EQ(paintedAtScale, std::vector<int>{2});
+    cairo_surface_t* surface = GetWindowSurface(form);
+    EXPECT_EQ(cairo_image_surface_get_width(surface), 200);
+    EXPECT_EQ(cairo_image_surface_get_height(surface), 160);
 }
 
 }  // namespace
