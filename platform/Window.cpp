@@ -350,15 +350,15 @@ HWND CreateWindow(const CreateWindowParams& params) {
     record->restoreBounds = params.bounds;
     record->procedure = params.procedure;
     record->update = MakeRegion({});
-    // Drawn at the screen's density from its first paint, which may come before the
-    // backend tells the density of the screen it shows on.
-    if (!params.parent) record->scale = std::max(1, desktop.backend->Screen().deviceScale);
     // A new window comes in front of its siblings.
     if (params.parent) {
         auto& siblings = desktop.Get(params.parent).children;
         siblings.insert(siblings.begin(), window);
     } else {
         desktop.topLevels.insert(desktop.topLevels.begin(), window);
+        // Drawn at the screen's density from its first paint, which may come before the
+        // backend tells the density of the screen it shows on.
+        record->scale = std::max(1, desktop.backend->Screen().deviceScale);
     }
     desktop.windows.emplace(window, std::move(record));
 

@@ -82,16 +82,17 @@ class Run(Steps):
         options = open_options(driver)
         ox, oy, ow, oh = driver.window_geometry(options)
 
-        before = []
+        before = None
 
         def settled():
             # The dialog's face under its buttons, and its texts and face as in the shot
             # before: its whole picture, not one caught while its controls still paint.
+            nonlocal before
             shot = self.screenshot(f"options-scale{self.scale}")
             dialog = shot.crop(ox, oy, ow, oh)
             areas = [part(dialog, ow * shot.scale, area, self.scale) for area in (*TEXT_AREAS.values(), PLAIN_AREA)]
-            steady = before == [areas]
-            before[:] = [areas]
+            steady = areas == before
+            before = areas
             face = shot.pixel(ox + PLAIN_AREA[0], oy + PLAIN_AREA[1]) == DIALOG_FACE
             return (shot, dialog) if steady and face else None
         shot, self.options = wait_until(settled, "the options dialog on the screen, settled")

@@ -1,5 +1,4 @@
 #include "platform/Painting.h"
-#include "platform/ScreenMetrics.h"
 #include "platform/headless/Inspection.h"
 #include "tests/platform/PlatformFixture.h"
 
@@ -139,10 +138,12 @@ TEST_F(PaintingTest, AContextOutsidePaintingIsClippedTheSameWay) {
 
 // A window painted as soon as it shows, on a high-density screen: drawn once, at the
 // screen's density, not first at one device pixel per unit and then again.
-TEST(HighDensityPainting, AWindowIsDrawnAtTheScreensDensityFromItsFirstPaint) {
-    headless::HeadlessSession session(ScreenMetrics{.deviceScale = 2});
-    RegisterWindowClass({"TestWindow", CS_DBLCLKS});
-    Recorder recorder;
+class HighDensityPaintingTest : public PlatformTest {
+protected:
+    HighDensityPaintingTest() : PlatformTest(ScreenMetrics{.deviceScale = 2}) {}
+};
+
+TEST_F(HighDensityPaintingTest, AWindowIsDrawnAtTheScreensDensityFromItsFirstPaint) {
     std::vector<int> paintedAtScale;
     recorder.handlers[WM_PAINT] = [&](HWND window, WPARAM, LPARAM) {
         PaintStruct paint;
@@ -151,11 +152,10 @@ TEST(HighDensityPainting, AWindowIsDrawnAtTheScreensDensityFromItsFirstPaint) {
         EndPaint(window, paint);
         return 0;
     };
-    HWND form = CreateWindow({"TestWindow", "Fenêtre", WS_POPUP, 0, {0, 0, 100, 80}, 0, &recorder});
+    HWND form = TopLevel({0, 0, 100, 80});
     ShowWindow(form, SW_SHOW);
     UpdateWindow(form);
-    Message message;
-    while (PeekMessage(message, PM_REMOVE)) DispatchMessage(message);
+    Drain();
 
     EXPECT_EQ(paintedAtScale, std::vector<int>{2});
     cairo_surface_t* surface = GetWindowSurface(form);

@@ -11,6 +11,7 @@
 
 #include "platform/Focus.h"
 #include "platform/MessageQueue.h"
+#include "platform/ScreenMetrics.h"
 #include "platform/Window.h"
 #include "platform/headless/HeadlessSession.h"
 
@@ -50,7 +51,9 @@ public:
 
 class PlatformTest : public ::testing::Test {
 protected:
-    PlatformTest() { RegisterWindowClass({"TestWindow", CS_DBLCLKS}); }
+    explicit PlatformTest(ScreenMetrics screen = {}) : session(screen) {
+        RegisterWindowClass({"TestWindow", CS_DBLCLKS});
+    }
 
     HWND TopLevel(const Rect& bounds, std::uint32_t style = WS_POPUP, std::string caption = "Fenêtre") {
         return CreateWindow({"TestWindow", std::move(caption), style, 0, bounds, 0, &recorder});
