@@ -160,6 +160,9 @@ public:
     void SetColor(TColor color);
     bool ParentColor() const { return parentColor_; }
     void SetParentColor(bool parentColor);
+    // The stored rule of a published Color: a colour taken from the parent is not
+    // written, since reading it back would set it as the control's own.
+    bool IsColorStored() const { return !parentColor_; }
     TFont* Font() const { return font_.get(); }
     // Copies `font`.
     void SetFont(TFont* font) { font_->CopyFromObject(font); }

@@ -71,6 +71,7 @@ const TClassInfo& TEdit::StaticClassInfo() {
                                        .Default(true)
                                        .Property("Color", &TControl::Color, &TControl::SetColor)
                                        .Type(kColorType)
+                                       .Stored(&TControl::IsColorStored)
                                        .Default(clWindow)
                                        .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled)
                                        .Default(true)

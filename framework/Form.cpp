@@ -77,6 +77,7 @@ const TClassInfo& TForm::StaticClassInfo() {
             .Stored(false)
             .Property("Color", &TControl::Color, &TControl::SetColor)
             .Type(kColorType)
+            .Stored(&TControl::IsColorStored)
             .Default(clBtnFace)
             .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled)
             .Default(true)

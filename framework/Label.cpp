@@ -31,6 +31,7 @@ const TClassInfo& TLabel::StaticClassInfo() {
                                        .Property("Caption", &TControl::Caption, &TControl::SetCaption)
                                        .Property("Color", &TControl::Color, &TControl::SetColor)
                                        .Type(kColorType)
+                                       .Stored(&TControl::IsColorStored)
                                        .Property("Enabled", &TControl::Enabled, &TControl::SetEnabled)
                                        .Default(true)
                                        .Property("FocusControl", &TLabel::FocusControl, &TLabel::SetFocusControl)

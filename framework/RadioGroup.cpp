@@ -26,6 +26,7 @@ const TClassInfo& TRadioGroup::StaticClassInfo() {
                                        .Property("Caption", &TControl::Caption, &TControl::SetCaption)
                                        .Property("Color", &TControl::Color, &TControl::SetColor)
                                        .Type(kColorType)
+                                       .Stored(&TControl::IsColorStored)
                                        .Default(clBtnFace)
                                        .Property("Columns", &TRadioGroup::Columns, &TRadioGroup::SetColumns)
                                        .Default(1)

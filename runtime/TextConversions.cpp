@@ -22,20 +22,12 @@ std::optional<char> Windows1252Byte(char32_t c) {
     return std::nullopt;
 }
 
-// Decodes one UTF-8 character at `i`, advancing it; a malformed sequence gives U+FFFD.
+// Decodes one UTF-8 character at `i`, advancing it; a byte that begins no well-formed
+// sequence gives U+FFFD and is passed over alone.
 char32_t NextUtf8(std::string_view s, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(s[i++]);
-    if (lead < 0x80) return lead;
-    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    if (extra == 0 || i + extra > s.size()) return 0xFFFD;
-    char32_t c = lead & (0x3F >> extra);
-    for (int k = 0; k < extra; ++k) {
-        const auto next = static_cast<unsigned char>(s[i]);
-        if ((next & 0xC0) != 0x80) return 0xFFFD;
-        c = (c << 6) | (next & 0x3F);
-        ++i;
-    }
-    return c;
+    if (const std::optional<char32_t> c = DecodeUtf8(s, i)) return *c;
+    ++i;
+    return 0xFFFD;
 }
 
 }  // namespace
@@ -56,6 +48,48 @@ void AppendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
+}
+
+std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& position) {
+    if (position >= text.size()) return std::nullopt;
+    const auto lead = static_cast<unsigned char>(text[position]);
+    if (lead < 0x80) return text[position++];
+
+    int length;
+    char32_t codePoint;
+    char32_t smallest;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, codePoint = lead & 0x1F, smallest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, codePoint = lead & 0x0F, smallest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, codePoint = lead & 0x07, smallest = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (text.size() - position < static_cast<std::size_t>(length)) return std::nullopt;
+    for (int i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[position + i]);
+        if ((next & 0xC0) != 0x80) return std::nullopt;
+        codePoint = (codePoint << 6) | (next & 0x3F);
+    }
+    if (codePoint < smallest || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+        return std::nullopt;
+    position += static_cast<std::size_t>(length);
+    return codePoint;
+}
+
+String ValidUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) AppendUtf8(out, NextUtf8(text, i));
+    return String(out);
+}
+
+std::string_view FirstCharacters(std::string_view utf8, std::size_t count) {
+    std::size_t end = 0;
+    for (std::size_t k = 0; k < count && end < utf8.size(); ++k) NextUtf8(utf8, end);
+    return utf8.substr(0, end);
 }
 
 String IntToStr(std::int64_t value) { return String(std::to_string(value)); }
@@ -118,7 +152,6 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
     units.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
         char32_t c = NextUtf8(utf8, i);
-        if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
         if (c >= 0x10000) {
             c -= 0x10000;
             units += static_cast<char16_t>(0xD800 + (c >> 10));

@@ -26,9 +26,18 @@ bool SameText(std::string_view a, std::string_view b);
 
 // Appends the UTF-8 form of one code point.
 void AppendUtf8(std::string& out, char32_t codePoint);
+// The code point of the well-formed UTF-8 sequence at `position` (no overlong form, no
+// surrogate, at most U+10FFFF), and `position` moved past it; nothing, with `position`
+// unchanged, when the bytes there are not such a sequence.
+std::optional<char32_t> DecodeUtf8(std::string_view text, std::size_t& position);
+// The text with U+FFFD for each byte that begins no well-formed sequence, as the
+// conversions below read such a byte: what comes from outside is UTF-8 from then on.
+String ValidUtf8(std::string_view text);
+// The first `count` characters of a UTF-8 text (all of it when it has fewer).
+std::string_view FirstCharacters(std::string_view utf8, std::size_t count);
 // UTF-16 code units to UTF-8 (unpaired surrogates become U+FFFD).
 String Utf16ToUtf8(const char16_t* units, std::size_t count);
-// UTF-8 to UTF-16 code units (a malformed sequence gives U+FFFD).
+// UTF-8 to UTF-16 code units (a byte that begins no well-formed sequence gives U+FFFD).
 std::u16string Utf8ToUtf16(std::string_view utf8);
 // UTF-8 to the Windows-1252 code page; characters it lacks become "?".
 std::string Utf8ToWindows1252(std::string_view utf8);

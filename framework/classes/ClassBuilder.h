@@ -280,7 +280,14 @@ public:
         return std::move(*this);
     }
     TClassDescription&& Stored(bool stored) && {
-        Last().stored_ = stored;
+        Last().stored_ = stored ? TPropInfo::StoredRule() : [](TObject&) { return false; };
+        return std::move(*this);
+    }
+    // Stored when `rule` (`bool Rule() const` of the class or an ancestor) answers true.
+    template <class R>
+    TClassDescription&& Stored(bool (R::*rule)() const) && {
+        static_assert(std::is_base_of_v<R, C>, "a rule of the class or of one of its ancestors");
+        Last().stored_ = [rule](TObject& object) { return (static_cast<R&>(object).*rule)(); };
         return std::move(*this);
     }
     TClassDescription&& Index(int index) && {

@@ -55,7 +55,9 @@ public:
     const std::optional<int>& Index() const { return index_; }
     // The value that is not written to a form resource; none: always written.
     const std::optional<std::int64_t>& Default() const { return default_; }
-    bool IsStored() const { return stored_; }
+    // Whether a form resource holds the property of `object`: always, never, or as a
+    // rule of the object says (a colour taken from the parent is not held).
+    bool IsStored(TObject& object) const { return !stored_ || stored_(object); }
 
     TPropValue Get(TObject& object) const;
     // Ordinals are cut to the type's storage size first. Raises EReadError
@@ -68,6 +70,7 @@ private:
     friend class TClassDescription;
     using Getter = std::function<TPropValue(const TPropInfo&, TObject&)>;
     using Setter = std::function<void(const TPropInfo&, TObject&, const TPropValue&)>;
+    using StoredRule = std::function<bool(TObject&)>;
 
     std::string name_;
     const TTypeInfo* type_ = nullptr;
@@ -75,7 +78,7 @@ private:
     TAccessKind writeAccess_ = accessNone;
     std::optional<int> index_;
     std::optional<std::int64_t> default_;
-    bool stored_ = true;
+    StoredRule stored_;  // none: always stored
     Getter getter_;
     Setter setter_;
 };

@@ -42,14 +42,6 @@ long double DecodeExtended(const std::uint8_t bytes[10]) {
     return (signAndExponent & 0x8000) ? -value : value;
 }
 
-// At most `maxLength` bytes of a UTF-8 text, without cutting a character in two.
-String CutText(const String& text, std::size_t maxLength) {
-    if (text.Length() <= maxLength) return text;
-    std::size_t length = maxLength;
-    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
-    return text.Substring(0, length);
-}
-
 // A decimal integer, sign allowed, nothing else.
 bool ParseDecimal(std::string_view text, std::int64_t& value) {
     const char* begin = text.data();
@@ -250,7 +242,7 @@ String TReader::ReadString() {
     switch (PeekTag()) {
         case tagString: ReadTag(); return Windows1252ToUtf8(ReadShortString().View());
         case tagLString: ReadTag(); return Windows1252ToUtf8(ReadBytes(ReadLength()));
-        case tagUtf8String: ReadTag(); return String(ReadBytes(ReadLength()));
+        case tagUtf8String: ReadTag(); return ValidUtf8(ReadBytes(ReadLength()));
         case tagWString: {
             const std::u16string units = ReadWideString();
             return Utf16ToUtf8(units.data(), units.size());
@@ -657,7 +649,11 @@ void TReader::StoreValue(TPersistent& object, const TPropInfo& property) {
         case kindSet:
         case kindInt64: return StoreOrdinal(object, property);
         case kindFloat: return property.Set(object, ReadFloat());
-        case kindShortString: return property.Set(object, CutText(ReadString(), property.Type().maxLength));
+        case kindShortString: {
+            // The maximum counts bytes of Windows-1252, one per character.
+            const String text = ReadString();
+            return property.Set(object, String(FirstCharacters(text.View(), property.Type().maxLength)));
+        }
         case kindLongString: return property.Set(object, ReadString());
         case kindWideString: return property.Set(object, ReadWideString());
         case kindClass: return StoreReference(object, property);

@@ -91,7 +91,8 @@ public:
     std::int64_t ReadCurrency();
     double ReadDate();
     // Any text tag, as UTF-8: the ANSI tags (tagString, tagLString) hold Windows-1252
-    // bytes and are converted, wide texts too; tagUtf8String is taken as it is.
+    // bytes and are converted, wide texts too (a lone surrogate becomes U+FFFD);
+    // tagUtf8String is taken as it is, each byte that is not UTF-8 made U+FFFD.
     String ReadString();
     std::u16string ReadWideString();
     // tagIdent, or tagFalse, tagTrue, tagNil and tagNull as "False", "True", "nil", "Null".

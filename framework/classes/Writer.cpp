@@ -208,7 +208,7 @@ void TWriter::WriteComponent(TComponent& component) {
 void TWriter::WriteProperties(TPersistent& object) {
     // Read-only properties are left out, except objects whose own properties are written.
     for (const TPropInfo* property : AllProperties(object.ClassInfo()))
-        if (property->IsStored() && (property->IsWritable() || property->Kind() == kindClass))
+        if (property->IsStored(object) && (property->IsWritable() || property->Kind() == kindClass))
             WriteProperty(object, *property);
     object.DeclareCustomProperties(*this);
 }

@@ -1,14 +1,9 @@
 #include "platform/gtk/ValidUtf8.h"
 
-#include <glib.h>
+#include "runtime/TextConversions.h"
 
 namespace orvalis::platform::gtk {
 
-std::string ValidUtf8(std::string_view text) {
-    gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
-    std::string result(valid);
-    g_free(valid);
-    return result;
-}
+std::string ValidUtf8(std::string_view text) { return orvalis::ValidUtf8(text).ToStdString(); }
 
 }  // namespace orvalis::platform::gtk

@@ -57,6 +57,8 @@ const TClassInfo& TTestChild::StaticClassInfo() {
                                        .Property("Big", &TTestChild::big_)
                                        .Default(0)
                                        .Property("Caption", &TTestChild::caption_)
+                                       .Property("Code", &TTestChild::code_)
+                                       .Type(kCodeType)
                                        .Property("Enabled", &TTestChild::enabled_)
                                        .Default(true)
                                        .Property("Flag", &TTestChild::flag_)

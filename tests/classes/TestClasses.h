@@ -40,6 +40,9 @@ inline constexpr std::string_view kManyNames[] = {"m0",  "m1",  "m2",  "m3",  "m
 inline constexpr TTypeInfo kManyType = EnumerationType("TMany", kManyNames);
 inline constexpr TTypeInfo kManySetType = SetType("TManySet", kManyType, ordLong);
 
+// A short string of at most five characters.
+inline constexpr TTypeInfo kCodeType = ShortStringType("TCode", 5);
+
 enum class TTestAlign : std::uint8_t { None, Top, Bottom, Client };
 inline constexpr std::string_view kTestAlignNames[] = {"alNone", "alTop", "alBottom", "alClient"};
 inline constexpr TTypeInfo kTestAlignType = EnumerationType("TTestAlign", kTestAlignNames);
@@ -84,7 +87,8 @@ private:
 };
 
 // A control-like child: caption, sizes, an event, a reference to another component,
-// an enumeration, a boolean, a character, a float, a wide text and a binary "Data".
+// an enumeration, a boolean, a character, a float, a wide text, a short string and a
+// binary "Data".
 class TTestChild : public TComponent {
     ORVALIS_TYPE_INFO(TTestChild)
 
@@ -100,6 +104,7 @@ class TTestChild : public TComponent {
     char Accelerator() const { return accelerator_; }
     double Ratio() const { return ratio_; }
     const std::u16string& Hint() const { return hint_; }
+    const String& Code() const { return code_; }
     std::int64_t Big() const { return big_; }
     std::int32_t Flag() const { return flag_; }
     std::uint32_t Many() const { return many_; }
@@ -124,6 +129,7 @@ private:
     char accelerator_ = 0;
     double ratio_ = 0;
     std::u16string hint_;
+    String code_;
     std::int64_t big_ = 0;
     std::int32_t flag_ = 0;
     std::uint32_t many_ = 0;

@@ -73,8 +73,27 @@ std::string Shown(const TPropValue& value) {
     return "byte " + std::to_string(static_cast<std::uint8_t>(std::get<std::int64_t>(value)));
 }
 
+// A text stored under some tag, and what a text property of Button1 holds once it is read.
+struct StoredText {
+    const char* what;
+    Bytes stored;
+    std::string expected;
+};
+
 std::string ChildValue(TTestForm& form, std::string_view property) {
     return Shown(FindProperty(form.Button1->ClassInfo(), property)->Get(*form.Button1));
+}
+
+// Reads `text` into Button1's `property`, then again from what the writer makes of it.
+void ExpectArrivesAndReadsBack(std::string_view property, const StoredText& text) {
+    SCOPED_TRACE(text.what);
+    const auto form = ReadTestForm(FormWithChildProperty(property, text.stored));
+    ASSERT_NE(form->Button1, nullptr);
+    EXPECT_EQ(ChildValue(*form, property), text.expected);
+    const Bytes written = Written(*form);
+    const auto again = ReadTestForm(written);
+    EXPECT_EQ(ChildValue(*again, property), text.expected);
+    EXPECT_EQ(Written(*again), written);
 }
 
 TEST(TextTags, EveryTagArrivesAsTheSameTextAndIsWrittenSoThatItReadsBackTheSame) {
@@ -119,6 +138,41 @@ TEST(TextTags, EveryTagArrivesAsTheSameTextAndIsWrittenSoThatItReadsBackTheSame)
         EXPECT_EQ(ChildValue(*again, c.property), c.expected);
         EXPECT_EQ(Written(*again), written);
     }
+}
+
+// The maximum of a short string counts characters, as Windows-1252 bytes do, whatever
+// tag the text came in; no character is cut in two.
+TEST(TextTags, AShortStringKeepsAtMostItsMaximumOfCharacters) {
+    const StoredText cases[] = {
+        // Code holds at most five characters
+        {"ANSI text", Tagged(tagString, "\xE9\xE9\xE9\xE9\xE9\xE9\xE9"), "ééééé"},
+        {"UTF-8 text", Tagged(tagUtf8String, "ééééééé"), "ééééé"},
+        {"wide text", Wide(u"ééééééé"), "ééééé"},
+        {"characters of two to four bytes", Tagged(tagUtf8String, "é€😀ab😀"), "é€😀ab"},
+        {"bytes that are not UTF-8, one character each", Tagged(tagUtf8String, "a\xFF\xFExyz"), "a\uFFFD\uFFFDxy"},
+        {"exactly the maximum", Tagged(tagUtf8String, "Arrêt"), "Arrêt"},
+        {"shorter", Tagged(tagString, "Vue"), "Vue"},
+    };
+    TestForms forms;
+    for (const StoredText& c : cases) ExpectArrivesAndReadsBack("Code", c);
+}
+
+// Under the UTF-8 tag, each byte that begins no well-formed sequence arrives as U+FFFD,
+// as a lone surrogate under the wide tag does: a text property holds UTF-8 only.
+TEST(TextTags, BytesThatAreNotUtf8ArriveAsReplacementCharacters) {
+    const StoredText cases[] = {
+        {"bytes that begin nothing", Tagged(tagUtf8String, "\xFF\xFEVue"), "\uFFFD\uFFFDVue"},
+        {"a continuation alone", Tagged(tagUtf8String, "a\x80z"), "a\uFFFDz"},
+        {"a sequence cut short", Tagged(tagUtf8String, "\xE2\x82Z"), "\uFFFD\uFFFDZ"},
+        {"a sequence cut by the end", Tagged(tagUtf8String, "D\xC3"), "D\uFFFD"},
+        {"an overlong form", Tagged(tagUtf8String, "\xC0\xAF"), "\uFFFD\uFFFD"},
+        {"an encoded surrogate", Tagged(tagUtf8String, "\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD"},
+        {"beyond U+10FFFF", Tagged(tagUtf8String, "\xF4\x90\x80\x80"), "\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"well-formed", Tagged(tagUtf8String, "Délai € 😀"), "Délai € 😀"},
+        {"a lone surrogate under the wide tag", Wide(std::u16string{u'a', 0xD800, u'b'}), "a\uFFFDb"},
+    };
+    TestForms forms;
+    for (const StoredText& c : cases) ExpectArrivesAndReadsBack("Caption", c);
 }
 
 TEST(TextTags, AStringListTakesEveryTag) {

@@ -75,3 +75,42 @@ TEST(CodePages, EveryWindows1252ByteComesBackAndExactConversionRefusesWhatTheCod
     };
     for (const Case& c : cases) EXPECT_EQ(Utf8ToWindows1252Exactly(c.utf8), c.expected) << c.utf8;
 }
+
+// Every byte that begins no well-formed sequence counts as one U+FFFD, in making a text
+// valid as in converting it.
+TEST(Utf8, EachByteThatBeginsNoWellFormedSequenceIsOneReplacementCharacter) {
+    struct Case {
+        std::string bytes;
+        std::string valid;
+        std::u16string wide;
+    };
+    const Case cases[] = {
+        {"Délai € 😀", "Délai € 😀", u"Délai € 😀"},
+        {"\xFF\xFE", "\uFFFD\uFFFD", u"\uFFFD\uFFFD"},
+        {"\xE2\x82"
+         "A",
+         "\uFFFD\uFFFDA", u"\uFFFD\uFFFDA"},
+        {"\xC0\xAF", "\uFFFD\uFFFD", u"\uFFFD\uFFFD"},                                  // overlong
+        {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD", u"\uFFFD\uFFFD\uFFFD"},                  // a surrogate
+        {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // past U+10FFFF
+        {"a\xF0\x9F\x98", "a\uFFFD\uFFFD\uFFFD", u"a\uFFFD\uFFFD\uFFFD"},               // cut by the end
+        {std::string("a\0b", 3), std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(ValidUtf8(c.bytes), c.valid);
+        EXPECT_EQ(Utf8ToUtf16(c.bytes), c.wide);
+    }
+}
+
+TEST(Utf8, FirstCharactersNeverCutsOneInTwo) {
+    struct Case {
+        const char* text;
+        std::size_t count;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"ééééééé", 5, "ééééé"}, {"é€😀ab", 3, "é€😀"}, {"Vue", 5, "Vue"}, {"Vue", 0, ""}, {"", 2, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FirstCharacters(c.text, c.count), c.expected) << c.text;
+}
