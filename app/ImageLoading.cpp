@@ -117,8 +117,13 @@ TBitmap& LitPNG(const String& name, TBitmap& target) {
         RefuseTooLarge(name);
         return target;
     }
-    std::unique_ptr<gd::gdImage> image = gd::gdImageCreateFromPng(file.get());
+    gd::PngFailure failure = gd::PngFailure::None;
+    std::unique_ptr<gd::gdImage> image = gd::gdImageCreateFromPng(file.get(), failure);
     file.reset();
+    if (failure == gd::PngFailure::TooLarge) {
+        RefuseTooLarge(name);
+        return target;
+    }
     if (!image) {
         MessageErreur(Format(texts::kPngUnreadable, {name}), 0);
         return target;

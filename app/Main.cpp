@@ -1,7 +1,7 @@
 // The program's entry: the viewer on the desktop backend. The command line is not used.
 // Without a display the program says so in one French line and how to start it under a
-// virtual one, and ends with status 1. SIGTERM and SIGINT end the session: the loop
-// ends through the normal shutdown.
+// virtual one, and ends with status 1. SIGTERM, SIGINT and SIGHUP end the session: the
+// loop ends through the normal shutdown.
 
 #include <cstdio>
 

@@ -6,11 +6,12 @@
 // reads that file into memory of its own and decodes it with the settings a JPEG image
 // would use, touching nothing that the user-interface thread owns, and keeps the
 // finished picture with the identity of the file it read (device, inode, size,
-// modification time). At the tick the advance runs as always; the loader, once it has
-// opened the file and found a JPEG, asks for the picture (Take): it gets it only when
-// the file it opened is still the one that was read, and otherwise decodes as usual. A
-// preparation that failed is never reported: the loader then meets the failure itself
-// and reports it as the documents say.
+// modification and status-change times: a rewrite that keeps the size and puts the
+// modification time back still moves the latter). At the tick the advance runs as
+// always; the loader, once it has opened the file and found a JPEG, asks for the
+// picture (Take): it gets it only when the file it opened is still the one that was
+// read, and otherwise decodes as usual. A preparation that failed is never reported:
+// the loader then meets the failure itself and reports it as the documents say.
 //
 // Everything here is called on the user-interface thread; the worker only sees its own
 // job. The hand-over goes through the worker's end (joined): a worker still busy with

@@ -2,6 +2,8 @@
 
 #include <malloc.h>
 
+#include <csignal>
+
 #include "app/MainOrvalis.h"
 #include "app/UOptions.h"
 #include "codecs/JPEGImage.h"
@@ -16,6 +18,10 @@ int RunViewer() {
     // bound after the first such block is freed, and the next view's file, a few MB,
     // would then stay in the heap after its decode, on top of the pictures.
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    // A limit on the size of the files the program writes (ulimit -f) would otherwise kill
+    // it mid-report: ignored, the signal lets the log's write fail with EFBIG, which the
+    // count tells the user and cuts back to the last whole report.
+    std::signal(SIGXFSZ, SIG_IGN);
     bool jpegStarted = false;
     const int status = RunProgram([&](TApplication& application) {
         StartUpJPEGImage();

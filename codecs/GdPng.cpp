@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/raster/BitmapInfo.h"
+
 namespace orvalis::gd {
 namespace {
 
@@ -30,10 +32,6 @@ constexpr const char* kPartialTransparency = "gd-png warning: only single-color,
 constexpr const char* kLibpngWarning = "libpng warning: %s\n";
 
 constexpr std::size_t kSignatureBytes = 8;
-
-// One decode never holds more than this for its samples and their row table, whatever
-// size the header announces (up to 2^31 × 2^31 pixels).
-constexpr std::uint64_t kMaxDecodedBytes = std::uint64_t{1} << 30;
 
 // Bounds on what libpng may keep or allocate for the chunks it still reads.
 constexpr png_uint_32 kChunkCacheMax = 1000;
@@ -69,6 +67,7 @@ struct DecodedPng {
     Palette palette;
     std::unique_ptr<png_byte[]> samples;
     std::vector<png_bytep> rows;
+    bool tooLarge = false;  // refused from its header
 };
 
 // The libpng structures of one decode, released on every path.
@@ -211,16 +210,19 @@ const MappingTable& plainCubeMapping() {
     return table;
 }
 
-// The samples and their row table. A header can announce an image far larger than
-// memory; past kMaxDecodedBytes it is refused before anything is allocated, reported
-// as the allocation failure it would otherwise be.
-bool allocateRows(DecodedPng& out, std::size_t rowBytes, png_uint_32 height) {
+// A header can announce a picture far larger than memory (up to 2^31 × 2^31 pixels).
+// The picture is worked on as 32-bit pixels, 4 bytes a pixel, which the raster layer
+// holds to kMaxPixelBytes: a picture that could not be made so is refused from its
+// header, before anything is allocated. Within that bound the samples (at most 3 bytes
+// a pixel) and the palette image (1) fit too, and libpng's own limit of a million rows
+// keeps the row table under 8 MB.
+bool pictureFits(png_uint_32 width, png_uint_32 height) {
     assert(height > 0);
-    const std::uint64_t bytesPerRow = std::uint64_t{rowBytes} + sizeof(png_bytep);
-    if (bytesPerRow > kMaxDecodedBytes / height) {
-        std::fputs(kNoImageData, stderr);
-        return false;
-    }
+    return platform::raster::RowStride(width, 32) <= platform::raster::kMaxPixelBytes / height;
+}
+
+// The samples and their row table.
+bool allocateRows(DecodedPng& out, std::size_t rowBytes, png_uint_32 height) {
     try {
         out.samples = std::make_unique_for_overwrite<png_byte[]>(rowBytes * height);
     } catch (const std::bad_alloc&) {
@@ -278,6 +280,12 @@ bool readSamples(std::FILE* file, const LibpngReader& reader, DecodedPng& out) {
     if (out.interlaced) png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
+    if (!pictureFits(out.width, out.height)) {
+        // Told as the allocation failure it would otherwise be.
+        std::fputs(kNoImageData, stderr);
+        out.tooLarge = true;
+        return false;
+    }
     if (!allocateRows(out, png_get_rowbytes(png, info), out.height)) return false;
     png_read_image(png, out.rows.data());
     png_read_end(png, nullptr);
@@ -326,7 +334,13 @@ std::unique_ptr<gdImage> toPaletteImage(const DecodedPng& decoded) {
 }  // namespace
 
 std::unique_ptr<gdImage> gdImageCreateFromPng(std::FILE* file) {
+    PngFailure failure = PngFailure::None;
+    return gdImageCreateFromPng(file, failure);
+}
+
+std::unique_ptr<gdImage> gdImageCreateFromPng(std::FILE* file, PngFailure& failure) {
     assert(file != nullptr);
+    failure = PngFailure::Unreadable;
     png_byte signature[kSignatureBytes];
     if (std::fread(signature, 1, kSignatureBytes, file) != kSignatureBytes ||
         png_sig_cmp(signature, 0, kSignatureBytes) != 0)
@@ -345,8 +359,13 @@ std::unique_ptr<gdImage> gdImageCreateFromPng(std::FILE* file) {
     }
 
     DecodedPng decoded;
-    if (!readSamples(file, reader, decoded)) return nullptr;
-    return toPaletteImage(decoded);
+    if (!readSamples(file, reader, decoded)) {
+        if (decoded.tooLarge) failure = PngFailure::TooLarge;
+        return nullptr;
+    }
+    std::unique_ptr<gdImage> image = toPaletteImage(decoded);
+    if (image) failure = PngFailure::None;
+    return image;
 }
 
 }  // namespace orvalis::gd

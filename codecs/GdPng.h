@@ -17,4 +17,14 @@ namespace orvalis::gd {
 // go to standard error too and do not stop the decoding.
 std::unique_ptr<gdImage> gdImageCreateFromPng(std::FILE* file);
 
+// Why a decode gave no image, for a caller that tells the user which.
+enum class PngFailure {
+    None,        // an image was returned
+    Unreadable,  // no PNG, a damaged one, or memory that ran out
+    TooLarge,    // a picture whose 32-bit pixels would pass the raster layer's bound,
+                 // refused from the header before any pixel is read
+};
+// The same decode, with the reason for a null result in `failure`.
+std::unique_ptr<gdImage> gdImageCreateFromPng(std::FILE* file, PngFailure& failure);
+
 }  // namespace orvalis::gd

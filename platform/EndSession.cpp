@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <initializer_list>
 
 #include "platform/Desktop.h"
 #include "platform/EndSessionNotice.h"
@@ -47,8 +48,9 @@ void InstallEndSessionHandler() {
     action.sa_handler = detail::OnEndSessionSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    // Termination, the interrupt key, and the hang-up of the terminal that started the
+    // program (closing it): each asks for the end, none may lose what is open.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 bool IsSessionEnding() { return detail::TheDesktop().sessionEnding; }

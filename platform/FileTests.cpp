@@ -39,9 +39,10 @@ bool EntryExists(std::string_view path) {
 std::optional<FileIdentity> OpenFileIdentity(int descriptor) {
     struct stat info;
     if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                        static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
-                        static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+    return FileIdentity{static_cast<std::uint64_t>(info.st_dev),         static_cast<std::uint64_t>(info.st_ino),
+                        static_cast<std::int64_t>(info.st_size),         static_cast<std::int64_t>(info.st_mtim.tv_sec),
+                        static_cast<std::int64_t>(info.st_mtim.tv_nsec), static_cast<std::int64_t>(info.st_ctim.tv_sec),
+                        static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
 }
 
 std::vector<std::string> EntriesWithExtensionInAnyCase(std::string_view stem, std::string_view extension) {

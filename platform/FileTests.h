@@ -15,14 +15,19 @@ bool FileExists(std::string_view path);
 bool DirectoryExists(std::string_view path);  // a folder
 bool EntryExists(std::string_view path);      // any entry, folders included
 
-// What tells one state of a file from another: the same device, inode, size and
-// modification time mean the same bytes, as far as the system can tell.
+// What tells one state of a file from another: the same device, inode, size,
+// modification time and status-change time mean the same bytes, as far as the system
+// can tell. The modification time can be set back by anyone who writes the file; the
+// status-change time moves with every write and every change of the times, and only the
+// system sets it.
 struct FileIdentity {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     std::int64_t size = 0;
     std::int64_t modifiedSeconds = 0;
     std::int64_t modifiedNanoseconds = 0;
+    std::int64_t changedSeconds = 0;
+    std::int64_t changedNanoseconds = 0;
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 

@@ -348,5 +348,47 @@ TEST_F(HugeFileTest, AViewOrAPngLargerThanAnyPictureIsRefusedByItsSizeWithItsNam
     EXPECT_EQ(boxes, expected);
 }
 
+// A small PNG file whose header announces a picture larger than any the raster layer
+// makes: its 32-bit working bitmap, 4 bytes a pixel, would pass 1 GiB. It is refused from
+// its header, with its name, before any pixel is decoded; the largest picture within the
+// bound passes the header and meets the file's missing pixels instead.
+TEST_F(HugeFileTest, APngWhosePictureWouldPassTheBoundIsRefusedFromItsHeaderWithItsName) {
+    const struct {
+        const char* file;
+        std::uint32_t width, height;
+        int colourType;
+        const char* refusal;  // what follows the name in the box
+    } cases[] = {
+        {"hostile.png", 18000, 18000, PNG_COLOR_TYPE_RGB, " est trop volumineux pour être une image (plus de 1 Go)"},
+        {"large.png", 16385, 16384, PNG_COLOR_TYPE_GRAY, " est trop volumineux pour être une image (plus de 1 Go)"},
+        {"haute.png", 16384, 16385, PNG_COLOR_TYPE_GRAY, " est trop volumineux pour être une image (plus de 1 Go)"},
+        {"limite.png", 16384, 16384, PNG_COLOR_TYPE_GRAY, " n'est pas une image PNG lisible"},
+    };
+    for (const auto& header : cases) {
+        std::vector<std::uint8_t> bytes = gd::test::PngSignature();
+        gd::test::AppendChunk(bytes, "IHDR", gd::test::HeaderData(header.width, header.height, 8, header.colourType));
+        gd::test::AppendChunk(bytes, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01});
+        gd::test::AppendChunk(bytes, "IEND", {});
+        gd::test::WriteBytes(folder.Path() / header.file, bytes);
+    }
+    std::vector<std::vector<Seen>> boxes;
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        script.Check([&] { boxes.push_back(MessageDialogs()); }).Press(platform::VK_RETURN);
+
+    RunInProgram([&] {
+        for (const auto& header : cases) {
+            SCOPED_TRACE(header.file);
+            TBitmap target;
+            EXPECT_EQ(&LitPNG(String(folder / header.file), target), &target);
+            EXPECT_TRUE(target.Empty());
+        }
+    });
+
+    std::vector<std::vector<Seen>> expected;
+    for (const auto& header : cases)
+        expected.push_back({{"Erreur", "Le fichier " + (folder / header.file) + header.refusal}});
+    EXPECT_EQ(boxes, expected);
+}
+
 }  // namespace
 }  // namespace orvalis::test

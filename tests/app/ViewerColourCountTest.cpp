@@ -4,7 +4,9 @@
 // of a log that could not be opened; reports that could not be written.
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -276,6 +278,44 @@ TEST_F(ViewerColourCount, AReportThatCannotBeWrittenIsToldAndCutOffAndALaterCoun
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
     EXPECT_EQ(Log(), report + report + report);
+}
+
+// Under a limit on the size of the files it writes (set by whoever started it), the
+// count whose report would pass it is told with the cause and cut off like any failed
+// write, and the program goes on; the viewer runs in a child process, which the limit
+// would otherwise kill mid-report.
+TEST_F(ViewerColourCount, AReportPastTheFileSizeLimitIsToldAndCutOffAndTheProgramGoesOn) {
+    const PixelRows picture = {{0xFF0000, 0x0000FF, 0x646400}};
+    WritePalettePng(folder / "trois.png", picture);
+    const std::string report = ReferenceReportBytes(ReferenceCount(picture));
+    script.AnswerFileDialog(folder / "trois.png");
+    Count();
+    Count();  // past the limit, halfway through the second report
+    script
+        .Check([&] {
+            EXPECT_EQ(MessageDialogs(),
+                      (std::vector<Seen>{{"Erreur",
+                                          "Le rapport du comptage n'est pas enregistré : l'écriture dans le fichier "
+                                          "espion.log a échoué (le fichier a atteint sa taille maximale)"}}));
+            EXPECT_EQ(Log(), report) << "what the report left is cut off";
+        })
+        .Press(platform::VK_RETURN)
+        .Press(platform::VK_ESCAPE);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{report.size() + report.size() / 2, RLIM_INFINITY};
+        const bool limited = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        const int status = RunTheViewer();
+        // Out at once: the parent's test goes on with the folder and its checks.
+        ::_exit(limited && status == 0 && !HasFailure() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_FALSE(WIFSIGNALED(status)) << "killed by signal " << WTERMSIG(status);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child's checks failed (above)";
+    EXPECT_EQ(Log(), report);
 }
 
 }  // namespace

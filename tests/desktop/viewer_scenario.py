@@ -6,15 +6,20 @@ top left of a client area of its size; the series then plays on the timer and on
 with the file and the view number in the caption; the options dialog, reached from the
 menu bar by keyboard, sets the delay to one second; the views go on while the file dialog
 is open; a PNG image chosen under the second filter is counted into espion.log, byte for
-byte; Escape ends the program with status 0.
+byte; Escape ends the program with status 0. A second run, in "Arrêt sur image":
+a view rewritten in place once it was prepared, its size and times put back, shows as it
+is now; SIGHUP (the terminal that started the program closed) ends it through its
+normal shutdown, with status 0.
 
     viewer_scenario.py --viewer PATH --artifacts FOLDER [--display x11|wayland]
 
 Screenshots (viewer.png: a view in the window) and the display's log go to the
-artifacts folder."""
+artifacts folder, the second run's screenshots to its folder second-run."""
 
 import contextlib
+import os
 import re
+import signal
 import subprocess
 import sys
 import tempfile
@@ -414,6 +419,96 @@ class Scenario(ViewerSteps):
         wait_until(shown, "the counted image's bands at the top left of the client area")
 
 
+# The second run's views: one colour each, the same size in bytes.
+SOLID_VIEWS = {"base1.jpg": (20, 40, 220), "base2.jpg": (30, 170, 40), "rouge.jpg": (220, 30, 30)}
+# The name of the thread that prepares the next view.
+WORKER_THREAD = "vue suivante"
+
+
+def write_solid_views(folder):
+    """The views of SOLID_VIEWS in `folder`, as ImageMagick writes them at VIEW_SIZE, made
+    the same size with bytes after the picture's end, which a decoder leaves."""
+    for name, colour in SOLID_VIEWS.items():
+        subprocess.run(["convert", "-size", f"{VIEW_SIZE[0]}x{VIEW_SIZE[1]}", "xc:rgb(%d,%d,%d)" % colour,
+                        "-quality", "92", str(folder / name)], check=True, timeout=WAIT_SECONDS)
+    size = max((folder / name).stat().st_size for name in SOLID_VIEWS)
+    for name in SOLID_VIEWS:
+        with open(folder / name, "ab") as view:
+            view.write(b"\0" * (size - view.tell()))
+
+
+class RewriteAndHangUp(ViewerSteps):
+    """The second run: views base1 (blue) and base2 (green) in `series`, and rouge (red)
+    beside them."""
+
+    def view_caption(self, number):
+        return f"Fichier {self.series / 'base'} Dessin de la vue n° {number}"
+
+    def wait_caption(self, caption):
+        wait_until(lambda: self.caption() == caption, f"the caption {caption!r} (it is {self.caption()!r})")
+
+    def wait_colour(self, name, colour, what):
+        """Waits for the client area, under the menu bar, to show `colour`."""
+        def shown():
+            x, y, _, height = self.driver.window_geometry(self.window)
+            client_y = y + height - VIEW_SIZE[1]
+            shot = self.screenshot(name)
+            return all(near(shot.pixel(x + px, client_y + py), colour, JPEG_TOLERANCE)
+                       for px, py in ((10, 10), (VIEW_SIZE[0] // 2, VIEW_SIZE[1] // 2)))
+        wait_until(shown, what)
+
+    def worker_threads(self):
+        """The viewer's threads that prepare a view."""
+        count = 0
+        for task in os.listdir(f"/proc/{self.viewer.process.pid}/task"):
+            with contextlib.suppress(OSError), open(f"/proc/{self.viewer.process.pid}/task/{task}/comm") as comm:
+                count += comm.read().strip() == WORKER_THREAD
+        return count
+
+    def run(self):
+        driver = self.driver
+        self.step("in \"Arrêt sur image\", view 1 shown, view 2 prepared")
+        self.window = driver.find_window(MAIN_WINDOW)
+        # The mode is set before any series, so that no tick ever advances.
+        driver.focused_window(FILE_DIALOG)
+        driver.key("Escape")
+        driver.wait_gone(FILE_DIALOG, "the file dialog to go")
+        driver.wait_focused(self.window)
+        open_options(driver)
+        # From the delay: Tab to the scrolling mode, Down to its second entry, Tab to OK.
+        driver.key("Tab", "Down", "Tab", "Return")
+        driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
+        # View 2 chosen: it shows at once, then each Space shows the next view from 1.
+        driver.wait_focused(self.window)
+        driver.key("F10", "Down", "Return")
+        driver.focused_window(FILE_DIALOG)
+        open_typed(driver, self.series / "base2.jpg")
+        self.wait_colour("base2", SOLID_VIEWS["base2.jpg"], "the chosen view's green")
+        driver.wait_focused(self.window)
+        driver.key("space")
+        self.wait_caption(self.view_caption(1))
+        # Painted once the advance is over: view 2's preparation has started by then.
+        self.wait_colour("vue1", SOLID_VIEWS["base1.jpg"], "view 1's blue")
+        wait_until(lambda: self.worker_threads() == 0, "view 2's preparation to end")
+
+        self.step("view 2 rewritten in place, its size and times put back: Space shows it as it is now")
+        view, reference = self.series / "base2.jpg", self.series / "reference"
+        for command in (["touch", "-r", view, reference], ["cp", self.series / "rouge.jpg", view],
+                        ["touch", "-r", reference, view]):
+            subprocess.run(command, check=True, timeout=WAIT_SECONDS)
+        self.expect(view.stat().st_mtime_ns == reference.stat().st_mtime_ns, "the modification time was not put back")
+        driver.key("space")
+        self.wait_caption(self.view_caption(2))
+        self.wait_colour("vue2-reecrite", SOLID_VIEWS["rouge.jpg"], "view 2's new red")
+
+        self.step("SIGHUP ends the program through its normal shutdown, with status 0")
+        os.kill(self.viewer.process.pid, signal.SIGHUP)
+        status = self.viewer.wait_exit()
+        self.expect(status == 0, f"the program ended with status {status} (a negative status: killed by that signal)")
+        complaints = [line for line in self.viewer.errors if "CRITICAL" in line or "WARNING" in line]
+        self.expect(not complaints, "GTK complained:\n" + "\n".join(complaints))
+
+
 def main():
     options = viewer_options(__doc__, displays=True)
 
@@ -435,6 +530,16 @@ def main():
                 driver.hand_over(root)
                 report.viewer = driver.start([options.viewer], cwd=workdir)
                 report.scenario = Scenario(driver, report.viewer, options.artifacts, series, workdir)
+                report.scenario.play(report.viewer)
+            with driver.working_folder("orvalis-viewer-") as root:
+                series = root / "vues"
+                series.mkdir()
+                write_solid_views(series)
+                driver.hand_over(root)
+                report.viewer = driver.start([options.viewer], cwd=root)
+                second = options.artifacts / "second-run"
+                second.mkdir(exist_ok=True)
+                report.scenario = RewriteAndHangUp(driver, report.viewer, second, series)
                 report.scenario.play(report.viewer)
     return play_scenario(play, "viewer scenario", options.artifacts)
 

@@ -1,4 +1,5 @@
 #include <csignal>
+#include <cstring>
 #include <set>
 
 #include "platform/EndSession.h"
@@ -20,8 +21,12 @@ protected:
     HWND main;
 };
 
-TEST_F(EndSessionTest, TerminationBecomesEndSessionForEveryTopLevelWindow) {
-    std::raise(SIGTERM);
+// Each signal that asks a program to end: termination, the interrupt key, and the hang-up
+// of the terminal that started it.
+class EndSessionSignal : public EndSessionTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EndSessionSignal, BecomesEndSessionForEveryTopLevelWindow) {
+    std::raise(GetParam());
     Message message;
     ASSERT_TRUE(PeekMessage(message));
     EXPECT_EQ(message.message, WM_NULL);  // so that the loop looks at its state
@@ -36,6 +41,9 @@ TEST_F(EndSessionTest, TerminationBecomesEndSessionForEveryTopLevelWindow) {
     EXPECT_TRUE(IsSessionEnding());
     EXPECT_FALSE(PeekMessage(message));
 }
+
+INSTANTIATE_TEST_SUITE_P(EndSessionTest, EndSessionSignal, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& signal) { return sigabbrev_np(signal.param); });
 
 TEST_F(EndSessionTest, ASignalWakesTheWaitAndEndsOpenBoxes) {
     // The signal comes while the program waits inside a message box.
