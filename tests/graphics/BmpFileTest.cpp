@@ -582,9 +582,9 @@ TEST(BmpFile, TheHundredAndThirtyByteFileOfHugeRowsIsTakenAsItSays) {
 }
 
 // A change through a bitmap that shares the picture makes a private copy of its rows, byte
-// for byte, whichever way they are stored; the first bitmap keeps the file's pixels. (The
-// copy was preceded by a white fill through the colour table, pixel by pixel: two minutes
-// for the 145 rows of the file above.)
+// for byte, whichever way they are stored, and no fill before it (a fill goes through the
+// colour table pixel by pixel: minutes for the 145 rows of the file above); the first
+// bitmap keeps the file's pixels.
 TEST(BmpFile, AChangeThroughASharerOfWideRowsCopiesTheRows) {
     for (const std::int32_t height : {3, -3}) {
         SCOPED_TRACE(height > 0 ? "bottom-up" : "top-down");
