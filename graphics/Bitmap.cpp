@@ -13,6 +13,7 @@
 #include "platform/raster/DeviceImage.h"
 #include "platform/raster/Screen.h"
 #include "runtime/Exceptions.h"
+#include "runtime/LittleEndian.h"
 
 namespace orvalis {
 
@@ -78,6 +79,16 @@ raster::PaletteHandle OneBitPalette(const raster::PaletteHandle& current, const 
     for (const raster::RgbQuad& quad : raster::DefaultColourTable(1))
         blackAndWhite.push_back(raster::ToPaletteEntry(quad));
     return raster::CreatePalette(blackAndWhite);
+}
+
+// The form property "Data": the length of the BMP file that follows, least significant
+// byte first.
+constexpr std::size_t kStoredLengthBytes = 4;
+
+void WriteStoredLength(TStream& stream, std::uint32_t length) {
+    std::uint8_t bytes[kStoredLengthBytes];
+    WriteLittleEndian(bytes, length, sizeof bytes);
+    stream.WriteBuffer(bytes, sizeof bytes);
 }
 
 [[noreturn]] void RaiseOutOfResources() { throw EOutOfResources(ResId::OutOfSystemResources); }
@@ -188,7 +199,7 @@ std::unique_ptr<raster::Image> TBitmap::BuildImage(raster::Image* source, raster
     }
     if (!image) RaiseOutOfResources();
 
-    const bool sameSize = source && source->Width() == header.biWidth && source->Height() == header.biHeight;
+    const bool sameSize = source && source->Width() == image->Width() && source->Height() == image->Height();
     if (!(sameSize && header.biBitCount > 8)) {
         raster::BlitColours colours;
         std::uint32_t fill = 0xFFFFFF;
@@ -200,7 +211,9 @@ std::unique_ptr<raster::Image> TBitmap::BuildImage(raster::Image* source, raster
                 dib->SetColourTable(table);
             }
         }
-        raster::FillImage(*image, fill);
+        // A copy of the same size covers every pixel: a fill first would only cost a pass
+        // through the new layout, pixel by pixel (the nearest entry of a colour table).
+        if (!sameSize) raster::FillImage(*image, fill);
         if (source) raster::CopyImage(*image, *source, colours);
     } else {
         raster::CopyImage(*image, *source);
@@ -642,9 +655,9 @@ void TBitmap::ReleaseResources() {
 void TBitmap::LoadStream(TStream& stream) { ReadBitmap(stream, stream.Size() - stream.Position()); }
 
 void TBitmap::ReadStoredData(TStream& stream) {
-    std::uint32_t length = 0;
-    stream.ReadBuffer(&length, sizeof length);
-    ReadBitmap(stream, length);
+    std::uint8_t length[kStoredLengthBytes];
+    stream.ReadBuffer(length, sizeof length);
+    ReadBitmap(stream, std::int64_t(ReadLittleEndian(length, sizeof length)));
 }
 
 void TBitmap::SaveStream(TStream& stream) { WriteBitmap(stream, false); }
@@ -667,7 +680,7 @@ void TBitmap::ReadBitmap(TStream& stream, std::int64_t length) {
 void TBitmap::WriteBitmap(TStream& stream, bool withLength) {
     if (TMemoryStream* saved = image_->savedStream_.get()) {
         const auto size = std::uint32_t(saved->Size());
-        if (withLength) stream.WriteBuffer(&size, sizeof size);
+        if (withLength) WriteStoredLength(stream, size);
         stream.WriteBuffer(saved->Memory(), size);
         return;
     }
@@ -675,8 +688,7 @@ void TBitmap::WriteBitmap(TStream& stream, bool withLength) {
     TBitmapImage& record = *image_;
     raster::DibImage* dib = record.DIBHandle();
     if (!dib) {
-        const std::uint32_t size = 0;
-        if (withLength) stream.WriteBuffer(&size, sizeof size);
+        if (withLength) WriteStoredLength(stream, 0);
         return;
     }
     dib->Flush();

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/Desktop.h"
+#include "platform/InputEvents.h"
 #include "platform/InputState.h"
 #include "platform/Window.h"
 #include "platform/WindowTree.h"
@@ -76,17 +77,13 @@ void ReleaseCaptureInside(Desktop& desktop, HWND subtree) {
     if (desktop.capture && IsInside(desktop, desktop.capture, subtree)) ReleaseCapture();
 }
 
-void RecordKeyMessage(Desktop& desktop, const Message& message) {
-    std::uint8_t& state = desktop.keyState[message.wParam & 0xFF];
-    switch (message.message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-            if (!(state & kKeyDown)) state ^= kKeyToggled;
-            state |= kKeyDown;
-            break;
-        case WM_KEYUP:
-        case WM_SYSKEYUP: state &= ~kKeyDown; break;
-        default: break;
+void RecordKeyInput(Desktop& desktop, const KeyInput& key) {
+    std::uint8_t& state = desktop.keyState[key.virtualKey & 0xFF];
+    if (key.down) {
+        if (!(state & kKeyDown)) state ^= kKeyToggled;
+        state |= kKeyDown;
+    } else {
+        state &= ~kKeyDown;
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Keyboard focus, the active top-level window, mouse capture, and the state of the
-// keys and of the cursor as the delivered input left them.
+// keys and of the cursor as the input left them.
 
 #include <cstdint>
 
@@ -31,7 +31,8 @@ HWND SetCapture(HWND window);
 bool ReleaseCapture();
 HWND GetCapture();
 
-// The state of a key as of the last key message taken from the queue: negative
+// The state of a key as of the last key input taken from the queue, or dropped there
+// because no window could take it (a box up disables the task's windows): negative
 // (high bit set) while down, low bit toggled at each press.
 std::int16_t GetKeyState(int virtualKey);
 // The cursor in screen coordinates, as of the last mouse input.

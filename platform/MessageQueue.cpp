@@ -127,9 +127,9 @@ bool RouteInput(Desktop& desktop, const InputEvent& input, Message& message, Poi
 
 // What taking an input message changes: key and button state, the cursor, and the
 // activation of a top-level window clicked while inactive.
-void TakeInput(Desktop& desktop, const InputEvent& input, const Message& message, Point screen) {
-    if (std::holds_alternative<KeyInput>(input.event)) {
-        RecordKeyMessage(desktop, message);
+void TakeInput(Desktop& desktop, const InputEvent& input, Point screen) {
+    if (const auto* key = std::get_if<KeyInput>(&input.event)) {
+        RecordKeyInput(desktop, *key);
         return;
     }
     const MouseInput& mouse = std::get<MouseInput>(input.event);
@@ -141,12 +141,16 @@ void TakeInput(Desktop& desktop, const InputEvent& input, const Message& message
         ActivateWindow(desktop, mouse.topLevel, WA_CLICKACTIVE);
 }
 
-// Drops the input in front that cannot be delivered; true when some can.
+// Drops the input in front that cannot be delivered; true when some can. A key dropped
+// still moved the keyboard: while a box is up the task's windows are disabled, and a
+// modifier let go there must not stay down for the windows that come back.
 bool HasDeliverableInput(Desktop& desktop) {
     Message message;
     Point screen;
     while (!desktop.input.empty()) {
-        if (RouteInput(desktop, desktop.input.front(), message, screen)) return true;
+        const InputEvent& input = desktop.input.front();
+        if (RouteInput(desktop, input, message, screen)) return true;
+        if (const auto* key = std::get_if<KeyInput>(&input.event)) RecordKeyInput(desktop, *key);
         desktop.input.pop_front();
     }
     return false;
@@ -281,7 +285,7 @@ bool PeekMessage(Message& message, std::uint32_t flags) {
         RouteInput(desktop, input, message, screen);
         if (remove) {
             desktop.input.pop_front();
-            TakeInput(desktop, input, message, screen);
+            TakeInput(desktop, input, screen);
         }
         return true;
     }

@@ -555,5 +555,128 @@ TEST(BmpFile, AStoredFileThatClaimsGigabytesIsRefusedForWhatItHolds) {
     EXPECT_THROW(bitmap.ReadStoredData(*StreamOf(data)), EInvalidGraphic);
 }
 
+// A file of 1 bit per pixel whose rows are 33,554,461 pixels wide (4 MB each) and that
+// holds only the first 68 bytes of its pixels. With 145 rows it is the 130-byte file that
+// claims 608 MB of rows: within the bound of a picture's bytes.
+Bytes WideOneBitFile(std::int32_t height) {
+    BmpFile file;
+    file.width = 33554461;
+    file.height = height;
+    file.bitCount = 1;
+    file.colours = {0x000000, 0xFFFFFF};
+    file.sizeImage = 68;
+    file.pixels = Bytes(68, 0xA5);
+    return file.Build();
+}
+constexpr std::int32_t kWideRowBytes = 4194308;
+
+TEST(BmpFile, TheHundredAndThirtyByteFileOfHugeRowsIsTakenAsItSays) {
+    const Bytes bytes = WideOneBitFile(145);
+    ASSERT_EQ(bytes.size(), 130u);
+    TBitmap bitmap;
+    Load(bitmap, bytes);
+    EXPECT_EQ(bitmap.Width(), 33554461);
+    EXPECT_EQ(bitmap.Height(), 145);
+    EXPECT_EQ(bitmap.PixelLayout(), pl1Bit);
+    EXPECT_EQ(bitmap.ImageRecord().DIB().dsBmih.biSizeImage, std::uint32_t(kWideRowBytes) * 145);
+}
+
+// A change through a bitmap that shares the picture makes a private copy of its rows, byte
+// for byte, whichever way they are stored, and no fill before it (a fill goes through the
+// colour table pixel by pixel: minutes for the 145 rows of the file above); the first
+// bitmap keeps the file's pixels.
+TEST(BmpFile, AChangeThroughASharerOfWideRowsCopiesTheRows) {
+    for (const std::int32_t height : {3, -3}) {
+        SCOPED_TRACE(height > 0 ? "bottom-up" : "top-down");
+        TBitmap bitmap;
+        Load(bitmap, WideOneBitFile(height));
+        TBitmap sharer;
+        sharer.CopyFromObject(&bitmap);
+        const std::int32_t first = height > 0 ? 2 : 0;  // the row the file's pixels begin
+        std::uint8_t* row = sharer.RowPointer(first);
+        Bytes expected(68, 0xA5);
+        expected.resize(72, 0);
+        EXPECT_EQ(Bytes(row, row + 72), expected);
+        EXPECT_EQ(sharer.RowPointer(2 - first)[kWideRowBytes - 1], 0);
+        EXPECT_EQ(sharer.PixelLayout(), pl1Bit);
+        EXPECT_EQ(sharer.ImageRecord().DIB().dsBmih.biHeight, height);
+        EXPECT_NE(&sharer.ImageRecord(), &bitmap.ImageRecord());
+        row[0] = 0x5A;
+        EXPECT_EQ(bitmap.RowPointer(first)[0], 0xA5);
+    }
+}
+
+// Every picture that a bitmap makes is held to the bound of a picture's bytes, and refused
+// at once when it would pass it; the bitmap keeps its picture.
+TEST(BmpFile, APictureMadeFromTheHugeFileThatWouldPassTheBoundIsRefusedAtOnce) {
+    struct Change {
+        const char* what;
+        void (*make)(TBitmap& bitmap);
+    };
+    const Change changes[] = {
+        {"32 bits", [](TBitmap& bitmap) { bitmap.SetPixelLayout(pl32Bit); }},
+        {"24 bits", [](TBitmap& bitmap) { bitmap.SetPixelLayout(pl24Bit); }},
+        {"8 bits", [](TBitmap& bitmap) { bitmap.SetPixelLayout(pl8Bit); }},
+        {"4 bits", [](TBitmap& bitmap) { bitmap.SetPixelLayout(pl4Bit); }},
+        {"a device image", [](TBitmap& bitmap) { bitmap.SetStorageKind(skDevice); }},
+        {"drawing on its canvas",
+         [](TBitmap& bitmap) {
+             bitmap.Canvas().FillRect({0, 0, 1, 1});
+         }},
+    };
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        TBitmap bitmap;
+        Load(bitmap, WideOneBitFile(145));
+        const TBitmapImage* record = &bitmap.ImageRecord();
+        try {
+            change.make(bitmap);
+            ADD_FAILURE() << "made";
+        } catch (const EOutOfResources& error) {
+            EXPECT_STREQ(error.what(), "Ressources système insuffisantes");
+        }
+        EXPECT_EQ(&bitmap.ImageRecord(), record);
+        EXPECT_EQ(bitmap.PixelLayout(), pl1Bit);
+    }
+}
+
+// The length before the file in the form property "Data" is stored least significant byte
+// first, whatever the machine's order, for each kind of picture a bitmap writes.
+TEST(BmpFile, TheStoredLengthIsLittleEndian) {
+    struct Stored {
+        const char* what;
+        std::unique_ptr<TBitmap> bitmap;
+    };
+    std::vector<Stored> stored;
+    stored.push_back({"an empty bitmap", std::make_unique<TBitmap>()});
+    stored.push_back({"a DIB", Bitmap32({{0x123456, 0x654321}})});
+    stored.push_back({"a kept compressed file", std::make_unique<TBitmap>()});
+    Load(*stored.back().bitmap, Rle8File().Build());
+    for (const Stored& each : stored) {
+        SCOPED_TRACE(each.what);
+        TMemoryStream data;
+        each.bitmap->WriteStoredData(data);
+        const Bytes bytes = BytesOf(data);
+        ASSERT_GE(bytes.size(), 4u);
+        const std::size_t length = bytes.size() - 4;
+        EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 4),
+                  (Bytes{std::uint8_t(length), std::uint8_t(length >> 8), std::uint8_t(length >> 16), 0}));
+    }
+
+    // Read back by that length: 58 bytes of a one-pixel file, then what follows in a form.
+    Bytes data{58, 0, 0, 0};
+    BmpFile onePixel;
+    onePixel.pixels = {0x56, 0x34, 0x12, 0};
+    const Bytes file = onePixel.Build();
+    ASSERT_EQ(file.size(), 58u);
+    data.insert(data.end(), file.begin(), file.end());
+    data.insert(data.end(), {'t', 'a', 'i', 'l'});
+    auto stream = StreamOf(data);
+    TBitmap read;
+    read.ReadStoredData(*stream);
+    EXPECT_EQ(Pixels(read), (Rows{{0x123456}}));
+    EXPECT_EQ(stream->Position(), 62);
+}
+
 }  // namespace
 }  // namespace orvalis

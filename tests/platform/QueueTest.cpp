@@ -139,6 +139,22 @@ TEST_F(QueueTest, KeyStateFollowsTheKeysTaken) {
     EXPECT_GE(GetKeyState(VK_CONTROL), 0);
 }
 
+TEST_F(QueueTest, KeysThatNoWindowCanTakeStillMoveTheKeyState) {
+    HWND window = TopLevel({0, 0, 50, 50}, WS_POPUP | WS_VISIBLE);
+    native::KeyEvent(VK_CONTROL, 0, ModCtrl, true);
+    Drain();
+    ASSERT_LT(GetKeyState(VK_CONTROL), 0);
+    // A box disables the task's windows; the keyboard goes on: Ctrl let go (as a backend
+    // also reports the keys held when the keyboard goes elsewhere), Shift pressed.
+    EnableWindow(window, false);
+    native::KeyEvent(VK_CONTROL, 0, 0, false);
+    native::KeyEvent(VK_SHIFT, 0, ModShift, true);
+    Message message;
+    EXPECT_FALSE(PeekMessage(message, PM_REMOVE)) << "no window takes them";
+    EXPECT_GE(GetKeyState(VK_CONTROL), 0);
+    EXPECT_LT(GetKeyState(VK_SHIFT), 0);
+}
+
 TEST_F(QueueTest, TypedTextReachesTheFocusWindowAsCharacters) {
     HWND form = TopLevel({0, 0, 200, 100}, WS_POPUP | WS_VISIBLE);
     HWND edit = Child(form, {10, 10, 110, 30});
