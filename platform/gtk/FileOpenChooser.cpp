@@ -14,13 +14,6 @@ namespace {
 
 constexpr const char* kDefaultTitle = "Ouvrir";
 
-// Why a choice was refused, with the name in the first line.
-constexpr std::pair<FileDialogRefusal::Reason, const char*> kRefusalTexts[] = {
-    {FileDialogRefusal::Reason::FileNotFound, "%s\nFichier introuvable.\nVérifiez que le nom du fichier est correct."},
-    {FileDialogRefusal::Reason::PathNotFound,
-     "%s\nChemin d'accès introuvable.\nVérifiez que le chemin d'accès est correct."},
-};
-
 FileOpenChooser& Self(gpointer self) { return *static_cast<FileOpenChooser*>(self); }
 
 // Takes a string that GLib allocated; empty for null.
@@ -88,11 +81,8 @@ FileOpenChooser::~FileOpenChooser() {
 
 void FileOpenChooser::Refuse(const FileDialogRefusal& refusal) {
     CloseRefusal();
-    const char* text = kRefusalTexts[0].second;
-    for (const auto& [reason, format] : kRefusalTexts)
-        if (reason == refusal.reason) text = format;
-    refusal_ = gtk_message_dialog_new(Window(), GtkDialogFlags{}, GTK_MESSAGE_WARNING, GTK_BUTTONS_NONE, text,
-                                      ValidUtf8(refusal.name).c_str());
+    refusal_ = gtk_message_dialog_new(Window(), GtkDialogFlags{}, GTK_MESSAGE_WARNING, GTK_BUTTONS_NONE, "%s",
+                                      ValidUtf8(RefusalText(refusal)).c_str());
     gtk_dialog_add_button(GTK_DIALOG(refusal_), "OK", GTK_RESPONSE_OK);
     gtk_dialog_set_default_response(GTK_DIALOG(refusal_), GTK_RESPONSE_OK);
     gtk_window_set_title(GTK_WINDOW(refusal_), title_.c_str());
