@@ -1,12 +1,12 @@
 // The program's command line, read as GNU programs read theirs: one file at most, help
 // and version, "--" before a name that begins with a dash, and French refusals.
 
-#include "app/CommandLine.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "app/CommandLine.h"
 
 namespace orvalis::test {
 namespace {

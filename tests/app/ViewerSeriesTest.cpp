@@ -14,8 +14,10 @@
 #include "framework/Timer.h"
 #include "graphics/Picture.h"
 #include "platform/EndSession.h"
+#include "platform/Focus.h"
 #include "platform/MessageBox.h"
 #include "platform/VirtualKeys.h"
+#include "platform/Window.h"
 #include "tests/app/ViewerTest.h"
 
 namespace orvalis::test {
@@ -205,6 +207,7 @@ TEST_F(ViewerSeries, AMissingFileOrAFolderGivenAtStartLeadsToTheFirstDialog) {
         if (!c.told.empty()) {
             script.Check([&] {
                 EXPECT_EQ(MessageDialogs(), c.told);
+                EXPECT_EQ(platform::GetWindowOwner(platform::GetActiveWindow()), Orvalis->Handle());
                 EXPECT_EQ(backend.FileDialogsShown(), dialogsBefore) << "the message comes first";
             });
             script.Press(platform::VK_RETURN);
