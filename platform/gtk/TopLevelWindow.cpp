@@ -209,9 +209,10 @@ void TopLevelWindow::ReportUserGeometry(std::uint64_t now) {
 }
 
 void TopLevelWindow::OnRealize(GtkWidget* window, gpointer self) {
-    // With GDK_FUNC_ALL, the functions named are the ones taken away.
-    const auto functions = Self(self).owned_ ? GDK_FUNC_ALL | GDK_FUNC_MINIMIZE | GDK_FUNC_MAXIMIZE : GDK_FUNC_ALL;
-    gdk_window_set_functions(gtk_widget_get_window(window), GdkWMFunction(functions));
+    // Named one by one: window managers do not all read GDK_FUNC_ALL with exceptions.
+    const TopLevelWindow& native = Self(self);
+    const auto dialog = GDK_FUNC_MOVE | GDK_FUNC_CLOSE | (native.resizable_ ? GDK_FUNC_RESIZE : 0);
+    gdk_window_set_functions(gtk_widget_get_window(window), GdkWMFunction(native.owned_ ? dialog : GDK_FUNC_ALL));
 }
 
 gboolean TopLevelWindow::OnDraw(GtkWidget* area, cairo_t* cr, gpointer self) {
