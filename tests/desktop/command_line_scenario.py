@@ -79,17 +79,16 @@ class StartedOnAFile(ViewerSteps):
                        for px, py in SKY_POINTS)
         wait_until(lambda: shows(3, "vue3"), "view 3's sky in the client area")
 
-        self.step("a key goes on with the series from view 1: the view shown is the one its caption names")
+        self.step("a key (or the timer) goes on with the series from view 1, shown under its caption")
         self.driver.wait_focused(self.window)
         self.driver.key("space")
         named = re.escape(f"Fichier {self.series / 'vue'} Dessin de la vue n° ") + "([123])"
 
         def consistent():
-            # The timer goes on too: the caption is read after the screenshot.
-            shot_name = "series"
-            number = re.fullmatch(named, self.caption())
-            return number and shows(int(number.group(1)), shot_name) and \
-                re.fullmatch(named, self.caption()).group(1) == number.group(1)
+            # The timer goes on too: the caption is read again after the screenshot.
+            before = re.fullmatch(named, self.caption())
+            after = before and shows(int(before.group(1)), "series") and re.fullmatch(named, self.caption())
+            return after and after.group(1) == before.group(1)
         wait_until(consistent, f"a view of the series under its caption (the caption is {self.caption()!r})")
 
         self.step("Escape ends the viewer with status 0")
@@ -98,8 +97,8 @@ class StartedOnAFile(ViewerSteps):
 
 class DialogsOfTheirWindow(ViewerSteps):
     def belongs(self, dialog, what):
-        """The dialog is transient for the main window, of the dialog type, and openbox
-        offers no minimise for it."""
+        """The dialog is transient for the main window, of the dialog type, and asks the
+        window manager for no minimise and no maximise."""
         properties = window_properties(self.env, dialog)
         transient = re.search(r"WM_TRANSIENT_FOR\(WINDOW\): window id # (0x[0-9a-f]+)", properties)
         self.expect(transient and int(transient.group(1), 16) == int(self.window),
