@@ -1,6 +1,9 @@
 #include "app/MainOrvalis.h"
 
 #include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
 
 #include "app/ColourCount.h"
 #include "app/FileNames.h"
@@ -17,6 +20,8 @@
 #include "framework/Timer.h"
 #include "framework/classes/ClassBuilder.h"
 #include "graphics/Bitmap.h"
+#include "platform/FileTests.h"
+#include "platform/OpenFileDialog.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Format.h"
 #include "runtime/ScopedValue.h"
@@ -77,8 +82,39 @@ void TOrvalis::ConstructionBody() {
     FichierLog = LogFile::Open(kLogFileName, logOpenFailure_);
 }
 
-// The window is activated once, when it is first shown: the open dialog greets the user.
-void TOrvalis::FormActivate(TObject* Sender) { mOuvrirClick(Sender); }
+// The window is activated once, when it is first shown: the open dialog greets the user,
+// unless the command line named the file.
+void TOrvalis::FormActivate(TObject* Sender) {
+    if (fileAtStart_.IsEmpty())
+        mOuvrirClick(Sender);
+    else
+        OpenFileGivenAtStart();
+}
+
+void TOrvalis::OpenAtStart(const String& name) {
+    fileAtStart_ = String(std::filesystem::absolute(name.ToStdString()).lexically_normal().string());
+}
+
+void TOrvalis::OpenFileGivenAtStart() {
+    const std::string name = std::exchange(fileAtStart_, String()).ToStdString();
+    if (platform::DirectoryExists(name)) {
+        OpenDialog1->SetInitialDir(String(name));  // the dialog goes into a chosen folder
+        mOuvrirClick(this);
+        return;
+    }
+    if (!platform::FileExists(name)) {
+        const bool folderThere = platform::DirectoryExists(std::filesystem::path(name).parent_path().string());
+        using Reason = platform::FileDialogRefusal::Reason;
+        ShowMessageDialog(platform::RefusalText({folderThere ? Reason::FileNotFound : Reason::PathNotFound, name}),
+                          dkWarning, DialogButtons({dbOK}), 0);
+        mOuvrirClick(this);
+        return;
+    }
+    OpenDialog1->SetTitle(String(texts::kOpenDialogTitle));
+    OpenDialog1->SetFilter(String(texts::kOpenDialogFilter));
+    OpenDialog1->SetFileName(String(name));
+    OpenChoice();
+}
 
 void TOrvalis::FormClick(TObject*) { VueSuivante(); }
 
@@ -146,6 +182,10 @@ void TOrvalis::mOuvrirClick(TObject*) {
     OpenDialog1->SetTitle(String(texts::kOpenDialogTitle));
     OpenDialog1->SetFilter(String(texts::kOpenDialogFilter));
     if (!OpenDialog1->RunDialog()) return;
+    OpenChoice();
+}
+
+void TOrvalis::OpenChoice() {
     // Another file: what was prepared for the old series goes at once.
     nextView_.Cancel();
     OpenChosenFile();

@@ -71,6 +71,10 @@ class TOrvalis : public TForm {
     // "Arrêt sur image": timer ticks do not advance.
     bool ArretSurImage = false;
 
+    // The file to open at first show in place of the first file dialog (the command
+    // line's); a relative name is taken from the working directory.
+    void OpenAtStart(const String& name);
+
     // The file of the next advance, read and decoded while this view is shown.
     NextViewPreparation& NextView() { return nextView_; }
 
@@ -88,14 +92,21 @@ private:
     String NextViewName() const;
     // Has the file of the next advance prepared (once the window holds a bitmap).
     void PrepareNextView();
-    // The open command once a file was chosen.
+    // The open command once a file was chosen: the old series' preparation goes.
+    void OpenChoice();
     void OpenChosenFile();
+    // The file given at start, opened as if chosen; one that is not there is told and the
+    // first dialog follows, as when the dialog refuses a choice.
+    void OpenFileGivenAtStart();
 
     // An advance (with any box it raised) is under way: ticks start no other.
     bool advancing_ = false;
     NextViewPreparation nextView_;
     // Why FichierLog is none, when the start-up could not open it.
     LogFile::OpenFailure logOpenFailure_ = LogFile::OpenFailure::None;
+
+    // OpenAtStart's file, until the first show opens it.
+    String fileAtStart_;
 
     // The spelling of ".jpg" that the views are looked for with first: the chosen file's.
     String viewExtension_;

@@ -9,10 +9,11 @@
 #include "codecs/JPEGImage.h"
 #include "framework/Application.h"
 #include "framework/Program.h"
+#include "runtime/String.h"
 
 namespace orvalis {
 
-int RunViewer() {
+int RunViewer(const std::string& fileAtStart) {
     // Blocks of 128 KiB and more (pictures, the bytes of a view's file) are mapped apart
     // and go back to the system when freed. Left to itself the C library raises that
     // bound after the first such block is freed, and the next view's file, a few MB,
@@ -28,6 +29,7 @@ int RunViewer() {
         jpegStarted = true;
         application.Startup();
         application.CreateAppForm(Orvalis);
+        if (!fileAtStart.empty()) Orvalis->OpenAtStart(String(fileAtStart));
         application.CreateAppForm(Options);
         application.RunMessageLoop();
     });

@@ -225,6 +225,8 @@ TModalResult TCustomForm::ShowAsModal() {
     }
     formState_ |= fsModal;
     HWND activeWindow = platform::GetActiveWindow();
+    // The dialog belongs to the window it is opened from: the desktop keeps it over it.
+    platform::SetWindowOwner(Handle(), activeWindow);
     Screen->PushFocusedForm(*this);
     // Whatever happens, the other windows, the focused form and the activation come back.
     struct Restore {

@@ -32,6 +32,7 @@ struct NativeWindowState {
     const MenuBar* menu = nullptr;  // valid until the next SetNativeMenu or DestroyNativeWindow
     bool enabled = true;
     bool minimized = false;
+    HWND owner = 0;  // the top-level window it belongs to (SetWindowOwner); 0: none
 };
 
 class Backend {
@@ -48,6 +49,7 @@ public:
     virtual void EnableNativeWindow(HWND window, bool enabled) = 0;
     virtual void MinimizeNativeWindow(HWND window, bool minimized) = 0;
     virtual void ActivateNativeWindow(HWND window) = 0;
+    virtual void SetNativeOwner(HWND window, HWND owner) = 0;
     // The width that a menu bar's items take on one line as the backend shows them, in
     // the menu font (NonClientMetrics.h). Asked when a window gets the bar, which may be
     // before the window has a native one.

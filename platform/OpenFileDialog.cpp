@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cassert>
+#include <string_view>
+#include <utility>
 
 #include "platform/Desktop.h"
 #include "platform/DialogRuns.h"
@@ -14,6 +16,13 @@
 namespace orvalis::platform {
 
 namespace {
+
+// Why a choice was refused, after the name's line.
+constexpr std::pair<FileDialogRefusal::Reason, std::string_view> kRefusalReasons[] = {
+    {FileDialogRefusal::Reason::FileNotFound, "\nFichier introuvable.\nVérifiez que le nom du fichier est correct."},
+    {FileDialogRefusal::Reason::PathNotFound,
+     "\nChemin d'accès introuvable.\nVérifiez que le chemin d'accès est correct."},
+};
 
 std::string WorkingFolder() {
     std::string folder(4096, '\0');
@@ -106,6 +115,13 @@ void Confirm(detail::Desktop& desktop, int dialog, detail::FileDialogRun& run, c
 }
 
 }  // namespace
+
+std::string RefusalText(const FileDialogRefusal& refusal) {
+    std::string_view why = kRefusalReasons[0].second;
+    for (const auto& [reason, words] : kRefusalReasons)
+        if (reason == refusal.reason) why = words;
+    return refusal.name + std::string(why);
+}
 
 namespace detail {
 

@@ -106,6 +106,8 @@ struct FileDialogRefusal {
     enum class Reason { FileNotFound, PathNotFound } reason;
     std::string name;
 };
+// What the dialog says of a refusal: the name, then why, in French.
+std::string RefusalText(const FileDialogRefusal& refusal);
 
 // Runs the dialog. True with `result` filled when the user confirmed; false when the
 // dialog was cancelled, closed by a WM_QUIT or the end of the session, or failed (the

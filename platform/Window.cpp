@@ -169,7 +169,8 @@ NativeWindowState NativeStateOf(const WindowRecord& record) {
             record.style,
             record.menu ? &*record.menu : nullptr,
             record.OwnEnabled(),
-            record.showState == ShowState::Minimized};
+            record.showState == ShowState::Minimized,
+            record.owner};
 }
 
 // Makes the window visible (WM_SHOWWINDOW first); a top-level window gets its native
@@ -570,6 +571,23 @@ bool EnableWindow(HWND window, bool enable) {
 bool IsWindowEnabled(HWND window) {
     WindowRecord* record = UiDesktop().Find(window);
     return record && record->OwnEnabled();
+}
+
+void SetWindowOwner(HWND window, HWND owner) {
+    Desktop& desktop = UiDesktop();
+    WindowRecord* record = desktop.Find(window);
+    if (!record || !record->IsTopLevel()) return;
+    owner = owner && owner != window && desktop.Find(owner) ? GetTopLevelWindow(owner) : 0;
+    if (record->owner == owner) return;
+    record->owner = owner;
+    if (record->native) desktop.backend->SetNativeOwner(window, owner);
+}
+
+HWND GetWindowOwner(HWND window) {
+    Desktop& desktop = UiDesktop();
+    WindowRecord* record = desktop.Find(window);
+    // An owner that is gone owns nothing.
+    return record && desktop.Find(record->owner) ? record->owner : 0;
 }
 
 void SetWindowText(HWND window, std::string_view text) {

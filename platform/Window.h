@@ -125,6 +125,12 @@ bool IsChild(HWND parent, HWND window);  // window lies anywhere below parent
 std::vector<HWND> GetTopLevelWindows();
 std::vector<HWND> GetChildWindows(HWND window);
 
+// The owner of a top-level window: the top-level window it belongs to, the one a dialog
+// was opened from. The desktop keeps an owned window above its owner and treats it as
+// the owner's dialog (never minimised on its own). 0: none; a child window has none.
+void SetWindowOwner(HWND window, HWND owner);
+HWND GetWindowOwner(HWND window);
+
 // Visibility. ShowWindow returns whether the window was visible before; showing a
 // top-level window activates it unless the command says otherwise.
 bool ShowWindow(HWND window, int command);

@@ -25,6 +25,7 @@ enum class ShowState { Normal, Minimized, Maximized };
 struct WindowRecord {
     HWND handle = 0;
     HWND parent = 0;
+    HWND owner = 0;              // top-level: the window it belongs to (SetWindowOwner)
     std::vector<HWND> children;  // front first
     std::string className;
     std::uint32_t classStyle = 0;

@@ -1,5 +1,6 @@
 #include "platform/gtk/FileOpenChooser.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -14,13 +15,6 @@ namespace {
 
 constexpr const char* kDefaultTitle = "Ouvrir";
 
-// Why a choice was refused, with the name in the first line.
-constexpr std::pair<FileDialogRefusal::Reason, const char*> kRefusalTexts[] = {
-    {FileDialogRefusal::Reason::FileNotFound, "%s\nFichier introuvable.\nVérifiez que le nom du fichier est correct."},
-    {FileDialogRefusal::Reason::PathNotFound,
-     "%s\nChemin d'accès introuvable.\nVérifiez que le chemin d'accès est correct."},
-};
-
 FileOpenChooser& Self(gpointer self) { return *static_cast<FileOpenChooser*>(self); }
 
 // Takes a string that GLib allocated; empty for null.
@@ -31,6 +25,24 @@ std::string Adopt(gchar* text) {
 }
 
 std::string DirectoryOf(const std::string& path) { return Adopt(g_path_get_dirname(path.c_str())); }
+
+// A dialog larger than the work area of its screen (a small or high-density one) would
+// leave "Ouvrir" and the filter out of reach: it is made no larger.
+void FitWorkArea(GtkWidget* dialog, gpointer) {
+    GdkDisplay* display = gtk_widget_get_display(dialog);
+    GtkWindow* parent = gtk_window_get_transient_for(GTK_WINDOW(dialog));
+    GdkWindow* shown = parent ? gtk_widget_get_window(GTK_WIDGET(parent)) : nullptr;
+    GdkMonitor* monitor = shown ? gdk_display_get_monitor_at_window(display, shown) : nullptr;
+    if (!monitor) monitor = gdk_display_get_primary_monitor(display);
+    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
+    if (!monitor) return;
+    GdkRectangle area;
+    gdk_monitor_get_workarea(monitor, &area);
+    int width = 0, height = 0;
+    gtk_window_get_size(GTK_WINDOW(dialog), &width, &height);
+    if (width > area.width || height > area.height)
+        gtk_window_resize(GTK_WINDOW(dialog), std::min(width, area.width), std::min(height, area.height));
+}
 
 }  // namespace
 
@@ -78,6 +90,8 @@ FileOpenChooser::FileOpenChooser(GtkBackend& backend, int dialog, const OpenFile
     g_signal_connect(widget_, "notify::filter", G_CALLBACK(OnFilterChanged), this);
     g_signal_connect(widget_, "current-folder-changed", G_CALLBACK(OnFolderChanged), this);
     g_signal_connect(widget_, "selection-changed", G_CALLBACK(OnSelectionChanged), this);
+    // After GTK's own sizing, which reckons with a desktop-sized screen.
+    g_signal_connect_after(widget_, "realize", G_CALLBACK(FitWorkArea), nullptr);
     gtk_widget_show(widget_);
 }
 
@@ -88,11 +102,8 @@ FileOpenChooser::~FileOpenChooser() {
 
 void FileOpenChooser::Refuse(const FileDialogRefusal& refusal) {
     CloseRefusal();
-    const char* text = kRefusalTexts[0].second;
-    for (const auto& [reason, format] : kRefusalTexts)
-        if (reason == refusal.reason) text = format;
-    refusal_ = gtk_message_dialog_new(Window(), GtkDialogFlags{}, GTK_MESSAGE_WARNING, GTK_BUTTONS_NONE, text,
-                                      ValidUtf8(refusal.name).c_str());
+    refusal_ = gtk_message_dialog_new(Window(), GtkDialogFlags{}, GTK_MESSAGE_WARNING, GTK_BUTTONS_NONE, "%s",
+                                      ValidUtf8(RefusalText(refusal)).c_str());
     gtk_dialog_add_button(GTK_DIALOG(refusal_), "OK", GTK_RESPONSE_OK);
     gtk_dialog_set_default_response(GTK_DIALOG(refusal_), GTK_RESPONSE_OK);
     gtk_window_set_title(GTK_WINDOW(refusal_), title_.c_str());

@@ -98,7 +98,9 @@ void GtkBackend::FinishBatch() {
 }
 
 void GtkBackend::CreateNativeWindow(HWND window, const NativeWindowState& state) {
-    windows_[window] = std::make_unique<TopLevelWindow>(*this, window, state);
+    auto native = std::make_unique<TopLevelWindow>(*this, window, state);
+    native->SetOwner(Find(state.owner));
+    windows_[window] = std::move(native);
 }
 
 void GtkBackend::DestroyNativeWindow(HWND window) {
@@ -131,6 +133,10 @@ void GtkBackend::EnableNativeWindow(HWND window, bool enabled) {
 
 void GtkBackend::MinimizeNativeWindow(HWND window, bool minimized) {
     if (TopLevelWindow* native = Find(window)) native->Minimize(minimized);
+}
+
+void GtkBackend::SetNativeOwner(HWND window, HWND owner) {
+    if (TopLevelWindow* native = Find(window)) native->SetOwner(Find(owner));
 }
 
 void GtkBackend::ActivateNativeWindow(HWND window) {

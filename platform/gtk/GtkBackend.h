@@ -64,6 +64,7 @@ public:
     void EnableNativeWindow(HWND window, bool enabled) override;
     void MinimizeNativeWindow(HWND window, bool minimized) override;
     void ActivateNativeWindow(HWND window) override;
+    void SetNativeOwner(HWND window, HWND owner) override;
     int MenuBarWidth(const MenuBar& menu) override;
     void PresentSurface(HWND window, cairo_surface_t* surface, const Rect& area) override;
     std::uint64_t Now() override;

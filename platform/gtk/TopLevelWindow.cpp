@@ -81,6 +81,7 @@ TopLevelWindow::TopLevelWindow(GtkBackend& backend, HWND handle, const NativeWin
     g_signal_connect(window_, "focus-out-event", G_CALLBACK(OnFocusOut), this);
     g_signal_connect(window_, "configure-event", G_CALLBACK(OnConfigure), this);
     g_signal_connect(window_, "notify::scale-factor", G_CALLBACK(OnScaleFactor), this);
+    g_signal_connect(window_, "realize", G_CALLBACK(OnRealize), this);
     OnScaleFactor(window_, nullptr, this);
 
     SetTitle(state.title);
@@ -148,6 +149,13 @@ void TopLevelWindow::Minimize(bool minimized) {
         gtk_window_deiconify(Window());
 }
 
+void TopLevelWindow::SetOwner(const TopLevelWindow* owner) {
+    owned_ = owner != nullptr;
+    gtk_window_set_transient_for(Window(), owner ? owner->Window() : nullptr);
+    gtk_window_set_type_hint(Window(), owned_ ? GDK_WINDOW_TYPE_HINT_DIALOG : GDK_WINDOW_TYPE_HINT_NORMAL);
+    if (gtk_widget_get_realized(window_)) OnRealize(window_, this);
+}
+
 void TopLevelWindow::Present() {
     if (gtk_widget_get_visible(window_)) PresentNow(Window());
 }
@@ -198,6 +206,13 @@ void TopLevelWindow::ReportUserGeometry(std::uint64_t now) {
             native::WindowMoved(handle_, seen);
         }
     }
+}
+
+void TopLevelWindow::OnRealize(GtkWidget* window, gpointer self) {
+    // Named one by one: window managers do not all read GDK_FUNC_ALL with exceptions.
+    const TopLevelWindow& native = Self(self);
+    const auto dialog = GDK_FUNC_MOVE | GDK_FUNC_CLOSE | (native.resizable_ ? GDK_FUNC_RESIZE : 0);
+    gdk_window_set_functions(gtk_widget_get_window(window), GdkWMFunction(native.owned_ ? dialog : GDK_FUNC_ALL));
 }
 
 gboolean TopLevelWindow::OnDraw(GtkWidget* area, cairo_t* cr, gpointer self) {

@@ -38,6 +38,10 @@ public:
     void SetMenu(const orvalis::platform::MenuBar* menu);
     void Enable(bool enabled);
     void Minimize(bool minimized);
+    // The window it belongs to (null: none). An owned window is its owner's dialog: the
+    // window manager keeps it over the owner (floating under a tiling one) and offers no
+    // minimise or maximise.
+    void SetOwner(const TopLevelWindow* owner);
     // Raises the window and gives it the keyboard.
     void Present();
     void Invalidate(const Rect& area);
@@ -61,6 +65,8 @@ private:
     static gboolean OnConfigure(GtkWidget* window, GdkEventConfigure* event, gpointer self);
     // The window's scale factor (device pixels per unit) is known or changed.
     static void OnScaleFactor(GtkWidget* window, GParamSpec*, gpointer self);
+    // The window manager's functions, told once the window has its GDK window.
+    static void OnRealize(GtkWidget* window, gpointer self);
 
     GtkBackend& backend_;
     HWND handle_;
@@ -70,6 +76,7 @@ private:
     GtkWidget* area_;
     std::unique_ptr<MenuBarWidget> menu_;
     bool resizable_;
+    bool owned_ = false;
     bool enabled_;
     Size client_;                               // as the platform knows it
     Point position_;                            // the frame's, as the platform knows it

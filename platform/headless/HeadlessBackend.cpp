@@ -155,6 +155,8 @@ void HeadlessBackend::MinimizeNativeWindow(HWND window, bool minimized) {
 
 void HeadlessBackend::ActivateNativeWindow(HWND) {}
 
+void HeadlessBackend::SetNativeOwner(HWND window, HWND owner) { natives_[window].state.owner = owner; }
+
 void HeadlessBackend::PresentSurface(HWND window, cairo_surface_t*, const Rect&) { ++natives_[window].presents; }
 
 void HeadlessBackend::ShowMessageBox(int dialog, const MessageBoxRequest& request) {

@@ -13,6 +13,7 @@
 #include "framework/RadioGroup.h"
 #include "framework/Timer.h"
 #include "platform/VirtualKeys.h"
+#include "platform/Window.h"
 #include "tests/app/ViewerTest.h"
 
 namespace orvalis::test {
@@ -79,6 +80,21 @@ TEST_F(OptionsDialog, TenSecondsChosenWithTheArrowsTickFromTheOK) {
     ExpectViews(2);
     script.Advance(10000);
     ExpectViews(3);
+    script.Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+}
+
+// The desktop keeps the dialog over the window it was opened from.
+TEST_F(OptionsDialog, TheDialogBelongsToTheMainWindow) {
+    ShowOptions();
+    script.Check([&] {
+        const platform::HWND dialog = Options->Handle();
+        EXPECT_EQ(platform::GetWindowOwner(dialog), Orvalis->Handle());
+        ASSERT_NE(backend.NativeWindow(dialog), nullptr);
+        EXPECT_EQ(backend.NativeWindow(dialog)->owner, Orvalis->Handle());
+        EXPECT_EQ(platform::GetWindowOwner(Orvalis->Handle()), 0u);
+    });
+    ClickOK();
     script.Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
 }

@@ -14,8 +14,10 @@
 #include "framework/Timer.h"
 #include "graphics/Picture.h"
 #include "platform/EndSession.h"
+#include "platform/Focus.h"
 #include "platform/MessageBox.h"
 #include "platform/VirtualKeys.h"
+#include "platform/Window.h"
 #include "tests/app/ViewerTest.h"
 
 namespace orvalis::test {
@@ -149,6 +151,81 @@ TEST_F(ViewerSeries, OpeningAViewShowsItThenTheSeriesFromViewOneOnTicksAndKeys) 
         })
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
+}
+
+// Started on a file (from the command line, given as it was typed): no first dialog; the
+// file is shown and the series goes on from it as after a choice, the file offered in the
+// next dialog.
+TEST_F(ViewerSeries, AFileGivenAtStartIsOpenedAsIfChosen) {
+    WriteSolidJpeg(folder / "vue1.jpg", 40, 30, kRed);
+    WriteSolidJpeg(folder / "vue3.jpg", 60, 40, kBlue);
+    script
+        .Check([&] {
+            EXPECT_EQ(backend.FileDialogsShown(), 0u);
+            EXPECT_EQ(MainClientSize(), ClientSizeFor(60, 40));
+            EXPECT_NEAR_COLOUR(MainPixel(59, 39), kBlue);
+            EXPECT_EQ(Orvalis->NomBase, folder / "vue") << "the working directory completes the name";
+            EXPECT_EQ(Orvalis->NumVue, 1);
+        })
+        .Advance(3000)
+        .Check([&] {
+            EXPECT_EQ(MainCaption(), ViewCaption(folder / "vue", 1));
+            EXPECT_NEAR_COLOUR(MainPixel(10, 10), kRed);
+        })
+        .ChooseMenu(WindowTarget::Active(), {"Fichier", "Ouvrir"})
+        .Check([&] {
+            ASSERT_NE(backend.ShownFileDialogBox(), nullptr);
+            EXPECT_EQ(backend.ShownFileDialogBox()->request.fileName, folder / "vue3.jpg");
+        })
+        .CancelFileDialog()
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer("./sous-dossier/../vue3.jpg"), 0);
+}
+
+// A name given at start that is not there is told as the dialog tells a file it cannot
+// find, and the first dialog follows; a folder opens the first dialog in it.
+TEST_F(ViewerSeries, AMissingFileOrAFolderGivenAtStartLeadsToTheFirstDialog) {
+    fs::create_directory(folder / "plans");
+    struct Case {
+        std::string given;
+        std::vector<Seen> told;
+        std::string dialogFolder;
+    } cases[] = {
+        {"absente3.jpg",
+         {{"Avertissement",
+           folder / "absente3.jpg" + "\nFichier introuvable.\nVérifiez que le nom du fichier est correct."}},
+         ""},
+        {"nulle-part/vue3.jpg",
+         {{"Avertissement", folder / "nulle-part/vue3.jpg" +
+                                "\nChemin d'accès introuvable.\nVérifiez que le chemin d'accès est correct."}},
+         ""},
+        {"plans", {}, folder / "plans"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.given);
+        const std::size_t dialogsBefore = backend.FileDialogsShown();
+        if (!c.told.empty()) {
+            script.Check([&] {
+                EXPECT_EQ(MessageDialogs(), c.told);
+                EXPECT_EQ(platform::GetWindowOwner(platform::GetActiveWindow()), Orvalis->Handle());
+                EXPECT_EQ(backend.FileDialogsShown(), dialogsBefore) << "the message comes first";
+            });
+            script.Press(platform::VK_RETURN);
+        }
+        script
+            .Check([&] {
+                ASSERT_NE(backend.ShownFileDialogBox(), nullptr);
+                EXPECT_EQ(backend.ShownFileDialogBox()->request.initialDir, c.dialogFolder);
+                EXPECT_EQ(backend.ShownFileDialogBox()->request.fileName, "");
+            })
+            .CancelFileDialog()
+            .Check([] {
+                EXPECT_TRUE(Orvalis->NomBase.IsEmpty());
+                EXPECT_EQ(Orvalis->NumVue, 0);
+            })
+            .Press(platform::VK_ESCAPE);
+        EXPECT_EQ(RunTheViewer(c.given), 0);
+    }
 }
 
 TEST_F(ViewerSeries, TheNameOfTheChosenFileSetsUpTheSeriesOrIsRefused) {

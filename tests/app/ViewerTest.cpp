@@ -15,7 +15,7 @@
 
 namespace orvalis::test {
 
-int ViewerTest::RunTheViewer() { return RunViewer(); }
+int ViewerTest::RunTheViewer(const std::string& fileAtStart) { return RunViewer(fileAtStart); }
 
 void ViewerTest::RunInProgram(const std::function<void()>& body) {
     RunProgram([&](TApplication&) { body(); });

@@ -29,8 +29,9 @@ using Seen = std::pair<std::string, std::string>;
 
 class ViewerTest : public ::testing::Test {
 protected:
-    // The viewer, from its start-up to its end, under the script; its status.
-    int RunTheViewer();
+    // The viewer, from its start-up to its end, under the script; its status. Given a
+    // file, the viewer starts on it as from the command line.
+    int RunTheViewer(const std::string& fileAtStart = {});
     // A piece of code run as the program's start-up body (the application exists, no
     // form does): the loaders' own tests.
     void RunInProgram(const std::function<void()>& body);

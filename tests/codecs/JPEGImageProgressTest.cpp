@@ -37,6 +37,7 @@ public:
     void EnableNativeWindow(platform::HWND, bool) override {}
     void MinimizeNativeWindow(platform::HWND, bool) override {}
     void ActivateNativeWindow(platform::HWND) override {}
+    void SetNativeOwner(platform::HWND, platform::HWND) override {}
     int MenuBarWidth(const platform::MenuBar&) override { return 0; }
     void PresentSurface(platform::HWND, cairo_surface_t*, const platform::Rect&) override {}
     std::uint64_t Now() override { return now_ += 100; }

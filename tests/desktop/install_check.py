@@ -87,8 +87,9 @@ def check_tree(root):
         if validated.returncode != 0 or validated.stdout.strip() or validated.stderr.strip():
             problems.append(f"desktop-file-validate: {validated.stdout}{validated.stderr}")
         entry = desktop_entry(entry_file)
-        expected = {"Type": "Application", "Name": "Orvalis", "Exec": "orvalis", "Icon": "orvalis",
-                    "Categories": "Graphics;Viewer;"}
+        # The file manager offers the viewer for JPEG and BMP files and passes the one chosen.
+        expected = {"Type": "Application", "Name": "Orvalis", "Exec": "orvalis %f", "Icon": "orvalis",
+                    "Categories": "Graphics;Viewer;", "MimeType": "image/jpeg;image/bmp;"}
         for name, value in expected.items():
             if entry.get(name) != value:
                 problems.append(f"the desktop entry's {name} is {entry.get(name)!r}, expected {value!r}")

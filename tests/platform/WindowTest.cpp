@@ -163,6 +163,32 @@ TEST_F(WindowTest, ClickingAnInactiveWindowActivatesIt) {
     EXPECT_EQ(LoWord(activations.back().wParam), WA_CLICKACTIVE);
 }
 
+// A top-level window belongs to another top-level window: a child asked for names its
+// top-level window, a child or the window itself owns nothing; the backend is told once
+// the window is shown, and an owner that goes owns nothing.
+TEST_F(WindowTest, ATopLevelWindowIsOwnedByAnotherTopLevelWindow) {
+    HWND main = TopLevel({0, 0, 200, 200});
+    HWND button = Child(main, {0, 0, 10, 10});
+    HWND dialog = TopLevel({20, 20, 120, 120});
+    struct Case {
+        HWND window, owner, expected;
+    } cases[] = {
+        {dialog, button, main}, {dialog, dialog, 0}, {button, main, 0}, {dialog, 0, 0}, {dialog, main, main},
+    };
+    for (const Case& c : cases) {
+        SetWindowOwner(c.window, c.owner);
+        EXPECT_EQ(GetWindowOwner(c.window), c.expected) << c.window << " owned by " << c.owner;
+    }
+    ShowWindow(dialog, SW_SHOW);
+    ASSERT_NE(backend.NativeWindow(dialog), nullptr);
+    EXPECT_EQ(backend.NativeWindow(dialog)->owner, main);
+    SetWindowOwner(dialog, 0);
+    EXPECT_EQ(backend.NativeWindow(dialog)->owner, 0u);
+    SetWindowOwner(dialog, main);
+    DestroyWindow(main);
+    EXPECT_EQ(GetWindowOwner(dialog), 0u);
+}
+
 TEST_F(WindowTest, DestroyingAWindowDestroysItsChildrenParentFirst) {
     HWND form = TopLevel({0, 0, 100, 100});
     HWND panel = Child(form, {0, 0, 50, 50});
