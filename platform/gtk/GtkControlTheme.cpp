@@ -128,8 +128,10 @@ void GtkControlTheme::DrawPart(cairo_t* context, const Rect& rect, ControlPart p
         case ControlPart::RadioMark: style = radio_; break;
         case ControlPart::FocusRect: style = radioButton_; break;
     }
+    // The state and the scale are set for each drawing, not saved and restored: a saved
+    // context is a node of its own below the context's, which the theme's rules for a
+    // node inside another (frame > border) no longer reach.
     cairo_save(context);
-    gtk_style_context_save(style);
     gtk_style_context_set_scale(style, DeviceScale(context));
     gtk_style_context_set_state(style, Flags(state));
     switch (part) {
@@ -158,7 +160,6 @@ void GtkControlTheme::DrawPart(cairo_t* context, const Rect& rect, ControlPart p
             gtk_render_focus(style, context, rect.left, rect.top, rect.Width(), rect.Height());
             break;
     }
-    gtk_style_context_restore(style);
     cairo_restore(context);
 }
 
