@@ -6,7 +6,8 @@ button (desktop_theme_sample) gives the theme's window and button colours; then
 - the message dialog (the error shown for a view that is no picture) and the options dialog have the window's colour as their background and
   the button's colour on their buttons' faces;
 - the options dialog keeps the size and the controls' places of its form: its client
-  area, its two buttons' faces where the form puts them and its background around them.
+  area, and the outer edges of its edit box, up-down control, radio group and buttons
+  where the form puts them, with the background just beside each.
 
 The screenshots of each dialog in each theme are left in the artifacts folder.
 
@@ -27,6 +28,14 @@ NOT_A_PICTURE = b"pas une image"
 # The options dialog's client area and its buttons (OK, Annuler), as its form gives them.
 OPTIONS_CLIENT = (178, 138)
 OPTIONS_BUTTONS = {"OK": (8, 104, 75, 25), "Annuler": (96, 104, 75, 25)}
+# The outer edges of the options dialog's controls as its form places them (x of the
+# control's edge column, x of the background beside it, y), so that a control drawn a
+# pixel off shows: the edit box (Left 128) and the up-down control (Left 153, Width 15)
+# at Top 8, Height 21, seen in the up-down's upper half (away from the rounded corners
+# where its halves meet); the radio group's frame (Left 24, Width 129) below its caption.
+OPTIONS_EDGES = {"the edit box's left edge": (128, 127, 13), "the up-down control's right edge": (167, 168, 13),
+                 "the radio group's left edge": (24, 23, 80), "the radio group's right edge": (152, 153, 80),
+                 "OK's left edge": (8, 7, 116), "Annuler's right edge": (170, 171, 116)}
 # Colours drawn by the same theme through two routes differ only by rounding.
 TOLERANCE = 3
 
@@ -95,17 +104,16 @@ class ThemeRun(Steps):
         if placed:
             self.expect((width, height) == OPTIONS_CLIENT,
                         f"the {what} dialog is {width} x {height}, not its form's {OPTIONS_CLIENT}")
+            for name, (edge, beside, row) in OPTIONS_EDGES.items():
+                at, next_to = shot.pixel(x + edge, y + row), shot.pixel(x + beside, y + row)
+                self.expect(not near(at, self.window_colour, TOLERANCE) and near(next_to, self.window_colour, TOLERANCE),
+                            f"{what} dialog: {name} is not at x = {edge} ({at} there, {next_to} beside)")
         else:
             buttons = {"OK": self.message_button(shot, x, y, width, height)}
         for name, (bx, by, bw, bh) in buttons.items():
             face = shot.pixel(*face_point(x + bx, y + by, bw, bh))
             self.expect(near(face, self.button_colour, TOLERANCE),
                         f"{what} dialog: {name}'s face is {face}, not the theme's button {self.button_colour}")
-            if placed:
-                # The face begins where the form puts the button: the background just left of it.
-                outside = shot.pixel(x + bx - 1, y + by + bh // 2)
-                self.expect(near(outside, self.window_colour, TOLERANCE),
-                            f"{what} dialog: left of {name} the background is {outside}, not {self.window_colour}")
 
     def message_button(self, shot, x, y, width, height):
         """The message dialog's one button, centred under the message: between the highest
