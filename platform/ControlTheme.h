@@ -17,7 +17,6 @@
 namespace orvalis::platform {
 
 enum class ControlPart : std::uint8_t {
-    WindowFace,  // a form's background
     Button,      // a push button's face and frame, with the focus mark when focused
     EditBox,     // the face and frame of a box that holds text
     SpinButton,  // one half of an up-down control
@@ -39,7 +38,7 @@ struct ControlState {
 };
 
 // The system colours that a theme gives, by the index of the forms' colour names
-// (clWindow is 5, clBtnFace 15, ...).
+// (clWindow is 5, clBtnFace 15, ...). A form's background is its face colour.
 enum class SystemColour : std::uint8_t {
     Window = 5,
     WindowText = 8,
@@ -49,9 +48,6 @@ enum class SystemColour : std::uint8_t {
     ButtonShadow = 16,
     GrayText = 17,
     ButtonText = 18,
-    ButtonHighlight = 20,
-    DarkShadow = 21,
-    Light = 22,
 };
 
 struct ThemeColour {

@@ -116,7 +116,6 @@ GtkControlTheme::~GtkControlTheme() {
 void GtkControlTheme::DrawPart(cairo_t* context, const Rect& rect, ControlPart part, ControlState state) const {
     GtkStyleContext* style = nullptr;
     switch (part) {
-        case ControlPart::WindowFace: style = window_; break;
         case ControlPart::Button: style = state.isDefault ? defaultButton_ : button_; break;
         case ControlPart::EditBox: style = entry_; break;
         case ControlPart::SpinButton:
@@ -129,15 +128,12 @@ void GtkControlTheme::DrawPart(cairo_t* context, const Rect& rect, ControlPart p
         case ControlPart::FocusRect: style = radioButton_; break;
     }
     // The state and the scale are set for each drawing, not saved and restored: a saved
-    // context is a node of its own below the context's, which the theme's rules for a
-    // node inside another (frame > border) no longer reach.
+    // context is a node of its own below the context's, which some of the theme's rules
+    // (the frame's border) no longer reach.
     cairo_save(context);
     gtk_style_context_set_scale(style, DeviceScale(context));
     gtk_style_context_set_state(style, Flags(state));
     switch (part) {
-        case ControlPart::WindowFace:
-            gtk_render_background(style, context, rect.left, rect.top, rect.Width(), rect.Height());
-            break;
         case ControlPart::Button:
             // A focused button shows the mark inside it, as the desktop's own do.
             Box(style, context, rect);
