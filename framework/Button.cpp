@@ -147,8 +147,17 @@ void TButton::Paint() {
     TCanvas& canvas = Canvas();
     TRect rect = ClientRect();
     canvas.FillRect(rect);
-    if (Active()) Frame3D(canvas, rect, cl3DDkShadow, cl3DDkShadow);
     const bool pressed = Pressed();
+    canvas.Font().SetColor(Enabled() ? Font()->Color() : clGrayText);
+    if (DrawThemedPart(canvas, rect, platform::ControlPart::Button,
+                       {.disabled = !Enabled(), .pressed = pressed, .focused = Focused(), .isDefault = Active()})) {
+        // The theme's face has its own pressed look and focus mark; the caption keeps
+        // the place it has in the plain look.
+        TRect text{rect.Left + 2, rect.Top + 2, rect.Right - 2, rect.Bottom - 2};
+        canvas.DrawText(Caption().View(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        return;
+    }
+    if (Active()) Frame3D(canvas, rect, cl3DDkShadow, cl3DDkShadow);
     if (pressed)
         Frame3D(canvas, rect, clBtnShadow, clBtnShadow);
     else
@@ -156,7 +165,6 @@ void TButton::Paint() {
 
     TRect text = rect;
     if (pressed) text = {text.Left + 1, text.Top + 1, text.Right + 1, text.Bottom + 1};
-    canvas.Font().SetColor(Enabled() ? Font()->Color() : clGrayText);
     canvas.DrawText(Caption().View(), text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (Focused()) canvas.DrawFocusRect({rect.Left + 2, rect.Top + 2, rect.Right - 2, rect.Bottom - 2});
 }

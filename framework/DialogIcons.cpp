@@ -2,6 +2,8 @@
 
 #include "graphics/Canvas.h"
 #include "graphics/SystemColors.h"
+#include "platform/ControlTheme.h"
+#include "platform/ScreenMetrics.h"
 
 namespace orvalis {
 namespace {
@@ -29,14 +31,11 @@ void Glyph(TCanvas& canvas, std::string_view glyph, TColor color) {
     canvas.DrawText(glyph, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-}  // namespace
+// The icons of the desktop's icon theme, in the order of TDialogIcon.
+constexpr const char* kThemeIconNames[] = {"dialog-error", "dialog-warning", "dialog-information", "dialog-question"};
 
-void PaintDialogIcon(TBitmap& bitmap, TDialogIcon icon) {
-    bitmap.SetWidth(kDialogIconSize);
-    bitmap.SetHeight(kDialogIconSize);
-    TCanvas& canvas = bitmap.Canvas();
-    canvas.Brush().SetColor(clBtnFace);
-    canvas.FillRect({0, 0, kDialogIconSize, kDialogIconSize});
+// The framework's own drawing of the icon, in units of 32 × 32.
+void PaintPlainIcon(TCanvas& canvas, TDialogIcon icon) {
     switch (icon) {
         case TDialogIcon::Stop:
             Disc(canvas, kStopRed, kStopEdge);
@@ -70,6 +69,42 @@ void PaintDialogIcon(TBitmap& bitmap, TDialogIcon icon) {
             Glyph(canvas, "?", clWhite);
             break;
     }
+}
+
+// Scales the canvas's drawing up for as long as it lives.
+class ScaledDrawing {
+public:
+    ScaledDrawing(TCanvas& canvas, int scale) : context_(canvas.Handle()) {
+        cairo_save(context_);
+        cairo_scale(context_, scale, scale);
+    }
+    ~ScaledDrawing() { cairo_restore(context_); }
+    ScaledDrawing(const ScaledDrawing&) = delete;
+    ScaledDrawing& operator=(const ScaledDrawing&) = delete;
+
+private:
+    cairo_t* context_;
+};
+
+}  // namespace
+
+void PaintDialogIcon(TBitmap& bitmap, TDialogIcon icon) {
+    const int scale = platform::GetScreenMetrics().deviceScale;
+    const std::int32_t pixels = kDialogIconSize * scale;
+    bitmap.SetWidth(pixels);
+    bitmap.SetHeight(pixels);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.Brush().SetColor(clBtnFace);
+    canvas.FillRect({0, 0, pixels, pixels});
+    if (const platform::ControlTheme* theme = platform::DesktopTheme()) {
+        canvas.Changing();
+        const bool drawn =
+            theme->DrawIcon(canvas.Handle(), kThemeIconNames[static_cast<int>(icon)], kDialogIconSize, scale);
+        canvas.Changed();
+        if (drawn) return;
+    }
+    ScaledDrawing scaled(canvas, scale);
+    PaintPlainIcon(canvas, icon);
 }
 
 }  // namespace orvalis

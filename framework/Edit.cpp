@@ -335,11 +335,15 @@ std::int32_t TEdit::TextOrigin() {
 
 void TEdit::Paint() {
     TCanvas& canvas = Canvas();
-    TRect rect = ClientRect();
+    const TRect rect = ClientRect();
     canvas.Brush().SetColor(Enabled() ? Color() : clBtnFace);
     canvas.FillRect(rect);
-    DrawSunkenBevel(canvas, rect);
-    const TRect inner{rect.Left + 1, rect.Top + 1, rect.Right - 1, rect.Bottom - 1};
+    if (!DrawThemedPart(canvas, rect, platform::ControlPart::EditBox, {.disabled = !Enabled(), .focused = Focused()})) {
+        TRect bevelled = rect;
+        DrawSunkenBevel(canvas, bevelled);
+    }
+    // The text keeps the place it has inside the plain look's bevels, whatever the look.
+    const TRect inner{rect.Left + 3, rect.Top + 3, rect.Right - 3, rect.Bottom - 3};
 
     const std::string_view text = Text().View();
     const std::int32_t x = TextOrigin();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/Accelerator.h"
+#include "framework/ControlLook.h"
 #include "framework/classes/ClassBuilder.h"
 #include "graphics/ScratchCanvas.h"
 #include "platform/Menu.h"
@@ -179,11 +180,14 @@ void TRadioGroup::Paint() {
     // The etched frame, from the middle of the caption's line down.
     const TColor face = Color();
     const std::int32_t frameTop = lineHeight / 2;
-    canvas.Brush().SetColor(clBtnHighlight);
-    canvas.FrameRect({client.Left + 1, frameTop + 1, client.Right, client.Bottom});
-    canvas.Brush().SetColor(clBtnShadow);
-    canvas.FrameRect({client.Left, frameTop, client.Right - 1, client.Bottom - 1});
-    canvas.Brush().SetColor(face);
+    if (!DrawThemedPart(canvas, {client.Left, frameTop, client.Right, client.Bottom}, platform::ControlPart::GroupFrame,
+                        {.disabled = !Enabled()})) {
+        canvas.Brush().SetColor(clBtnHighlight);
+        canvas.FrameRect({client.Left + 1, frameTop + 1, client.Right, client.Bottom});
+        canvas.Brush().SetColor(clBtnShadow);
+        canvas.FrameRect({client.Left, frameTop, client.Right - 1, client.Bottom - 1});
+        canvas.Brush().SetColor(face);
+    }
 
     const TColor textColor = Enabled() ? Font()->Color() : clGrayText;
     canvas.Font().SetColor(textColor);
@@ -198,15 +202,19 @@ void TRadioGroup::Paint() {
     for (std::int32_t index = 0; index < items_->Count(); ++index) {
         const TRect item = ItemRect(index);
         const std::int32_t buttonTop = item.Top + (item.Height() - kButtonSize) / 2;
-        canvas.Pen().SetColor(clBtnShadow);
-        canvas.Brush().SetColor(Enabled() ? clWindow : clBtnFace);
-        canvas.Ellipse(item.Left, buttonTop, item.Left + kButtonSize, buttonTop + kButtonSize);
-        if (index == itemIndex_) {
-            canvas.Pen().SetColor(textColor);
-            canvas.Brush().SetColor(textColor);
-            canvas.Ellipse(item.Left + 4, buttonTop + 4, item.Left + kButtonSize - 4, buttonTop + kButtonSize - 4);
+        const TRect mark{item.Left, buttonTop, item.Left + kButtonSize, buttonTop + kButtonSize};
+        if (!DrawThemedPart(canvas, mark, platform::ControlPart::RadioMark,
+                            {.disabled = !Enabled(), .checked = index == itemIndex_})) {
+            canvas.Pen().SetColor(clBtnShadow);
+            canvas.Brush().SetColor(Enabled() ? clWindow : clBtnFace);
+            canvas.Ellipse(mark.Left, mark.Top, mark.Right, mark.Bottom);
+            if (index == itemIndex_) {
+                canvas.Pen().SetColor(textColor);
+                canvas.Brush().SetColor(textColor);
+                canvas.Ellipse(mark.Left + 4, mark.Top + 4, mark.Right - 4, mark.Bottom - 4);
+            }
+            canvas.Brush().SetColor(face);
         }
-        canvas.Brush().SetColor(face);
         const String text = items_->Strings(index);
         TRect textRect{item.Left + kTextOffset, item.Top, item.Right, item.Bottom};
         canvas.DrawText(text.View(), textRect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
@@ -215,7 +223,9 @@ void TRadioGroup::Paint() {
             TRect extent = textRect;
             canvas.DrawText(text.View(), extent, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
             const std::int32_t top = item.Top + (item.Height() - extent.Height()) / 2;
-            canvas.DrawFocusRect({extent.Left - 2, top - 1, extent.Right + 2, top + extent.Height() + 1});
+            const TRect focus{extent.Left - 2, top - 1, extent.Right + 2, top + extent.Height() + 1};
+            if (!DrawThemedPart(canvas, focus, platform::ControlPart::FocusRect, {.focused = true}))
+                canvas.DrawFocusRect(focus);
         }
     }
 }

@@ -164,11 +164,15 @@ void TUpDown::Paint() {
     for (TUDBtnType button : {btNext, btPrev}) {
         TRect rect = halves[button];
         canvas.FillRect(rect);
-        if (pressed_ && pressedButton_ == button)
-            DrawSunkenBevel(canvas, rect);
-        else
-            DrawRaisedBevel(canvas, rect);
-        DrawArrow(canvas, rect, arrows[button], Enabled() ? clBtnText : clGrayText);
+        const bool pressed = pressed_ && pressedButton_ == button;
+        if (!DrawThemedPart(canvas, rect, platform::ControlPart::SpinButton,
+                            {.disabled = !Enabled(), .pressed = pressed})) {
+            if (pressed)
+                DrawSunkenBevel(canvas, rect);
+            else
+                DrawRaisedBevel(canvas, rect);
+        }
+        DrawArrow(canvas, rect, arrows[button], Enabled());
     }
 }
 

@@ -1,5 +1,7 @@
 #include "graphics/SystemColors.h"
 
+#include "platform/ControlTheme.h"
+
 namespace orvalis {
 namespace {
 
@@ -46,6 +48,8 @@ constexpr SystemColorEntry kSystemColors[] = {
 
 TColor ColorToRGB(TColor color) {
     if (color >= 0) return color;
+    if (const platform::ControlTheme* theme = platform::DesktopTheme())
+        if (const auto colour = theme->Colour(color & 0xFF)) return RGB(colour->red, colour->green, colour->blue);
     for (const SystemColorEntry& entry : kSystemColors)
         if (entry.system == color) return entry.rgb;
     return clBlack;

@@ -1,7 +1,8 @@
 #pragma once
 // The conversion of colours to 0x00BBGGRR. A system colour (0x80000000 plus an index:
-// clBtnFace, clWindowText, ...) takes its value from one table, a plain light look that
-// is the same on every machine; any other colour is returned as it is.
+// clBtnFace, clWindowText, ...) takes the desktop theme's value when the platform has a
+// theme that gives it (platform/ControlTheme.h), else its value in one table, a plain
+// light look that is the same on every machine; any other colour is returned as it is.
 
 #include <cstdint>
 

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "platform/Accessibility.h"
+#include "platform/ControlTheme.h"
 #include "platform/Geometry.h"
 #include "platform/Menu.h"
 #include "platform/MessageBox.h"
@@ -88,6 +89,9 @@ public:
     virtual bool SetClipboardText(std::string_view text) = 0;
     virtual std::optional<std::string> GetClipboardText() = 0;
     virtual ScreenMetrics Screen() = 0;
+    // The desktop's theme for the controls the framework draws (ControlTheme.h); none
+    // keeps the framework's own look.
+    virtual const ControlTheme* Theme() const { return nullptr; }
 };
 
 }  // namespace orvalis::platform

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/Backend.h"
+#include "platform/gtk/GtkControlTheme.h"
 #include "platform/gtk/KeyboardReports.h"
 #include "platform/gtk/MainContextWait.h"
 
@@ -82,6 +83,7 @@ public:
     bool SetClipboardText(std::string_view text) override;
     std::optional<std::string> GetClipboardText() override;
     ScreenMetrics Screen() override;
+    const ControlTheme* Theme() const override { return &theme_; }
 
 private:
     TopLevelWindow* Find(HWND window) const;
@@ -97,6 +99,7 @@ private:
     std::vector<GtkWindow*> dialogs_;  // shown, bottom first
     KeyboardReports keys_;
     MainContextWait wait_;
+    GtkControlTheme theme_;
     HWND active_ = 0;                                 // the window the platform activated last
     std::optional<std::uint64_t> activationAskedAt_;  // its focus has not come yet
     bool refocus_ = false;

@@ -16,7 +16,7 @@ from desktop_driver import WAIT_SECONDS, near, play_scenario, viewer_options, wa
 from viewer_scenario import (FILE_DIALOG, JPEG_TOLERANCE, MAIN_WINDOW, ViewerSteps, driven_display, menu_bar_items,
                              open_typed)
 
-FORM_COLOUR = (240, 240, 240)  # clBtnFace
+FORM_COLOUR = (246, 245, 244)  # clBtnFace: the window background of the desktop's theme (Adwaita)
 SMALL = (16, 16, (220, 30, 30))
 LARGE = (320, 200, (30, 30, 220))
 

@@ -7,14 +7,18 @@ on X11 (Xvfb) or Wayland (headless sway with an output of scale 2):
   (an enlarged or interpolated picture would differ, and be twice as large);
 - the options dialog is drawn at the device's resolution: twice as large in device pixels,
   equal to the scale-1 dialog enlarged two times (pixel doubling) on its plain background,
-  and different from it where text is drawn (sharper glyphs, not doubled ones).
+  and different from it where text is drawn (sharper glyphs, not doubled ones); its
+  up-down arrows and radio marks are drawn at the device's resolution too (some pair of
+  device rows differs, where doubled units would give equal pairs);
+- the message dialog's icon (the error shown for a view that is no picture) is twice as wide in device pixels at scale 2.
 
     scale_scenario.py --viewer PATH --artifacts FOLDER [--display x11|wayland]"""
 
 import sys
 
 from desktop_driver import Failure, Steps, play_scenario, viewer_options, wait_until
-from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, driven_display, open_options, open_typed, write_view
+from viewer_scenario import (FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, driven_display, open_options, open_typed,
+                             write_view)
 
 # Wide enough that at scale 2 its client area is still wider than the menu bar, under which
 # the window never narrows.
@@ -25,7 +29,14 @@ VIEW_SIZE = (640, 400)
 TEXT_AREAS = {"the label": (8, 8, 111, 13), "OK": (36, 110, 20, 13), "Annuler": (112, 110, 44, 13),
               "Continu": (48, 56, 40, 13)}
 PLAIN_AREA = (8, 132, 160, 4)
-DIALOG_FACE = (240, 240, 240)  # clBtnFace
+# Glyphs of the options dialog (units): the up-down control and the column of radio marks.
+GLYPH_AREAS = {"the up-down arrows": (153, 8, 15, 21), "the radio marks": (32, 54, 13, 42)}
+DIALOG_FACE = (246, 245, 244)  # clBtnFace: the window background of the desktop's theme (Adwaita)
+MESSAGE_DIALOG = r"^Erreur$"
+# A view that is no picture: opening it shows the error message dialog.
+NOT_A_PICTURE = b"pas une image"
+# Where the message dialog's icon stands (units from its top left), with room around it.
+ICON_AREA = (0, 0, 46, 46)
 # Text drawn at the device's resolution differs from doubled text in many pixels.
 TEXT_DIFFERENCE = 0.08
 
@@ -97,8 +108,47 @@ class Run(Steps):
             return (shot, dialog) if steady and face else None
         shot, self.options = wait_until(settled, "the options dialog on the screen, settled")
         self.options_size = (ow * shot.scale, oh * shot.scale)
-        driver.key("Escape")
+        # Annuler: Left 96, Top 104, 75 by 25 units in the dialog's client area.
+        device = self.scale // per_unit
+        driver.click_at(ox + (96 + 37) * device, oy + (104 + 12) * device)
+        driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
+
+        self.step(f"scale {self.scale}: the message dialog's icon")
+        driver.wait_focused(window)
+        driver.key("F10", "Down", "Return")
+        driver.focused_window(FILE_DIALOG)
+        open_typed(driver, self.folder / "faux.jpg")
+        message = driver.focused_window(MESSAGE_DIALOG)
+        mx, my, mw, mh = driver.window_geometry(message)
+
+        widths = [None]
+
+        def icon_drawn():
+            # The same width in two shots in a row: the dialog whole, not caught while it paints.
+            shot = self.screenshot(f"message-scale{self.scale}")
+            widths.append(ink_width(shot.crop(mx, my, mw, mh), mw * shot.scale, ICON_AREA, self.scale))
+            return widths[-1] if widths[-1] and widths[-1] == widths[-2] else None
+        self.icon_width = wait_until(icon_drawn, "the message dialog's icon on the screen, settled")
+        driver.key("Return")
         self.viewer.stop()
+
+
+def ink_width(rgb, width, area, scale):
+    """The number of device columns of an area (units) with a pixel other than the
+    dialog's face."""
+    x, y, w, h = (value * scale for value in area)
+    face = bytes(DIALOG_FACE)
+    return sum(1 for column in range(x, x + w)
+               if any(rgb[3 * (width * row + column):3 * (width * row + column) + 3] != face for row in range(y, y + h)))
+
+
+def rows_doubled(rgb, width, area):
+    """Whether every pair of device rows (2k, 2k + 1) of an area (units, at scale 2) is the
+    same: a drawing made at one unit per pixel and enlarged."""
+    rows = part(rgb, width, area, 2)
+    row_bytes = 3 * 2 * area[2]
+    lines = [rows[row_bytes * i:row_bytes * (i + 1)] for i in range(2 * area[3])]
+    return all(lines[2 * k] == lines[2 * k + 1] for k in range(area[3]))
 
 
 def compare(first, second):
@@ -110,6 +160,14 @@ def compare(first, second):
     if second.options_size != (2 * width, 2 * height):
         return problems + [f"the options dialog is {second.options_size} device pixels at scale 2, "
                            f"not twice its {first.options_size} at scale 1"]
+    print(f"   the message dialog's icon: {first.icon_width} device pixels wide at scale 1, "
+          f"{second.icon_width} at scale 2", flush=True)
+    if second.icon_width != 2 * first.icon_width:
+        problems.append(f"the message dialog's icon is {second.icon_width} device pixels wide at scale 2, "
+                        f"not twice its {first.icon_width} at scale 1")
+    for name, area in GLYPH_AREAS.items():
+        if rows_doubled(second.options, 2 * width, area):
+            problems.append(f"{name} at scale 2 are the scale-1 drawing doubled (each pair of device rows equal)")
     doubled = enlarged(first.options, width, height)
     plain = (part(doubled, 2 * width, PLAIN_AREA, 2), part(second.options, 2 * width, PLAIN_AREA, 2))
     if plain[0] != plain[1]:
@@ -131,6 +189,7 @@ def main():
             with driven_display(options.display, options.artifacts, scale, logs=f"-scale{scale}") as driver, \
                     driver.working_folder("orvalis-scale-") as folder:
                 write_view(folder / "vue1.jpg", 1, VIEW_SIZE)
+                (folder / "faux.jpg").write_bytes(NOT_A_PICTURE)
                 driver.hand_over(folder)
                 report.viewer = driver.start([options.viewer], cwd=folder, env={"GDK_SCALE": str(scale)})
                 report.scenario = Run(driver, options.artifacts, report.viewer, folder, scale)

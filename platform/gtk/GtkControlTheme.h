@@ -1,0 +1,39 @@
+#pragma once
+// The desktop theme of the framework's controls on GTK: one style context per kind of
+// control, made from the widget path that GTK's own control of that kind has, and each
+// part painted by gtk_render_*; the system colours are read from the same contexts once,
+// when the backend starts (a theme changed while the program runs shows at its next start).
+
+#include <array>
+
+#include "platform/ControlTheme.h"
+
+typedef struct _GtkStyleContext GtkStyleContext;
+
+namespace orvalis::platform::gtk {
+
+class GtkControlTheme final : public ControlTheme {
+public:
+    GtkControlTheme();
+    ~GtkControlTheme() override;
+    GtkControlTheme(const GtkControlTheme&) = delete;
+    GtkControlTheme& operator=(const GtkControlTheme&) = delete;
+
+    void DrawPart(cairo_t* context, const Rect& rect, ControlPart part, ControlState state) const override;
+    std::optional<ThemeColour> Colour(int systemIndex) const override;
+    bool DrawIcon(cairo_t* context, std::string_view name, int size, int scale) const override;
+
+private:
+    GtkStyleContext* window_;
+    GtkStyleContext* button_;
+    GtkStyleContext* defaultButton_;
+    GtkStyleContext* entry_;
+    GtkStyleContext* selection_;
+    GtkStyleContext* label_;
+    GtkStyleContext* frame_;
+    GtkStyleContext* radioButton_;
+    GtkStyleContext* radio_;
+    std::array<std::optional<ThemeColour>, 32> colours_;
+};
+
+}  // namespace orvalis::platform::gtk

@@ -1,0 +1,157 @@
+#!/usr/bin/env python3
+"""The viewer's own forms in the desktop's theme, in Xvfb, under each theme a user may
+choose (GTK_THEME): light, dark and high contrast. In each, a plain GTK window with a
+button (desktop_theme_sample) gives the theme's window and button colours; then
+
+- the message dialog (the error shown for a view that is no picture) and the options dialog have the window's colour as their background and
+  the button's colour on their buttons' faces;
+- the options dialog keeps the size and the controls' places of its form: its client
+  area, and the outer edges of its edit box, up-down control, radio group and buttons
+  where the form puts them, with the background just beside each.
+
+The screenshots of each dialog in each theme are left in the artifacts folder.
+
+    theme_scenario.py --viewer PATH --sample PATH --artifacts FOLDER"""
+
+import argparse
+import pathlib
+import sys
+
+from desktop_driver import Screenshot, Steps, VirtualDisplay, X11Driver, near, play_scenario, wait_until
+from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, SCREEN, open_options, open_typed, write_view
+
+THEMES = [("light", "Adwaita"), ("dark", "Adwaita:dark"), ("high-contrast", "HighContrast")]
+SAMPLE_WINDOW = r"^Échantillon du thème$"
+MESSAGE_DIALOG = r"^Erreur$"
+# A view that is no picture: opening it shows the error message dialog.
+NOT_A_PICTURE = b"pas une image"
+# The options dialog's client area and its buttons (OK, Annuler), as its form gives them.
+OPTIONS_CLIENT = (178, 138)
+OPTIONS_BUTTONS = {"OK": (8, 104, 75, 25), "Annuler": (96, 104, 75, 25)}
+# The outer edges of the options dialog's controls as its form places them (x of the
+# control's edge column, x of the background beside it, y), so that a control drawn a
+# pixel off shows: the edit box (Left 128) and the up-down control (Left 153, Width 15)
+# at Top 8, Height 21, seen in the up-down's upper half (away from the rounded corners
+# where its halves meet); the radio group's frame (Left 24, Width 129) below its caption.
+OPTIONS_EDGES = {"the edit box's left edge": (128, 127, 13), "the up-down control's right edge": (167, 168, 13),
+                 "the radio group's left edge": (24, 23, 80), "the radio group's right edge": (152, 153, 80),
+                 "OK's left edge": (8, 7, 116), "Annuler's right edge": (170, 171, 116)}
+# Colours drawn by the same theme through two routes differ only by rounding.
+TOLERANCE = 3
+
+
+def face_point(x, y, width, height):
+    """A point of a button's face away from its caption, its frame and its shading."""
+    return x + 6, y + height // 2
+
+
+class ThemeRun(Steps):
+    def __init__(self, driver, artifacts, options, folder, name, theme):
+        super().__init__(driver.env, artifacts, driver)
+        self.options = options
+        self.folder = folder
+        self.name = name
+        self.theme = theme
+        self.programs = []
+
+    def start(self, argv):
+        program = self.driver.start(argv, cwd=self.folder, env={"GTK_THEME": self.theme})
+        self.programs.append(program)
+        return program
+
+    def run(self):
+        driver = self.driver
+        self.step(f"{self.name}: the colours of a GTK window and button")
+        sample = self.start([self.options.sample])
+        _, placed = sample.wait_line(r"button (\d+) (\d+) (\d+) (\d+)")
+        window = driver.find_window(SAMPLE_WINDOW)
+        bx, by, bw, bh = (int(value) for value in placed.groups())
+
+        def sampled():
+            x, y, _, _ = driver.window_geometry(window)
+            shot = self.screenshot(f"{self.name}-gtk-sample")
+            return shot.pixel(x + 4, y + 4), shot.pixel(*face_point(x + bx, y + by, bw, bh))
+        self.window_colour, self.button_colour = wait_until(sampled, "the sample window drawn")
+        print(f"   window {self.window_colour}, button {self.button_colour}", flush=True)
+        sample.stop()
+
+        self.step(f"{self.name}: the message dialog")
+        viewer = self.start([self.options.viewer])
+        driver.find_window(MAIN_WINDOW)
+        driver.focused_window(FILE_DIALOG)
+        open_typed(driver, self.folder / "faux.jpg")
+        message = driver.focused_window(MESSAGE_DIALOG)
+        self.check_dialog(message, "message", None)
+        driver.key("Return")
+        driver.wait_gone(MESSAGE_DIALOG, "the message dialog to go")
+
+        self.step(f"{self.name}: the options dialog")
+        options = open_options(driver)
+        self.check_dialog(options, "options", OPTIONS_BUTTONS)
+        driver.key("Escape")
+        viewer.stop()
+
+    def check_dialog(self, window, what, buttons):
+        x, y, width, height = self.driver.window_geometry(window)
+
+        def drawn():
+            shot = self.screenshot(f"{self.name}-{what}")
+            return shot if near(shot.pixel(x + 2, y + 2), self.window_colour, TOLERANCE) else None
+        shot = wait_until(drawn, f"the {what} dialog's background in the window colour {self.window_colour}")
+        # The dialog alone, for a person to look at (README's pictures are made from these).
+        Screenshot(width, height, shot.crop(x, y, width, height)).save(self.artifacts / f"{what}-{self.name}.png")
+        placed = buttons is not None
+        if placed:
+            self.expect((width, height) == OPTIONS_CLIENT,
+                        f"the {what} dialog is {width} x {height}, not its form's {OPTIONS_CLIENT}")
+            for name, (edge, beside, row) in OPTIONS_EDGES.items():
+                at, next_to = shot.pixel(x + edge, y + row), shot.pixel(x + beside, y + row)
+                self.expect(not near(at, self.window_colour, TOLERANCE) and near(next_to, self.window_colour, TOLERANCE),
+                            f"{what} dialog: {name} is not at x = {edge} ({at} there, {next_to} beside)")
+        else:
+            buttons = {"OK": self.message_button(shot, x, y, width, height)}
+        for name, (bx, by, bw, bh) in buttons.items():
+            face = shot.pixel(*face_point(x + bx, y + by, bw, bh))
+            self.expect(near(face, self.button_colour, TOLERANCE),
+                        f"{what} dialog: {name}'s face is {face}, not the theme's button {self.button_colour}")
+
+    def message_button(self, shot, x, y, width, height):
+        """The message dialog's one button, centred under the message: between the highest
+        and the lowest pixel of the dialog's lower half that are not the background, in a
+        column left of its caption; a rectangle 12 pixels wide whose face point is in that
+        column."""
+        column = width // 2 - 12
+        rows = [row for row in range(height // 2, height)
+                if not near(shot.pixel(x + column, y + row), self.window_colour, TOLERANCE)]
+        self.expect(rows, "the message dialog shows no button under its message")
+        return column - 6, rows[0], 12, rows[-1] + 1 - rows[0]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--viewer", required=True)
+    parser.add_argument("--sample", required=True)
+    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
+    options = parser.parse_args()
+    options.viewer = str(pathlib.Path(options.viewer).resolve())
+    options.sample = str(pathlib.Path(options.sample).resolve())
+    options.artifacts.mkdir(parents=True, exist_ok=True)
+
+    def play(report):
+        for name, theme in THEMES:
+            with VirtualDisplay(*SCREEN, log_path=options.artifacts / f"xvfb-{name}.log") as display:
+                driver = X11Driver(display)
+                with driver.working_folder("orvalis-theme-") as folder:
+                    (folder / "faux.jpg").write_bytes(NOT_A_PICTURE)
+                    report.scenario = ThemeRun(driver, options.artifacts, options, folder, name, theme)
+                    report.scenario.shots = 10 * len(report.scenario.name)
+                    try:
+                        report.scenario.run()
+                    finally:
+                        for program in report.scenario.programs:
+                            program.stop()
+    return play_scenario(play, "theme scenario", options.artifacts)
+
+
+if __name__ == "__main__":
+    sys.exit(main())
