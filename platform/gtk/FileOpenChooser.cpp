@@ -38,6 +38,12 @@ void FitWorkArea(GtkWidget* dialog, gpointer) {
     if (!monitor) return;
     GdkRectangle area;
     gdk_monitor_get_workarea(monitor, &area);
+    // A bound rather than one resize: the chooser sizes itself again after it is shown
+    // (its default size follows its contents), and the bound holds for every such size.
+    GdkGeometry bound{};
+    bound.max_width = area.width;
+    bound.max_height = area.height;
+    gtk_window_set_geometry_hints(GTK_WINDOW(dialog), nullptr, &bound, GDK_HINT_MAX_SIZE);
     int width = 0, height = 0;
     gtk_window_get_size(GTK_WINDOW(dialog), &width, &height);
     if (width > area.width || height > area.height)
