@@ -11,6 +11,7 @@ The test under test is this script again (--as-test CASE): it starts a long slee
 prints its process number, then waits to be killed or ends."""
 
 import argparse
+import contextlib
 import os
 import pwd
 import signal
@@ -53,9 +54,9 @@ def play(case, user):
     test = subprocess.Popen(argv, stdout=subprocess.PIPE, text=True, process_group=0)
     try:
         pid = int(test.stdout.readline())
-        if not running(pid):
-            return [f"{case}: the program did not start"]
         if case == "killed":
+            if not running(pid):
+                return [f"{case}: the program did not start"]
             test.kill()
             test.wait()
         else:
@@ -66,7 +67,8 @@ def play(case, user):
         wait_until(lambda: not running(pid), f"the program of a test that {case} to end")
         return []
     except Failure as failure:
-        os.kill(pid, signal.SIGKILL)
+        with contextlib.suppress(ProcessLookupError):
+            os.kill(pid, signal.SIGKILL)
         return [f"{case} as {user or 'ourselves'}: {failure}"]
     finally:
         if test.poll() is None:
