@@ -22,8 +22,10 @@ configure: test-deps
 build: configure
 	@cmake --build $(BUILD_DIR)
 
+# The suite leaves nothing behind: the sources as they were (git status) and its temporary
+# folder, one of its own, empty (scripts/run-leaving-nothing.sh).
 test: build
-	@ctest --test-dir $(BUILD_DIR) --output-on-failure
+	@./scripts/run-leaving-nothing.sh ctest --test-dir $(BUILD_DIR) --output-on-failure
 
 # The viewer on the desktop, started in the current folder (its log espion.log lands
 # here). Without a display it says so and how to start it under Xvfb. The tests are built
