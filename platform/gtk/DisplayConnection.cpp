@@ -51,8 +51,8 @@ void WatchDisplayConnection(GdkDisplay* display) {
     if (fd < 0) return;
     // Before GDK's own event source (default priority), which would read the closed
     // connection first and end the program with its own English message.
-    g_unix_fd_add_full(G_PRIORITY_HIGH, fd, static_cast<GIOCondition>(G_IO_HUP | G_IO_ERR), OnConnectionClosed,
-                       nullptr, nullptr);
+    g_unix_fd_add_full(G_PRIORITY_HIGH, fd, static_cast<GIOCondition>(G_IO_HUP | G_IO_ERR), OnConnectionClosed, nullptr,
+                       nullptr);
 #ifdef GDK_WINDOWING_X11
     if (GDK_IS_X11_DISPLAY(display)) XSetIOErrorHandler(OnX11ConnectionBroken);
 #endif
@@ -69,8 +69,6 @@ void EndIfDisplayLost(GdkDisplay* display) {
 #endif
 }
 
-const char* LostDisplayMessage() {
-    return "Orvalis s'arrête : la connexion à l'affichage graphique a été perdue.";
-}
+const char* LostDisplayMessage() { return "Orvalis s'arrête : la connexion à l'affichage graphique a été perdue."; }
 
 }  // namespace orvalis::platform::gtk
