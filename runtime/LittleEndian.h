@@ -34,8 +34,11 @@ constexpr void WriteLittleEndian(std::uint8_t* out, std::uint64_t value, std::si
 
 // The same bytes, appended to `out`.
 inline void AppendLittleEndian(std::vector<std::uint8_t>& out, std::uint64_t value, std::size_t size) {
-    out.resize(out.size() + size);
-    WriteLittleEndian(out.data() + out.size() - size, value, size);
+    // Byte after byte: written into the vector's grown end in one copy, GCC 12's optimiser
+    // loses track of the new storage and warns falsely (-Wstringop-overflow).
+    std::uint8_t bytes[8] = {};
+    WriteLittleEndian(bytes, value, size);
+    for (std::size_t i = 0; i < size && i < 8; ++i) out.push_back(bytes[i]);
 }
 
 }  // namespace orvalis
