@@ -19,7 +19,8 @@ steps inside play_scenario, which turns a Failure into the report and the exit s
 Every program a test starts (start_program: the display, the program under test) runs in
 a process group of its own, which end_process ends whole, and dies with the test however
 the test ends: killed by CTest's timeout, it says nothing, so the kernel ends its programs
-(a parent-death signal, set by setpriv). At the end, programs_left() names any that is
+(a parent-death signal, set before the program runs and again by setpriv after a change
+of user). At the end, programs_left() names any that is
 still there, and play_scenario fails for it.
 """
 
