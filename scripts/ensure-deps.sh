@@ -1,26 +1,41 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running Orvalis need.
-# As root the missing ones are installed; otherwise the one command to run is printed.
+# Installs the Debian packages that one purpose needs, and nothing else:
+#
+#   scripts/ensure-deps.sh build   building and running the program (make run, make install,
+#                                  make package): compiler, libraries, the forms' fonts
+#   scripts/ensure-deps.sh test    the above, and what the tests, the sanitizer and valgrind
+#                                  runs, the benchmarks and the house style need
+#
+# As root the missing ones are installed (apt-get); otherwise the one command to run is
+# printed. Nothing else on the machine is changed: no account, no configuration.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ pkg-config clang-format
-  libgtest-dev libbenchmark-dev
+build_packages=(
+  cmake ninja-build g++ pkg-config
+  # dpkg-buildflags (the Release build's hardening) and dpkg-shlibdeps (make package).
+  dpkg-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgtk-3-dev
+  # The forms are laid out for DejaVu Sans Condensed.
   fonts-dejavu-core fonts-dejavu-extra
-  xvfb xdotool imagemagick libjpeg-turbo-progs desktop-file-utils
-  sway grim
-  appstream dpkg-dev lintian
-  dbus-daemon at-spi2-core python3-pyatspi
+)
+test_packages=(
+  python3 libgtest-dev clang-format valgrind
+  # The desktop tests: X11 and Wayland displays, their input and screenshots, the
+  # accessibility bus, the window-manager and screen-reader scenarios.
+  xvfb xdotool imagemagick sway grim openbox
+  dbus-daemon at-spi2-core python3-pyatspi orca
+  # The codecs' references, the installed tree's and the package's checks.
+  libjpeg-turbo-progs desktop-file-utils appstream lintian devscripts
 )
 
-# The Wayland tests run the compositor and the viewer as this unprivileged user (sway
-# refuses to run as root); it has no home and cannot log in.
-test_user=orvalis-essais
-if [[ $(id -u) -eq 0 ]] && ! id "$test_user" >/dev/null 2>&1; then
-  useradd --system --user-group --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
-    --comment "Orvalis desktop tests" "$test_user"
-fi
+case ${1:-} in
+  build) packages=("${build_packages[@]}") ;;
+  test) packages=("${build_packages[@]}" "${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 build|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -30,7 +45,8 @@ done
 
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
-install_line="DEBIAN_FRONTEND=noninteractive apt-get install -y ${missing[*]}"
+# Only what is named: recommended packages would bring a desktop's worth with sway or orca.
+install_line="DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends ${missing[*]}"
 if [[ $(id -u) -ne 0 ]]; then
   echo "Missing packages. Run as root:" >&2
   echo "  apt-get update && $install_line" >&2

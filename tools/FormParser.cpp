@@ -62,7 +62,13 @@ bool IsFloatSpelling(std::string_view spelling) {
     return spelling.find_first_of(".eE") != std::string_view::npos;
 }
 
-std::string Quoted(std::string_view word) { return "'" + std::string(word) + "'"; }
+// Appended rather than put before a temporary string: GCC 12's optimiser warns falsely
+// (-Wrestrict) on a literal put before one.
+std::string Quoted(std::string_view word) {
+    std::string quoted = "'";
+    quoted += word;
+    return quoted + "'";
+}
 
 class Parser {
 public:

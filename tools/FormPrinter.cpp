@@ -206,7 +206,10 @@ std::string Currency(std::string_view payload) {
     const bool negative = units < 0;
     const std::uint64_t magnitude =
         negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-    std::string text = (negative ? "-" : "") + std::to_string(magnitude / 10000);
+    // Appended rather than put before a temporary string: GCC 12's optimiser warns
+    // falsely (-Wrestrict) on a literal put before one.
+    std::string text = negative ? "-" : "";
+    text += std::to_string(magnitude / 10000);
     std::string decimals = std::to_string(magnitude % 10000);
     decimals.insert(0, 4 - decimals.size(), '0');
     while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
@@ -315,14 +318,16 @@ std::string Modifiers(const FormComponent& component) {
         if (!(*component.prefixFlags & m.flag)) continue;
         if (text.size() > 1) text += ", ";
         text += m.word;
-        if (m.flag == prefixChildPos) text += " " + Value(*component.position, "");
+        // Not " " + Value(...): GCC 12 warns falsely (-Wrestrict) on a literal put before a
+        // temporary string.
+        if (m.flag == prefixChildPos) text.append(" ").append(Value(*component.position, ""));
     }
     return text + ")";
 }
 
 std::string Component(const FormComponent& component, const std::string& indent) {
     std::string text = indent + Name(component.className) + " " + Name(component.name);
-    if (component.prefixFlags) text += " " + Modifiers(component);
+    if (component.prefixFlags) text.append(" ").append(Modifiers(component));  // see Modifiers
     if (component.properties.empty() && component.children.empty()) return text + " {}\n";
     const std::string inner = indent + "  ";
     text += " {\n" + Properties(component.properties, inner);

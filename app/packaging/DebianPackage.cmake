@@ -1,7 +1,7 @@
 # The Debian package of the program (make package; cpack -G DEB in a build folder): what
 # make install puts under /usr, with the copyright and changelog that Debian asks of every
 # package, its dependencies computed from the libraries the program links
-# (dpkg-shlibdeps) and the program stripped.
+# (dpkg-shlibdeps) with what it needs that no library shows, and the program stripped.
 
 # The changelog is compressed the way Debian wants it (no name, no time stamp).
 set(package_changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
@@ -33,6 +33,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Beside the libraries: the font the forms are laid out for (DejaVu Sans Condensed; with a
+# wider face the options dialog's edit box covers its label's last letters), and the icon
+# theme whose folders hold the program's icons.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-extra, hicolor-icon-theme")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

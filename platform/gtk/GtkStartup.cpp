@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "platform/gtk/AppIcon.h"
+#include "platform/gtk/DisplayConnection.h"
 #include "platform/gtk/GtkBackend.h"
 #include "runtime/Resources.h"
 
@@ -26,6 +27,7 @@ bool InstallGtkBackend() {
         g_setenv("GDK_GL", "disable", FALSE);
         opened = gtk_init_check(nullptr, nullptr);
         if (!opened) return false;
+        WatchDisplayConnection(gdk_display_get_default());
         // No style animations in GTK's dialogs: the file chooser keeps one running out of
         // sight (60 frames a second while it is shown, 1 % of a core), so a program that
         // waits for the user would not be idle. Its widgets look the same, still.
@@ -40,8 +42,8 @@ bool InstallGtkBackend() {
 }
 
 const char* NoDisplayMessage() {
-    return "Orvalis a besoin d'un affichage graphique : lancez-le dans une session X ou sous Xvfb "
-           "(xvfb-run ./orvalis).";
+    return "Orvalis a besoin d'un affichage graphique : lancez-le dans une session X11 ou Wayland, ou sur "
+           "un affichage virtuel (xvfb-run orvalis, ou xvfb-run make run depuis ses sources).";
 }
 
 }  // namespace orvalis::platform::gtk

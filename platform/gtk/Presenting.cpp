@@ -1,5 +1,7 @@
 #include "platform/gtk/Presenting.h"
 
+#include "platform/gtk/DisplayConnection.h"
+
 #ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>
 #endif
@@ -7,6 +9,9 @@
 namespace orvalis::platform::gtk {
 
 void PresentNow(GtkWindow* window) {
+    // On Wayland, GDK waits for the compositor's activation token in a loop of its own that
+    // never ends once the compositor is gone.
+    EndIfDisplayLost(gtk_widget_get_display(GTK_WIDGET(window)));
     guint32 time = GDK_CURRENT_TIME;
 #ifdef GDK_WINDOWING_X11
     GdkWindow* native = gtk_widget_get_window(GTK_WIDGET(window));

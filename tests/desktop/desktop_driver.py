@@ -15,15 +15,24 @@ The desktop tests of the platform (desktop_scenario.py) and of the viewer use th
 Every wait is a bounded poll (WAIT_SECONDS in POLL_SECONDS steps) that raises Failure
 with what was expected; nothing sleeps longer than needed. A scenario script plays its
 steps inside play_scenario, which turns a Failure into the report and the exit status.
+
+Every program a test starts (start_program: the display, the program under test) runs in
+a process group of its own, which end_process ends whole, and dies with the test however
+the test ends: killed by CTest's timeout, it says nothing, so the kernel ends its programs
+(a parent-death signal, set before the program runs and again by setpriv after a change
+of user). At the end, programs_left() names any that is
+still there, and play_scenario fails for it.
 """
 
 import argparse
 import contextlib
+import ctypes
 import os
 import pathlib
 import re
 import select
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -61,15 +70,76 @@ def require_tools(tools=TOOLS, needs="the desktop tests need Xvfb, xdotool and I
                       + " ".join(missing))
 
 
+# The programs started by this test (start_program), checked at its end (programs_left).
+STARTED = []
+
+
+_LIBC = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+
+def owned(argv, credentials=()):
+    """`argv` as a program of the test's own, as the user of `credentials` (setpriv options,
+    e.g. --reuid): the kernel kills it when the test dies. A change of user clears that
+    signal, so setpriv sets it again after the change."""
+    return ["setpriv", "--pdeathsig", "KILL", *credentials, "--", *argv]
+
+
+def _die_with(test):
+    """In the started program, before it runs: killed when the test dies, and at once if
+    the test died already (the signal would never come)."""
+    def arm():
+        _LIBC.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+        if os.getppid() != test:
+            os._exit(1)
+    return arm
+
+
+def start_program(argv, credentials=(), **options):
+    """Starts a program of the test's own (owned) as the leader of a new process group."""
+    process = subprocess.Popen(owned(argv, credentials), process_group=0, preexec_fn=_die_with(os.getpid()),
+                               **options)
+    STARTED.append(process)
+    return process
+
+
+def signal_group(process, number):
+    with contextlib.suppress(ProcessLookupError):
+        os.killpg(process.pid, number)
+
+
+def group_alive(process):
+    """Whether any process of the program's group still runs (not a zombie)."""
+    for stat in pathlib.Path("/proc").glob("[0-9]*/stat"):
+        with contextlib.suppress(OSError):
+            # pid (comm) state ppid pgrp ...: comm may hold spaces and brackets.
+            fields = stat.read_text().rsplit(")", 1)[1].split()
+            if int(fields[2]) == process.pid and fields[0] != "Z":
+                return True
+    return False
+
+
 def end_process(process):
-    """Ends a process that still runs: asked first, killed if it is still there 5 s later."""
+    """Ends a program started by start_program and what it started in its group: asked
+    first, killed if it is still there 5 s later."""
     if process.poll() is None:
-        process.terminate()
+        signal_group(process, signal.SIGTERM)
         try:
             process.wait(timeout=5)
         except subprocess.TimeoutExpired:
-            process.kill()
-            process.wait()
+            pass
+    signal_group(process, signal.SIGKILL)
+    process.wait()
+
+
+def programs_left():
+    """The programs this test started that are still there, each then ended; [] when none."""
+    left = []
+    for process in STARTED:
+        if process.poll() is None or group_alive(process):
+            left.append(" ".join(process.args[process.args.index("--") + 1:]))
+            end_process(process)
+    return left
 
 
 def wait_until(predicate, what, timeout=WAIT_SECONDS):
@@ -171,7 +241,12 @@ def play_scenario(body, title, artifacts, passed="every step passed"):
     folder."""
     report = Report()
     try:
-        body(report)
+        try:
+            body(report)
+        finally:
+            left = programs_left()
+        if left:
+            raise Failure("programs started by the test are still running after it: " + "; ".join(left))
     except DisplayUnavailable as reason:
         print(f"SKIPPED: {reason}")
         return SKIPPED
@@ -207,7 +282,7 @@ class VirtualDisplay:
         require_tools()
         read_end, write_end = os.pipe()
         log = open(self.log_path, "w") if self.log_path else subprocess.DEVNULL
-        self.process = subprocess.Popen(
+        self.process = start_program(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{self.width}x{self.height}x24",
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log, stderr=log)
@@ -248,15 +323,16 @@ class VirtualDisplay:
 
 
 class Program:
-    """A program shown on the display, started in `cwd` (default: ours); its standard
-    output is read line by line."""
+    """A program shown on the display, started in `cwd` (default: ours) as the user of
+    `credentials` (setpriv options; default: ours); its standard output is read line by
+    line."""
 
-    def __init__(self, argv, env, cwd=None):
+    def __init__(self, argv, env, cwd=None, credentials=()):
         self.lines = []
         self.errors = []
         self._changed = threading.Condition()
-        self.process = subprocess.Popen(argv, env=env, cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE)
+        self.process = start_program(argv, credentials, env=env, cwd=cwd, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self._readers = [threading.Thread(target=self._read, args=(self.process.stdout, self.lines), daemon=True),
                          threading.Thread(target=self._read, args=(self.process.stderr, self.errors), daemon=True)]
         for reader in self._readers:
@@ -382,7 +458,8 @@ def click(env, button=1, repeat=1):
 class Driver:
     """What a scenario's driver does the same way on every display, through the calls
     each driver makes its own: start, hand_over, find_window, window_exists,
-    wait_focused, window_name, window_geometry, key, type_text, click_at, screenshot.
+    wait_focused, window_name, window_geometry, key, type_text, click_at, screenshot,
+    end_display.
     `folders` is where the programs shown can reach a scenario's files (None: the
     system's temporary folder)."""
 
@@ -416,10 +493,15 @@ class X11Driver(Driver):
     name = "X11"
 
     def __init__(self, display):
+        self.display = display
         self.env = display.env
 
     def start(self, argv, cwd=None, env=None):
         return Program(argv, dict(self.env, **(env or {})), cwd=cwd)
+
+    def end_display(self):
+        """Ends the X server, as when a session ends under the programs shown."""
+        end_process(self.display.process)
 
     def hand_over(self, path):
         """Makes a folder usable by the programs shown (they run as ourselves here)."""

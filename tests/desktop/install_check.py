@@ -2,7 +2,8 @@
 """`make install`'s step (cmake --install) into a temporary DESTDIR: the program, its
 desktop entry, its AppStream metadata and its icons must land under the prefix; the entry
 must pass desktop-file-validate and name the program and the icon that were installed,
-the metadata must pass appstreamcli validate and name the entry.
+the metadata, named after its component id (lower-case reverse-DNS), must name the entry
+and pass appstreamcli validate-tree on the installed tree.
 
     install_check.py --build-dir BUILD
 
@@ -23,6 +24,8 @@ PREFIX = "/usr/local"
 ICON_SIZES = (16, 48, 128, 256)
 PIXMAP_SIZE = 48
 TOOLS = {"desktop-file-validate": "desktop-file-utils", "appstreamcli": "appstream"}
+COMPONENT_ID = "example.orvalis.orvalis"
+METAINFO = f"{COMPONENT_ID}.metainfo.xml"
 
 
 def png_size(path):
@@ -65,7 +68,7 @@ def check_tree(root):
     problems = []
     program = root / "bin" / "orvalis"
     entry_file = root / "share" / "applications" / "orvalis.desktop"
-    metainfo = root / "share" / "metainfo" / "orvalis.metainfo.xml"
+    metainfo = root / "share" / "metainfo" / METAINFO
     scalable = root / "share/icons/hicolor/scalable/apps/orvalis.svg"
     pixmap = root / "share/pixmaps/orvalis.png"
 
@@ -98,11 +101,14 @@ def check_tree(root):
     if not metainfo.is_file():
         problems.append(f"no AppStream metadata at {metainfo}")
     else:
-        validated = subprocess.run(["appstreamcli", "validate", "--no-net", "--no-color", str(metainfo)],
+        # The tree as software centres read it: the metadata beside the entry it launches.
+        validated = subprocess.run(["appstreamcli", "validate-tree", "--no-net", "--no-color", str(root)],
                                    capture_output=True, text=True, timeout=60)
-        if validated.returncode != 0:
-            problems.append(f"appstreamcli validate: {validated.stdout}{validated.stderr}")
+        if validated.returncode != 0 or METAINFO not in validated.stdout:
+            problems.append(f"appstreamcli validate-tree: {validated.stdout}{validated.stderr}")
         component = ElementTree.parse(metainfo).getroot()
+        if component.findtext("id") != COMPONENT_ID:
+            problems.append(f"the metadata's component id is {component.findtext('id')!r}, not {COMPONENT_ID!r}")
         launchable = component.find("launchable[@type='desktop-id']")
         if launchable is None or launchable.text != entry_file.name:
             problems.append(f"the metadata's launchable is not the desktop entry {entry_file.name}")

@@ -3,12 +3,17 @@
 the program as built there (a Debug build under make test, stripped by the packaging)
 must hold what make install puts under /usr, plus the copyright and the changelog, carry
 the fields of a Debian package with its dependencies computed from the libraries the
-program links, and have no error for lintian.
+program links and on the fonts its forms are laid out for, and have no error for
+lintian. The packaged program, shown with no fonts but those of the packages it depends
+on, must fit its options dialog's texts in their controls (packaged_fonts.py). With
+--hardened (a Release build, as make package builds it), hardening-check must find every
+protection Debian's build flags give.
 
-    package_check.py --build-dir BUILD --source-dir SOURCE"""
+    package_check.py --build-dir BUILD --source-dir SOURCE --artifacts FOLDER [--hardened]"""
 
 import argparse
 import gzip
+import os
 import pathlib
 import re
 import shutil
@@ -16,11 +21,14 @@ import subprocess
 import sys
 import tempfile
 
-from install_check import check_tree, latest_release, missing_tools
+from install_check import METAINFO, check_tree, latest_release, missing_tools
+from packaged_fonts import check_fonts_fit
 
-PACKAGE_TOOLS = {"dpkg-deb": "dpkg", "dpkg-shlibdeps": "dpkg-dev", "lintian": "lintian", "cpack": "cmake"}
-# The libraries the program links, as the packages that hold them.
-EXPECTED_DEPENDENCIES = ("libc6", "libgtk-3-0", "libjpeg62-turbo", "libpng16-16", "libcairo2", "libpango-1.0-0")
+PACKAGE_TOOLS = {"dpkg-deb": "dpkg", "dpkg-shlibdeps": "dpkg-dev", "lintian": "lintian", "cpack": "cmake",
+                 "hardening-check": "devscripts"}
+# The libraries the program links, as the packages that hold them, and the forms' fonts.
+EXPECTED_DEPENDENCIES = ("libc6", "libgtk-3-0", "libjpeg62-turbo", "libpng16-16", "libcairo2", "libpango-1.0-0",
+                         "fonts-dejavu-extra")
 
 
 def run(argv, **options):
@@ -50,7 +58,7 @@ def changelog_version(path):
     return match.group(1) if match else None
 
 
-def check(build_dir, source_dir):
+def check(build_dir, source_dir, artifacts, hardened):
     missing = sorted({package for tool, package in PACKAGE_TOOLS.items() if not shutil.which(tool)})
     if missing:
         return [f"missing package(s) {' '.join(missing)}: install them with scripts/ensure-deps.sh (as root) "
@@ -70,7 +78,7 @@ def check(build_dir, source_dir):
         info = run(["dpkg-deb", "-f", str(deb)])
         control = fields(info.stdout)
         architecture = run(["dpkg", "--print-architecture"]).stdout.strip()
-        version = latest_release(source_dir / "app" / "orvalis.metainfo.xml")
+        version = latest_release(source_dir / "app" / METAINFO)
         expected = {"Package": "orvalis", "Version": version, "Architecture": architecture, "Section": "graphics",
                     "Priority": "optional"}
         for name, value in expected.items():
@@ -109,7 +117,17 @@ def check(build_dir, source_dir):
         if program.is_file() and ".debug_info" in run(["readelf", "-S", str(program)]).stdout:
             problems.append("the program in the package is not stripped")
 
-        linted = run(["lintian", "--tag-display-limit", "0", str(deb)])
+        if program.is_file():
+            problems += check_fonts_fit(program, depends, folder, artifacts)
+        if hardened:
+            # What Debian 12's dpkg-buildflags gives: not control-flow protection, which came later.
+            checked = run(["hardening-check", "--nocfprotection", str(program)])
+            print(checked.stdout.strip(), flush=True)
+            if checked.returncode != 0:
+                problems.append("hardening-check finds protections missing:\n" + checked.stdout + checked.stderr)
+
+        # lintian's own temporary files go in the test's folder, removed with it.
+        linted = run(["lintian", "--tag-display-limit", "0", str(deb)], env=dict(os.environ, TMPDIR=str(folder)))
         errors = [line for line in linted.stdout.splitlines() if line.startswith("E:")]
         print("lintian:\n" + (linted.stdout.strip() or "  (nothing to say)"), flush=True)
         if errors or linted.returncode not in (0, 1) or "E:" in linted.stderr:
@@ -121,8 +139,11 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build-dir", required=True, type=pathlib.Path)
     parser.add_argument("--source-dir", required=True, type=pathlib.Path)
+    parser.add_argument("--artifacts", required=True, type=pathlib.Path)
+    parser.add_argument("--hardened", action="store_true")
     options = parser.parse_args()
-    problems = check(options.build_dir, options.source_dir)
+    options.artifacts.mkdir(parents=True, exist_ok=True)
+    problems = check(options.build_dir, options.source_dir, options.artifacts, options.hardened)
     for problem in problems:
         print("FAILED: " + problem, file=sys.stderr)
     if not problems:

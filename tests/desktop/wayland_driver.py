@@ -12,9 +12,10 @@ Wayland side of desktop_driver.X11Driver, with the same calls.
 The compositor is sway on its headless backend, with one output of the size asked and
 every window floating at the size it asks for, without borders or title bars (as the X11
 tests have no window manager). sway refuses to run as root: as root, the compositor and
-everything shown on it (the program, grim, swaymsg) run as the unprivileged user
-TEST_USER (made by scripts/ensure-deps.sh), in a folder of its own that holds its runtime
-directory, its home, and the folders and the program copy the scenario hands over.
+everything shown on it (the program, grim, swaymsg) run as the system's unprivileged user
+TEST_USER (through setpriv; no account is made for the tests), in a folder of its own that
+holds its runtime directory, its home, and the folders and the program copy the scenario
+hands over.
 Geometry is in the output's layout units; a screenshot of an output of scale 2 has two
 image pixels per unit (Screenshot.scale).
 
@@ -31,10 +32,10 @@ import subprocess
 import tempfile
 
 from desktop_driver import (WAIT_SECONDS, DisplayUnavailable, Driver, Failure, Program, Screenshot, end_process,
-                            require_tools, wait_until)
+                            owned, require_tools, start_program, wait_until)
 from wayland_keyboard import VirtualKeyboard
 
-TEST_USER = "orvalis-essais"
+TEST_USER = "nobody"
 TOOLS = {"sway": "sway", "swaymsg": "sway", "grim": "grim", "convert": "imagemagick"}
 OUTPUT = "HEADLESS-1"
 
@@ -53,7 +54,7 @@ class WaylandCompositor:
         self.keyboard = None
         self.folder = None
         self.env = None
-        self.as_user = []
+        self.credentials = []
 
     def __enter__(self):
         require_tools(TOOLS, "the Wayland tests need sway, grim and ImageMagick")
@@ -77,9 +78,8 @@ class WaylandCompositor:
             try:
                 user = pwd.getpwnam(TEST_USER)
             except KeyError:
-                raise Failure(f"the Wayland tests run as the user {TEST_USER}, which is missing: "
-                              "run scripts/ensure-deps.sh as root")
-            self.as_user = ["setpriv", f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}", "--init-groups", "--"]
+                raise Failure(f"the Wayland tests run as the user {TEST_USER}, which this system lacks")
+            self.credentials = [f"--reuid={user.pw_uid}", f"--regid={user.pw_gid}", "--init-groups"]
             self.user = user
             self.hand_over(self.folder)
         self.env = {
@@ -93,8 +93,8 @@ class WaylandCompositor:
         }
         compositor_env = dict(self.env, WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1", WLR_RENDERER="pixman")
         log = open(self.log_path, "w")
-        self.process = subprocess.Popen(self.as_user + ["sway", "--config", str(config)], env=compositor_env,
-                                        cwd=self.folder, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        self.process = start_program(["sway", "--config", str(config)], self.credentials, env=compositor_env,
+                                     cwd=self.folder, stdin=subprocess.DEVNULL, stdout=log, stderr=log)
         log.close()
         try:
             socket = wait_until(lambda: self._started(runtime), f"sway to start (see {self.log_path})")
@@ -120,25 +120,29 @@ class WaylandCompositor:
         if not (displays and ipc):
             return None
         env = dict(self.env, SWAYSOCK=str(ipc[0]))
-        outputs = subprocess.run(self.as_user + ["swaymsg", "-t", "get_outputs"], env=env, capture_output=True,
-                                 timeout=WAIT_SECONDS)
+        outputs = subprocess.run(owned(["swaymsg", "-t", "get_outputs"], self.credentials), env=env,
+                                 capture_output=True, timeout=WAIT_SECONDS)
         return (displays[0], ipc[0]) if outputs.returncode == 0 and OUTPUT in outputs.stdout.decode() else None
 
     def hand_over(self, path):
         """Gives a folder (and what it holds) to the user the programs run as."""
-        if not self.as_user:
+        if not self.credentials:
             return
         for folder, _, files in os.walk(path):
             os.chown(folder, self.user.pw_uid, self.user.pw_gid)
             for name in files:
                 os.chown(os.path.join(folder, name), self.user.pw_uid, self.user.pw_gid)
 
-    def __exit__(self, *exc):
+    def end(self):
+        """Ends the compositor (its virtual keyboard first, which needs it)."""
         if self.keyboard:
             self.keyboard.close()
             self.keyboard = None
         if self.process:
             end_process(self.process)
+
+    def __exit__(self, *exc):
+        self.end()
         if self.folder:
             shutil.rmtree(self.folder, ignore_errors=True)
         return False
@@ -157,7 +161,7 @@ class WaylandDriver(Driver):
         self.folders = compositor.folder
 
     def run(self, argv, check=True):
-        result = subprocess.run(self.compositor.as_user + argv, env=self.env, capture_output=True,
+        result = subprocess.run(owned(argv, self.compositor.credentials), env=self.env, capture_output=True,
                                 timeout=WAIT_SECONDS)
         if check and result.returncode != 0:
             raise Failure(f"{' '.join(argv)} failed: {result.stderr.decode('utf-8', 'replace').strip()}")
@@ -166,12 +170,16 @@ class WaylandDriver(Driver):
     def hand_over(self, path):
         self.compositor.hand_over(path)
 
+    def end_display(self):
+        """Ends the compositor, as when a session ends under the programs shown."""
+        self.compositor.end()
+
     def start(self, argv, cwd=None, env=None):
         """Starts a program on the compositor. As another user, the program is copied into
         the compositor's folder first (the build tree may be out of its reach), and so is a
         leak-suppression file named in LSAN_OPTIONS."""
         env = dict(self.env, **(env or {}))
-        if self.compositor.as_user:
+        if self.compositor.credentials:
             programs = self.compositor.folder / "programs"
             programs.mkdir(exist_ok=True)
             copy = programs / pathlib.Path(argv[0]).name
@@ -191,7 +199,7 @@ class WaylandDriver(Driver):
         for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
             if name in os.environ and name not in env:
                 env[name] = os.environ[name]
-        return Program(self.compositor.as_user + list(argv), env, cwd=cwd)
+        return Program(list(argv), env, cwd=cwd, credentials=self.compositor.credentials)
 
     def windows(self):
         """sway's windows: {id: node}, the nodes of the tree that show a client's surface."""
@@ -250,7 +258,7 @@ class WaylandDriver(Driver):
 
     def screenshot(self, png_path):
         """The whole output at its device resolution (grim), read and saved as PNG."""
-        result = subprocess.run(self.compositor.as_user + ["grim", "-t", "ppm", "-"], env=self.env,
+        result = subprocess.run(owned(["grim", "-t", "ppm", "-"], self.compositor.credentials), env=self.env,
                                 capture_output=True, timeout=WAIT_SECONDS)
         if result.returncode != 0:
             raise Failure(f"grim failed: {result.stderr.decode('utf-8', 'replace').strip()}")
