@@ -33,6 +33,10 @@ public:
 
     // The window's new description.
     void Update(const AccessibleElement& root);
+    // The window took the keyboard (it appeared, or came back): its focused element is
+    // announced as focused, as GTK announces a window's focus widget, whether or not it
+    // changed; with the next description when none is focused yet.
+    void Activated();
 
     // What the accessible objects ask. A parent of nullopt is the drawing area.
     int ChildCount(const std::optional<AccessibleKey>& parent);
@@ -75,6 +79,8 @@ private:
     void Announce(const Nodes& old, std::vector<AtkObject*>& focusGained);
     // An element went: its parent says so, and its object is defunct.
     static void Drop(Node& node);
+    // Announces the focused element as focused, when there is one.
+    void AnnounceFocus();
 
     HWND window_;
     GtkWidget* area_;
@@ -82,6 +88,7 @@ private:
     std::vector<AccessibleKey> top_;   // the area's children
     AccessibleElement windowElement_;  // without its children
     bool exposed_ = false;
+    bool focusToAnnounce_ = false;  // activated, and no focused element announced since
 };
 
 }  // namespace orvalis::platform::gtk
