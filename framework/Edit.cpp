@@ -380,6 +380,17 @@ bool TEdit::DescribeAccessible(platform::AccessibleElement& element) {
     element.caret = CharacterCount(text.substr(0, caret_));
     element.selectionStart = SelStart();
     element.selectionEnd = element.selectionStart + SelLength();
+    // As Paint lays the characters out: from the scrolled origin, on a centred line.
+    TCanvas& canvas = Canvas();
+    const std::int32_t x = element.bounds.left + TextOrigin();
+    const std::int32_t lineHeight = canvas.TextHeight("Ag");
+    const std::int32_t y = element.bounds.top + (ClientHeight() - lineHeight) / 2;
+    for (std::size_t from = 0, to = 0; from < text.size(); from = to) {
+        to = NextBoundary(text, from);
+        element.characters.push_back(
+            platform::Rect::FromOriginAndSize({x + canvas.TextWidth(text.substr(0, from)), y},
+                                              {canvas.TextWidth(text.substr(from, to - from)), lineHeight}));
+    }
     // With its up-down the box is one spin button, as the user meets it: the arrow keys
     // step the value from the box, and the up-down never takes the focus.
     if (upDown_) {

@@ -90,6 +90,9 @@ struct AccessibleElement {
     int caret = 0;
     int selectionStart = 0;
     int selectionEnd = 0;
+    // Where each character of the text shows, in the top-level window's client area (a
+    // magnifier follows the caret with them, a screen reader reviews the screen).
+    std::vector<Rect> characters;
     bool hasValue = false;
     AccessibleValue value;
     // The element whose text names this one (a label), when there is one.

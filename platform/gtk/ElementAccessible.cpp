@@ -124,14 +124,18 @@ AtkRelationSet* RefRelationSet(AtkObject* object) {
 
 // --- AtkComponent
 
-void GetExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height, AtkCoordType coordinates) {
-    OrvalisElementAccessible& self = Self(component);
-    AtkRectangle extents{0, 0, 0, 0};
-    if (self.model) extents = self.model->Extents(self.key, coordinates);
+// Hands a rectangle back through ATK's parameters, any of which may be null.
+void GiveExtents(const AtkRectangle& extents, gint* x, gint* y, gint* width, gint* height) {
     if (x) *x = extents.x;
     if (y) *y = extents.y;
     if (width) *width = extents.width;
     if (height) *height = extents.height;
+}
+
+void GetExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height, AtkCoordType coordinates) {
+    OrvalisElementAccessible& self = Self(component);
+    GiveExtents(self.model ? self.model->Extents(self.key, coordinates) : AtkRectangle{0, 0, 0, 0}, x, y, width,
+                height);
 }
 
 gboolean GrabFocus(AtkComponent* component) {
@@ -303,6 +307,13 @@ gboolean RemoveSelection(AtkText* object, gint index) {
 
 gboolean SetCaretOffset(AtkText* object, gint offset) { return RequestSelection(object, offset, offset); }
 
+void GetCharacterExtents(AtkText* object, gint offset, gint* x, gint* y, gint* width, gint* height,
+                         AtkCoordType coordinates) {
+    OrvalisElementAccessible& self = Self(object);
+    GiveExtents(self.model ? self.model->CharacterExtents(self.key, offset, coordinates) : AtkRectangle{0, 0, 0, 0}, x,
+                y, width, height);
+}
+
 void InitText(AtkTextIface* iface) {
     iface->get_run_attributes = GetRunAttributes;
     iface->get_default_attributes = GetDefaultAttributes;
@@ -312,6 +323,7 @@ void InitText(AtkTextIface* iface) {
     iface->set_selection = SetSelection;
     iface->remove_selection = RemoveSelection;
     iface->set_caret_offset = SetCaretOffset;
+    iface->get_character_extents = GetCharacterExtents;
     iface->get_text = GetText;
     iface->get_character_count = GetCharacterCount;
     iface->get_caret_offset = GetCaretOffset;

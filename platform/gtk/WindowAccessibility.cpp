@@ -26,6 +26,7 @@ AccessibleElement WithoutChildren(const AccessibleElement& element) {
     own.caret = element.caret;
     own.selectionStart = element.selectionStart;
     own.selectionEnd = element.selectionEnd;
+    own.characters = element.characters;
     own.hasValue = element.hasValue;
     own.value = element.value;
     own.labelled = element.labelled;
@@ -254,10 +255,22 @@ std::vector<AtkObject*> WindowAccessibility::LabelledBy(const AccessibleKey& lab
 AtkRectangle WindowAccessibility::Extents(const AccessibleKey& key, AtkCoordType coordinates) const {
     auto found = nodes_.find(key);
     if (found == nodes_.end()) return {0, 0, 0, 0};
-    const Rect& bounds = found->second.element.bounds;
+    return Extents(found->second, found->second.element.bounds, coordinates);
+}
+
+AtkRectangle WindowAccessibility::CharacterExtents(const AccessibleKey& key, int offset,
+                                                   AtkCoordType coordinates) const {
+    auto found = nodes_.find(key);
+    if (found == nodes_.end()) return {0, 0, 0, 0};
+    const std::vector<Rect>& characters = found->second.element.characters;
+    if (offset < 0 || offset >= static_cast<int>(characters.size())) return {0, 0, 0, 0};
+    return Extents(found->second, characters[offset], coordinates);
+}
+
+AtkRectangle WindowAccessibility::Extents(const Node& node, const Rect& bounds, AtkCoordType coordinates) const {
     AtkRectangle extents{bounds.left, bounds.top, bounds.Width(), bounds.Height()};
     if (coordinates == ATK_XY_PARENT) {
-        if (const std::optional<AccessibleKey>& parent = found->second.parent) {
+        if (const std::optional<AccessibleKey>& parent = node.parent) {
             const Rect& outer = nodes_.at(*parent).element.bounds;
             extents.x -= outer.left;
             extents.y -= outer.top;

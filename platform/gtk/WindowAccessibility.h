@@ -53,6 +53,8 @@ public:
     std::vector<AtkObject*> LabelledBy(const AccessibleKey& label) const;
     // The element's bounds in the coordinates ATK asks for.
     AtkRectangle Extents(const AccessibleKey& key, AtkCoordType coordinates) const;
+    // Where a character of its text shows; empty past the text.
+    AtkRectangle CharacterExtents(const AccessibleKey& key, int offset, AtkCoordType coordinates) const;
     // Reports a tool's request to the platform.
     void Request(AccessibleRequest request) const;
 
@@ -74,6 +76,9 @@ private:
     AtkObject* ParentObject(const Node& node) const;
     const std::vector<AccessibleKey>* ChildrenOf(const std::optional<AccessibleKey>& parent) const;
     void UpdateWindowObject(const AccessibleElement& root);
+    // A rectangle of the client area (the node's bounds or a part of them) in the
+    // coordinates ATK asks for; ATK_XY_PARENT from the node's parent.
+    AtkRectangle Extents(const Node& node, const Rect& bounds, AtkCoordType coordinates) const;
     // Announces what changed between the old and the new nodes; `focusGained` collects the
     // elements that took the focus, announced last.
     void Announce(const Nodes& old, std::vector<AtkObject*>& focusGained);

@@ -68,6 +68,7 @@ AccessibleElement OptionsScene() {
     entry.text = "3";
     entry.caret = 1;
     entry.selectionEnd = 1;
+    entry.characters = {{130, 12, 137, 25}};
     entry.labelled = true;
     entry.labelledBy = {1, -1};
     scene.children.push_back(entry);
@@ -137,15 +138,21 @@ protected:
         ASSERT_TRUE(gtk::InstallGtkBackend()) << "no display: these tests run under tests/desktop/run_in_xvfb.py";
         RegisterWindowClass({"GtkAccessibilityTest", 0});
         described_.scene = OptionsScene();
+        window_ = ShowDescribedWindow(described_, "Options", {100, 100, 300, 260});
+        Describe();
+    }
+
+    // A new top-level window that `described` describes, shown.
+    static HWND ShowDescribedWindow(DescribedWindow& described, const char* caption, Rect bounds) {
         CreateWindowParams params;
         params.className = "GtkAccessibilityTest";
-        params.text = "Options";
+        params.text = caption;
         params.style = WS_CAPTION | WS_SYSMENU;
-        params.bounds = {100, 100, 300, 260};
-        params.procedure = &described_;
-        window_ = CreateWindow(params);
-        ShowWindow(window_, SW_SHOW);
-        Describe();
+        params.bounds = bounds;
+        params.procedure = &described;
+        HWND window = CreateWindow(params);
+        ShowWindow(window, SW_SHOW);
+        return window;
     }
 
     void TearDown() override {
@@ -215,6 +222,11 @@ TEST_F(GtkAccessibilityTest, TheDescriptionIsTheDrawingAreasChildrenWithTheirRol
     AtkAttributeSet* attributes = atk_text_get_run_attributes(ATK_TEXT(entry), 0, &start, &end);
     EXPECT_EQ(std::vector<gint>({start, end}), std::vector<gint>({0, 1})) << "one run over the whole text";
     atk_attribute_set_free(attributes);
+    gint x = 0, y = 0, width = 0, height = 0;
+    atk_text_get_character_extents(ATK_TEXT(entry), 0, &x, &y, &width, &height, ATK_XY_WINDOW);
+    EXPECT_EQ(std::vector<gint>({x, y, width, height}), std::vector<gint>({130, 12, 7, 13}));
+    atk_text_get_character_extents(ATK_TEXT(entry), 1, &x, &y, &width, &height, ATK_XY_WINDOW);
+    EXPECT_EQ(std::vector<gint>({x, y, width, height}), std::vector<gint>({0, 0, 0, 0})) << "past the text";
     text = atk_text_get_text(ATK_TEXT(label), 0, -1);
     EXPECT_STREQ(text, "Délai") << "a label's text is its name";
     g_free(text);
@@ -250,7 +262,6 @@ TEST_F(GtkAccessibilityTest, TheDescriptionIsTheDrawingAreasChildrenWithTheirRol
 
     // Extents: in the window, the drawing area's offset (none here: no menu bar) added;
     // in the parent, from the panel's corner.
-    gint x = 0, y = 0, width = 0, height = 0;
     atk_component_get_extents(ATK_COMPONENT(arret), &x, &y, &width, &height, ATK_XY_WINDOW);
     EXPECT_EQ(std::vector<gint>({x, y, width, height}), std::vector<gint>({32, 75, 108, 16}));
     atk_component_get_extents(ATK_COMPONENT(arret), &x, &y, &width, &height, ATK_XY_PARENT);
@@ -346,6 +357,22 @@ TEST_F(GtkAccessibilityTest, TheWindowTakingTheKeyboardAnnouncesItsFocusedElemen
         while (!gtk_window_is_active(window)) gtk_main_iteration();
         EXPECT_EQ(announced.heard, std::vector<std::string>{"Délai focused on"}) << "showing " << showing;
     }
+}
+
+TEST_F(GtkAccessibilityTest, AWindowIsAnnouncedWithTheRoleOfItsDescription) {
+    // What the tools hear of a new window: the role it has as GTK announces it.
+    std::vector<std::string> roles;
+    auto added = +[](AtkObject*, guint, gpointer child, std::vector<std::string>* heard) {
+        heard->push_back(RoleName(ATK_OBJECT(child)));
+    };
+    AtkObject* root = atk_get_root();
+    const gulong listening = g_signal_connect(root, "children-changed::add", G_CALLBACK(added), &roles);
+    DescribedWindow alert;
+    alert.scene.role = AccessibleRole::Alert;
+    HWND window = ShowDescribedWindow(alert, "Erreur", {120, 120, 320, 220});
+    g_signal_handler_disconnect(root, listening);
+    DestroyWindow(window);
+    EXPECT_EQ(roles, std::vector<std::string>{"alert"});
 }
 
 TEST_F(GtkAccessibilityTest, TheToolsRequestsReachTheWindow) {

@@ -38,7 +38,6 @@ from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, ViewerStep
 SESSION_MARK = "ORVALIS_ACCESSIBILITY_SESSION"
 ERROR_DIALOG = r"^Erreur$"
 FILE_DIALOG_NAME = "Ouverture d'une liste de vues de perspectives"
-TYPING_ATTEMPTS = 2
 VIEW_COUNT = 30
 # A tick comes every 3 s in "Continu"; this long without a new view means the timer stopped.
 STOPPED_SECONDS = 4.5
@@ -147,6 +146,9 @@ def write_views(folder):
 
 
 class Scenario(ViewerSteps):
+    # How many times open_file types the path before it gives up.
+    typing_attempts = 2
+
     def __init__(self, driver, artifacts, bus, viewer, series):
         super().__init__(driver, viewer, artifacts, series)
         self.bus = bus
@@ -181,12 +183,12 @@ class Scenario(ViewerSteps):
             return entry.queryText().getText(0, -1) if entry is not None else None
 
         self.driver.type_text(typed)
-        for attempt in range(TYPING_ATTEMPTS):
+        for attempt in range(self.typing_attempts):
             try:
                 self.bus.wait(lambda: entry_text() == typed, f"the file dialog's entry to hold {typed!r}")
                 break
             except Failure:
-                if attempt + 1 == TYPING_ATTEMPTS:
+                if attempt + 1 == self.typing_attempts:
                     raise Failure(f"the file dialog's entry holds {entry_text()!r}, typed {typed!r}")
                 self.driver.key("ctrl+a")
                 self.driver.type_text(typed)

@@ -132,6 +132,10 @@ def heard_in_order(said, expected):
 
 
 class Heard(Scenario):
+    # The screen reader slows the file dialog down further: more of the keys typed while
+    # it builds its location entry can be lost.
+    typing_attempts = 4
+
     def __init__(self, driver, artifacts, bus, viewer, series, reader):
         super().__init__(driver, artifacts, bus, viewer, series)
         self.reader = reader

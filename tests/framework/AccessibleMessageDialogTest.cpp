@@ -1,5 +1,5 @@
-// The message dialog as assistive tools see it on the headless backend: an alert that
-// says its text, with its icon, its text and its buttons (the default one focused), and
+// The message dialog as assistive tools see it on the headless backend: a modal alert
+// with its icon, its text (its label's only) and its buttons (the default one focused), and
 // the buttons pressed through the tools as clicks would press them.
 
 #include <string>

@@ -1,7 +1,8 @@
 // A form made in code as assistive tools see it: which label names each edit box (its
 // FocusControl, else the nearest on its line, else the nearest above), hidden controls
 // left out, requests for a disabled control or a form under a modal one refused, an edit
-// box's selection set by the tools, and the focus given to a radio button.
+// box's selection set by the tools and where its characters show, and the focus given to
+// a radio button.
 
 #include <string>
 #include <vector>
@@ -145,6 +146,21 @@ TEST_F(AccessibleForms, AToolSelectsInAnEditBoxTheCaretAtTheEndItGives) {
             EXPECT_EQ(line.substr(line.find("text ")), selection.described) << selection.start << ".." << selection.end;
         });
     }
+    // Where each character shows: side by side from the left, inside the box.
+    script.Check([&] {
+        const AccessibleElement root = platform::DescribeWindow(form->Handle());
+        const AccessibleElement* entry = platform::FindAccessibleElement(root, AccessibleRole::Entry, "Nom");
+        ASSERT_NE(entry, nullptr);
+        ASSERT_EQ(entry->characters.size(), 3u);
+        for (std::size_t index = 0; index < entry->characters.size(); ++index) {
+            const platform::Rect& character = entry->characters[index];
+            EXPECT_GT(character.Width(), 0) << index;
+            EXPECT_TRUE(character.left >= entry->bounds.left && character.right <= entry->bounds.right &&
+                        character.top >= entry->bounds.top && character.bottom <= entry->bounds.bottom)
+                << index;
+            if (index > 0) EXPECT_EQ(character.left, entry->characters[index - 1].right) << index;
+        }
+    });
     script.CloseWindow(Window());
     Run([&](TApplication& application) {
         form = MakeForm(application);
