@@ -380,17 +380,55 @@ bool TEdit::DescribeAccessible(platform::AccessibleElement& element) {
     element.states.focused = Focused();
     element.states.editable = !readOnly_;
     element.hasText = true;
-    element.text = Text().View();
-    element.caret = CharacterCount(Text().View().substr(0, caret_));
+    const std::string_view text = Text().View();
+    element.text = text;
+    element.caret = CharacterCount(text.substr(0, caret_));
+    element.selectionStart = SelStart();
+    element.selectionEnd = element.selectionStart + SelLength();
+    // As Paint lays the characters out: from the scrolled origin, on a centred line.
+    TCanvas& canvas = Canvas();
+    const std::int32_t x = element.bounds.left + TextOrigin();
+    const std::int32_t lineHeight = canvas.TextHeight("Ag");
+    const std::int32_t y = element.bounds.top + (ClientHeight() - lineHeight) / 2;
+    for (std::size_t from = 0, to = 0; from < text.size(); from = to) {
+        to = NextBoundary(text, from);
+        element.characters.push_back(
+            platform::Rect::FromOriginAndSize({x + canvas.TextWidth(text.substr(0, from)), y},
+                                              {canvas.TextWidth(text.substr(from, to - from)), lineHeight}));
+    }
+    // With its up-down the box is one spin button, as the user meets it: the arrow keys
+    // step the value from the box, and the up-down never takes the focus.
+    if (upDown_) {
+        element.role = platform::AccessibleRole::SpinButton;
+        element.hasValue = true;
+        element.value = {upDown_->Lowest(), upDown_->Highest(), upDown_->Position()};
+    }
     return true;
 }
 
 void TEdit::PerformAccessibleRequest(const platform::AccessibleRequest& request) {
     using Kind = platform::AccessibleRequest::Kind;
-    if (request.kind == Kind::Focus && CanFocus()) SetFocus();
-    if (request.kind != Kind::SetText || readOnly_) return;
-    SelectAll();
-    Replace(0, Text().Length(), Admissible(request.text));
+    switch (request.kind) {
+        case Kind::Focus:
+            if (CanFocus()) SetFocus();
+            break;
+        case Kind::SetText:
+            if (readOnly_) break;
+            SelectAll();
+            Replace(0, Text().Length(), Admissible(request.text));
+            break;
+        case Kind::SetValue:
+            if (upDown_) upDown_->PerformAccessibleRequest(request);
+            break;
+        case Kind::Select: {
+            const std::string_view text = Text().View();
+            anchor_ = ByteOffset(text, std::max(request.start, 0));
+            caret_ = ByteOffset(text, std::max(request.end, 0));
+            Invalidate();
+            break;
+        }
+        case Kind::DoAction: break;
+    }
 }
 
 }  // namespace orvalis

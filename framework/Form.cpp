@@ -572,6 +572,7 @@ void TCustomForm::WndProc(TMessage& message) {
 bool TCustomForm::DescribeAccessible(platform::AccessibleElement& element) {
     const bool dialog = IsModal() || borderStyle_ == bsDialog;
     element.role = dialog ? platform::AccessibleRole::Dialog : platform::AccessibleRole::Frame;
+    element.states.modal = IsModal();
     element.name = Caption().View();
     return true;
 }

@@ -175,8 +175,8 @@ TMessageForm::TMessageForm(TComponent* owner) : TForm(owner, kNoResource) {}
 
 bool TMessageForm::DescribeAccessible(platform::AccessibleElement& element) {
     TForm::DescribeAccessible(element);
+    // Its message is said from its label, once: as a description too it would be said twice.
     element.role = platform::AccessibleRole::Alert;
-    if (Message) element.description = Message->Caption().View();
     return true;
 }
 

@@ -256,8 +256,8 @@ void TRadioGroup::PerformAccessibleRequest(const platform::AccessibleRequest& re
     using Kind = platform::AccessibleRequest::Kind;
     if (request.kind != Kind::DoAction && request.kind != Kind::Focus) return;
     if (CanFocus()) SetFocus();
-    if (request.kind == Kind::DoAction && request.key.part >= 0 && request.key.part < items_->Count())
-        Choose(request.key.part);
+    // The focus surrounds the chosen item only: an item takes it as a click gives it, chosen.
+    if (request.key.part >= 0 && request.key.part < items_->Count()) Choose(request.key.part);
 }
 
 }  // namespace orvalis

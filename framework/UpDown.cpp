@@ -177,6 +177,8 @@ void TUpDown::Paint() {
 }
 
 bool TUpDown::DescribeAccessible(platform::AccessibleElement& element) {
+    // An edit box carries the value of the up-down attached to it (TEdit).
+    if (dynamic_cast<const TEdit*>(associate_)) return false;
     element.role = platform::AccessibleRole::SpinButton;
     element.hasValue = true;
     element.value = {Lowest(), Highest(), position_};

@@ -21,13 +21,17 @@ void HandleAccessibleRequest(Desktop& desktop, const AccessibleRequestEvent& eve
 }
 
 void ShowAccessibleTrees(Desktop& desktop) {
-    if (!desktop.backend->DescribesWindows()) return;
     std::vector<HWND> tops = desktop.topLevels;
     for (HWND top : tops) {
         WindowRecord* record = desktop.Find(top);
-        if (record && record->native && record->OwnVisible())
-            desktop.backend->SetAccessibleTree(top, DescribeWindow(top));
+        if (record && record->OwnVisible()) ShowAccessibleTree(desktop, top);
     }
+}
+
+void ShowAccessibleTree(Desktop& desktop, HWND topLevel) {
+    WindowRecord* record = desktop.Find(topLevel);
+    if (desktop.backend->DescribesWindows() && record && record->native)
+        desktop.backend->SetAccessibleTree(topLevel, DescribeWindow(topLevel));
 }
 
 }  // namespace detail

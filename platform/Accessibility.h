@@ -64,6 +64,7 @@ struct AccessibleStates {
     bool checked = false;    // a chosen radio button
     bool isDefault = false;  // the button that Enter presses while no other button has the focus
     bool editable = false;   // text the user may change
+    bool modal = false;      // a window that keeps the input from the others while it shows
     friend bool operator==(const AccessibleStates&, const AccessibleStates&) = default;
 };
 
@@ -82,10 +83,16 @@ struct AccessibleElement {
     std::string description;  // the text a dialog says, for a message dialog
     AccessibleStates states;
     Rect bounds;  // in the top-level window's client area
-    // An entry's text and the caret within it, in characters.
+    // The text of an entry or a label, and the caret and the selection within it, in
+    // characters (the selection from selectionStart to selectionEnd, empty when equal).
     bool hasText = false;
     std::string text;
     int caret = 0;
+    int selectionStart = 0;
+    int selectionEnd = 0;
+    // Where each character of the text shows, in the top-level window's client area (a
+    // magnifier follows the caret with them, a screen reader reviews the screen).
+    std::vector<Rect> characters;
     bool hasValue = false;
     AccessibleValue value;
     // The element whose text names this one (a label), when there is one.
@@ -102,11 +109,14 @@ struct AccessibleRequest {
         Focus,     // give it the keyboard focus
         SetText,   // replace an entry's text
         SetValue,  // set a spin button's value
+        Select,    // select an entry's characters from `start` to `end`, the caret at `end`
     };
     AccessibleKey key;
     Kind kind = Kind::DoAction;
     std::string text;
     int value = 0;
+    int start = 0;
+    int end = 0;
 };
 
 // The description of a top-level window and what is inside it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "platform/AssistiveTools.h"
 #include "platform/CairoPointers.h"
 #include "platform/Desktop.h"
 #include "platform/Focus.h"
@@ -190,6 +191,7 @@ void Reveal(Desktop& desktop, HWND window) {
             desktop.backend->CreateNativeWindow(window, NativeStateOf(*record));
             record->native = true;
         }
+        ShowAccessibleTree(desktop, window);
         desktop.backend->ShowNativeWindow(window, true);
         InvalidateWholeTree(desktop, *record);
     } else if (IsShowing(desktop, *record)) {

@@ -11,6 +11,7 @@ namespace {
 struct OrvalisSurfaceArea {
     GtkDrawingArea parent;
     WindowAccessibility* accessibility;  // owned
+    bool followsActivation;              // its window's activation announces the focus
 };
 struct OrvalisSurfaceAreaClass {
     GtkDrawingAreaClass parent;
@@ -55,7 +56,10 @@ static void orvalis_surface_area_accessible_class_init(OrvalisSurfaceAreaAccessi
 
 G_DEFINE_TYPE(OrvalisSurfaceArea, orvalis_surface_area, GTK_TYPE_DRAWING_AREA)
 
-static void orvalis_surface_area_init(OrvalisSurfaceArea* area) { area->accessibility = nullptr; }
+static void orvalis_surface_area_init(OrvalisSurfaceArea* area) {
+    area->accessibility = nullptr;
+    area->followsActivation = false;
+}
 
 static void DisposeSurfaceArea(GObject* object) {
     auto* area = reinterpret_cast<OrvalisSurfaceArea*>(object);
@@ -64,9 +68,25 @@ static void DisposeSurfaceArea(GObject* object) {
     G_OBJECT_CLASS(orvalis_surface_area_parent_class)->dispose(object);
 }
 
+static void WindowActiveChanged(GObject* window, GParamSpec*, gpointer area) {
+    if (!gtk_window_is_active(GTK_WINDOW(window))) return;
+    if (WindowAccessibility* accessibility = AccessibilityOf(GTK_WIDGET(area))) accessibility->Activated();
+}
+
+// The area shows once its window does: from then on the window's activation is followed.
+static void MapSurfaceArea(GtkWidget* widget) {
+    GTK_WIDGET_CLASS(orvalis_surface_area_parent_class)->map(widget);
+    auto* area = reinterpret_cast<OrvalisSurfaceArea*>(widget);
+    GtkWidget* top = gtk_widget_get_toplevel(widget);
+    if (area->followsActivation || !GTK_IS_WINDOW(top)) return;
+    area->followsActivation = true;
+    g_signal_connect_object(top, "notify::is-active", G_CALLBACK(WindowActiveChanged), widget, GConnectFlags(0));
+}
+
 static void orvalis_surface_area_class_init(OrvalisSurfaceAreaClass* areaClass) {
     G_OBJECT_CLASS(areaClass)->dispose = DisposeSurfaceArea;
     GtkWidgetClass* widgetClass = GTK_WIDGET_CLASS(areaClass);
+    widgetClass->map = MapSurfaceArea;
     gtk_widget_class_set_accessible_type(widgetClass, orvalis_surface_area_accessible_get_type());
     // A plain container of the controls drawn in it.
     gtk_widget_class_set_accessible_role(widgetClass, ATK_ROLE_PANEL);

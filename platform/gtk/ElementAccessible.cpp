@@ -31,11 +31,23 @@ struct OrvalisEntryAccessible {
 struct OrvalisEntryAccessibleClass {
     OrvalisElementAccessibleClass parent;
 };
+struct OrvalisLabelAccessible {
+    OrvalisElementAccessible parent;
+};
+struct OrvalisLabelAccessibleClass {
+    OrvalisElementAccessibleClass parent;
+};
 struct OrvalisSpinAccessible {
     OrvalisElementAccessible parent;
 };
 struct OrvalisSpinAccessibleClass {
     OrvalisElementAccessibleClass parent;
+};
+struct OrvalisSpinEntryAccessible {
+    OrvalisEntryAccessible parent;
+};
+struct OrvalisSpinEntryAccessibleClass {
+    OrvalisEntryAccessibleClass parent;
 };
 
 OrvalisElementAccessible& Self(gpointer object) { return *static_cast<OrvalisElementAccessible*>(object); }
@@ -62,6 +74,7 @@ constexpr StateBit kStateBits[] = {
     {&AccessibleStates::enabled, ATK_STATE_ENABLED},     {&AccessibleStates::enabled, ATK_STATE_SENSITIVE},
     {&AccessibleStates::focusable, ATK_STATE_FOCUSABLE}, {&AccessibleStates::checked, ATK_STATE_CHECKED},
     {&AccessibleStates::isDefault, ATK_STATE_DEFAULT},   {&AccessibleStates::editable, ATK_STATE_EDITABLE},
+    {&AccessibleStates::modal, ATK_STATE_MODAL},
 };
 
 // --- AtkObject
@@ -111,14 +124,18 @@ AtkRelationSet* RefRelationSet(AtkObject* object) {
 
 // --- AtkComponent
 
-void GetExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height, AtkCoordType coordinates) {
-    OrvalisElementAccessible& self = Self(component);
-    AtkRectangle extents{0, 0, 0, 0};
-    if (self.model) extents = self.model->Extents(self.key, coordinates);
+// Hands a rectangle back through ATK's parameters, any of which may be null.
+void GiveExtents(const AtkRectangle& extents, gint* x, gint* y, gint* width, gint* height) {
     if (x) *x = extents.x;
     if (y) *y = extents.y;
     if (width) *width = extents.width;
     if (height) *height = extents.height;
+}
+
+void GetExtents(AtkComponent* component, gint* x, gint* y, gint* width, gint* height, AtkCoordType coordinates) {
+    OrvalisElementAccessible& self = Self(component);
+    GiveExtents(self.model ? self.model->Extents(self.key, coordinates) : AtkRectangle{0, 0, 0, 0}, x, y, width,
+                height);
 }
 
 gboolean GrabFocus(AtkComponent* component) {
@@ -165,11 +182,13 @@ void InitAction(AtkActionIface* iface) {
     iface->get_localized_name = GetLocalizedActionName;
 }
 
-// --- AtkText and AtkEditableText: an entry's one line, offsets in characters.
+// --- AtkText and AtkEditableText: an entry's one line, or a label's name, offsets in
+// characters.
 
 std::string_view TextOf(gpointer object) {
     const AccessibleElement* element = ElementOf(object);
-    return element ? std::string_view(element->text) : std::string_view();
+    if (!element) return {};
+    return element->hasText ? std::string_view(element->text) : std::string_view(element->name);
 }
 
 gint CharacterCount(std::string_view text) {
@@ -236,7 +255,75 @@ gchar* GetTextAtOffset(AtkText* object, gint offset, AtkTextBoundary boundary, g
     return PieceAt(TextOf(object), offset, granularity, start, end);
 }
 
+// One run over the whole text, without attributes of its own: the text shows in one font.
+AtkAttributeSet* GetRunAttributes(AtkText* object, gint, gint* start, gint* end) {
+    if (start) *start = 0;
+    if (end) *end = CharacterCount(TextOf(object));
+    return nullptr;
+}
+
+AtkAttributeSet* GetDefaultAttributes(AtkText*) { return nullptr; }
+
+gint GetNSelections(AtkText* object) {
+    const AccessibleElement* element = ElementOf(object);
+    return element && element->selectionStart != element->selectionEnd ? 1 : 0;
+}
+
+gchar* GetSelection(AtkText* object, gint index, gint* start, gint* end) {
+    const AccessibleElement* element = ElementOf(object);
+    const bool selected = index == 0 && GetNSelections(object) == 1;
+    const gint from = selected ? element->selectionStart : 0;
+    const gint to = selected ? element->selectionEnd : 0;
+    if (start) *start = from;
+    if (end) *end = to;
+    return selected ? g_strdup(Slice(TextOf(object), from, to).c_str()) : nullptr;
+}
+
+// The entry's one selection: the caret goes to its end, as a drag of the mouse leaves it.
+gboolean RequestSelection(AtkText* object, gint start, gint end) {
+    const AccessibleElement* element = ElementOf(object);
+    if (!element || !element->hasText) return FALSE;
+    const gint count = CharacterCount(TextOf(object));
+    if (end < 0) end = count;
+    AccessibleRequest request{{}, Kind::Select, {}, 0};
+    request.start = std::clamp(start, 0, count);
+    request.end = std::clamp(end, 0, count);
+    Request(object, std::move(request));
+    return TRUE;
+}
+
+gboolean AddSelection(AtkText* object, gint start, gint end) {
+    return GetNSelections(object) == 0 && RequestSelection(object, start, end);
+}
+
+gboolean SetSelection(AtkText* object, gint index, gint start, gint end) {
+    return index == 0 && RequestSelection(object, start, end);
+}
+
+gboolean RemoveSelection(AtkText* object, gint index) {
+    return index == 0 && GetNSelections(object) == 1 &&
+           RequestSelection(object, GetCaretOffset(object), GetCaretOffset(object));
+}
+
+gboolean SetCaretOffset(AtkText* object, gint offset) { return RequestSelection(object, offset, offset); }
+
+void GetCharacterExtents(AtkText* object, gint offset, gint* x, gint* y, gint* width, gint* height,
+                         AtkCoordType coordinates) {
+    OrvalisElementAccessible& self = Self(object);
+    GiveExtents(self.model ? self.model->CharacterExtents(self.key, offset, coordinates) : AtkRectangle{0, 0, 0, 0}, x,
+                y, width, height);
+}
+
 void InitText(AtkTextIface* iface) {
+    iface->get_run_attributes = GetRunAttributes;
+    iface->get_default_attributes = GetDefaultAttributes;
+    iface->get_n_selections = GetNSelections;
+    iface->get_selection = GetSelection;
+    iface->add_selection = AddSelection;
+    iface->set_selection = SetSelection;
+    iface->remove_selection = RemoveSelection;
+    iface->set_caret_offset = SetCaretOffset;
+    iface->get_character_extents = GetCharacterExtents;
     iface->get_text = GetText;
     iface->get_character_count = GetCharacterCount;
     iface->get_caret_offset = GetCaretOffset;
@@ -365,17 +452,39 @@ G_DEFINE_TYPE_WITH_CODE(OrvalisEntryAccessible, orvalis_entry_accessible, orvali
 static void orvalis_entry_accessible_init(OrvalisEntryAccessible*) {}
 static void orvalis_entry_accessible_class_init(OrvalisEntryAccessibleClass*) {}
 
+G_DEFINE_TYPE_WITH_CODE(OrvalisLabelAccessible, orvalis_label_accessible, orvalis_element_accessible_get_type(),
+                        G_IMPLEMENT_INTERFACE(ATK_TYPE_TEXT, InitText))
+
+static void orvalis_label_accessible_init(OrvalisLabelAccessible*) {}
+static void orvalis_label_accessible_class_init(OrvalisLabelAccessibleClass*) {}
+
 G_DEFINE_TYPE_WITH_CODE(OrvalisSpinAccessible, orvalis_spin_accessible, orvalis_element_accessible_get_type(),
                         G_IMPLEMENT_INTERFACE(ATK_TYPE_VALUE, InitValue))
 
 static void orvalis_spin_accessible_init(OrvalisSpinAccessible*) {}
 static void orvalis_spin_accessible_class_init(OrvalisSpinAccessibleClass*) {}
 
+// A spin button typed into: an entry with a value.
+G_DEFINE_TYPE_WITH_CODE(OrvalisSpinEntryAccessible, orvalis_spin_entry_accessible, orvalis_entry_accessible_get_type(),
+                        G_IMPLEMENT_INTERFACE(ATK_TYPE_VALUE, InitValue))
+
+static void orvalis_spin_entry_accessible_init(OrvalisSpinEntryAccessible*) {}
+static void orvalis_spin_entry_accessible_class_init(OrvalisSpinEntryAccessibleClass*) {}
+
+namespace {
+
+GType TypeOf(const AccessibleElement& element) {
+    if (element.role == AccessibleRole::Label) return orvalis_label_accessible_get_type();
+    if (element.hasText)
+        return element.hasValue ? orvalis_spin_entry_accessible_get_type() : orvalis_entry_accessible_get_type();
+    return element.hasValue ? orvalis_spin_accessible_get_type() : orvalis_element_accessible_get_type();
+}
+
+}  // namespace
+
 AtkObject* NewElementAccessible(WindowAccessibility& model, const AccessibleKey& key,
                                 const AccessibleElement& element) {
-    GType type = element.role == AccessibleRole::Entry        ? orvalis_entry_accessible_get_type()
-                 : element.role == AccessibleRole::SpinButton ? orvalis_spin_accessible_get_type()
-                                                              : orvalis_element_accessible_get_type();
+    GType type = TypeOf(element);
     AtkObject* object = ATK_OBJECT(g_object_new(type, nullptr));
     OrvalisElementAccessible& self = Self(object);
     self.model = &model;

@@ -1,5 +1,7 @@
 #include "platform/gtk/WindowAccessibility.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "platform/NativeInput.h"
@@ -22,6 +24,9 @@ AccessibleElement WithoutChildren(const AccessibleElement& element) {
     own.hasText = element.hasText;
     own.text = ValidUtf8(element.text);
     own.caret = element.caret;
+    own.selectionStart = element.selectionStart;
+    own.selectionEnd = element.selectionEnd;
+    own.characters = element.characters;
     own.hasValue = element.hasValue;
     own.value = element.value;
     own.labelled = element.labelled;
@@ -30,10 +35,33 @@ AccessibleElement WithoutChildren(const AccessibleElement& element) {
     return own;
 }
 
-void ReplaceText(AtkObject* object, const std::string& was, const std::string& now) {
-    auto length = [](const std::string& text) { return static_cast<gint>(g_utf8_strlen(text.c_str(), -1)); };
-    g_signal_emit_by_name(object, "text-remove", 0, length(was), was.c_str());
-    g_signal_emit_by_name(object, "text-insert", 0, length(now), now.c_str());
+// Whether an element keeps its object: the object's interfaces follow from these.
+bool SameKind(const AccessibleElement& a, const AccessibleElement& b) {
+    return a.role == b.role && a.hasText == b.hasText && a.hasValue == b.hasValue;
+}
+
+// Announces a change of text as the characters removed, then those inserted, between
+// the start and the end that did not change: a screen reader says what was typed or
+// erased, not the whole text.
+void ReplaceText(AtkObject* object, std::string_view was, std::string_view now) {
+    std::size_t head = 0;
+    while (head < was.size() && head < now.size() && was[head] == now[head]) ++head;
+    std::size_t tail = 0;
+    while (tail < was.size() - head && tail < now.size() - head &&
+           was[was.size() - 1 - tail] == now[now.size() - 1 - tail])
+        ++tail;
+    // On character boundaries: the common parts end before a character that differs.
+    while (head > 0 && head < was.size() && (static_cast<unsigned char>(was[head]) & 0xC0) == 0x80) --head;
+    while (tail > 0 && (static_cast<unsigned char>(was[was.size() - tail]) & 0xC0) == 0x80) --tail;
+    const auto offset = static_cast<gint>(g_utf8_strlen(was.data(), static_cast<gssize>(head)));
+    auto announce = [&](const char* signal, std::string_view text) {
+        const std::string piece(text.substr(head, text.size() - head - tail));
+        if (piece.empty()) return;
+        g_signal_emit_by_name(object, signal, offset, static_cast<gint>(g_utf8_strlen(piece.c_str(), -1)),
+                              piece.c_str());
+    };
+    announce("text-remove", was);
+    announce("text-insert", now);
 }
 
 }  // namespace
@@ -67,12 +95,15 @@ void WindowAccessibility::Update(const AccessibleElement& root) {
     for (const AccessibleElement& child : root.children) Collect(child, std::nullopt, nodes, top);
     Nodes old = std::exchange(nodes_, std::move(nodes));
     top_ = std::move(top);
-    if (!exposed_) return;
+    if (!exposed_) {
+        if (focusToAnnounce_) AnnounceFocus();
+        return;
+    }
 
     // The elements that stay keep their objects; the others go, and new ones come.
     for (auto& [key, node] : nodes_) {
         auto found = old.find(key);
-        if (found != old.end() && found->second.element.role == node.element.role)
+        if (found != old.end() && SameKind(found->second.element, node.element))
             node.object = std::exchange(found->second.object, nullptr);
     }
     for (auto& [key, node] : old)
@@ -93,6 +124,23 @@ void WindowAccessibility::Update(const AccessibleElement& root) {
     std::vector<AtkObject*> focusGained;
     Announce(old, focusGained);
     for (AtkObject* object : focusGained) atk_object_notify_state_change(object, ATK_STATE_FOCUSED, TRUE);
+    if (!focusGained.empty()) focusToAnnounce_ = false;
+    if (focusToAnnounce_) AnnounceFocus();
+}
+
+void WindowAccessibility::Activated() {
+    focusToAnnounce_ = true;
+    AnnounceFocus();
+}
+
+void WindowAccessibility::AnnounceFocus() {
+    for (auto& [key, node] : nodes_)
+        if (node.element.states.focused) {
+            Expose();
+            atk_object_notify_state_change(node.object, ATK_STATE_FOCUSED, TRUE);
+            focusToAnnounce_ = false;
+            return;
+        }
 }
 
 void WindowAccessibility::UpdateWindowObject(const AccessibleElement& root) {
@@ -117,7 +165,7 @@ void WindowAccessibility::Drop(Node& node) {
 void WindowAccessibility::Announce(const Nodes& old, std::vector<AtkObject*>& focusGained) {
     for (auto& [key, node] : nodes_) {
         auto found = old.find(key);
-        if (found == old.end() || found->second.element.role != node.element.role) continue;  // new
+        if (found == old.end() || !SameKind(found->second.element, node.element)) continue;  // new
         const AccessibleElement& was = found->second.element;
         const AccessibleElement& now = node.element;
         AtkObject* object = node.object;
@@ -127,6 +175,8 @@ void WindowAccessibility::Announce(const Nodes& old, std::vector<AtkObject*>& fo
         if (now.states.focused && !was.states.focused) focusGained.push_back(object);
         if (was.text != now.text) ReplaceText(object, was.text, now.text);
         if (was.caret != now.caret) g_signal_emit_by_name(object, "text-caret-moved", now.caret);
+        if (was.selectionStart != now.selectionStart || was.selectionEnd != now.selectionEnd)
+            g_signal_emit_by_name(object, "text-selection-changed");
         if (was.value != now.value) g_object_notify(G_OBJECT(object), "accessible-value");
         if (was.bounds != now.bounds) {
             AtkRectangle extents = Extents(key, ATK_XY_SCREEN);
@@ -190,6 +240,8 @@ std::vector<AtkObject*> WindowAccessibility::RadioGroupOf(const AccessibleKey& k
         const Node& node = nodes_.at(sibling);
         if (node.element.role == AccessibleRole::RadioButton && node.object) group.push_back(node.object);
     }
+    // Last first, as GTK lists a group (a screen reader counts the positions from its end).
+    std::reverse(group.begin(), group.end());
     return group;
 }
 
@@ -203,10 +255,22 @@ std::vector<AtkObject*> WindowAccessibility::LabelledBy(const AccessibleKey& lab
 AtkRectangle WindowAccessibility::Extents(const AccessibleKey& key, AtkCoordType coordinates) const {
     auto found = nodes_.find(key);
     if (found == nodes_.end()) return {0, 0, 0, 0};
-    const Rect& bounds = found->second.element.bounds;
+    return Extents(found->second, found->second.element.bounds, coordinates);
+}
+
+AtkRectangle WindowAccessibility::CharacterExtents(const AccessibleKey& key, int offset,
+                                                   AtkCoordType coordinates) const {
+    auto found = nodes_.find(key);
+    if (found == nodes_.end()) return {0, 0, 0, 0};
+    const std::vector<Rect>& characters = found->second.element.characters;
+    if (offset < 0 || offset >= static_cast<int>(characters.size())) return {0, 0, 0, 0};
+    return Extents(found->second, characters[offset], coordinates);
+}
+
+AtkRectangle WindowAccessibility::Extents(const Node& node, const Rect& bounds, AtkCoordType coordinates) const {
     AtkRectangle extents{bounds.left, bounds.top, bounds.Width(), bounds.Height()};
     if (coordinates == ATK_XY_PARENT) {
-        if (const std::optional<AccessibleKey>& parent = found->second.parent) {
+        if (const std::optional<AccessibleKey>& parent = node.parent) {
             const Rect& outer = nodes_.at(*parent).element.bounds;
             extents.x -= outer.left;
             extents.y -= outer.top;

@@ -33,6 +33,10 @@ public:
 
     // The window's new description.
     void Update(const AccessibleElement& root);
+    // The window took the keyboard (it appeared, or came back): its focused element is
+    // announced as focused, as GTK announces a window's focus widget, whether or not it
+    // changed; with the next description when none is focused yet.
+    void Activated();
 
     // What the accessible objects ask. A parent of nullopt is the drawing area.
     int ChildCount(const std::optional<AccessibleKey>& parent);
@@ -49,6 +53,8 @@ public:
     std::vector<AtkObject*> LabelledBy(const AccessibleKey& label) const;
     // The element's bounds in the coordinates ATK asks for.
     AtkRectangle Extents(const AccessibleKey& key, AtkCoordType coordinates) const;
+    // Where a character of its text shows; empty past the text.
+    AtkRectangle CharacterExtents(const AccessibleKey& key, int offset, AtkCoordType coordinates) const;
     // Reports a tool's request to the platform.
     void Request(AccessibleRequest request) const;
 
@@ -70,11 +76,16 @@ private:
     AtkObject* ParentObject(const Node& node) const;
     const std::vector<AccessibleKey>* ChildrenOf(const std::optional<AccessibleKey>& parent) const;
     void UpdateWindowObject(const AccessibleElement& root);
+    // A rectangle of the client area (the node's bounds or a part of them) in the
+    // coordinates ATK asks for; ATK_XY_PARENT from the node's parent.
+    AtkRectangle Extents(const Node& node, const Rect& bounds, AtkCoordType coordinates) const;
     // Announces what changed between the old and the new nodes; `focusGained` collects the
     // elements that took the focus, announced last.
     void Announce(const Nodes& old, std::vector<AtkObject*>& focusGained);
     // An element went: its parent says so, and its object is defunct.
     static void Drop(Node& node);
+    // Announces the focused element as focused, when there is one.
+    void AnnounceFocus();
 
     HWND window_;
     GtkWidget* area_;
@@ -82,6 +93,7 @@ private:
     std::vector<AccessibleKey> top_;   // the area's children
     AccessibleElement windowElement_;  // without its children
     bool exposed_ = false;
+    bool focusToAnnounce_ = false;  // activated, and no focused element announced since
 };
 
 }  // namespace orvalis::platform::gtk

@@ -60,7 +60,7 @@ std::string OutlineLine(const AccessibleElement& element, int depth) {
         {element.states.showing, "showing"},     {element.states.enabled, "enabled"},
         {element.states.focusable, "focusable"}, {element.states.focused, "focused"},
         {element.states.checked, "checked"},     {element.states.isDefault, "default"},
-        {element.states.editable, "editable"},
+        {element.states.editable, "editable"},   {element.states.modal, "modal"},
     };
     bool first = true;
     for (const auto& [held, word] : states)
@@ -72,6 +72,8 @@ std::string OutlineLine(const AccessibleElement& element, int depth) {
     line += "]";
     if (!element.description.empty()) line += " says \"" + element.description + "\"";
     if (element.hasText) line += " text \"" + element.text + "\" at " + std::to_string(element.caret);
+    if (element.selectionStart != element.selectionEnd)
+        line += " selected " + std::to_string(element.selectionStart) + ".." + std::to_string(element.selectionEnd);
     if (element.hasValue)
         line += " value " + std::to_string(element.value.current) + " in " + std::to_string(element.value.minimum) +
                 ".." + std::to_string(element.value.maximum);

@@ -62,11 +62,12 @@ TEST_F(AccessibleViewer, TheOptionsDialogShowsEachControlWithItsRoleNameStatesAn
 
     EXPECT_EQ(dialog,
               (Lines{
-                  R"(dialog "Options de visualisation" [showing enabled])",
+                  R"(dialog "Options de visualisation" [showing enabled modal])",
                   R"(  label "Délai entre chaque vue" [showing enabled])",
-                  // Entered by the keyboard: the text selected, the caret at its end.
-                  R"(  entry "Délai entre chaque vue" [showing enabled focusable focused editable] text "3" at 1)",
-                  R"(  spin button "Délai entre chaque vue" [showing enabled] value 3 in 1..20)",
+                  // The edit box with its up-down, one spin button; entered by the keyboard:
+                  // the text selected, the caret at its end.
+                  R"(  spin button "Délai entre chaque vue" [showing enabled focusable focused editable] text "3" at 1)"
+                  R"( selected 0..1 value 3 in 1..20)",
                   R"(  panel "Mode de défilement" [showing enabled])",
                   R"(    radio button "Continu" [showing enabled focusable checked] click)",
                   R"(    radio button "Arrêt sur image" [showing enabled focusable] click)",
@@ -85,8 +86,8 @@ TEST_F(AccessibleViewer, TheToolsChooseTheModeTypeTheDelayAndStepItAsTheUserDoes
     Press(AccessibleRole::RadioButton, "Arrêt sur image");
     script.Check([&] {
         const Lines outline = Outline(Options);
-        EXPECT_EQ(outline.at(5), R"(    radio button "Continu" [showing enabled focusable] click)");
-        EXPECT_EQ(outline.at(6),
+        EXPECT_EQ(outline.at(4), R"(    radio button "Continu" [showing enabled focusable] click)");
+        EXPECT_EQ(outline.at(5),
                   R"(    radio button "Arrêt sur image" [showing enabled focusable focused checked] click)")
             << "chosen and focused, as by a click";
     });
@@ -99,7 +100,7 @@ TEST_F(AccessibleViewer, TheToolsChooseTheModeTypeTheDelayAndStepItAsTheUserDoes
 
     // A text set through the tools, as if typed over the whole text.
     ShowOptions();
-    Ask(AccessibleRole::Entry, "Délai entre chaque vue", {{}, Kind::SetText, "7", 0});
+    Ask(AccessibleRole::SpinButton, "Délai entre chaque vue", {{}, Kind::SetText, "7", 0});
     Press(AccessibleRole::RadioButton, "Continu");
     Press(AccessibleRole::PushButton, "OK");
     script.Check([] {
@@ -113,8 +114,10 @@ TEST_F(AccessibleViewer, TheToolsChooseTheModeTypeTheDelayAndStepItAsTheUserDoes
     Ask(AccessibleRole::SpinButton, "Délai entre chaque vue", {{}, Kind::SetValue, {}, 40});
     script.Check([] {
         EXPECT_EQ(Options->eTimer->Text(), "20");
-        EXPECT_EQ(Outline(Options).at(3),
-                  R"(  spin button "Délai entre chaque vue" [showing enabled] value 20 in 1..20)");
+        // The dialog came back with the focus on OK, which closed it.
+        EXPECT_EQ(Outline(Options).at(2),
+                  R"(  spin button "Délai entre chaque vue" [showing enabled focusable editable] text "20" at 2)"
+                  R"( value 20 in 1..20)");
     });
     Ask(AccessibleRole::SpinButton, "Délai entre chaque vue", {{}, Kind::SetValue, {}, 12});
     Press(AccessibleRole::PushButton, "Annuler");
@@ -130,11 +133,13 @@ TEST_F(AccessibleViewer, TheToolsChooseTheModeTypeTheDelayAndStepItAsTheUserDoes
 TEST_F(AccessibleViewer, AReadOnlyBoxTakesNoTextFromTheTools) {
     ShowOptions();
     script.Check([] { Options->eTimer->SetReadOnly(true); });
-    Ask(AccessibleRole::Entry, "Délai entre chaque vue", {{}, Kind::SetText, "9", 0});
+    Ask(AccessibleRole::SpinButton, "Délai entre chaque vue", {{}, Kind::SetText, "9", 0});
     script.Check([] {
         EXPECT_EQ(Options->eTimer->Text(), "3");
-        EXPECT_EQ(Outline(Options).at(2),
-                  R"(  entry "Délai entre chaque vue" [showing enabled focusable focused] text "3" at 1)")
+        EXPECT_EQ(
+            Outline(Options).at(2),
+            R"(  spin button "Délai entre chaque vue" [showing enabled focusable focused] text "3" at 1 selected 0..1)"
+            R"( value 3 in 1..20)")
             << "not editable";
     });
     Press(AccessibleRole::PushButton, "Annuler");

@@ -67,6 +67,8 @@ AccessibleElement OptionsScene() {
     entry.hasText = true;
     entry.text = "3";
     entry.caret = 1;
+    entry.selectionEnd = 1;
+    entry.characters = {{130, 12, 137, 25}};
     entry.labelled = true;
     entry.labelledBy = {1, -1};
     scene.children.push_back(entry);
@@ -116,6 +118,15 @@ struct Announcements {
     static void OnInsert(AtkObject* object, gint, gint, gchar* text, Announcements* self) {
         self->heard.push_back(NameOf(object) + " text " + text);
     }
+    static void OnChange(AtkObject*, gint offset, gint length, gchar* text, std::vector<std::string>* heard) {
+        heard->push_back(std::to_string(offset) + "+" + std::to_string(length) + " " + text);
+    }
+    // Every insertion and removal of an entry's text, as "offset+length text".
+    static void ListenToChanges(AtkObject* entry, std::vector<std::string>& removed,
+                                std::vector<std::string>& inserted) {
+        g_signal_connect(entry, "text-remove", G_CALLBACK(OnChange), &removed);
+        g_signal_connect(entry, "text-insert", G_CALLBACK(OnChange), &inserted);
+    }
     static void OnChildren(AtkObject*, guint index, gpointer child, Announcements* self) {
         self->heard.push_back("child " + std::to_string(index) + " " + NameOf(child));
     }
@@ -127,15 +138,21 @@ protected:
         ASSERT_TRUE(gtk::InstallGtkBackend()) << "no display: these tests run under tests/desktop/run_in_xvfb.py";
         RegisterWindowClass({"GtkAccessibilityTest", 0});
         described_.scene = OptionsScene();
+        window_ = ShowDescribedWindow(described_, "Options", {100, 100, 300, 260});
+        Describe();
+    }
+
+    // A new top-level window that `described` describes, shown.
+    static HWND ShowDescribedWindow(DescribedWindow& described, const char* caption, Rect bounds) {
         CreateWindowParams params;
         params.className = "GtkAccessibilityTest";
-        params.text = "Options";
+        params.text = caption;
         params.style = WS_CAPTION | WS_SYSMENU;
-        params.bounds = {100, 100, 300, 260};
-        params.procedure = &described_;
-        window_ = CreateWindow(params);
-        ShowWindow(window_, SW_SHOW);
-        Describe();
+        params.bounds = bounds;
+        params.procedure = &described;
+        HWND window = CreateWindow(params);
+        ShowWindow(window, SW_SHOW);
+        return window;
     }
 
     void TearDown() override {
@@ -196,7 +213,24 @@ TEST_F(GtkAccessibilityTest, TheDescriptionIsTheDrawingAreasChildrenWithTheirRol
     EXPECT_STREQ(text, "3");
     g_free(text);
     EXPECT_EQ(atk_text_get_caret_offset(ATK_TEXT(entry)), 1);
-    EXPECT_FALSE(ATK_IS_TEXT(label)) << "only an entry has a text interface";
+    gint start = -1, end = -1;
+    text = atk_text_get_selection(ATK_TEXT(entry), 0, &start, &end);
+    EXPECT_STREQ(text, "3");
+    g_free(text);
+    EXPECT_EQ(std::vector<gint>({atk_text_get_n_selections(ATK_TEXT(entry)), start, end}),
+              std::vector<gint>({1, 0, 1}));
+    AtkAttributeSet* attributes = atk_text_get_run_attributes(ATK_TEXT(entry), 0, &start, &end);
+    EXPECT_EQ(std::vector<gint>({start, end}), std::vector<gint>({0, 1})) << "one run over the whole text";
+    atk_attribute_set_free(attributes);
+    gint x = 0, y = 0, width = 0, height = 0;
+    atk_text_get_character_extents(ATK_TEXT(entry), 0, &x, &y, &width, &height, ATK_XY_WINDOW);
+    EXPECT_EQ(std::vector<gint>({x, y, width, height}), std::vector<gint>({130, 12, 7, 13}));
+    atk_text_get_character_extents(ATK_TEXT(entry), 1, &x, &y, &width, &height, ATK_XY_WINDOW);
+    EXPECT_EQ(std::vector<gint>({x, y, width, height}), std::vector<gint>({0, 0, 0, 0})) << "past the text";
+    text = atk_text_get_text(ATK_TEXT(label), 0, -1);
+    EXPECT_STREQ(text, "Délai") << "a label's text is its name";
+    g_free(text);
+    EXPECT_FALSE(ATK_IS_EDITABLE_TEXT(label));
     gdouble value = 0;
     atk_value_get_value_and_text(ATK_VALUE(spin), &value, nullptr);
     EXPECT_EQ(value, 3);
@@ -220,6 +254,7 @@ TEST_F(GtkAccessibilityTest, TheDescriptionIsTheDrawingAreasChildrenWithTheirRol
     AtkRelation* memberOf = atk_relation_set_get_relation_by_type(relations, ATK_RELATION_MEMBER_OF);
     ASSERT_NE(memberOf, nullptr);
     EXPECT_EQ(atk_relation_get_target(memberOf)->len, 2u) << "the radio buttons of its panel";
+    EXPECT_EQ(g_ptr_array_index(atk_relation_get_target(memberOf), 0), arret) << "last first, as GTK lists them";
     g_object_unref(relations);
     EXPECT_EQ(atk_action_get_n_actions(ATK_ACTION(arret)), 1);
     EXPECT_STREQ(atk_action_get_name(ATK_ACTION(arret), 0), "click");
@@ -227,7 +262,6 @@ TEST_F(GtkAccessibilityTest, TheDescriptionIsTheDrawingAreasChildrenWithTheirRol
 
     // Extents: in the window, the drawing area's offset (none here: no menu bar) added;
     // in the parent, from the panel's corner.
-    gint x = 0, y = 0, width = 0, height = 0;
     atk_component_get_extents(ATK_COMPONENT(arret), &x, &y, &width, &height, ATK_XY_WINDOW);
     EXPECT_EQ(std::vector<gint>({x, y, width, height}), std::vector<gint>({32, 75, 108, 16}));
     atk_component_get_extents(ATK_COMPONENT(arret), &x, &y, &width, &height, ATK_XY_PARENT);
@@ -275,6 +309,72 @@ TEST_F(GtkAccessibilityTest, ANewDescriptionAnnouncesWhatChangedTheFocusGainedLa
     EXPECT_EQ(announced.heard, (std::vector<std::string>{"Arrêt focused off", "Délai focused on"}));
 }
 
+TEST_F(GtkAccessibilityTest, AChangeOfTextIsAnnouncedAsTheCharactersThatChanged) {
+    struct Case {
+        std::string was, now;
+        std::vector<std::string> removed, inserted;
+    };
+    const Case cases[] = {
+        {"123", "12", {"2+1 3"}, {}},              // BackSpace at the end
+        {"3", "4", {"0+1 3"}, {"0+1 4"}},          // a step of the value
+        {"5", "54", {}, {"1+1 4"}},                // typed at the end
+        {"aéb", "ab", {"1+1 é"}, {}},              // a character of two bytes
+        {"éa", "èa", {"0+1 é"}, {"0+1 è"}},        // the same first byte, another character
+        {"", "7", {}, {"0+1 7"}},                  // into an empty box
+        {"abab", "ab", {"2+2 ab"}, {}},            // a repeat: the first kept
+        {"1234", "1994", {"1+2 23"}, {"1+2 99"}},  // replaced within
+    };
+    AtkObject* entry = Child(Area(), 1);
+    for (const Case& change : cases) {
+        described_.scene.children[1].text = change.was;
+        Describe();
+        std::vector<std::string> removed, inserted;
+        Announcements::ListenToChanges(entry, removed, inserted);
+        described_.scene.children[1].text = change.now;
+        Describe();
+        g_signal_handlers_disconnect_matched(entry, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, &removed);
+        g_signal_handlers_disconnect_matched(entry, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, &inserted);
+        EXPECT_EQ(removed, change.removed) << change.was << " to " << change.now;
+        EXPECT_EQ(inserted, change.inserted) << change.was << " to " << change.now;
+    }
+}
+
+TEST_F(GtkAccessibilityTest, TheWindowTakingTheKeyboardAnnouncesItsFocusedElement) {
+    GtkWindow* window = Backend().NativeWindow(window_)->Window();
+    AtkObject* entry = Child(Area(), 1);
+    announced.Listen(entry);
+    // Each time the window takes the keyboard (it appeared, or came back), the focused
+    // element is said to be focused, though it had the focus the last time already.
+    for (int showing = 0; showing < 2; ++showing) {
+        announced.heard.clear();
+        if (showing > 0) {
+            ShowWindow(window_, SW_HIDE);
+            while (gtk_events_pending()) gtk_main_iteration();
+            ShowWindow(window_, SW_SHOW);
+            Describe();
+        }
+        gtk_window_present(window);
+        while (!gtk_window_is_active(window)) gtk_main_iteration();
+        EXPECT_EQ(announced.heard, std::vector<std::string>{"Délai focused on"}) << "showing " << showing;
+    }
+}
+
+TEST_F(GtkAccessibilityTest, AWindowIsAnnouncedWithTheRoleOfItsDescription) {
+    // What the tools hear of a new window: the role it has as GTK announces it.
+    std::vector<std::string> roles;
+    auto added = +[](AtkObject*, guint, gpointer child, std::vector<std::string>* heard) {
+        heard->push_back(RoleName(ATK_OBJECT(child)));
+    };
+    AtkObject* root = atk_get_root();
+    const gulong listening = g_signal_connect(root, "children-changed::add", G_CALLBACK(added), &roles);
+    DescribedWindow alert;
+    alert.scene.role = AccessibleRole::Alert;
+    HWND window = ShowDescribedWindow(alert, "Erreur", {120, 120, 320, 220});
+    g_signal_handler_disconnect(root, listening);
+    DestroyWindow(window);
+    EXPECT_EQ(roles, std::vector<std::string>{"alert"});
+}
+
 TEST_F(GtkAccessibilityTest, TheToolsRequestsReachTheWindow) {
     AtkObject* area = Area();
     AtkObject* entry = Child(area, 1);
@@ -288,11 +388,15 @@ TEST_F(GtkAccessibilityTest, TheToolsRequestsReachTheWindow) {
     EXPECT_EQ(position, 2);
     atk_value_set_value(ATK_VALUE(spin), 7.4);
     EXPECT_FALSE(atk_component_grab_focus(ATK_COMPONENT(spin))) << "not focusable";
+    EXPECT_TRUE(atk_text_set_caret_offset(ATK_TEXT(entry), 0));
+    EXPECT_TRUE(atk_text_set_selection(ATK_TEXT(entry), 0, 0, 9));
+    EXPECT_FALSE(atk_text_add_selection(ATK_TEXT(entry), 0, 1)) << "one selection, there already";
+    EXPECT_TRUE(atk_text_remove_selection(ATK_TEXT(entry), 0));
     HandleReports();
 
     using Kind = AccessibleRequest::Kind;
     const std::vector<AccessibleRequest>& requests = described_.requests;
-    ASSERT_EQ(requests.size(), 5u);
+    ASSERT_EQ(requests.size(), 8u);
     EXPECT_EQ(requests[0].kind, Kind::DoAction);
     EXPECT_EQ(requests[0].key, (AccessibleKey{4, 1}));
     EXPECT_EQ(requests[1].kind, Kind::Focus);
@@ -302,6 +406,13 @@ TEST_F(GtkAccessibilityTest, TheToolsRequestsReachTheWindow) {
     EXPECT_EQ(requests[4].kind, Kind::SetValue);
     EXPECT_EQ(requests[4].value, 7);
     EXPECT_EQ(requests[4].key, (AccessibleKey{3, -1}));
+    // The caret, a selection kept within the text, none: the caret at the end given.
+    std::vector<std::vector<int>> selections;
+    for (std::size_t index = 5; index < requests.size(); ++index) {
+        EXPECT_EQ(requests[index].kind, Kind::Select);
+        selections.push_back({requests[index].start, requests[index].end});
+    }
+    EXPECT_EQ(selections, (std::vector<std::vector<int>>{{0, 0}, {0, 1}, {1, 1}}));
 }
 
 }  // namespace

@@ -6,15 +6,18 @@ accessibility bus, and a virtual X display without a window manager.
 - the program appears on the bus (GTK's accessibility bridge is loaded);
 - the main window's caption changes with the view, and the bus announces it; the
   picture is named by the view;
-- the options dialog holds the label "Délai entre chaque vue", a text entry of text "3"
-  named by it, a spin button of value 3 between 1 and 20, the radio buttons "Continu"
-  (checked) and "Arrêt sur image" in the panel "Mode de défilement", and the buttons "OK"
-  and "Annuler", each where it shows on the screen;
-- a text and a value set through the bus reach the entry, and the bus announces it;
-- the "Arrêt sur image" radio button's action, then the "OK" button's, change the mode as
-  clicks do: the dialog goes and the views stop;
-- a message dialog's appearance is announced; it is an alert that says its text, with its
-  "OK" button, which its action presses.
+- the options dialog holds the label "Délai entre chaque vue", readable as text, and the
+  spin button that it names (the edit box with its up-down): its text "3", selected, in
+  one attribute run, its value 3 between 1 and 20; the radio buttons "Continu" (checked)
+  and "Arrêt sur image" in the panel "Mode de défilement", listed last first as GTK
+  lists a group; the buttons "OK" and "Annuler", each where it shows on the screen;
+- a text, a caret and a value set through the bus reach the spin button, and the bus
+  announces a change as the characters that changed, at their place;
+- "Arrêt sur image" given the focus (as a click gives it: chosen), then the "OK"
+  button's action, change the mode as clicks do: the dialog goes and the views stop;
+- a message dialog's appearance is announced, with the focus on its "OK" button; it is
+  an alert that says its text through its label only, and its "OK" button's action
+  presses it.
 
     accessibility_scenario.py --viewer PATH --artifacts FOLDER
 
@@ -22,6 +25,7 @@ It runs with the system's python3, which has pyatspi (python3-pyatspi); it start
 again under dbus-run-session. Screenshots and the display's log go to the artifacts folder.
 """
 
+import contextlib
 import os
 import shutil
 import subprocess
@@ -34,7 +38,6 @@ from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, ViewerStep
 SESSION_MARK = "ORVALIS_ACCESSIBILITY_SESSION"
 ERROR_DIALOG = r"^Erreur$"
 FILE_DIALOG_NAME = "Ouverture d'une liste de vues de perspectives"
-TYPING_ATTEMPTS = 2
 VIEW_COUNT = 30
 # A tick comes every 3 s in "Continu"; this long without a new view means the timer stopped.
 STOPPED_SECONDS = 4.5
@@ -143,6 +146,9 @@ def write_views(folder):
 
 
 class Scenario(ViewerSteps):
+    # How many times open_file types the path before it gives up.
+    typing_attempts = 2
+
     def __init__(self, driver, artifacts, bus, viewer, series):
         super().__init__(driver, viewer, artifacts, series)
         self.bus = bus
@@ -177,12 +183,12 @@ class Scenario(ViewerSteps):
             return entry.queryText().getText(0, -1) if entry is not None else None
 
         self.driver.type_text(typed)
-        for attempt in range(TYPING_ATTEMPTS):
+        for attempt in range(self.typing_attempts):
             try:
                 self.bus.wait(lambda: entry_text() == typed, f"the file dialog's entry to hold {typed!r}")
                 break
             except Failure:
-                if attempt + 1 == TYPING_ATTEMPTS:
+                if attempt + 1 == self.typing_attempts:
                     raise Failure(f"the file dialog's entry holds {entry_text()!r}, typed {typed!r}")
                 self.driver.key("ctrl+a")
                 self.driver.type_text(typed)
@@ -214,12 +220,19 @@ class Scenario(ViewerSteps):
         options = bus.wait(lambda: self.frame("Options de visualisation"), "the options dialog on the bus")
         self.screenshot("options")
         self.expect(options.getRoleName() == "dialog", f"the options dialog is a {options.getRoleName()}")
-        self.element(options, "label", "Délai entre chaque vue")
-        entry = self.element(options, "entry", "Délai entre chaque vue")
-        self.expect(entry.queryText().getText(0, -1) == "3", "the entry does not hold 3")
-        bus.wait(lambda: {"editable", "focusable", "focused"} <= bus.states(entry),
-                 "the entry editable and focused, as the dialog's first tab stop")
+        label = self.element(options, "label", "Délai entre chaque vue")
+        said = label.queryText().getText(0, -1)
+        self.expect(said == "Délai entre chaque vue", f"the label's text reads {said!r}")
+        # The edit box and its up-down are one spin button, typed into.
         spin = self.element(options, "spin button", "Délai entre chaque vue")
+        text = spin.queryText()
+        self.expect(text.getText(0, -1) == "3", "the spin button's text is not 3")
+        bus.wait(lambda: {"editable", "focusable", "focused"} <= bus.states(spin),
+                 "the spin button editable and focused, as the dialog's first tab stop")
+        self.expect(text.getNSelections() == 1 and tuple(text.getSelection(0)) == (0, 1),
+                    "the text 3 is not selected, as the dialog opens with it")
+        run = text.getAttributeRun(0, False)
+        self.expect(tuple(run[1:]) == (0, 1), f"the text's attribute run is {run}, not the whole text")
         value = spin.queryValue()
         self.expect((value.currentValue, value.minimumValue, value.maximumValue) == (3, 1, 20),
                     f"the spin button holds {value.currentValue} in {value.minimumValue}..{value.maximumValue}")
@@ -228,10 +241,11 @@ class Scenario(ViewerSteps):
         arret = self.element(group, "radio button", "Arrêt sur image")
         self.expect("checked" in bus.states(continu), "Continu is not checked")
         self.expect("checked" not in bus.states(arret), "Arrêt sur image is checked")
-        members = {target.name for relation in arret.getRelationSet()
+        # Last first, as GTK lists a group: a screen reader says "1 of 2" on Continu.
+        members = [target.name for relation in arret.getRelationSet()
                    if relation.getRelationType() == bus.pyatspi.RELATION_MEMBER_OF
-                   for target in (relation.getTarget(i) for i in range(relation.getNTargets()))}
-        self.expect(members == {"Continu", "Arrêt sur image"}, f"the radio buttons' group is {members}")
+                   for target in (relation.getTarget(i) for i in range(relation.getNTargets()))]
+        self.expect(members == ["Arrêt sur image", "Continu"], f"the radio buttons' group is {members}")
         ok = self.element(options, "push button", "OK")
         self.element(options, "push button", "Annuler")
         # Without a menu bar or a window manager's frame the window is its client area,
@@ -242,23 +256,30 @@ class Scenario(ViewerSteps):
         self.expect((extents.x, extents.y, extents.width, extents.height) == expected,
                     f"OK lies at {extents.x, extents.y, extents.width, extents.height} on the screen, not {expected}")
 
-        self.step("a text and a value set through the bus reach the entry, and the bus says so")
-        entry.queryEditableText().setTextContents("5")
-        bus.wait(lambda: entry.queryText().getText(0, -1) == "5", "the entry's text 5")
+        self.step("a text, a caret and a value set through the bus reach the spin button, and the bus says so")
+        spin.queryEditableText().setTextContents("5")
+        bus.wait(lambda: text.getText(0, -1) == "5", "the spin button's text 5")
         bus.wait(lambda: bus.heard("object:text-changed:insert", "Délai entre chaque vue"),
-                 "the entry's new text announced")
+                 "the spin button's new text announced")
+        spin.queryEditableText().setTextContents("54")
+        bus.wait(lambda: bus.heard("object:text-changed:insert", "Délai entre chaque vue", 1),
+                 "the 4 added announced at its place, after the 5 that stays")
+        self.expect(text.setCaretOffset(1), "the caret cannot be set")
+        bus.wait(lambda: text.caretOffset == 1, "the caret after the 5")
         spin.queryValue().currentValue = 4
-        bus.wait(lambda: entry.queryText().getText(0, -1) == "4", "the entry's text 4 after the spin button's value")
+        bus.wait(lambda: text.getText(0, -1) == "4", "the text 4 after the spin button's value")
         bus.wait(lambda: spin.queryValue().currentValue == 4, "the spin button's value 4")
 
-        self.step("Arrêt sur image, then OK, through their actions, stop the views as clicks do")
-        arret.queryAction().doAction(0)
+        self.step("Arrêt sur image focused, then OK pressed, through the bus, stop the views as clicks do")
+        # The focus goes to a radio button as a click takes it there: the button chosen.
+        self.expect(arret.queryComponent().grabFocus(), "Arrêt sur image refuses the focus")
+        bus.wait(lambda: "focused" in bus.states(arret), "the focus on Arrêt sur image")
         bus.wait(lambda: "checked" in bus.states(arret) and "checked" not in bus.states(continu),
                  "Arrêt sur image checked in place of Continu")
         bus.wait(lambda: bus.heard("object:state-changed:checked", "Arrêt sur image", 1),
                  "Arrêt sur image announced checked")
         bus.wait(lambda: bus.heard("object:state-changed:focused", "Arrêt sur image", 1),
-                 "the focus announced on Arrêt sur image, as a click gives it")
+                 "the focus announced on Arrêt sur image")
         ok.queryAction().doAction(0)
         self.driver.wait_gone(OPTIONS_DIALOG, "the options dialog to go")
         stopped_at = self.caption()
@@ -274,12 +295,16 @@ class Scenario(ViewerSteps):
         alert = bus.wait(lambda: self.frame("Erreur"), "the message dialog on the bus")
         self.screenshot("message")
         bus.wait(lambda: bus.heard("window:activate", "Erreur"), "the message dialog's appearance announced")
-        said = alert.description
         self.expect(alert.getRoleName() == "alert", f"the message dialog is a {alert.getRoleName()}")
-        self.expect(said.startswith("Format d'image non reconnu"), f"the message dialog says {said!r}")
-        self.element(alert, "label", said)
+        # It says its text through its label, once: not as its description too.
+        self.expect(alert.description == "", f"the message dialog's description is {alert.description!r}")
+        message = self.bus.find(alert, "label")
+        said = message.queryText().getText(0, -1) if message else None
+        self.expect(said and said.startswith("Format d'image non reconnu"), f"the message dialog says {said!r}")
         button = self.element(alert, "push button", "OK")
         self.expect({"focused", "is default"} <= bus.states(button), f"its OK button is {bus.states(button)}")
+        bus.wait(lambda: bus.heard("object:state-changed:focused", "OK", 1),
+                 "the focus on OK announced as the dialog appears")
         button.queryAction().doAction(0)
         self.driver.wait_gone(ERROR_DIALOG, "the message dialog to go")
 
@@ -287,43 +312,54 @@ class Scenario(ViewerSteps):
         self.end_by_escape("the viewer")
 
 
+@contextlib.contextmanager
+def bridged_display(artifacts, prefix):
+    """The display, with GTK's bridge loaded by the programs it shows and the bus
+    listened to, and a working folder that holds the series (its "vues"): yields
+    (driver, the folder, the Bus)."""
+    with driven_display("x11", artifacts) as driver, driver.working_folder(prefix) as root:
+        (root / "vues").mkdir()
+        write_views(root / "vues")
+        # The bridge is what is under test: GTK must load it, and find the bus of this run.
+        for name in ("NO_AT_BRIDGE", "GTK_A11Y", "GTK_MODULES", "AT_SPI_BUS_ADDRESS"):
+            driver.env.pop(name, None)
+        bus = Bus()
+        try:
+            yield driver, root, bus
+        finally:
+            bus.close()
+
+
 def run_scenario(options):
     require_session_tools()
 
     def play(report):
-        with driven_display("x11", options.artifacts) as driver, driver.working_folder("orvalis-a11y-") as root:
-            series = root / "vues"
-            series.mkdir()
-            write_views(series)
-            # The bridge is what is under test: GTK must load it, and find the bus of this run.
-            for name in ("NO_AT_BRIDGE", "GTK_A11Y", "GTK_MODULES", "AT_SPI_BUS_ADDRESS"):
-                driver.env.pop(name, None)
-            bus = Bus()
+        with bridged_display(options.artifacts, "orvalis-a11y-") as (driver, root, bus):
             report.clues.append(lambda: "Heard on the bus: " + repr(bus.events[-30:]))
-            try:
-                report.viewer = driver.start([options.viewer], cwd=root)
-                report.scenario = Scenario(driver, options.artifacts, bus, report.viewer, series)
-                report.scenario.play(report.viewer)
-            finally:
-                bus.close()
+            report.viewer = driver.start([options.viewer], cwd=root)
+            report.scenario = Scenario(driver, options.artifacts, bus, report.viewer, root / "vues")
+            report.scenario.play(report.viewer)
     return play_scenario(play, "accessibility scenario", options.artifacts)
 
 
-def main():
-    options = viewer_options(__doc__)
-    if os.environ.get(SESSION_MARK) != "1":
-        # A session bus of this run's own, which starts the accessibility bus on demand.
-        try:
-            require_session_tools()
-        except Failure as failure:
-            print(f"FAILED: {failure}", file=sys.stderr)
-            return 1
-        # The accessibility bus is found through that session bus, not one given outside.
-        env = {name: value for name, value in os.environ.items() if name != "AT_SPI_BUS_ADDRESS"}
-        env[SESSION_MARK] = "1"
-        return subprocess.run(["dbus-run-session", "--", sys.executable, __file__, *sys.argv[1:]], env=env).returncode
-    return run_scenario(options)
+def main_in_session(run, description):
+    """Runs `run(options)` (the options of viewer_options) in a session bus of this run's
+    own, which starts the accessibility bus on demand: the script starts itself again
+    under dbus-run-session, whose bus and the services it started end with it."""
+    options = viewer_options(description)
+    if os.environ.get(SESSION_MARK) == "1":
+        return run(options)
+    try:
+        require_session_tools()
+    except Failure as failure:
+        print(f"FAILED: {failure}", file=sys.stderr)
+        return 1
+    # The accessibility bus is found through that session bus, not one given outside.
+    env = {name: value for name, value in os.environ.items() if name != "AT_SPI_BUS_ADDRESS"}
+    env[SESSION_MARK] = "1"
+    return subprocess.run(["dbus-run-session", "--", sys.executable, os.path.abspath(sys.argv[0]), *sys.argv[1:]],
+                          env=env).returncode
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main_in_session(run_scenario, __doc__))

@@ -1,5 +1,5 @@
-// The message dialog as assistive tools see it on the headless backend: an alert that
-// says its text, with its icon, its text and its buttons (the default one focused), and
+// The message dialog as assistive tools see it on the headless backend: a modal alert
+// with its icon, its text (its label's only) and its buttons (the default one focused), and
 // the buttons pressed through the tools as clicks would press them.
 
 #include <string>
@@ -52,14 +52,14 @@ TEST_F(AccessibleMessageDialogs, TheDialogIsAnAlertThatSaysItsTextWithItsIconTex
         ShowMessageDialog("Sans icône", dkCustom, DialogButtons({}), 0);
     });
     EXPECT_EQ(error, (Lines{
-                         R"(alert "Erreur" [showing enabled] says "Fichier introuvable")",
+                         R"(alert "Erreur" [showing enabled modal])",
                          R"(  image "Erreur" [showing enabled])",
                          R"(  label "Fichier introuvable" [showing enabled])",
                          R"(  push button "OK" [showing enabled focusable focused default] click)",
                      }));
     // The message shows as it is ("&" marks nothing in it); the buttons' accelerators do not show.
     EXPECT_EQ(confirmation, (Lines{
-                                R"(alert "Confirmation" [showing enabled] says "Continuer & finir ?")",
+                                R"(alert "Confirmation" [showing enabled modal])",
                                 R"(  image "Confirmation" [showing enabled])",
                                 R"(  label "Continuer & finir ?" [showing enabled])",
                                 R"(  push button "Oui" [showing enabled focusable focused default] click)",
@@ -67,7 +67,7 @@ TEST_F(AccessibleMessageDialogs, TheDialogIsAnAlertThatSaysItsTextWithItsIconTex
                                 R"(  push button "Aide" [showing enabled focusable] click)",
                             }));
     EXPECT_EQ(custom, (Lines{
-                          R"(alert ")" + title + R"(" [showing enabled] says "Sans icône")",
+                          R"(alert ")" + title + R"(" [showing enabled modal])",
                           R"(  label "Sans icône" [showing enabled])",
                       }));
 }
