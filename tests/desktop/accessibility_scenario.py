@@ -32,7 +32,8 @@ import subprocess
 import sys
 import time
 
-from desktop_driver import WAIT_SECONDS, Failure, play_scenario, viewer_options, wait_until
+from desktop_driver import (WAIT_SECONDS, Failure, end_process, owned, play_scenario, start_program, viewer_options,
+                            wait_until)
 from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, ViewerSteps, driven_display
 
 SESSION_MARK = "ORVALIS_ACCESSIBILITY_SESSION"
@@ -357,8 +358,14 @@ def main_in_session(run, description):
     # The accessibility bus is found through that session bus, not one given outside.
     env = {name: value for name, value in os.environ.items() if name != "AT_SPI_BUS_ADDRESS"}
     env[SESSION_MARK] = "1"
-    return subprocess.run(["dbus-run-session", "--", sys.executable, os.path.abspath(sys.argv[0]), *sys.argv[1:]],
-                          env=env).returncode
+    # The session's bus, and the run inside it, in a process group of the test's own that
+    # ends with the test: the run dies with dbus-run-session, which dies with the test.
+    session = start_program(["dbus-run-session", "--", *owned([sys.executable, os.path.abspath(sys.argv[0]),
+                                                                 *sys.argv[1:]])], env=env)
+    try:
+        return session.wait()
+    finally:
+        end_process(session)
 
 
 if __name__ == "__main__":

@@ -28,7 +28,7 @@ import subprocess
 import threading
 
 from accessibility_scenario import Scenario, bridged_display, main_in_session
-from desktop_driver import WAIT_SECONDS, Failure, end_process, play_scenario, wait_until
+from desktop_driver import WAIT_SECONDS, Failure, end_process, play_scenario, start_program, wait_until
 from viewer_scenario import MAIN_WINDOW, OPTIONS_DIALOG
 
 ERROR_DIALOG = r"^Erreur$"
@@ -65,8 +65,8 @@ class ScreenReader:
         self._changed = threading.Condition()
         leader, follower = pty.openpty()
         try:
-            self.process = subprocess.Popen(["orca", "--user-prefs", str(prefs), "--debug-file", "/dev/stdout"],
-                                            env=env, stdin=subprocess.DEVNULL, stdout=follower, stderr=follower)
+            self.process = start_program(["orca", "--user-prefs", str(prefs), "--debug-file", "/dev/stdout"],
+                                         env=env, stdin=subprocess.DEVNULL, stdout=follower, stderr=follower)
         finally:
             os.close(follower)
         self._reader = threading.Thread(target=self._read, args=(leader, log_path), daemon=True)
