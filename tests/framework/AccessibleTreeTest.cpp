@@ -158,7 +158,9 @@ TEST_F(AccessibleForms, AToolSelectsInAnEditBoxTheCaretAtTheEndItGives) {
             EXPECT_TRUE(character.left >= entry->bounds.left && character.right <= entry->bounds.right &&
                         character.top >= entry->bounds.top && character.bottom <= entry->bounds.bottom)
                 << index;
-            if (index > 0) EXPECT_EQ(character.left, entry->characters[index - 1].right) << index;
+            if (index > 0) {
+                EXPECT_EQ(character.left, entry->characters[index - 1].right) << index;
+            }
         }
     });
     script.CloseWindow(Window());
