@@ -374,6 +374,39 @@ void TEdit::Paint() {
     }
 }
 
+const std::vector<platform::Rect>& TEdit::CharacterPlaces(const platform::Rect& bounds) {
+    MeasuredPlaces& measured = measuredPlaces_;
+    const std::string_view text = Text().View();
+    const platform::Size client{ClientWidth(), ClientHeight()};
+    if (measured.current && measured.text == text && measured.caret == caret_ && measured.scroll == scroll_ &&
+        measured.bounds == bounds && measured.client == client)
+        return measured.places;
+    measured.text = text;
+    measured.caret = caret_;
+    measured.bounds = bounds;
+    measured.client = client;
+    measured.places.clear();
+    // As Paint lays the characters out: from the scrolled origin, on a centred line.
+    TCanvas& canvas = Canvas();
+    const std::int32_t x = bounds.left + TextOrigin();
+    measured.scroll = scroll_;
+    const std::int32_t lineHeight = canvas.TextHeight("Ag");
+    const std::int32_t y = bounds.top + (client.height - lineHeight) / 2;
+    for (std::size_t from = 0, to = 0; from < text.size(); from = to) {
+        to = NextBoundary(text, from);
+        measured.places.push_back(
+            platform::Rect::FromOriginAndSize({x + canvas.TextWidth(text.substr(0, from)), y},
+                                              {canvas.TextWidth(text.substr(from, to - from)), lineHeight}));
+    }
+    measured.current = true;
+    return measured.places;
+}
+
+void TEdit::FontChanged() {
+    TCustomControl::FontChanged();
+    measuredPlaces_.current = false;
+}
+
 bool TEdit::DescribeAccessible(platform::AccessibleElement& element) {
     element.role = platform::AccessibleRole::Entry;
     element.states.focusable = TabStop();
@@ -385,17 +418,7 @@ bool TEdit::DescribeAccessible(platform::AccessibleElement& element) {
     element.caret = CharacterCount(text.substr(0, caret_));
     element.selectionStart = SelStart();
     element.selectionEnd = element.selectionStart + SelLength();
-    // As Paint lays the characters out: from the scrolled origin, on a centred line.
-    TCanvas& canvas = Canvas();
-    const std::int32_t x = element.bounds.left + TextOrigin();
-    const std::int32_t lineHeight = canvas.TextHeight("Ag");
-    const std::int32_t y = element.bounds.top + (ClientHeight() - lineHeight) / 2;
-    for (std::size_t from = 0, to = 0; from < text.size(); from = to) {
-        to = NextBoundary(text, from);
-        element.characters.push_back(
-            platform::Rect::FromOriginAndSize({x + canvas.TextWidth(text.substr(0, from)), y},
-                                              {canvas.TextWidth(text.substr(from, to - from)), lineHeight}));
-    }
+    element.characters = CharacterPlaces(element.bounds);
     // With its up-down the box is one spin button, as the user meets it: the arrow keys
     // step the value from the box, and the up-down never takes the focus.
     if (upDown_) {

@@ -21,6 +21,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "framework/CustomControl.h"
 
@@ -75,6 +77,7 @@ protected:
     void MouseMove(TShiftState shift, std::int32_t x, std::int32_t y) override;
     void DoEnter() override;
     void TextChanged() override;
+    void FontChanged() override;
     // OnChange.
     virtual void Change();
 
@@ -94,6 +97,23 @@ private:
     std::size_t PositionAt(std::int32_t x);
     // Where the text starts horizontally, scrolled so that the caret shows.
     std::int32_t TextOrigin();
+    // Where each character shows, for assistive tools, in the coordinates of `bounds`.
+    const std::vector<platform::Rect>& CharacterPlaces(const platform::Rect& bounds);
+
+    // The character places as last measured, with what they were measured from. The
+    // description is asked for whenever the program waits (each blink of the caret), and
+    // measuring takes a drawing context and the font: it is done again only when the
+    // text, its scrolling, the box or the font changed.
+    struct MeasuredPlaces {
+        std::string text;
+        std::size_t caret = 0;
+        std::int32_t scroll = 0;
+        platform::Rect bounds;
+        platform::Size client;
+        bool current = false;
+        std::vector<platform::Rect> places;
+    };
+    MeasuredPlaces measuredPlaces_;
 
     std::int32_t maxLength_ = 0;
     bool readOnly_ = false;
