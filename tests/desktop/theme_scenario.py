@@ -94,10 +94,18 @@ class ThemeRun(Steps):
     def check_dialog(self, window, what, buttons):
         x, y, width, height = self.driver.window_geometry(window)
 
+        before = None
+
         def drawn():
+            # The background in the window colour, and the dialog as in the shot before: its
+            # whole picture, not one caught while its controls still paint (a slow build).
+            nonlocal before
             shot = self.screenshot(f"{self.name}-{what}")
-            return shot if near(shot.pixel(x + 2, y + 2), self.window_colour, TOLERANCE) else None
-        shot = wait_until(drawn, f"the {what} dialog's background in the window colour {self.window_colour}")
+            dialog = shot.crop(x, y, width, height)
+            steady = dialog == before
+            before = dialog
+            return shot if steady and near(shot.pixel(x + 2, y + 2), self.window_colour, TOLERANCE) else None
+        shot = wait_until(drawn, f"the {what} dialog settled, its background in the window colour {self.window_colour}")
         # The dialog alone, for a person to look at (README's pictures are made from these).
         Screenshot(width, height, shot.crop(x, y, width, height)).save(self.artifacts / f"{what}-{self.name}.png")
         placed = buttons is not None
