@@ -11,7 +11,7 @@ Wayland side of desktop_driver.X11Driver, with the same calls.
 
 The compositor is sway on its headless backend, with one output of the size asked and
 every window floating at the size it asks for, without borders or title bars (as the X11
-tests have no window manager). sway refuses to run as root: as root, the compositor and
+tests have no window manager), or, asked for, in sway's own tiling layout. sway refuses to run as root: as root, the compositor and
 everything shown on it (the program, grim, swaymsg) run as the system's unprivileged user
 TEST_USER (through setpriv; no account is made for the tests), in a folder of its own that
 holds its runtime directory, its home, and the folders and the program copy the scenario
@@ -43,13 +43,15 @@ OUTPUT = "HEADLESS-1"
 class WaylandCompositor:
     """sway on its headless backend (pixman renderer, no input devices) with one output of
     `width` by `height` layout units at `scale`; `env` is the environment of the programs
-    shown on it."""
+    shown on it. With `tiling`, sway keeps its own layout (a window tiles unless it asks to
+    float, as a dialog does) instead of floating every window."""
 
-    def __init__(self, log_path, width=1280, height=1024, scale=1):
+    def __init__(self, log_path, width=1280, height=1024, scale=1, tiling=False):
         self.log_path = log_path
         self.width = width
         self.height = height
         self.scale = scale
+        self.tiling = tiling
         self.process = None
         self.keyboard = None
         self.folder = None
@@ -64,12 +66,13 @@ class WaylandCompositor:
         runtime.mkdir(mode=0o700)
         home.mkdir()
         config = self.folder / "sway.config"
+        # As on X11 without a window manager: windows at the size they ask for, no frame.
+        floating = "" if self.tiling else "for_window [app_id=\".*\"] floating enable\n"
         config.write_text(
             f"output {OUTPUT} mode {self.width * self.scale}x{self.height * self.scale} position 0 0 "
             f"scale {self.scale}\n"
             "xwayland disable\n"
-            # As on X11 without a window manager: windows at the size they ask for, no frame.
-            "for_window [app_id=\".*\"] floating enable\n"
+            + floating +
             "default_border none\n"
             "default_floating_border none\n"
             # The program raises its own windows (the platform's activation).
@@ -232,6 +235,25 @@ class WaylandDriver(Driver):
         if not node:
             raise Failure(f"window {window} is gone")
         return node
+
+    def floating(self, window):
+        """Whether sway floats the window (one of its workspace's floating nodes) rather than
+        tiling it."""
+        tree = json.loads(self.run(["swaymsg", "-t", "get_tree"]))
+
+        def floats(node, floating):
+            if str(node.get("id")) == window:
+                return floating
+            for child, child_floating in ([(child, floating) for child in node.get("nodes", [])]
+                                          + [(child, True) for child in node.get("floating_nodes", [])]):
+                found = floats(child, child_floating)
+                if found is not None:
+                    return found
+            return None
+        found = floats(tree, False)
+        if found is None:
+            raise Failure(f"window {window} is gone")
+        return found
 
     def wait_focused(self, window, timeout=WAIT_SECONDS):
         wait_until(lambda: self.windows().get(window, {}).get("focused"), f"window {window} to get the keyboard",
