@@ -1,6 +1,5 @@
 #include "platform/gtk/FileOpenChooser.h"
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -44,10 +43,6 @@ void FitWorkArea(GtkWidget* dialog, gpointer) {
     bound.max_width = area.width;
     bound.max_height = area.height;
     gtk_window_set_geometry_hints(GTK_WINDOW(dialog), nullptr, &bound, GDK_HINT_MAX_SIZE);
-    int width = 0, height = 0;
-    gtk_window_get_size(GTK_WINDOW(dialog), &width, &height);
-    if (width > area.width || height > area.height)
-        gtk_window_resize(GTK_WINDOW(dialog), std::min(width, area.width), std::min(height, area.height));
 }
 
 }  // namespace
