@@ -1,5 +1,7 @@
 #include "app/MainOrvalis.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -42,6 +44,16 @@ String WriteFailureWords(int error) {
     return Format(texts::kOtherWriteFailure, {error});
 }
 
+// A file that "Ouvrir" would show as a view, and that the worker would read: a JPEG name
+// on a regular file no larger than a picture.
+bool IsViewFile(const String& name) {
+    const String extension = ExtensionFichier(name);
+    if (!(extension == "JPG" || extension == "JPEG")) return false;
+    struct stat status {};
+    return ::stat(name.CStr(), &status) == 0 && S_ISREG(status.st_mode) &&
+           static_cast<std::uint64_t>(status.st_size) <= NextViewPreparation::kLargestFile;
+}
+
 }  // namespace
 
 const TClassInfo& TOrvalis::StaticClassInfo() {
@@ -80,6 +92,7 @@ void TOrvalis::ConstructionBody() {
     BitmapCourant = std::make_unique<TBitmap>();
     ArretSurImage = false;
     FichierLog = LogFile::Open(kLogFileName, logOpenFailure_);
+    OpenDialog1->OnSelectionChange = TNotifyEvent(this, &TOrvalis::OpenDialog1SelectionChange);
 }
 
 // The window is activated once, when it is first shown: the open dialog greets the user,
@@ -93,6 +106,8 @@ void TOrvalis::FormActivate(TObject* Sender) {
 
 void TOrvalis::OpenAtStart(const String& name) {
     fileAtStart_ = String(std::filesystem::absolute(name.ToStdString()).lexically_normal().string());
+    // Read and decoded while the window is made and shown.
+    if (IsViewFile(fileAtStart_)) PrepareFile(fileAtStart_);
 }
 
 void TOrvalis::OpenFileGivenAtStart() {
@@ -162,7 +177,7 @@ void TOrvalis::ShowNextView() {
     const String name = NextViewName();
     if (name.IsEmpty()) return;
     SetCaption(String(texts::kViewCaptionStart) + NomBase + texts::kViewCaptionMiddle + IntToStr(NumVue));
-    Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant, &nextView_));
+    Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant, selectionPrepared_ ? nullptr : &nextView_));
     Image1->Invalidate();
     ++NumVue;
     PrepareNextView();
@@ -171,23 +186,46 @@ void TOrvalis::ShowNextView() {
 String TOrvalis::NextViewName() const { return FindViewFile(NomBase + IntToStr(NumVue), viewExtension_); }
 
 void TOrvalis::PrepareNextView() {
-    if (!BitmapCourant) return;
+    if (!BitmapCourant || selectionPrepared_) return;
     String name = NextViewName();
     // Not there yet: it may come, most likely spelt like the chosen file.
     if (name.IsEmpty()) name = NomBase + IntToStr(NumVue) + viewExtension_;
+    PrepareFile(name);
+}
+
+void TOrvalis::PrepareFile(const String& name) {
     nextView_.Prepare(name, TJPEGImage().DecodeSettings());  // the loader's own settings
+}
+
+void TOrvalis::OpenDialog1SelectionChange(TObject*) {
+    const String selected = OpenDialog1->FileName();
+    if (IsViewFile(selected)) {
+        PrepareFile(selected);
+        selectionPrepared_ = true;
+    } else if (std::exchange(selectionPrepared_, false)) {
+        nextView_.Cancel();
+    }
 }
 
 void TOrvalis::mOuvrirClick(TObject*) {
     OpenDialog1->SetTitle(String(texts::kOpenDialogTitle));
     OpenDialog1->SetFilter(String(texts::kOpenDialogFilter));
-    if (!OpenDialog1->RunDialog()) return;
-    OpenChoice();
+    const bool seriesPrepared = nextView_.Pending();
+    const bool chosen = OpenDialog1->RunDialog();
+    if (std::exchange(selectionPrepared_, false) && !chosen) {
+        // Nothing chosen: the selection's picture goes, and the series has its next view
+        // prepared again if it had.
+        nextView_.Cancel();
+        if (seriesPrepared) PrepareNextView();
+    }
+    if (chosen) OpenChoice();
 }
 
 void TOrvalis::OpenChoice() {
-    // Another file: what was prepared for the old series goes at once.
-    nextView_.Cancel();
+    // Another file: what was prepared for anything else goes at once; the chosen file's
+    // own preparation (made while it was selected, or while the window was made) stays
+    // for the loader, which takes it if the file is still the one read.
+    nextView_.CancelUnless(OpenDialog1->FileName());
     OpenChosenFile();
     PrepareNextView();
 }
@@ -199,7 +237,7 @@ void TOrvalis::OpenChosenFile() {
 
     if (extension == "JPG" || extension == "JPEG") {
         if (!BitmapCourant) return;  // the window has closed
-        Image1->Picture()->CopyFromObject(LitBitmap(NomBase, *BitmapCourant));
+        Image1->Picture()->CopyFromObject(LitBitmap(NomBase, *BitmapCourant, &nextView_));
         // The picture's size as shown: one picture pixel to one device pixel.
         SetClientWidth(Image1->ShownPictureWidth());
         SetClientHeight(Image1->ShownPictureHeight());

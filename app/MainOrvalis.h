@@ -75,7 +75,9 @@ class TOrvalis : public TForm {
     // line's); a relative name is taken from the working directory.
     void OpenAtStart(const String& name);
 
-    // The file of the next advance, read and decoded while this view is shown.
+    // The file of the next advance, read and decoded while this view is shown; or the
+    // file selected in the open dialog, or given on the command line, while the user
+    // chooses or the window is made.
     NextViewPreparation& NextView() { return nextView_; }
 
 protected:
@@ -90,9 +92,15 @@ private:
     // The file the next advance shows: the series' next name, its extension in any case;
     // empty when there is none.
     String NextViewName() const;
-    // Has the file of the next advance prepared (once the window holds a bitmap).
+    // Has the file of the next advance prepared (once the window holds a bitmap), unless
+    // the preparation serves the dialog's selection.
     void PrepareNextView();
-    // The open command once a file was chosen: the old series' preparation goes.
+    // Has `name` prepared with the settings the loader decodes with.
+    void PrepareFile(const String& name);
+    // The dialog's selection moved: a view is prepared for "Ouvrir", anything else ends
+    // the preparation of the one selected before.
+    void OpenDialog1SelectionChange(TObject* Sender);
+    // The open command once a file was chosen: what was prepared for any other file goes.
     void OpenChoice();
     void OpenChosenFile();
     // The file given at start, opened as if chosen; one that is not there is told and the
@@ -102,6 +110,9 @@ private:
     // An advance (with any box it raised) is under way: ticks start no other.
     bool advancing_ = false;
     NextViewPreparation nextView_;
+    // The preparation serves the open dialog's selection: the advances that the dialog's
+    // ticks run leave it alone.
+    bool selectionPrepared_ = false;
     // Why FichierLog is none, when the start-up could not open it.
     LogFile::OpenFailure logOpenFailure_ = LogFile::OpenFailure::None;
 

@@ -51,6 +51,8 @@ bool ReadWhole(int fd, std::int64_t size, TMemoryStream& bytes, const std::atomi
 
 }  // namespace
 
+const std::uint64_t NextViewPreparation::kLargestFile = JpegDecompression::kMaxOutputBytes;
+
 NextViewPreparation::~NextViewPreparation() { Cancel(); }
 
 void NextViewPreparation::Prepare(const String& name, const JpegDecodeSettings& settings) {
@@ -75,6 +77,10 @@ void NextViewPreparation::Cancel() {
     Join();
     job_.reset();
     name_ = String();
+}
+
+void NextViewPreparation::CancelUnless(const String& name) {
+    if (!(name_ == name)) Cancel();
 }
 
 std::unique_ptr<platform::raster::DibImage> NextViewPreparation::Take(const String& name, int descriptor) {
@@ -124,8 +130,7 @@ void NextViewPreparation::Run(Job& job, NextViewPreparation& owner) {
     const Descriptor file(OpenRegularFile(job.path.c_str(), O_RDONLY));
     if (file.Get() < 0) return;
     const std::optional<platform::FileIdentity> before = platform::OpenFileIdentity(file.Get());
-    if (!before || before->size < 2 || static_cast<std::uint64_t>(before->size) > JpegDecompression::kMaxOutputBytes)
-        return;
+    if (!before || before->size < 2 || static_cast<std::uint64_t>(before->size) > kLargestFile) return;
     try {
         TMemoryStream bytes;
         if (!ReadWhole(file.Get(), before->size, bytes, job.cancel)) return;

@@ -20,6 +20,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -46,6 +47,10 @@ public:
     void Prepare(const String& name, const JpegDecodeSettings& settings);
     // Stops the worker and drops its picture; at once (no decode is waited for).
     void Cancel();
+    // Cancels any preparation but that of `name`, which is kept for the loader.
+    void CancelUnless(const String& name);
+    // The largest file a worker reads: no larger picture is decoded.
+    static const std::uint64_t kLargestFile;
     // The picture prepared for `name` when the file open as `descriptor` is still the
     // one that was read; null otherwise. Waits for a worker still busy with `name`. The
     // preparation is over afterwards, whatever the answer: a stale picture goes at once.

@@ -131,6 +131,62 @@ BenchSamples AdvanceAgainstDecode(const fs::path& folder, const fs::path& jpeg, 
     return samples;
 }
 
+// The user selects the file in the dialog and stays there a decode's time (its preparation
+// ends), then presses "Ouvrir": the time from "Ouvrir" to the painted window, against the
+// decode of the file alone, in turns (the first open is a warm-up). The file's name bears
+// no view number, so the open starts no series whose view 1 would be decoded meanwhile.
+BenchSamples OuvrirAgainstDecode(const fs::path& folder, const fs::path& jpeg, int runs) {
+    fs::create_directories(folder);
+    const fs::path chosen = folder / "choisie.jpg";
+    if (!fs::is_symlink(chosen)) fs::create_symlink(fs::absolute(jpeg), chosen);
+    BenchSamples samples;
+    int taken = 0;
+    RunViewerScripted(folder, [&](UserScript& script) {
+        auto start = std::make_shared<std::chrono::steady_clock::time_point>();
+        for (int i = 0; i <= runs; ++i) {
+            if (i > 0) script.ChooseMenu(platform::headless::WindowTarget::Active(), {"Fichier", "Ouvrir"});
+            script.SelectInFileDialog(chosen.string())
+                .Check([&, start] {
+                    if (!Orvalis->NextView().WaitUntilDone())
+                        throw std::runtime_error("the file selected in the dialog was not prepared");
+                    taken = Orvalis->NextView().PicturesTaken();
+                    *start = std::chrono::steady_clock::now();
+                })
+                .AnswerFileDialog(chosen.string())
+                .Check([&, start, warmUp = i == 0] {
+                    const double open =
+                        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - *start).count();
+                    if (Orvalis->NextView().PicturesTaken() != taken + 1)
+                        throw std::runtime_error("'Ouvrir' did not take the prepared picture");
+                    // The reference alone on the machine: the (missing) next view's preparation first ends.
+                    Orvalis->NextView().WaitUntilDone();
+                    const double decode = Milliseconds([&] { DecodeView(jpeg); });
+                    if (warmUp) return;
+                    samples.ours.push_back(open);
+                    samples.reference.push_back(decode);
+                });
+        }
+        script.Press(platform::VK_ESCAPE);
+    });
+    return samples;
+}
+
+// "Ouvrir" of the file selected in the dialog, at both sizes.
+void AddOuvrirPairs(const fs::path& dataFolder, std::vector<BenchPair>& pairs) {
+    const fs::path viewerFolder = fs::absolute(dataFolder / "viewer");
+    const fs::path jpeg = PhotoJpeg(dataFolder);
+    pairs.push_back(
+        {"JPEG 4000x3000 q90: 'Ouvrir' to painted window, the file selected in the dialog / the decode alone",
+         [viewerFolder, jpeg](int runs) { return OuvrirAgainstDecode(viewerFolder / "ouvrir", jpeg, runs); }, 0.25});
+    const fs::path large = LargeJpeg(dataFolder);
+    pairs.push_back(
+        {"JPEG 10000x10000 q90: 'Ouvrir' to painted window, the file selected in the dialog / the decode alone",
+         [viewerFolder, large](int runs) {
+             return OuvrirAgainstDecode(viewerFolder / "large-ouvrir", large, std::min(runs, 3));
+         },
+         0.25});
+}
+
 double PeakResidentBytes() {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
@@ -248,6 +304,7 @@ void AddViewerPairs(const fs::path& dataFolder, std::vector<BenchPair>& pairs) {
                          return AdvanceAgainstDecode(viewerFolder, jpeg, NextViewFile::Replaced, runs);
                      },
                      1.2});
+    AddOuvrirPairs(dataFolder, pairs);
     const double pixels = double(kPictureWidth) * kPictureHeight;
     pairs.push_back(
         {"JPEG 4000x3000 q90: the viewer's peak resident size, a view then the next / 7 B per pixel + 64 MB",

@@ -3,6 +3,8 @@
 #include <poll.h>
 
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "platform/Focus.h"
 #include "platform/Menu.h"
@@ -96,6 +98,23 @@ HWND WindowAtPoint(HeadlessBackend& backend, const WindowTarget& target, Point c
         backend.Fail(Report("the point (%d, %d) lies outside the client area (%d x %d) of the %s",
                             {client.x, client.y, area.Width(), area.Height(), std::string_view(target.Describe())}));
     return window;
+}
+
+// The user goes to the path's folder (a name alone stays in the dialog's) and selects the
+// path there, as the dialog reports both; gives (folder, name).
+std::pair<std::string, std::string> SelectPath(ShownFileDialog& shown, const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? shown.state.folder
+                         : slash == 0               ? std::string("/")
+                                                    : path.substr(0, slash);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (folder != shown.state.folder) {
+        shown.state.folder = folder;
+        native::FileDialogFolderChanged(shown.dialog, folder);
+    }
+    shown.state.path = folder == "/" ? "/" + name : folder + "/" + name;
+    native::FileDialogSelectionChanged(shown.dialog, shown.state.path);
+    return {folder, name};
 }
 
 }  // namespace
@@ -298,21 +317,19 @@ UserScript& UserScript::ChooseFileFilter(int filterIndex, Where where) {
                });
 }
 
+UserScript& UserScript::SelectInFileDialog(std::string path, Where where) {
+    return Add(Report("select %s in the file dialog", {std::string_view(path)}), where,
+               [=](HeadlessBackend& backend, auto) {
+                   SelectPath(backend.TopFileDialog(), path);
+                   return true;
+               });
+}
+
 UserScript& UserScript::AnswerFileDialog(std::string path, bool readOnly, Where where) {
     return Add(Report("answer the file dialog with %s", {std::string_view(path)}), where,
                [=](HeadlessBackend& backend, auto) {
                    ShownFileDialog& shown = backend.TopFileDialog();
-                   std::size_t slash = path.rfind('/');
-                   std::string folder = slash == std::string::npos ? shown.state.folder
-                                        : slash == 0               ? std::string("/")
-                                                                   : path.substr(0, slash);
-                   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-                   if (folder != shown.state.folder) {
-                       shown.state.folder = folder;
-                       native::FileDialogFolderChanged(shown.dialog, folder);
-                   }
-                   shown.state.path = folder == "/" ? "/" + name : folder + "/" + name;
-                   native::FileDialogSelectionChanged(shown.dialog, shown.state.path);
+                   const auto [folder, name] = SelectPath(shown, path);
                    native::FileDialogConfirmed(shown.dialog, folder, {name}, readOnly);
                    return true;
                });

@@ -88,9 +88,11 @@ public:
     // each dispatched at its own time before the clock goes past the next.
     UserScript& Advance(std::uint64_t milliseconds, Where where = Where::current());
 
-    // The open file dialog (the innermost one): choose a filter entry (1-based), confirm
-    // a path, or several names in one folder, or cancel.
+    // The open file dialog (the innermost one): choose a filter entry (1-based), select a
+    // path without confirming it (its folder entered first when it is another), confirm
+    // a path (selected first), or several names in one folder, or cancel.
     UserScript& ChooseFileFilter(int filterIndex, Where where = Where::current());
+    UserScript& SelectInFileDialog(std::string path, Where where = Where::current());
     UserScript& AnswerFileDialog(std::string path, bool readOnly = false, Where where = Where::current());
     UserScript& AnswerFileDialogInFolder(std::string folder, std::vector<std::string> names,
                                          Where where = Where::current());

@@ -3,7 +3,9 @@
 // preparation's seams, never at the clock: WaitUntilDone waits for its end (so that a
 // file can be changed after it read), Hold keeps it from opening its file (so that the
 // user can act while a preparation is under way), PicturesTaken tells whether the
-// advance took the prepared picture or decoded itself.
+// advance took the prepared picture or decoded itself. The file chosen in the dialog is
+// prepared from its selection (which the scripted user makes before each answer), so an
+// open through the dialog takes a picture too.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -93,26 +95,26 @@ TEST_F(ViewPreparation, EachViewIsPreparedWhileTheOneBeforeIsShownOnTicksAndKeys
         .Advance(3000)
         .Check([&] {
             ExpectShown(1, kRed);
-            EXPECT_EQ(Preparation().PicturesTaken(), 1);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
             ExpectPrepared();
         })
         .Press('A')
         .Check([&] {
             ExpectShown(2, kGreen);
-            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+            EXPECT_EQ(Preparation().PicturesTaken(), 3);
             ExpectPrepared();
         })
         .Advance(3000)
         .Check([&] {
             ExpectShown(3, kBlue);
-            EXPECT_EQ(Preparation().PicturesTaken(), 3);
+            EXPECT_EQ(Preparation().PicturesTaken(), 4);
             EXPECT_FALSE(Preparation().WaitUntilDone()) << "no view 4 to prepare";
         })
         // The end of the series: nothing changes, tick after tick.
         .Advance(6000)
         .Check([&] {
             ExpectShown(3, kBlue);
-            EXPECT_EQ(Preparation().PicturesTaken(), 3);
+            EXPECT_EQ(Preparation().PicturesTaken(), 4);
         })
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
@@ -134,7 +136,7 @@ void ViewPreparation::ChangeAfterPreparation(const std::function<void(const fs::
         .Advance(3000)
         .Check([&, shown] {
             ExpectShown(2, shown);
-            EXPECT_EQ(Preparation().PicturesTaken(), 1) << "view 1 only: view 2 was decoded again";
+            EXPECT_EQ(Preparation().PicturesTaken(), 2) << "the open and view 1: view 2 was decoded again";
         })
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
@@ -204,7 +206,7 @@ TEST_F(ViewPreparation, AViewRemovedThenPutBackOrAddedLaterIsSeenAsTheDocumentsS
         .Advance(3000)
         .Check([&] {
             ExpectShown(2, kGreen);
-            EXPECT_EQ(Preparation().PicturesTaken(), 1);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
             EXPECT_FALSE(Preparation().WaitUntilDone()) << "view 3 is missing";
             // Added after the worker looked for it.
             WriteSolidJpeg(folder / "vue3.jpg", 24, 16, kYellow);
@@ -214,7 +216,7 @@ TEST_F(ViewPreparation, AViewRemovedThenPutBackOrAddedLaterIsSeenAsTheDocumentsS
         .Advance(3000)
         .Check([&] {
             ExpectShown(3, kYellow);
-            EXPECT_EQ(Preparation().PicturesTaken(), 1);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
             // Added while its preparation is under way, before the worker opens it.
             WriteSolidJpeg(folder / "vue4.jpg", 24, 16, kRed);
             Preparation().Hold(false);
@@ -223,7 +225,7 @@ TEST_F(ViewPreparation, AViewRemovedThenPutBackOrAddedLaterIsSeenAsTheDocumentsS
         .Press('A')
         .Check([&] {
             ExpectShown(4, kRed);
-            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+            EXPECT_EQ(Preparation().PicturesTaken(), 3);
         })
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
@@ -270,7 +272,7 @@ TEST_F(ViewPreparation, AViewThatFailsIsReportedByTheAdvanceOnlyAndOnce) {
         .Advance(3000)
         .Check([&] {
             ExpectShown(4, kYellow);
-            EXPECT_EQ(Preparation().PicturesTaken(), 2) << "views 1 and 4";
+            EXPECT_EQ(Preparation().PicturesTaken(), 3) << "the open, views 1 and 4";
             EXPECT_EQ(ErrorBoxes().size(), 1u);
         })
         .Press(platform::VK_ESCAPE);
@@ -290,14 +292,25 @@ TEST_F(ViewPreparation, OuvrirDropsThePreparationOfTheOldSeriesAndPreparesTheNew
         .Advance(3000)
         .Check([&] {
             EXPECT_EQ(MainCaption(), Caption(1));
-            EXPECT_EQ(Preparation().PicturesTaken(), 1);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
             EXPECT_TRUE(Preparation().Pending());
         })
-        // The held preparation goes at once; the new series' view 1 is held in its turn.
+        // The selection of another file stops the held preparation at once; its own is
+        // held in its turn.
+        .SelectInFileDialog(folder / "plan7.jpg")
+        .Check([&] {
+            EXPECT_TRUE(Preparation().Pending());
+            EXPECT_EQ(WorkerThreads(), 1);
+            Preparation().Hold(false);
+            ExpectPrepared();
+            Preparation().Hold(true);
+        })
+        // The chosen file from its preparation; the new series' view 1 is held.
         .AnswerFileDialog(folder / "plan7.jpg")
         .Check([&] {
             EXPECT_NEAR_COLOUR(MainPixel(12, 8), kYellow);
             EXPECT_EQ(Orvalis->NomBase, folder / "plan");
+            EXPECT_EQ(Preparation().PicturesTaken(), 3);
             Preparation().Hold(false);
             ExpectPrepared();
         })
@@ -305,10 +318,173 @@ TEST_F(ViewPreparation, OuvrirDropsThePreparationOfTheOldSeriesAndPreparesTheNew
         .Check([&] {
             EXPECT_EQ(MainCaption(), "Fichier " + folder / "plan" + " Dessin de la vue n° 1");
             EXPECT_NEAR_COLOUR(MainPixel(12, 8), kBlue);
-            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+            EXPECT_EQ(Preparation().PicturesTaken(), 4);
         })
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
+}
+
+// The file selected in the dialog is prepared while the user looks at the dialog; "Ouvrir"
+// then shows it from the preparation: decoded once, on the worker.
+TEST_F(ViewPreparation, AFileSelectedInTheDialogIsShownFromItsPreparation) {
+    WriteSolidJpeg(folder / "plan7.jpg", 30, 20, kYellow);
+    script.SelectInFileDialog(folder / "vue2.jpg")
+        .Check([&] { ExpectPrepared(); })
+        .AnswerFileDialog(folder / "vue2.jpg")
+        .Check([&] {
+            EXPECT_EQ(Preparation().PicturesTaken(), 1);
+            EXPECT_NEAR_COLOUR(MainPixel(12, 8), kGreen);
+            EXPECT_EQ(MainClientSize(), ClientSizeFor(24, 16));
+            EXPECT_EQ(MainCaption(), "Orvalis") << "the open command never changes the caption";
+            EXPECT_EQ(Orvalis->NomBase, folder / "vue");
+        })
+        .Advance(3000)
+        .Check([&] {
+            ExpectShown(1, kRed);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2) << "view 1 prepared after the open";
+        })
+        // "Ouvrir" while the series runs: the selection takes the preparation over.
+        .ChooseMenu(WindowTarget::Active(), {"Fichier", "Ouvrir"})
+        .SelectInFileDialog(folder / "plan7.jpg")
+        .Check([&] { ExpectPrepared(); })
+        .AnswerFileDialog(folder / "plan7.jpg")
+        .Check([&] {
+            EXPECT_EQ(Preparation().PicturesTaken(), 3);
+            EXPECT_NEAR_COLOUR(MainPixel(12, 8), kYellow);
+            EXPECT_EQ(Orvalis->NomBase, folder / "plan");
+            EXPECT_EQ(MessageDialogs(), std::vector<Seen>{});
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(ErrorBoxes(), std::vector<Seen>{});
+}
+
+TEST_F(ViewPreparation, TheCommandLinesFileIsShownFromItsPreparation) {
+    script
+        .Check([&] {
+            EXPECT_EQ(Preparation().PicturesTaken(), 1) << "prepared while the window was made";
+            EXPECT_NEAR_COLOUR(MainPixel(12, 8), kGreen);
+            EXPECT_EQ(Orvalis->NomBase, folder / "vue");
+        })
+        .Advance(3000)
+        .Check([&] { ExpectShown(1, kRed); })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(folder / "vue2.jpg"), 0);
+    EXPECT_EQ(backend.FileDialogsShown(), 0u);
+}
+
+// Changed on disk between its selection and "Ouvrir": shown as it is now.
+TEST_F(ViewPreparation, AFileChangedAfterItsSelectionIsDecodedAgain) {
+    WriteSolidJpeg(folder / "autre.jpg", 24, 16, kYellow);
+    struct Case {
+        std::string how;
+        std::function<void(const fs::path& view)> change;
+        std::uint32_t shown;
+    };
+    const std::vector<Case> cases = {
+        {"rewritten",
+         [&](const fs::path& view) { fs::copy_file(folder / "autre.jpg", view, fs::copy_options::overwrite_existing); },
+         kYellow},
+        {"renamed over",
+         [&](const fs::path& view) {
+             fs::copy_file(folder / "autre.jpg", folder / "neuf.jpg");
+             fs::rename(folder / "neuf.jpg", view);
+         },
+         kYellow},
+        {"touched", [](const fs::path& view) { fs::last_write_time(view, fs::file_time_type::clock::now()); }, kGreen},
+    };
+    for (const Case& c : cases) {
+        const fs::path view = folder / ("vue-" + c.how + "2.jpg");
+        WriteSolidJpeg(view, 24, 16, kGreen);
+        MakeOlder(view);
+        script.SelectInFileDialog(view)
+            .Check([&, view] {
+                ExpectPrepared();
+                c.change(view);
+            })
+            .AnswerFileDialog(view)
+            .Check([&] {
+                EXPECT_EQ(Preparation().PicturesTaken(), 0) << c.how;
+                EXPECT_NEAR_COLOUR(MainPixel(12, 8), c.shown) << c.how;
+            })
+            .Press(platform::VK_ESCAPE);
+        EXPECT_EQ(RunTheViewer(), 0);
+    }
+}
+
+// Each new selection cancels the preparation of the one before; a selection that is not a
+// view prepares nothing.
+TEST_F(ViewPreparation, ASelectionMovedOnCancelsTheEarlierPreparation) {
+    fs::create_directory(folder / "dossier.jpg");
+    WritePalettePng(folder / "image.png", {{0xFF0000, 0x00FF00}});
+    WriteFileBytes(folder / "grand.jpg", "\xFF\xD8");
+    fs::resize_file(folder / "grand.jpg", (std::uintmax_t{1} << 30) + 1);  // sparse
+    const std::vector<std::string> notViews = {folder / "dossier.jpg", folder / "image.png", folder / "absente.jpg",
+                                               folder / "grand.jpg", folder.Path().string()};
+    script.Check([&] { Preparation().Hold(true); }).SelectInFileDialog(folder / "vue2.jpg").Check([&] {
+        EXPECT_TRUE(Preparation().Pending());
+        EXPECT_EQ(WorkerThreads(), 1);
+    });
+    for (const std::string& notView : notViews) {
+        script.SelectInFileDialog(notView)
+            .Check([&, notView] {
+                EXPECT_FALSE(Preparation().Pending()) << notView;
+                EXPECT_EQ(WorkerThreads(), 0) << notView;
+            })
+            .SelectInFileDialog(folder / "vue2.jpg")
+            .Check([&] { EXPECT_EQ(WorkerThreads(), 1); });
+    }
+    // Another view: the held worker of vue2 is stopped, vue3's takes its place.
+    script.SelectInFileDialog(folder / "vue3.jpg")
+        .Check([&] {
+            EXPECT_EQ(WorkerThreads(), 1);
+            Preparation().Hold(false);
+            ExpectPrepared();
+        })
+        .AnswerFileDialog(folder / "vue3.jpg")
+        .Check([&] {
+            EXPECT_EQ(Preparation().PicturesTaken(), 1);
+            EXPECT_NEAR_COLOUR(MainPixel(12, 8), kBlue);
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(ErrorBoxes(), std::vector<Seen>{});
+    EXPECT_EQ(WorkerThreads(), 0);
+}
+
+// Cancelled: the selection's preparation goes; a series that was running gets its own
+// back, and the ticks during the dialog went on as the documents say.
+TEST_F(ViewPreparation, ACancelledDialogLeavesNothingOfTheSelectionPrepared) {
+    WriteSolidJpeg(folder / "plan7.jpg", 30, 20, kYellow);
+    script.SelectInFileDialog(folder / "vue1.jpg")
+        .Check([&] { EXPECT_TRUE(Preparation().Pending()); })
+        .CancelFileDialog()
+        .Check([&] {
+            EXPECT_FALSE(Preparation().Pending());
+            EXPECT_EQ(WorkerThreads(), 0);
+            EXPECT_EQ(Orvalis->Image1->Picture()->Graphic(), nullptr);
+        })
+        .ChooseMenu(WindowTarget::Active(), {"Fichier", "Ouvrir"})
+        .AnswerFileDialog(folder / "vue1.jpg")
+        .ChooseMenu(WindowTarget::Active(), {"Fichier", "Ouvrir"})
+        .SelectInFileDialog(folder / "plan7.jpg")
+        .Check([&] { ExpectPrepared(); })
+        .Advance(3000)  // a tick while the dialog is up: view 1, decoded by the advance
+        .Check([&] {
+            ExpectShown(1, kRed);
+            EXPECT_EQ(Preparation().PicturesTaken(), 1) << "the open only";
+        })
+        .CancelFileDialog()
+        .Check([&] { ExpectPrepared(); })  // view 2 again
+        .Advance(3000)
+        .Check([&] {
+            ExpectShown(2, kGreen);
+            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+            EXPECT_EQ(Orvalis->NomBase, folder / "vue");
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
+    EXPECT_EQ(ErrorBoxes(), std::vector<Seen>{});
 }
 
 TEST_F(ViewPreparation, TheOptionsDialogCancelsItAndTheKeyModePreparesToo) {
@@ -335,15 +511,20 @@ TEST_F(ViewPreparation, TheOptionsDialogCancelsItAndTheKeyModePreparesToo) {
         .Press('A')
         .Check([&] {
             ExpectShown(2, kGreen);
-            EXPECT_EQ(Preparation().PicturesTaken(), 2);
+            EXPECT_EQ(Preparation().PicturesTaken(), 3);
         })
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
 }
 
 TEST_F(ViewPreparation, TheEndOfTheProgramStopsItAtOnceAndLeavesNoThread) {
-    // Held before its file: the end must not wait for a release that never comes.
-    script.Check([&] { Preparation().Hold(true); })
+    // View 1's preparation after the open held before its file: the end must not wait
+    // for a release that never comes.
+    script.SelectInFileDialog(folder / "vue1.jpg")
+        .Check([&] {
+            ExpectPrepared();
+            Preparation().Hold(true);
+        })
         .AnswerFileDialog(folder / "vue1.jpg")
         .Check([&] {
             EXPECT_TRUE(Preparation().Pending());

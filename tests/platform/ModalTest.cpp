@@ -140,6 +140,9 @@ TEST_F(ModalTest, TheFileDialogReportsWhatTheUserDoesAndKeepsTheTimerTicking) {
             EXPECT_EQ(shown->state.folder, "/plans");
         })
         .Advance(1500)
+        // Selected in the folder shown, without a confirmation.
+        .SelectInFileDialog("/plans/vue3.jpg")
+        .Check([] { EXPECT_EQ(RunningOpenFileDialog()->path, "/plans/vue3.jpg"); })
         .ChooseFileFilter(2)
         .AnswerFileDialog("/images/comptage.png");
     OpenFileResult result;
@@ -148,8 +151,8 @@ TEST_F(ModalTest, TheFileDialogReportsWhatTheUserDoesAndKeepsTheTimerTicking) {
     EXPECT_EQ(result.filterIndex, 2);
     EXPECT_EQ(result.flags, request.flags);
     EXPECT_EQ(hooks.events,
-              (std::vector<std::string>{"show", "type 2", "folder /images", "selection /images/comptage.png",
-                                        "ok /images/comptage.png", "close"}));
+              (std::vector<std::string>{"show", "selection /plans/vue3.jpg", "type 2", "folder /images",
+                                        "selection /images/comptage.png", "ok /images/comptage.png", "close"}));
     EXPECT_EQ(tickTimes, (std::vector<std::uint64_t>{1000}));
     EXPECT_EQ(RunningOpenFileDialog(), nullptr);
     EXPECT_EQ(backend.ShownFileDialogBox(), nullptr);
