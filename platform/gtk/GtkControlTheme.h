@@ -30,15 +30,15 @@ private:
     void Unload();
     static void OnThemeChanged(GObject* settings, GParamSpec*, gpointer self);
 
-    GtkStyleContext* window_;
-    GtkStyleContext* button_;
-    GtkStyleContext* defaultButton_;
-    GtkStyleContext* entry_;
-    GtkStyleContext* selection_;
-    GtkStyleContext* label_;
-    GtkStyleContext* frame_;
-    GtkStyleContext* radioButton_;
-    GtkStyleContext* radio_;
+    GtkStyleContext* window_ = nullptr;
+    GtkStyleContext* button_ = nullptr;
+    GtkStyleContext* defaultButton_ = nullptr;
+    GtkStyleContext* entry_ = nullptr;
+    GtkStyleContext* selection_ = nullptr;
+    GtkStyleContext* label_ = nullptr;
+    GtkStyleContext* frame_ = nullptr;
+    GtkStyleContext* radioButton_ = nullptr;
+    GtkStyleContext* radio_ = nullptr;
     std::array<std::optional<ThemeColour>, 32> colours_;
 };
 

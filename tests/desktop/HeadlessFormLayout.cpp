@@ -21,8 +21,8 @@ using namespace orvalis;
 
 void PrintElements(std::string_view dialog, const platform::AccessibleElement& element) {
     const platform::Rect& r = element.bounds;
-    std::printf("%.*s\t%s\t%d %d %d %d\n", static_cast<int>(dialog.size()), dialog.data(), element.name.c_str(),
-                r.left, r.top, r.Width(), r.Height());
+    std::printf("%.*s\t%s\t%d %d %d %d\n", static_cast<int>(dialog.size()), dialog.data(), element.name.c_str(), r.left,
+                r.top, r.Width(), r.Height());
     for (const platform::AccessibleElement& child : element.children) PrintElements(dialog, child);
 }
 
@@ -41,6 +41,7 @@ int main() {
         application.CreateAppForm(Options);
         PrintDialog("options", *Options);
         // The error a view that is no picture brings ("pa": 70-61).
-        PrintDialog("message", *BuildMessageDialog("Format d'image non reconnu (70-61)", dkError, DialogButtons({dbOK})));
+        PrintDialog("message",
+                    *BuildMessageDialog("Format d'image non reconnu (70-61)", dkError, DialogButtons({dbOK})));
     });
 }
