@@ -98,14 +98,18 @@ def run_scenario(options):
     layout = headless_layout()
 
     def play(report):
-        for name, theme in THEMES:
-            with bridged_display(options.artifacts, "orvalis-geometrie-") as (driver, root, bus):
-                (root / "faux.jpg").write_bytes(NOT_A_PICTURE)
+        # One display and one accessibility bus for every theme: the bus's launcher ends
+        # with the display it started on.
+        with bridged_display(options.artifacts, "orvalis-geometrie-") as (driver, root, bus):
+            (root / "faux.jpg").write_bytes(NOT_A_PICTURE)
+            for number, (name, theme) in enumerate(THEMES):
+                # The viewer before, stopped, leaves the bus first.
+                bus.wait(lambda: bus.application("orvalis") is None, "the viewer before to leave the bus")
                 # Started on a view that is no picture: the message dialog comes at once.
                 report.viewer = driver.start([options.viewer, str(root / "faux.jpg")], cwd=root,
                                              env={"GTK_THEME": theme})
                 report.scenario = ThemeGeometry(driver, options.artifacts, bus, report.viewer, root, name, layout)
-                report.scenario.shots = 10 * THEMES.index((name, theme))
+                report.scenario.shots = 10 * number
                 report.scenario.play(report.viewer)
     return play_scenario(play, "theme geometry scenario", options.artifacts)
 
