@@ -152,6 +152,10 @@ void TCanvas::FreeHandle() { SetHandle(nullptr); }
 void TCanvas::CreateHandle() {}
 
 void TCanvas::RequiredState(std::uint8_t state) {
+    // A system colour's brush follows the desktop's theme, which may change while the
+    // canvas lives: the brush is made again when its colour reads otherwise.
+    if ((state & state_ & csBrushValid) && brush_->Color() < 0 && ColorToRGB(brush_->Color()) != brushRgb_)
+        state_ &= ~csBrushValid;
     const std::uint8_t needed = state & ~state_;
     if (needed == 0) return;
     if (needed & csHandleValid) {
@@ -168,9 +172,10 @@ void TCanvas::RequiredState(std::uint8_t state) {
     if (needed & csBrushValid) {
         if (brushPattern_) cairo_pattern_destroy(brushPattern_);
         brushPattern_ = nullptr;
+        brushRgb_ = ColorToRGB(brush_->Color());
         if (brush_->Style() == bsSolid) {
-            const TColor rgb = ColorToRGB(brush_->Color());
-            brushPattern_ = cairo_pattern_create_rgb(RedOf(rgb) / 255.0, GreenOf(rgb) / 255.0, BlueOf(rgb) / 255.0);
+            brushPattern_ = cairo_pattern_create_rgb(RedOf(brushRgb_) / 255.0, GreenOf(brushRgb_) / 255.0,
+                                                     BlueOf(brushRgb_) / 255.0);
         } else if (brush_->Style() != bsClear) {
             brushPattern_ = HatchPattern(brush_->Style(), brush_->Color());
         }

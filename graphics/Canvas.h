@@ -182,6 +182,7 @@ private:
     std::unique_ptr<TPen> pen_;
     std::unique_ptr<canvastext::TextFace> face_;  // while csFontValid
     cairo_pattern_t* brushPattern_ = nullptr;     // while csBrushValid; null for a clear brush
+    TColor brushRgb_ = clBlack;                   // the colour brushPattern_ was made in
     std::vector<double> penDashes_;               // while csPenValid
     std::uint32_t copyMode_ = cmSrcCopy;
     TPoint penPos_;

@@ -207,6 +207,9 @@ void HandleNativeEvent(Desktop& desktop, NativeEvent& event) {
                        SyncSurface(desktop, *record);
                        InvalidateWholeTree(desktop, *record);
                    },
+                   [&](const ThemeChangedEvent&) {
+                       for (HWND window : desktop.topLevels) InvalidateWholeTree(desktop, desktop.Get(window));
+                   },
                    [&](const BoxAnsweredEvent& e) { HandleMessageBoxAnswer(desktop, e); },
                    [&](const AccessibleRequestEvent& e) { HandleAccessibleRequest(desktop, e); },
                    [&](const auto&) { HandleFileDialogEvent(desktop, event); },

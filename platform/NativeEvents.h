@@ -38,6 +38,7 @@ struct ScaleEvent {
     HWND window;
     int scale;
 };
+struct ThemeChangedEvent {};
 struct BoxAnsweredEvent {
     int dialog;
     int button;
@@ -68,8 +69,8 @@ struct AccessibleRequestEvent {
     AccessibleRequest request;
 };
 using NativeEvent = std::variant<CloseEvent, MenuEvent, ActivatedEvent, ResizedEvent, MovedEvent, ScaleEvent,
-                                 BoxAnsweredEvent, FilterChangedEvent, FolderChangedEvent, SelectionChangedEvent,
-                                 ConfirmedEvent, CancelledEvent, AccessibleRequestEvent>;
+                                 ThemeChangedEvent, BoxAnsweredEvent, FilterChangedEvent, FolderChangedEvent,
+                                 SelectionChangedEvent, ConfirmedEvent, CancelledEvent, AccessibleRequestEvent>;
 
 void ProcessNativeEvents(Desktop& desktop);
 

@@ -39,6 +39,7 @@ void WindowActivated(HWND topLevel) { PushNative(ActivatedEvent{topLevel}); }
 void WindowResized(HWND topLevel, Size clientSize) { PushNative(ResizedEvent{topLevel, clientSize}); }
 void WindowMoved(HWND topLevel, Point outerPosition) { PushNative(MovedEvent{topLevel, outerPosition}); }
 void WindowScaleChanged(HWND topLevel, int scale) { PushNative(ScaleEvent{topLevel, scale}); }
+void ThemeChanged() { PushNative(ThemeChangedEvent{}); }
 void AccessibleRequested(HWND topLevel, AccessibleRequest request) {
     PushNative(AccessibleRequestEvent{topLevel, std::move(request)});
 }

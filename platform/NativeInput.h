@@ -34,6 +34,9 @@ void WindowMoved(HWND topLevel, Point outerPosition);
 // The window shows on a screen of this many device pixels per unit (2 on a high-density
 // screen): its surface is remade at that density and the window repainted.
 void WindowScaleChanged(HWND topLevel, int scale);
+// The desktop's theme changed (the backend's ControlTheme follows it): every window is
+// repainted.
+void ThemeChanged();
 
 // An assistive tool asks something of an element of the window's description.
 void AccessibleRequested(HWND topLevel, AccessibleRequest request);

@@ -21,8 +21,9 @@ build_packages=(
 test_packages=(
   python3 libgtest-dev clang-format valgrind
   # The desktop tests: X11 and Wayland displays, their input and screenshots, the
-  # accessibility bus, the window-manager and screen-reader scenarios.
-  xvfb xdotool imagemagick sway grim openbox
+  # accessibility bus, the window-manager and screen-reader scenarios, a settings daemon
+  # that changes the theme under the program.
+  xvfb xdotool imagemagick sway grim openbox xsettingsd
   dbus-daemon at-spi2-core python3-pyatspi orca
   # The codecs' references, the installed tree's and the package's checks.
   libjpeg-turbo-progs desktop-file-utils appstream lintian devscripts

@@ -7,6 +7,7 @@
 #include "platform/gtk/FilePatterns.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/gtk/ValidUtf8.h"
+#include "platform/gtk/WorkArea.h"
 
 namespace orvalis::platform::gtk {
 
@@ -25,25 +26,9 @@ std::string Adopt(gchar* text) {
 
 std::string DirectoryOf(const std::string& path) { return Adopt(g_path_get_dirname(path.c_str())); }
 
-// A dialog larger than the work area of its screen (a small or high-density one) would
-// leave "Ouvrir" and the filter out of reach: it is made no larger.
-void FitWorkArea(GtkWidget* dialog, gpointer) {
-    GdkDisplay* display = gtk_widget_get_display(dialog);
-    GtkWindow* parent = gtk_window_get_transient_for(GTK_WINDOW(dialog));
-    GdkWindow* shown = parent ? gtk_widget_get_window(GTK_WIDGET(parent)) : nullptr;
-    GdkMonitor* monitor = shown ? gdk_display_get_monitor_at_window(display, shown) : nullptr;
-    if (!monitor) monitor = gdk_display_get_primary_monitor(display);
-    if (!monitor) monitor = gdk_display_get_monitor(display, 0);
-    if (!monitor) return;
-    GdkRectangle area;
-    gdk_monitor_get_workarea(monitor, &area);
-    // A bound rather than one resize: the chooser sizes itself again after it is shown
-    // (its default size follows its contents), and the bound holds for every such size.
-    GdkGeometry bound{};
-    bound.max_width = area.width;
-    bound.max_height = area.height;
-    gtk_window_set_geometry_hints(GTK_WINDOW(dialog), nullptr, &bound, GDK_HINT_MAX_SIZE);
-}
+// GTK sizes the chooser for a desktop screen: on a small or high-density one "Ouvrir" and
+// the filter would be out of reach. Bounded once realised, over the window it belongs to.
+void OnRealize(GtkWidget* dialog, gpointer) { BoundToWorkArea(GTK_WINDOW(dialog)); }
 
 }  // namespace
 
@@ -92,7 +77,7 @@ FileOpenChooser::FileOpenChooser(GtkBackend& backend, int dialog, const OpenFile
     g_signal_connect(widget_, "current-folder-changed", G_CALLBACK(OnFolderChanged), this);
     g_signal_connect(widget_, "selection-changed", G_CALLBACK(OnSelectionChanged), this);
     // After GTK's own sizing, which reckons with a desktop-sized screen.
-    g_signal_connect_after(widget_, "realize", G_CALLBACK(FitWorkArea), nullptr);
+    g_signal_connect_after(widget_, "realize", G_CALLBACK(OnRealize), nullptr);
     gtk_widget_show(widget_);
 }
 

@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/NativeInput.h"
+
 namespace orvalis::platform::gtk {
 
 namespace {
@@ -82,16 +84,31 @@ void Arrow(GtkStyleContext* style, cairo_t* context, const Rect& rect, double an
 
 }  // namespace
 
-GtkControlTheme::GtkControlTheme()
-    : window_(NodeContext(nullptr, GTK_TYPE_WINDOW, "window", {GTK_STYLE_CLASS_BACKGROUND})),
-      button_(NodeContext(window_, GTK_TYPE_BUTTON, "button", {"text-button"})),
-      defaultButton_(NodeContext(window_, GTK_TYPE_BUTTON, "button", {"text-button", GTK_STYLE_CLASS_DEFAULT})),
-      entry_(NodeContext(window_, GTK_TYPE_ENTRY, "entry")),
-      selection_(NodeContext(entry_, G_TYPE_NONE, "selection")),
-      label_(NodeContext(window_, GTK_TYPE_LABEL, "label")),
-      frame_(NodeContext(window_, GTK_TYPE_FRAME, "frame", {GTK_STYLE_CLASS_FRAME})),
-      radioButton_(NodeContext(window_, GTK_TYPE_RADIO_BUTTON, "radiobutton")),
-      radio_(NodeContext(radioButton_, G_TYPE_NONE, "radio")) {
+GtkControlTheme::GtkControlTheme() {
+    Load();
+    // The settings that choose the theme, whoever changes them (the desktop's settings
+    // daemon, the user's tools): the new theme is followed at once.
+    GtkSettings* settings = gtk_settings_get_default();
+    for (const char* setting :
+         {"notify::gtk-theme-name", "notify::gtk-application-prefer-dark-theme", "notify::gtk-icon-theme-name"})
+        g_signal_connect(settings, setting, G_CALLBACK(OnThemeChanged), this);
+}
+
+GtkControlTheme::~GtkControlTheme() {
+    g_signal_handlers_disconnect_by_data(gtk_settings_get_default(), this);
+    Unload();
+}
+
+void GtkControlTheme::Load() {
+    window_ = NodeContext(nullptr, GTK_TYPE_WINDOW, "window", {GTK_STYLE_CLASS_BACKGROUND});
+    button_ = NodeContext(window_, GTK_TYPE_BUTTON, "button", {"text-button"});
+    defaultButton_ = NodeContext(window_, GTK_TYPE_BUTTON, "button", {"text-button", GTK_STYLE_CLASS_DEFAULT});
+    entry_ = NodeContext(window_, GTK_TYPE_ENTRY, "entry");
+    selection_ = NodeContext(entry_, G_TYPE_NONE, "selection");
+    label_ = NodeContext(window_, GTK_TYPE_LABEL, "label");
+    frame_ = NodeContext(window_, GTK_TYPE_FRAME, "frame", {GTK_STYLE_CLASS_FRAME});
+    radioButton_ = NodeContext(window_, GTK_TYPE_RADIO_BUTTON, "radiobutton");
+    radio_ = NodeContext(radioButton_, G_TYPE_NONE, "radio");
     const auto set = [this](SystemColour index, ThemeColour colour) {
         colours_[static_cast<std::size_t>(index)] = colour;
     };
@@ -107,10 +124,19 @@ GtkControlTheme::GtkControlTheme()
     set(SystemColour::HighlightText, Foreground(selection_, selected));
 }
 
-GtkControlTheme::~GtkControlTheme() {
+void GtkControlTheme::Unload() {
     for (GtkStyleContext* context :
          {radio_, radioButton_, frame_, label_, selection_, entry_, defaultButton_, button_, window_})
         g_object_unref(context);
+}
+
+void GtkControlTheme::OnThemeChanged(GObject*, GParamSpec*, gpointer self) {
+    // GTK has loaded the new theme by now (its own handler runs first): the contexts are
+    // made again from it, and every window is repainted.
+    auto& theme = *static_cast<GtkControlTheme*>(self);
+    theme.Unload();
+    theme.Load();
+    native::ThemeChanged();
 }
 
 void GtkControlTheme::DrawPart(cairo_t* context, const Rect& rect, ControlPart part, ControlState state) const {

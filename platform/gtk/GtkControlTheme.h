@@ -1,14 +1,15 @@
 #pragma once
 // The desktop theme of the framework's controls on GTK: one style context per kind of
 // control, made from the widget path that GTK's own control of that kind has, and each
-// part painted by gtk_render_*; the system colours are read from the same contexts once,
-// when the backend starts (a theme changed while the program runs shows at its next start).
+// part painted by gtk_render_*; the system colours are read from the same contexts. A
+// theme changed while the program runs is followed at once: the contexts and colours are
+// made again and every window repainted.
+
+#include <gtk/gtk.h>
 
 #include <array>
 
 #include "platform/ControlTheme.h"
-
-typedef struct _GtkStyleContext GtkStyleContext;
 
 namespace orvalis::platform::gtk {
 
@@ -24,15 +25,20 @@ public:
     bool DrawIcon(cairo_t* context, std::string_view name, int size, int scale) const override;
 
 private:
-    GtkStyleContext* window_;
-    GtkStyleContext* button_;
-    GtkStyleContext* defaultButton_;
-    GtkStyleContext* entry_;
-    GtkStyleContext* selection_;
-    GtkStyleContext* label_;
-    GtkStyleContext* frame_;
-    GtkStyleContext* radioButton_;
-    GtkStyleContext* radio_;
+    // Makes the contexts from the current theme and reads its colours; Unload frees them.
+    void Load();
+    void Unload();
+    static void OnThemeChanged(GObject* settings, GParamSpec*, gpointer self);
+
+    GtkStyleContext* window_ = nullptr;
+    GtkStyleContext* button_ = nullptr;
+    GtkStyleContext* defaultButton_ = nullptr;
+    GtkStyleContext* entry_ = nullptr;
+    GtkStyleContext* selection_ = nullptr;
+    GtkStyleContext* label_ = nullptr;
+    GtkStyleContext* frame_ = nullptr;
+    GtkStyleContext* radioButton_ = nullptr;
+    GtkStyleContext* radio_ = nullptr;
     std::array<std::optional<ThemeColour>, 32> colours_;
 };
 

@@ -12,6 +12,7 @@
 #include "platform/gtk/KeyTranslation.h"
 #include "platform/gtk/Presenting.h"
 #include "platform/gtk/ValidUtf8.h"
+#include "platform/gtk/WorkArea.h"
 
 namespace orvalis::platform::gtk {
 
@@ -104,13 +105,14 @@ void TopLevelWindow::Show(bool visible) {
 void TopLevelWindow::SetTitle(std::string_view title) { gtk_window_set_title(Window(), ValidUtf8(title).c_str()); }
 
 void TopLevelWindow::SetGeometry(const Rect& outerBounds, Size clientSize) {
-    client_ = clientSize;
-    ApplySize();
     if (outerBounds.Origin() != position_) {
         position_ = outerBounds.Origin();
         moveAskedAt_ = backend_.Now();
         gtk_window_move(Window(), position_.x, position_.y);
     }
+    // After the move: a window bounded by the work area is moved to its edge.
+    client_ = clientSize;
+    ApplySize();
 }
 
 void TopLevelWindow::SetMenu(const orvalis::platform::MenuBar* menu) {
@@ -172,15 +174,50 @@ int TopLevelWindow::MenuBarHeight() const {
 }
 
 void TopLevelWindow::ApplySize() {
-    int width = std::max(client_.width, 0);
-    int height = std::max(client_.height, 0);
+    const Size asked{std::max(client_.width, 0), std::max(client_.height, 0)};
+    // Measured with the client area at the size asked for, so that GTK's own title bar
+    // counts at that width.
+    gtk_widget_set_size_request(area_, asked.width, asked.height);
+    const GdkRectangle area = WorkAreaOf(Window());
+    const Size around = AroundClientArea();
+    const Size largest{area.width - around.width, area.height - around.height};
+    const bool narrowed = largest.width > 0 && asked.width > largest.width;
+    const bool lowered = largest.height > 0 && asked.height > largest.height;
+    const Size shown{narrowed ? largest.width : asked.width, lowered ? largest.height : asked.height};
     if (resizable_) {
         gtk_widget_set_size_request(area_, -1, -1);
-        gtk_window_resize(Window(), std::max(width, 1), std::max(height + MenuBarHeight(), 1));
+        gtk_window_resize(Window(), std::max(shown.width, 1), std::max(shown.height + MenuBarHeight(), 1));
     } else {
         // A fixed window takes the size its content asks for.
-        gtk_widget_set_size_request(area_, width, height);
+        gtk_widget_set_size_request(area_, shown.width, shown.height);
     }
+    if (!narrowed && !lowered) return;
+    // The platform learns the client size the window has, and a window as wide or as high
+    // as the work area starts at its edge.
+    client_ = shown;
+    native::WindowResized(handle_, shown);
+    const Point fitted{narrowed ? area.x : position_.x, lowered ? area.y : position_.y};
+    if (fitted != position_) {
+        position_ = fitted;
+        gtk_window_move(Window(), position_.x, position_.y);
+        native::WindowMoved(handle_, position_);
+    }
+}
+
+Size TopLevelWindow::AroundClientArea() const {
+    // GTK's own title bar and shadows (drawn by the program on Wayland) and the menu bar.
+    GtkRequisition window{}, content{};
+    gtk_widget_get_preferred_size(window_, nullptr, &window);
+    gtk_widget_get_preferred_size(area_, nullptr, &content);
+    Size around{window.width - content.width, window.height - content.height};
+    // The window manager's frame, once the window is shown in one.
+    if (GdkWindow* shown = gtk_widget_get_mapped(window_) ? gtk_widget_get_window(window_) : nullptr) {
+        GdkRectangle frame;
+        gdk_window_get_frame_extents(shown, &frame);
+        around.width += std::max(frame.width - gdk_window_get_width(shown), 0);
+        around.height += std::max(frame.height - gdk_window_get_height(shown), 0);
+    }
+    return around;
 }
 
 void TopLevelWindow::ReportUserGeometry(std::uint64_t now) {

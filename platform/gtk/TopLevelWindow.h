@@ -33,7 +33,8 @@ public:
 
     void Show(bool visible);
     void SetTitle(std::string_view title);
-    // Outer bounds (the position is the window frame's) and the exact client size.
+    // Outer bounds (the position is the window frame's) and the exact client size, within
+    // the work area (ApplySize).
     void SetGeometry(const Rect& outerBounds, Size clientSize);
     void SetMenu(const orvalis::platform::MenuBar* menu);
     void Enable(bool enabled);
@@ -51,7 +52,11 @@ public:
 
 private:
     int MenuBarHeight() const;
+    // Gives the window the client size the platform asked for, within the work area: a
+    // larger one is bounded, and the platform told the size the window has.
     void ApplySize();
+    // What the window adds around its client area, in units.
+    Size AroundClientArea() const;
 
     static gboolean OnDraw(GtkWidget* area, cairo_t* cr, gpointer self);
     static gboolean OnKey(GtkWidget* window, GdkEventKey* event, gpointer self);

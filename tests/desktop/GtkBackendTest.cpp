@@ -213,6 +213,60 @@ TEST_F(GtkBackendTest, TheDrawingAreaHasExactlyTheClientSize) {
     }
 }
 
+// A client area larger than the screen (a large view) gives a window no larger than the
+// screen's work area, showing the top-left part of what is drawn; the platform reads the
+// client size the window has, and a later smaller size is exact again.
+TEST_F(GtkBackendTest, AWindowLargerThanTheWorkAreaIsBoundedAndThePlatformReadsItsSize) {
+    struct Case {
+        const char* what;
+        std::uint32_t style;
+        std::optional<MenuBar> menu;
+    };
+    const Case cases[] = {
+        {"the viewer's sizeable window with its menu bar", WS_OVERLAPPEDWINDOW, ViewerLikeMenu()},
+        {"a fixed dialog frame", WS_CAPTION | WS_SYSMENU | WS_DLGFRAME, std::nullopt},
+    };
+    const ScreenMetrics screen = GetScreenMetrics();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recorder recorder;
+        HWND window = MakeWindow(c.style, {320, 200}, c.menu, &recorder);
+        const gtk::TopLevelWindow* native = Backend().NativeWindow(window);
+        ASSERT_NE(native, nullptr);
+        GtkWidget* area = native->DrawingArea();
+        GtkWidget* whole = GTK_WIDGET(native->Window());
+        ASSERT_TRUE(PumpUntil([&] { return gtk_widget_get_mapped(area); }));
+
+        const Size huge{10000, 10000};
+        Rect wanted =
+            AdjustWindowRect(Rect::FromOriginAndSize(ClientToScreen(window, {}), huge), c.style, c.menu.has_value());
+        SetWindowPos(window, HWND_TOP, 0, 0, wanted.Width(), wanted.Height(), SWP_NOZORDER | SWP_NOMOVE);
+        EXPECT_TRUE(PumpUntil([&] {
+            Size client = GetClientRect(window).Extent();
+            return client.width <= screen.width && client.height <= screen.height && Allocation(area) == client;
+        })) << "the platform reads "
+            << GetClientRect(window).Width() << " x " << GetClientRect(window).Height() << ", the drawing area is "
+            << Allocation(area).width << " x " << Allocation(area).height;
+        EXPECT_LE(Allocation(whole).width, screen.width);
+        EXPECT_LE(Allocation(whole).height, screen.height);
+        int x = -1, y = -1;
+        gtk_window_get_position(native->Window(), &x, &y);
+        EXPECT_GE(x, 0);
+        EXPECT_GE(y, 0);
+        EXPECT_LE(x + Allocation(whole).width, screen.width);
+        EXPECT_LE(y + Allocation(whole).height, screen.height);
+
+        const Size small{300, 180};
+        wanted =
+            AdjustWindowRect(Rect::FromOriginAndSize(ClientToScreen(window, {}), small), c.style, c.menu.has_value());
+        SetWindowPos(window, HWND_TOP, 0, 0, wanted.Width(), wanted.Height(), SWP_NOZORDER | SWP_NOMOVE);
+        EXPECT_TRUE(PumpUntil([&] { return Allocation(area) == small; }))
+            << "the drawing area is " << Allocation(area).width << " x " << Allocation(area).height;
+        EXPECT_EQ(GetClientRect(window).Extent(), small);
+        DestroyWindow(window);
+    }
+}
+
 // Whether every item of the bar lies inside the window's width, where the mouse reaches it.
 bool EveryItemShows(GtkWidget* bar, int windowWidth);
 

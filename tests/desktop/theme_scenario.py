@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The viewer's own forms in the desktop's theme, in Xvfb, under each theme a user may
-choose (GTK_THEME): light, dark and high contrast. In each, a plain GTK window with a
+choose (GTK_THEME): light, dark, high contrast and high contrast inverse. In each, a plain GTK window with a
 button (desktop_theme_sample) gives the theme's window and button colours; then
 
 - the message dialog (the error shown for a view that is no picture) and the options dialog have the window's colour as their background and
@@ -9,18 +9,29 @@ button (desktop_theme_sample) gives the theme's window and button colours; then
   area, and the outer edges of its edit box, up-down control, radio group and buttons
   where the form puts them, with the background just beside each.
 
+Then the theme changes while the viewer runs, as a desktop's settings daemon changes it
+(xsettingsd, the theme's name from Adwaita to HighContrastInverse, the viewer started without
+GTK_THEME): the options dialog, open meanwhile, takes the inverse theme's colours at once.
+
 The screenshots of each dialog in each theme are left in the artifacts folder.
 
     theme_scenario.py --viewer PATH --sample PATH --artifacts FOLDER"""
 
 import argparse
 import pathlib
+import signal
 import sys
 
-from desktop_driver import Screenshot, Steps, VirtualDisplay, X11Driver, near, play_scenario, wait_until
+from desktop_driver import (Program, Screenshot, Steps, VirtualDisplay, X11Driver, near, play_scenario, require_tools,
+                            wait_until)
 from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, SCREEN, open_options, open_typed, write_view
 
-THEMES = [("light", "Adwaita"), ("dark", "Adwaita:dark"), ("high-contrast", "HighContrast")]
+# GTK's own high-contrast themes, the light one and the inverse (light on dark).
+THEMES = [("light", "Adwaita"), ("dark", "Adwaita:dark"), ("high-contrast", "HighContrast"),
+          ("high-contrast-inverse", "HighContrastInverse")]
+# The theme changed while the viewer runs: from the first to the second, by their names as
+# a settings daemon gives them (the runs above give their colours).
+SWITCH = [("light", "Adwaita"), ("high-contrast-inverse", "HighContrastInverse")]
 SAMPLE_WINDOW = r"^Échantillon du thème$"
 MESSAGE_DIALOG = r"^Erreur$"
 # A view that is no picture: opening it shows the error message dialog.
@@ -58,6 +69,10 @@ class ThemeRun(Steps):
         program = self.driver.start(argv, cwd=self.folder, env={"GTK_THEME": self.theme})
         self.programs.append(program)
         return program
+
+    def colours(self):
+        """The window and button colours of the theme, read from the GTK sample."""
+        return self.window_colour, self.button_colour
 
     def run(self):
         driver = self.driver
@@ -122,6 +137,7 @@ class ThemeRun(Steps):
             face = shot.pixel(*face_point(x + bx, y + by, bw, bh))
             self.expect(near(face, self.button_colour, TOLERANCE),
                         f"{what} dialog: {name}'s face is {face}, not the theme's button {self.button_colour}")
+        return shot
 
     def message_button(self, shot, x, y, width, height):
         """The message dialog's one button, centred under the message: between the highest
@@ -135,6 +151,57 @@ class ThemeRun(Steps):
         return column - 6, rows[0], 12, rows[-1] + 1 - rows[0]
 
 
+class ThemeSwitch(ThemeRun):
+    """The viewer started without GTK_THEME under a settings daemon (xsettingsd) that names
+    the first theme of SWITCH; the options dialog is open when the daemon names the second.
+    `colours` holds each theme's window and button colours, by name."""
+
+    def __init__(self, driver, artifacts, options, folder, colours):
+        super().__init__(driver, artifacts, options, folder, "switched", None)
+        self.colours_of = colours
+
+    def name_theme(self, theme):
+        (self.folder / "xsettingsd.conf").write_text(f'Net/ThemeName "{theme}"\n')
+
+    def run(self):
+        driver = self.driver
+        (first, first_theme), (second, second_theme) = SWITCH
+        self.step(f"switched: a settings daemon names {first_theme}; the options dialog in its colours")
+        require_tools({"xsettingsd": "xsettingsd"}, "the theme scenario needs a settings daemon")
+        self.name_theme(first_theme)
+        daemon = Program(["xsettingsd", "-c", str(self.folder / "xsettingsd.conf")], driver.env)
+        self.programs.append(daemon)
+        viewer = driver.start([self.options.viewer], cwd=self.folder)
+        self.programs.append(viewer)
+        driver.find_window(MAIN_WINDOW)
+        driver.focused_window(FILE_DIALOG)
+        driver.key("Escape")
+        driver.wait_gone(FILE_DIALOG, "the file dialog to go")
+        options = open_options(driver)
+        self.window_colour, self.button_colour = self.colours_of[first]
+        self.name = f"switched-{first}"
+        self.check_dialog(options, "options", OPTIONS_BUTTONS)
+
+        self.step(f"switched: the daemon names {second_theme}; the open options dialog takes its colours at once")
+        self.name_theme(second_theme)
+        daemon.process.send_signal(signal.SIGHUP)  # the daemon reads its settings again
+        self.window_colour, self.button_colour = self.colours_of[second]
+        self.name = f"switched-{second}"
+        shot = self.check_dialog(options, "options", OPTIONS_BUTTONS)
+        # Nothing keeps the first theme's face where the dialog started in the second has
+        # none (a glyph's edge may have that colour): the labels and the radio group too.
+        x, y, width, height = driver.window_geometry(options)
+        started = Screenshot.read(self.artifacts / f"options-{second}.png")
+        old_face = self.colours_of[first][0]
+        stale = [(px, py) for py in range(height) for px in range(width)
+                 if near(shot.pixel(x + px, y + py), old_face, TOLERANCE)
+                 and not near(started.pixel(px, py), old_face, TOLERANCE)]
+        self.expect(not stale, f"{len(stale)} points of the options dialog keep the {first} theme's window colour "
+                               f"{old_face}, the first at {stale[:1]}")
+        driver.key("Escape")
+        viewer.stop()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--viewer", required=True)
@@ -146,18 +213,28 @@ def main():
     options.artifacts.mkdir(parents=True, exist_ok=True)
 
     def play(report):
-        for name, theme in THEMES:
+        colours = {}
+
+        def run_in_display(name, make_run):
             with VirtualDisplay(*SCREEN, log_path=options.artifacts / f"xvfb-{name}.log") as display:
                 driver = X11Driver(display)
                 with driver.working_folder("orvalis-theme-") as folder:
                     (folder / "faux.jpg").write_bytes(NOT_A_PICTURE)
-                    report.scenario = ThemeRun(driver, options.artifacts, options, folder, name, theme)
+                    report.scenario = make_run(driver, folder)
                     report.scenario.shots = 10 * len(report.scenario.name)
                     try:
                         report.scenario.run()
                     finally:
                         for program in report.scenario.programs:
                             program.stop()
+            return report.scenario
+
+        for name, theme in THEMES:
+            run = run_in_display(name, lambda driver, folder: ThemeRun(driver, options.artifacts, options, folder,
+                                                                       name, theme))
+            colours[name] = run.colours()
+        run_in_display("switched", lambda driver, folder: ThemeSwitch(driver, options.artifacts, options, folder,
+                                                                      colours))
     return play_scenario(play, "theme scenario", options.artifacts)
 
 
