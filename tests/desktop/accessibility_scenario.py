@@ -6,6 +6,8 @@ accessibility bus, and a virtual X display without a window manager.
 - the program appears on the bus (GTK's accessibility bridge is loaded);
 - the main window's caption changes with the view, and the bus announces it; the
   picture is named by the view;
+- the options dialog and a message dialog are announced modal on their window's own
+  object, as GTK's modal dialogs are; the main window is not modal;
 - the options dialog holds the label "Délai entre chaque vue", readable as text, and the
   spin button that it names (the edit box with its up-down): its text "3", selected, in
   one attribute run, its value 3 between 1 and 20; the radio buttons "Continu" (checked)
@@ -81,10 +83,13 @@ class Bus:
             self.pyatspi.Registry.deregisterEventListener(self.listener, kind)
 
     def describe_event(self, event):
+        """(type, role, name, detail1, states): a window's states as it is announced (what a
+        screen reader reads of a window that appears), None for the other events."""
         try:
-            return (event.type, event.source.getRoleName(), event.source.name, event.detail1)
+            states = self.states(event.source) if event.type.startswith("window:") else None
+            return (event.type, event.source.getRoleName(), event.source.name, event.detail1, states)
         except Exception:  # the source went meanwhile
-            return (event.type, None, None, event.detail1)
+            return (event.type, None, None, event.detail1, None)
 
     def pump(self):
         while self.context.pending():
@@ -133,6 +138,18 @@ class Bus:
     def heard(self, kind, name, detail1=None):
         return any(event[0].startswith(kind) and event[2] == name and (detail1 is None or event[3] == detail1)
                    for event in self.events)
+
+    def announced_states(self, kind, name):
+        """The states of the window `name` when its first `kind` event was announced, or None."""
+        return next((event[4] for event in self.events if event[0].startswith(kind) and event[2] == name), None)
+
+    def expect_announced_modal(self, name, modal=True):
+        """Fails unless the window `name` was announced activated with (or without) the modal state."""
+        self.wait(lambda: self.heard("window:activate", name), f"the window {name!r} announced")
+        states = self.announced_states("window:activate", name)
+        if ("modal" in states) != modal:
+            raise Failure(f"the window {name!r} announced with the states {sorted(states)}: "
+                          + ("no modal state" if modal else "modal"))
 
 
 def write_views(folder):
@@ -221,6 +238,10 @@ class Scenario(ViewerSteps):
         options = bus.wait(lambda: self.frame("Options de visualisation"), "the options dialog on the bus")
         self.screenshot("options")
         self.expect(options.getRoleName() == "dialog", f"the options dialog is a {options.getRoleName()}")
+        # Modal on the window's own object, as a GTK modal dialog, from its appearance; the
+        # main window not.
+        bus.expect_announced_modal("Options de visualisation")
+        self.expect("modal" not in bus.states(main), f"the main window is {sorted(bus.states(main))}")
         label = self.element(options, "label", "Délai entre chaque vue")
         said = label.queryText().getText(0, -1)
         self.expect(said == "Délai entre chaque vue", f"the label's text reads {said!r}")
@@ -297,6 +318,7 @@ class Scenario(ViewerSteps):
         self.screenshot("message")
         bus.wait(lambda: bus.heard("window:activate", "Erreur"), "the message dialog's appearance announced")
         self.expect(alert.getRoleName() == "alert", f"the message dialog is a {alert.getRoleName()}")
+        bus.expect_announced_modal("Erreur")
         # It says its text through its label, once: not as its description too.
         self.expect(alert.description == "", f"the message dialog's description is {alert.description!r}")
         message = self.bus.find(alert, "label")
