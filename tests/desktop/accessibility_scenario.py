@@ -44,6 +44,8 @@ FILE_DIALOG_NAME = "Ouverture d'une liste de vues de perspectives"
 VIEW_COUNT = 30
 # A tick comes every 3 s in "Continu"; this long without a new view means the timer stopped.
 STOPPED_SECONDS = 4.5
+# The longest a path typed into the file dialog may take to reach its entry, while it keeps coming.
+TYPING_SECONDS = 6 * WAIT_SECONDS
 LISTENED = ["object:state-changed:checked", "object:state-changed:focused", "object:text-changed",
             "object:property-change:accessible-name", "object:property-change:accessible-value", "window:activate"]
 
@@ -200,16 +202,31 @@ class Scenario(ViewerSteps):
                                         and "focused" in self.bus.states(accessible))
             return entry.queryText().getText(0, -1) if entry is not None else None
 
+        def holds_typed():
+            """Whether the entry comes to hold the path. The wait lasts while the entry's
+            text still changes: a slow run (the sanitizers, the screen reader, a busy
+            machine) still takes the keys typed, and typing over them would mix the two."""
+            seen, changed_at, started = entry_text(), time.monotonic(), time.monotonic()
+            while time.monotonic() - started < TYPING_SECONDS:
+                self.bus.pump()
+                text = entry_text()
+                if text == typed:
+                    return True
+                if text != seen:
+                    seen, changed_at = text, time.monotonic()
+                elif time.monotonic() - changed_at > WAIT_SECONDS:
+                    return False
+                time.sleep(0.05)
+            return False
+
         self.driver.type_text(typed)
         for attempt in range(self.typing_attempts):
-            try:
-                self.bus.wait(lambda: entry_text() == typed, f"the file dialog's entry to hold {typed!r}")
+            if holds_typed():
                 break
-            except Failure:
-                if attempt + 1 == self.typing_attempts:
-                    raise Failure(f"the file dialog's entry holds {entry_text()!r}, typed {typed!r}")
-                self.driver.key("ctrl+a")
-                self.driver.type_text(typed)
+            if attempt + 1 == self.typing_attempts:
+                raise Failure(f"the file dialog's entry holds {entry_text()!r}, typed {typed!r}")
+            self.driver.key("ctrl+a")
+            self.driver.type_text(typed)
         self.driver.key("Return")
         self.driver.wait_gone(FILE_DIALOG, "the file dialog to go")
 
