@@ -8,6 +8,7 @@
 #include "platform/Painting.h"
 #include "platform/Window.h"
 #include "platform/gtk/AccessibleSurfaceArea.h"
+#include "platform/gtk/AccessibleTopLevel.h"
 #include "platform/gtk/GtkBackend.h"
 #include "platform/gtk/KeyTranslation.h"
 #include "platform/gtk/Presenting.h"
@@ -57,7 +58,7 @@ bool SameClientSize(Size allocated, Size known) {
 TopLevelWindow::TopLevelWindow(GtkBackend& backend, HWND handle, const NativeWindowState& state)
     : backend_(backend),
       handle_(handle),
-      window_(gtk_window_new(GTK_WINDOW_TOPLEVEL)),
+      window_(NewAccessibleTopLevel()),
       box_(gtk_box_new(GTK_ORIENTATION_VERTICAL, 0)),
       area_(NewAccessibleSurfaceArea(handle)),
       resizable_((state.style & WS_THICKFRAME) != 0),

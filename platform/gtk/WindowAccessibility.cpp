@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/NativeInput.h"
+#include "platform/gtk/AccessibleTopLevel.h"
 #include "platform/gtk/ElementAccessible.h"
 #include "platform/gtk/ValidUtf8.h"
 
@@ -150,6 +151,7 @@ void WindowAccessibility::UpdateWindowObject(const AccessibleElement& root) {
     AtkObject* window = gtk_widget_get_accessible(top);
     if (now.role != windowElement_.role) atk_object_set_role(window, AtkRoleOf(now.role));
     if (now.description != windowElement_.description) atk_object_set_description(window, now.description.c_str());
+    SetAccessibleModal(GTK_WINDOW(top), now.states.modal);
     windowElement_ = std::move(now);
 }
 

@@ -6,8 +6,8 @@
 // with the last one and every difference is announced through ATK (which GTK bridges to
 // the desktop's accessibility bus): elements that came or went, names, states (the focus
 // moving, a radio button checked), an entry's text and caret, a value, bounds. The
-// window's own role and description go to the GtkWindow's accessible object (its name is
-// its title, which GTK announces itself).
+// window's own role, description and modal state go to the GtkWindow's accessible object
+// (its name is its title, which GTK announces itself).
 //
 // Nothing here calls the framework: the objects answer from the last description, and a
 // tool's request (an action, a text, a value, the focus) is reported to the platform, which

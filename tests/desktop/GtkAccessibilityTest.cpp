@@ -36,6 +36,7 @@ public:
             auto& root = *reinterpret_cast<AccessibleElement*>(lParam);
             root.role = scene.role;
             root.description = scene.description;
+            root.states.modal = scene.states.modal;
             root.children = scene.children;
             return 0;
         }
@@ -359,20 +360,51 @@ TEST_F(GtkAccessibilityTest, TheWindowTakingTheKeyboardAnnouncesItsFocusedElemen
     }
 }
 
-TEST_F(GtkAccessibilityTest, AWindowIsAnnouncedWithTheRoleOfItsDescription) {
-    // What the tools hear of a new window: the role it has as GTK announces it.
-    std::vector<std::string> roles;
+TEST_F(GtkAccessibilityTest, AWindowIsAnnouncedWithTheRoleAndModalStateOfItsDescription) {
+    // What the tools meet of a new window as GTK announces it: its role, and whether it
+    // is modal (a screen reader keeps to a modal dialog's content). The window object's
+    // own state is the one read: a GTK modal dialog carries it there.
+    struct Case {
+        AccessibleRole role;
+        bool modal;
+        std::string heard;
+    };
+    const Case cases[] = {
+        {AccessibleRole::Alert, true, "alert modal"},    // a message dialog
+        {AccessibleRole::Dialog, true, "dialog modal"},  // the options dialog
+        {AccessibleRole::Dialog, false, "dialog"},       // a dialog shown without ShowModal
+        {AccessibleRole::Frame, false, "frame"},         // the main window
+    };
     auto added = +[](AtkObject*, guint, gpointer child, std::vector<std::string>* heard) {
-        heard->push_back(RoleName(ATK_OBJECT(child)));
+        heard->push_back(RoleName(ATK_OBJECT(child)) + (HasState(ATK_OBJECT(child), ATK_STATE_MODAL) ? " modal" : ""));
     };
     AtkObject* root = atk_get_root();
-    const gulong listening = g_signal_connect(root, "children-changed::add", G_CALLBACK(added), &roles);
-    DescribedWindow alert;
-    alert.scene.role = AccessibleRole::Alert;
-    HWND window = ShowDescribedWindow(alert, "Erreur", {120, 120, 320, 220});
-    g_signal_handler_disconnect(root, listening);
-    DestroyWindow(window);
-    EXPECT_EQ(roles, std::vector<std::string>{"alert"});
+    for (const Case& window : cases) {
+        std::vector<std::string> heard;
+        const gulong listening = g_signal_connect(root, "children-changed::add", G_CALLBACK(added), &heard);
+        DescribedWindow described;
+        described.scene.role = window.role;
+        described.scene.states.modal = window.modal;
+        HWND shown = ShowDescribedWindow(described, "Erreur", {120, 120, 320, 220});
+        g_signal_handler_disconnect(root, listening);
+        DestroyWindow(shown);
+        EXPECT_EQ(heard, std::vector<std::string>{window.heard});
+    }
+}
+
+TEST_F(GtkAccessibilityTest, TheWindowsModalStateFollowsItsDescription) {
+    // A form shown modally, then again without ShowModal: the state comes and goes, announced.
+    AtkObject* window = gtk_widget_get_accessible(GTK_WIDGET(Backend().NativeWindow(window_)->Window()));
+    announced.Listen(window);
+    for (bool modal : {true, false}) {
+        announced.heard.clear();
+        described_.scene.states.modal = modal;
+        Describe();
+        EXPECT_EQ(HasState(window, ATK_STATE_MODAL), modal);
+        EXPECT_EQ(announced.heard, std::vector<std::string>{std::string("Options modal ") + (modal ? "on" : "off")});
+        Describe();
+        EXPECT_EQ(announced.heard.size(), 1u) << "announced once, when it changes";
+    }
 }
 
 TEST_F(GtkAccessibilityTest, TheToolsRequestsReachTheWindow) {

@@ -6,6 +6,8 @@ accessibility bus, and a virtual X display without a window manager.
 - the program appears on the bus (GTK's accessibility bridge is loaded);
 - the main window's caption changes with the view, and the bus announces it; the
   picture is named by the view;
+- the options dialog and a message dialog are announced modal on their window's own
+  object, as GTK's modal dialogs are; the main window is not modal;
 - the options dialog holds the label "Délai entre chaque vue", readable as text, and the
   spin button that it names (the edit box with its up-down): its text "3", selected, in
   one attribute run, its value 3 between 1 and 20; the radio buttons "Continu" (checked)
@@ -42,6 +44,8 @@ FILE_DIALOG_NAME = "Ouverture d'une liste de vues de perspectives"
 VIEW_COUNT = 30
 # A tick comes every 3 s in "Continu"; this long without a new view means the timer stopped.
 STOPPED_SECONDS = 4.5
+# The longest a path typed into the file dialog may take to reach its entry, while it keeps coming.
+TYPING_SECONDS = 6 * WAIT_SECONDS
 LISTENED = ["object:state-changed:checked", "object:state-changed:focused", "object:text-changed",
             "object:property-change:accessible-name", "object:property-change:accessible-value", "window:activate"]
 
@@ -72,7 +76,8 @@ class Bus:
         self.pyatspi = pyatspi
         self.context = GLib.MainContext.default()
         self.events = []
-        self.listener = lambda event: self.events.append(self.describe_event(event))
+        self.focused = None  # the element last announced focused, as a screen reader follows it
+        self.listener = self.hear
         for kind in LISTENED:
             pyatspi.Registry.registerEventListener(self.listener, kind)
 
@@ -80,11 +85,19 @@ class Bus:
         for kind in LISTENED:
             self.pyatspi.Registry.deregisterEventListener(self.listener, kind)
 
+    def hear(self, event):
+        self.events.append(self.describe_event(event))
+        if event.type.startswith("object:state-changed:focused") and event.detail1 == 1:
+            self.focused = event.source
+
     def describe_event(self, event):
+        """(type, role, name, detail1, states): a window's states as it is announced (what a
+        screen reader reads of a window that appears), None for the other events."""
         try:
-            return (event.type, event.source.getRoleName(), event.source.name, event.detail1)
+            states = self.states(event.source) if event.type.startswith("window:") else None
+            return (event.type, event.source.getRoleName(), event.source.name, event.detail1, states)
         except Exception:  # the source went meanwhile
-            return (event.type, None, None, event.detail1)
+            return (event.type, None, None, event.detail1, None)
 
     def pump(self):
         while self.context.pending():
@@ -134,6 +147,18 @@ class Bus:
         return any(event[0].startswith(kind) and event[2] == name and (detail1 is None or event[3] == detail1)
                    for event in self.events)
 
+    def announced_states(self, kind, name):
+        """The states of the window `name` when its first `kind` event was announced, or None."""
+        return next((event[4] for event in self.events if event[0].startswith(kind) and event[2] == name), None)
+
+    def expect_announced_modal(self, name, modal=True):
+        """Fails unless the window `name` was announced activated with (or without) the modal state."""
+        self.wait(lambda: self.heard("window:activate", name), f"the window {name!r} announced")
+        states = self.announced_states("window:activate", name)
+        if ("modal" in states) != modal:
+            raise Failure(f"the window {name!r} announced with the states {sorted(states)}: "
+                          + ("no modal state" if modal else "modal"))
+
 
 def write_views(folder):
     """The series: one small JPEG under every number, and a PNG named as a view."""
@@ -175,24 +200,44 @@ class Scenario(ViewerSteps):
         all. The bridge slows the dialog down, so much that keys typed while it builds its
         location entry can be lost: the path is typed again over what the entry holds."""
         self.driver.focused_window(FILE_DIALOG)
-        dialog = self.bus.wait(lambda: self.frame(FILE_DIALOG_NAME), "the file dialog on the bus")
+        self.bus.wait(lambda: self.frame(FILE_DIALOG_NAME), "the file dialog on the bus")
         typed = str(path)
 
         def entry_text():
-            entry = self.bus.find_where(dialog, lambda accessible: accessible.getRoleName() == "text"
-                                        and "focused" in self.bus.states(accessible))
-            return entry.queryText().getText(0, -1) if entry is not None else None
+            """The text of the focused entry, found as a screen reader finds it: from the
+            focus announced (walking the dialog read the states of its entry late under a
+            slow run, and missed the entry shown)."""
+            entry = self.bus.focused
+            try:
+                return entry.queryText().getText(0, -1) if entry.getRoleName() == "text" else None
+            except Exception:  # none yet, or gone meanwhile
+                return None
+
+        def holds_typed():
+            """Whether the entry comes to hold the path. The wait lasts while the entry's
+            text still changes: a slow run (the sanitizers, the screen reader, a busy
+            machine) still takes the keys typed, and typing over them would mix the two."""
+            seen, changed_at, started = entry_text(), time.monotonic(), time.monotonic()
+            while time.monotonic() - started < TYPING_SECONDS:
+                self.bus.pump()
+                text = entry_text()
+                if text == typed:
+                    return True
+                if text != seen:
+                    seen, changed_at = text, time.monotonic()
+                elif time.monotonic() - changed_at > WAIT_SECONDS:
+                    return False
+                time.sleep(0.05)
+            return False
 
         self.driver.type_text(typed)
         for attempt in range(self.typing_attempts):
-            try:
-                self.bus.wait(lambda: entry_text() == typed, f"the file dialog's entry to hold {typed!r}")
+            if holds_typed():
                 break
-            except Failure:
-                if attempt + 1 == self.typing_attempts:
-                    raise Failure(f"the file dialog's entry holds {entry_text()!r}, typed {typed!r}")
-                self.driver.key("ctrl+a")
-                self.driver.type_text(typed)
+            if attempt + 1 == self.typing_attempts:
+                raise Failure(f"the file dialog's entry holds {entry_text()!r}, typed {typed!r}")
+            self.driver.key("ctrl+a")
+            self.driver.type_text(typed)
         self.driver.key("Return")
         self.driver.wait_gone(FILE_DIALOG, "the file dialog to go")
 
@@ -221,6 +266,10 @@ class Scenario(ViewerSteps):
         options = bus.wait(lambda: self.frame("Options de visualisation"), "the options dialog on the bus")
         self.screenshot("options")
         self.expect(options.getRoleName() == "dialog", f"the options dialog is a {options.getRoleName()}")
+        # Modal on the window's own object, as a GTK modal dialog, from its appearance; the
+        # main window not.
+        bus.expect_announced_modal("Options de visualisation")
+        self.expect("modal" not in bus.states(main), f"the main window is {sorted(bus.states(main))}")
         label = self.element(options, "label", "Délai entre chaque vue")
         said = label.queryText().getText(0, -1)
         self.expect(said == "Délai entre chaque vue", f"the label's text reads {said!r}")
@@ -297,6 +346,7 @@ class Scenario(ViewerSteps):
         self.screenshot("message")
         bus.wait(lambda: bus.heard("window:activate", "Erreur"), "the message dialog's appearance announced")
         self.expect(alert.getRoleName() == "alert", f"the message dialog is a {alert.getRoleName()}")
+        bus.expect_announced_modal("Erreur")
         # It says its text through its label, once: not as its description too.
         self.expect(alert.description == "", f"the message dialog's description is {alert.description!r}")
         message = self.bus.find(alert, "label")
