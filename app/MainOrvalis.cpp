@@ -162,7 +162,7 @@ void TOrvalis::ShowNextView() {
     const String name = NextViewName();
     if (name.IsEmpty()) return;
     SetCaption(String(texts::kViewCaptionStart) + NomBase + texts::kViewCaptionMiddle + IntToStr(NumVue));
-    Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant, &nextView_));
+    Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant, &nextView_, Image1->Picture()));
     Image1->Invalidate();
     ++NumVue;
     PrepareNextView();
