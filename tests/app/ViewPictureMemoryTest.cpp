@@ -59,28 +59,39 @@ TEST_P(ViewPictureMemory, EachPictureTakesThePagesOfAPictureLetGoOf) {
                        c.views[static_cast<std::size_t>(view)]);
     std::vector<const std::uint8_t*> pixels;
     int taken = 0;
-    auto step = [&](int view) {
+    auto checkView = [&](int view) {
         script.Check([&, view] {
             const int step = static_cast<int>(pixels.size());
             EXPECT_NEAR_COLOUR(MainPixel(kWidth / 2, kHeight / 2), kColours[view - 1]);
-            if (step > 0) EXPECT_EQ(Orvalis->NextView().PicturesTaken(), ++taken) << "step " << step << ": prepared";
+            if (step > 0) {
+                EXPECT_EQ(Orvalis->NextView().PicturesTaken(), ++taken) << "step " << step << ": prepared";
+            }
             // The next view's preparation ends (its picture made) before pages are compared.
             Orvalis->NextView().WaitUntilDone();
             pixels.push_back(ShownPixels());
-            if (const int same = c.sameAs[static_cast<std::size_t>(step)]; same != kNone)
+            if (const int same = c.sameAs[static_cast<std::size_t>(step)]; same != kNone) {
                 EXPECT_EQ(pixels.back(), pixels[static_cast<std::size_t>(same)]) << "step " << step;
+            }
         });
     };
     script.AnswerFileDialog(folder / "vue1.jpg");
-    step(1);
+    checkView(1);
     for (int view : {1, 2, 3}) {
         script.Advance(3000);
-        step(view);
+        checkView(view);
     }
     script.Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
     EXPECT_EQ(ErrorBoxes(), std::vector<Seen>{});
     EXPECT_EQ(pixels.size(), 4u);
+}
+
+// The case's words run together, as a test's name.
+std::string CaseName(const ::testing::TestParamInfo<SeriesCase>& series) {
+    std::string name;
+    for (const char* p = series.param.what; *p; ++p)
+        if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
+    return name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -90,12 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SeriesCase{"one scan, progressive, one scan", {One, Progressive, One}, {kNone, kNone, 1, kNone}},
                       SeriesCase{
                           "progressive, one scan, progressive", {Progressive, One, Progressive}, {kNone, 0, kNone, 2}}),
-    [](const ::testing::TestParamInfo<SeriesCase>& info) {
-        std::string name;
-        for (const char* p = info.param.what; *p; ++p)
-            if (std::isalnum(static_cast<unsigned char>(*p))) name += *p;
-        return name;
-    });
+    CaseName);
 
 }  // namespace
 }  // namespace orvalis::test
