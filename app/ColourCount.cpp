@@ -146,7 +146,7 @@ std::vector<ClasseCouleur> CountColours(int width, int height, const PixelRowSou
 
 std::vector<ClasseCouleur> CountBitmapColours(TBitmap& bitmap) {
     return CountColours(bitmap.Width(), bitmap.Height(),
-                        [&](int y) { return reinterpret_cast<const std::uint32_t*>(bitmap.RowPointer(y)); });
+                        [&](int y) { return reinterpret_cast<const std::uint32_t*>(bitmap.ReadOnlyRowPointer(y)); });
 }
 
 String FormatColourReport(const std::vector<ClasseCouleur>& classes) {

@@ -35,7 +35,8 @@ using PixelRowSource = std::function<const std::uint32_t*(int y)>;
 // predefined classes, then the new ones in the order the scan met them.
 std::vector<ClasseCouleur> CountColours(int width, int height, const PixelRowSource& rows);
 
-// CountColours of a pl32Bit bitmap, its rows read through RowPointer.
+// CountColours of a pl32Bit bitmap, its rows read through ReadOnlyRowPointer: a record
+// shared with the picture shown stays shared.
 std::vector<ClasseCouleur> CountBitmapColours(TBitmap& bitmap);
 
 // The report: a line feed, "Fin de traitement", a line feed, then one line

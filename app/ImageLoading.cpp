@@ -17,6 +17,7 @@
 #include "codecs/JpegPictureDecode.h"
 #include "framework/MessageDialog.h"
 #include "graphics/Bitmap.h"
+#include "graphics/Picture.h"
 #include "platform/FileTests.h"
 #include "platform/raster/BitmapInfo.h"
 #include "runtime/FileStream.h"
@@ -56,7 +57,7 @@ std::int32_t MessageErreur(const String& message, std::int32_t helpContext) {
     return ShowMessageDialog(message.View(), dkError, DialogButtons({dbOK}), helpContext);
 }
 
-TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* prepared) {
+TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* prepared, TPicture* shown) {
     if (name.IsEmpty()) return nullptr;
     if (name == texts::kClipboardName) {
         MessageErreur(String(texts::kClipboardRefused), 0);
@@ -86,7 +87,14 @@ TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* pre
     if (IsJpegExtension(extension) && signature[0] == 0xFF && signature[1] == 0xD8) {
         if (prepared) {
             if (auto picture = prepared->Take(name, stream->Descriptor())) {
-                AdoptJpegPicture(target, std::move(picture));
+                // The coefficients of the whole picture are held: the view goes before
+                // the rows are made, which then take its pages, as a view's memory
+                // cannot hold coefficients and two pictures at once (docs/viewer.md).
+                if (picture->RowsPending()) {
+                    if (shown) shown->CopyFromObject(nullptr);
+                    target.CopyFromObject(nullptr);
+                }
+                AdoptJpegPicture(target, picture->Finish());
                 return &target;
             }
         }

@@ -13,6 +13,7 @@ namespace orvalis {
 
 class NextViewPreparation;
 class TBitmap;
+class TPicture;
 
 // An error box (dkError) with the single button OK; returns the dialog's result.
 std::int32_t MessageErreur(const String& message, std::int32_t helpContext);
@@ -24,8 +25,11 @@ std::int32_t MessageErreur(const String& message, std::int32_t helpContext);
 // fewer than two bytes raises EReadError; one that cannot be opened, EFileOpenError.
 // Given a preparation, a JPEG file that is still the one it read is not decoded again:
 // `target` takes the prepared picture (everything else, the opening of the file and its
-// two bytes included, happens as without it).
-TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* prepared = nullptr);
+// two bytes included, happens as without it). When the prepared picture's rows are
+// still to be written (a progressive file), `target` and `shown` (the picture that shows
+// it, when given) let go of the view first, so that its memory is reused for the rows.
+TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* prepared = nullptr,
+                   TPicture* shown = nullptr);
 
 // Fills `target` with the PNG file `name` as 32-bit pixels 0x00RRGGBB, each the palette
 // entry of its index in the PNG step's palette image. A file that cannot be opened or

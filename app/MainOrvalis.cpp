@@ -177,7 +177,8 @@ void TOrvalis::ShowNextView() {
     const String name = NextViewName();
     if (name.IsEmpty()) return;
     SetCaption(String(texts::kViewCaptionStart) + NomBase + texts::kViewCaptionMiddle + IntToStr(NumVue));
-    Image1->Picture()->CopyFromObject(LitBitmap(name, *BitmapCourant, selectionPrepared_ ? nullptr : &nextView_));
+    Image1->Picture()->CopyFromObject(
+        LitBitmap(name, *BitmapCourant, selectionPrepared_ ? nullptr : &nextView_, Image1->Picture()));
     Image1->Invalidate();
     ++NumVue;
     PrepareNextView();
@@ -237,7 +238,7 @@ void TOrvalis::OpenChosenFile() {
 
     if (extension == "JPG" || extension == "JPEG") {
         if (!BitmapCourant) return;  // the window has closed
-        Image1->Picture()->CopyFromObject(LitBitmap(NomBase, *BitmapCourant, &nextView_));
+        Image1->Picture()->CopyFromObject(LitBitmap(NomBase, *BitmapCourant, &nextView_, Image1->Picture()));
         // The picture's size as shown: one picture pixel to one device pixel.
         SetClientWidth(Image1->ShownPictureWidth());
         SetClientHeight(Image1->ShownPictureHeight());

@@ -9,6 +9,7 @@
 
 #include "codecs/JpegDecompression.h"
 #include "codecs/JpegPictureDecode.h"
+#include "platform/raster/RecycledPixels.h"
 #include "runtime/RegularFile.h"
 #include "runtime/Stream.h"
 
@@ -83,7 +84,7 @@ void NextViewPreparation::CancelUnless(const String& name) {
     if (!(name_ == name)) Cancel();
 }
 
-std::unique_ptr<platform::raster::DibImage> NextViewPreparation::Take(const String& name, int descriptor) {
+std::unique_ptr<PreparedJpegPicture> NextViewPreparation::Take(const String& name, int descriptor) {
     if (!job_) return nullptr;
     if (!(name_ == name)) {
         Cancel();
@@ -125,6 +126,7 @@ void NextViewPreparation::WaitWhileHeld(const Job& job) {
 // The worker: whatever goes wrong leaves the job without a picture, and the loader
 // meets the problem itself at the tick.
 void NextViewPreparation::Run(Job& job, NextViewPreparation& owner) {
+    const platform::raster::RecycledPixelsUse recycling;
     owner.WaitWhileHeld(job);
     if (job.cancel.load(std::memory_order_relaxed)) return;
     const Descriptor file(OpenRegularFile(job.path.c_str(), O_RDONLY));
@@ -132,13 +134,13 @@ void NextViewPreparation::Run(Job& job, NextViewPreparation& owner) {
     const std::optional<platform::FileIdentity> before = platform::OpenFileIdentity(file.Get());
     if (!before || before->size < 2 || static_cast<std::uint64_t>(before->size) > kLargestFile) return;
     try {
-        TMemoryStream bytes;
-        if (!ReadWhole(file.Get(), before->size, bytes, job.cancel)) return;
+        auto bytes = std::make_unique<TMemoryStream>();
+        if (!ReadWhole(file.Get(), before->size, *bytes, job.cancel)) return;
         // Changed while it was read: the bytes may mix two versions.
         if (platform::OpenFileIdentity(file.Get()) != before) return;
-        const auto* signature = static_cast<const std::uint8_t*>(bytes.Memory());
+        const auto* signature = static_cast<const std::uint8_t*>(bytes->Memory());
         if (signature[0] != 0xFF || signature[1] != 0xD8) return;
-        job.picture = DecodeJpegPicture(bytes, job.settings, job.cancel);
+        job.picture = PreparedJpegPicture::Decode(std::move(bytes), job.settings, job.cancel);
         job.identity = *before;
     } catch (...) {
         job.picture.reset();

@@ -27,9 +27,9 @@
 #include <string>
 #include <thread>
 
+#include "codecs/JpegPictureDecode.h"
 #include "codecs/JpegSettings.h"
 #include "platform/FileTests.h"
-#include "platform/raster/DibImage.h"
 #include "runtime/String.h"
 
 namespace orvalis {
@@ -54,7 +54,7 @@ public:
     // The picture prepared for `name` when the file open as `descriptor` is still the
     // one that was read; null otherwise. Waits for a worker still busy with `name`. The
     // preparation is over afterwards, whatever the answer: a stale picture goes at once.
-    std::unique_ptr<platform::raster::DibImage> Take(const String& name, int descriptor);
+    std::unique_ptr<PreparedJpegPicture> Take(const String& name, int descriptor);
 
     // How the tests see the worker without timing it. WaitUntilDone waits for the
     // worker's end and says whether a picture is ready; the picture stays for Take.
@@ -76,7 +76,7 @@ private:
         std::string path;
         JpegDecodeSettings settings;
         std::atomic<bool> cancel{false};
-        std::unique_ptr<platform::raster::DibImage> picture;
+        std::unique_ptr<PreparedJpegPicture> picture;
         platform::FileIdentity identity;
     };
     static void Run(Job& job, NextViewPreparation& owner);

@@ -56,9 +56,12 @@ std::filesystem::path PalettePng(const std::filesystem::path& folder) {
                      Photo({"+dither", "-colors", "200", "-type", "Palette", "-define", "png:color-type=3"}));
 }
 
-std::filesystem::path LargeJpeg(const std::filesystem::path& folder) {
-    const std::string side = std::to_string(kLargeSide);
-    const std::filesystem::path file = folder / ("photo-" + side + "x" + side + "-q90.jpg");
+namespace {
+
+// The photograph enlarged to kLargeSide x kLargeSide, in the file `name`, made once.
+std::filesystem::path EnlargedPhotoJpeg(const std::filesystem::path& folder, const std::string& name,
+                                        bool progressive) {
+    const std::filesystem::path file = folder / name;
     if (std::filesystem::exists(file)) return file;
     std::cerr << "making " << file.string() << " (once)\n";
     // ImageMagick needs minutes and gigabytes for a picture this large: the photograph is
@@ -83,10 +86,22 @@ std::filesystem::path LargeJpeg(const std::filesystem::path& folder) {
     const std::filesystem::path partial = folder / ("partial-" + file.filename().string());
     {
         TFileStream out(String(partial.string()), fmCreate);
-        EncodeJpeg({rows.data(), kLargeSide * 3, kLargeSide, kLargeSide}, {90, false, false}, out);
+        EncodeJpeg({rows.data(), kLargeSide * 3, kLargeSide, kLargeSide}, {90, false, progressive}, out);
     }
     std::filesystem::rename(partial, file);
     return file;
+}
+
+std::string LargeName() { return "photo-" + std::to_string(kLargeSide) + "x" + std::to_string(kLargeSide); }
+
+}  // namespace
+
+std::filesystem::path LargeJpeg(const std::filesystem::path& folder) {
+    return EnlargedPhotoJpeg(folder, LargeName() + "-q90.jpg", false);
+}
+
+std::filesystem::path LargeProgressiveJpeg(const std::filesystem::path& folder) {
+    return EnlargedPhotoJpeg(folder, LargeName() + "-q90-progressive.jpg", true);
 }
 
 std::filesystem::path ScreenJpeg(const std::filesystem::path& folder) {

@@ -30,6 +30,8 @@ std::filesystem::path PalettePng(const std::filesystem::path& folder);
 // a small one.
 inline constexpr int kLargeSide = 10000;
 std::filesystem::path LargeJpeg(const std::filesystem::path& folder);
+// The same picture written progressive (several scans), as `cjpeg -progressive` writes.
+std::filesystem::path LargeProgressiveJpeg(const std::filesystem::path& folder);
 std::filesystem::path ScreenJpeg(const std::filesystem::path& folder);  // 1920 x 1080
 std::filesystem::path SmallJpeg(const std::filesystem::path& folder);   // 400 x 300
 

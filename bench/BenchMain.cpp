@@ -34,9 +34,10 @@ constexpr AddPairs kAreas[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], orvalis::bench::kViewerPeakOption) == 0) {
+    const bool viewerPeak = argc == 3 && std::strcmp(argv[1], orvalis::bench::kViewerPeakOption) == 0;
+    if (viewerPeak || (argc == 3 && std::strcmp(argv[1], orvalis::bench::kCountPeakOption) == 0)) {
         try {
-            return orvalis::bench::PrintViewerPeak(argv[2]);
+            return viewerPeak ? orvalis::bench::PrintViewerPeak(argv[2]) : orvalis::bench::PrintCountPeak(argv[2]);
         } catch (const std::exception& error) {
             std::cerr << "orvalis_bench: " << error.what() << '\n';
             return 2;

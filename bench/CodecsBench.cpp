@@ -18,8 +18,8 @@ namespace orvalis::bench {
 
 namespace {
 
-void ExpectPicture(TBitmap& bitmap, const char* what) {
-    if (bitmap.Width() != kPictureWidth || bitmap.Height() != kPictureHeight)
+void ExpectPicture(TBitmap& bitmap, const char* what, int width = kPictureWidth, int height = kPictureHeight) {
+    if (bitmap.Width() != width || bitmap.Height() != height)
         throw std::runtime_error(std::string(what) + " did not give the whole picture");
 }
 
@@ -27,13 +27,13 @@ void ExpectPicture(TBitmap& bitmap, const char* what) {
 // loaded from it and copied into a bitmap (which decodes), and the device image that
 // painting reads (the decoded DIB itself: a one-to-one paint converts its rows straight
 // into the window, with no surface of the whole picture).
-void JpegViewReadyToPaint(const std::filesystem::path& file) {
+void JpegViewReadyToPaint(const std::filesystem::path& file, int width = kPictureWidth, int height = kPictureHeight) {
     TFileStream stream(String(file.string()), fmOpenRead | fmShareDenyWrite);
     TJPEGImage image;
     image.LoadStream(stream);
     TBitmap bitmap;
     bitmap.CopyFromObject(&image);
-    ExpectPicture(bitmap, "the JPEG image");
+    ExpectPicture(bitmap, "the JPEG image", width, height);
     if (!bitmap.ImageRecord().DeviceHandle())
         throw std::runtime_error("the JPEG view has no device image to paint from");
 }
@@ -96,6 +96,16 @@ void DecodeBarePng(const std::filesystem::path& path) {
     if (!read) throw std::runtime_error("libpng could not read " + path.string());
 }
 
+// A view of a hundred megapixels made ready to paint, view after view as in a series:
+// each picture takes the pages of the one let go of before it.
+void AddLargeJpegPairs(const std::filesystem::path& dataFolder, std::vector<BenchPair>& pairs) {
+    const std::filesystem::path large = LargeJpeg(dataFolder);
+    pairs.push_back(TimedPair(
+        "JPEG 10000x10000 q90: view ready to paint / djpeg -dct float",
+        [large] { JpegViewReadyToPaint(large, kLargeSide, kLargeSide); },
+        Command({"djpeg", "-dct", "float", "-outfile", "/dev/null", large.string()}), 1.25));
+}
+
 }  // namespace
 
 void AddCodecsPairs(const std::filesystem::path& dataFolder, std::vector<BenchPair>& pairs) {
@@ -103,6 +113,7 @@ void AddCodecsPairs(const std::filesystem::path& dataFolder, std::vector<BenchPa
     pairs.push_back(TimedPair(
         "JPEG 4000x3000 q90: view ready to paint / djpeg -dct float", [jpeg] { JpegViewReadyToPaint(jpeg); },
         Command({"djpeg", "-dct", "float", "-outfile", "/dev/null", jpeg.string()}), 1.25));
+    AddLargeJpegPairs(dataFolder, pairs);
 
     const std::filesystem::path rgbPng = PhotoRgbPng(dataFolder);
     pairs.push_back(TimedPair(

@@ -268,7 +268,64 @@ double DesktopExitWithViewShown(const fs::path& view) {
                                            fs::absolute(view).string()}));
 }
 
+// The peak resident size is measured from now on (/proc/self/clear_refs).
+void RestartPeakResident() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+std::vector<std::string> CountPeakCommand(const fs::path& png) {
+    return {fs::read_symlink("/proc/self/exe").string(), kCountPeakOption, fs::absolute(png).string()};
+}
+
+// A hundred-megapixel series in progressive files, whose decode holds the library's
+// coefficients of the whole picture; and the peak of a colour count (before, the count
+// gave the working bitmap a private copy of its 48 MB).
+void AddLargeSeriesAndCountPeakPairs(const fs::path& dataFolder, std::vector<BenchPair>& pairs) {
+    const fs::path png = PhotoRgbPng(dataFolder);
+    const double pixels = double(kPictureWidth) * kPictureHeight;
+    pairs.push_back(
+        {"PNG 4000x3000 RGB: the viewer's peak during a count / 7 B per pixel + 64 MB",
+         [png, pixels](int runs) { return PeakAgainstAllowance(CountPeakCommand(png), pixels, std::min(runs, 3)); },
+         1.0, "MB"});
+
+    const fs::path viewerFolder = fs::absolute(dataFolder / "viewer");
+    const fs::path progressive = LargeProgressiveJpeg(dataFolder);
+    const double largePixels = double(kLargeSide) * kLargeSide;
+    pairs.push_back(
+        {"JPEG 10000x10000 q90 progressive: the viewer's peak resident size, a view then the next / 7 B per "
+         "pixel + 64 MB",
+         [viewerFolder, progressive, largePixels](int runs) {
+             return PeakAgainstAllowance(HeadlessPeakCommand(viewerFolder / "progressive-peak", progressive),
+                                         largePixels, std::min(runs, 3));
+         },
+         1.0, "MB"});
+    pairs.push_back(
+        {"JPEG 10000x10000 q90 progressive: the program's peak on the desktop (Xvfb), a view then the next / "
+         "7 B per pixel + 64 MB",
+         [viewerFolder, progressive, largePixels](int runs) {
+             return PeakAgainstAllowance(DesktopPeakCommand(viewerFolder / "progressive-desktop-peak", progressive),
+                                         largePixels, std::min(runs, 3));
+         },
+         1.0, "MB"});
+}
+
 }  // namespace
+
+int PrintCountPeak(const fs::path& png) {
+    const fs::path work = fs::absolute(png).parent_path() / "count-peak";
+    fs::create_directories(work);
+    // The PNG opened (not weighed), then the count from the menu.
+    RunViewerScripted(work, [&](UserScript& script) {
+        script.AnswerFileDialog(fs::absolute(png).string())
+            .Check([] { RestartPeakResident(); })
+            .ChooseMenu(platform::headless::WindowTarget::Active(), {"Traitement PNG", "Comptage couleurs "})
+            .Check([] {
+                if (!Orvalis->BitmapCourant || Orvalis->BitmapCourant->Width() != kPictureWidth)
+                    throw std::runtime_error("the PNG was not opened for the count");
+            })
+            .Press(platform::VK_ESCAPE);
+    });
+    std::cout << static_cast<long long>(PeakResidentBytes()) << '\n';
+    return 0;
+}
 
 int PrintViewerPeak(const fs::path& folder) {
     const fs::path seriesFolder = fs::absolute(folder);
@@ -357,6 +414,7 @@ void AddViewerPairs(const fs::path& dataFolder, std::vector<BenchPair>& pairs) {
              return samples;
          },
          1.5});
+    AddLargeSeriesAndCountPeakPairs(dataFolder, pairs);
 }
 
 }  // namespace orvalis::bench

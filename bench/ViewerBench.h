@@ -19,4 +19,10 @@ void AddViewerPairs(const std::filesystem::path& dataFolder, std::vector<BenchPa
 inline constexpr const char* kViewerPeakOption = "--viewer-peak";
 int PrintViewerPeak(const std::filesystem::path& seriesFolder);
 
+// The option that makes the benchmark program the child weighed during a count: it runs
+// the viewer, opens that PNG file, counts its colours and prints the peak resident size
+// in bytes from the start of the count.
+inline constexpr const char* kCountPeakOption = "--count-peak";
+int PrintCountPeak(const std::filesystem::path& png);
+
 }  // namespace orvalis::bench

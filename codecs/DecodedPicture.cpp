@@ -14,7 +14,7 @@ std::unique_ptr<platform::raster::DibImage> NewDecodedPicture(int width, int hei
     info.header.biPlanes = 1;
     info.header.biBitCount = static_cast<std::uint16_t>(bitCount);
     info.header.biCompression = raster::BI_RGB;
-    std::unique_ptr<raster::DibImage> picture = raster::DibImage::Create(info);
+    std::unique_ptr<raster::DibImage> picture = raster::DibImage::CreateUnfilled(info);
     if (!picture) throw EOutOfResources(ResId::OutOfSystemResources);
     return picture;
 }

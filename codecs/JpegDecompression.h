@@ -74,6 +74,9 @@ public:
     int ImageWidth() const { return static_cast<int>(info_.image_width); }
     int ImageHeight() const { return static_cast<int>(info_.image_height); }
     bool HasMultipleScans() const { return multipleScans_; }
+    // The scans are shown one by one as they arrive (ProgressiveRedraw): ReadImage reads
+    // them, where otherwise Start reads every scan of a file of several.
+    bool BufferedImage() const { return info_.buffered_image; }
     // Rows of palette indices (8-bit output asked, or greyscale output) instead of
     // blue, green, red.
     bool EightBitOutput() const { return info_.quantize_colors; }

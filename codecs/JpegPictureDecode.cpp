@@ -1,7 +1,6 @@
 #include "codecs/JpegPictureDecode.h"
 
 #include "codecs/DecodedPicture.h"
-#include "codecs/JpegDecompression.h"
 #include "graphics/Bitmap.h"
 
 namespace orvalis {
@@ -28,19 +27,43 @@ private:
 
 }  // namespace
 
-std::unique_ptr<platform::raster::DibImage> DecodeJpegPicture(TStream& compressed, const JpegDecodeSettings& settings,
-                                                              const std::atomic<bool>& cancel) {
-    // No progress is reported: the clock stays at 0, so the monitor only looks at the flag.
-    JpegProgressMonitor monitor([](TProgressStage, std::uint8_t, bool, const TRect&) {}, [] { return 0; }, &cancel);
-    JpegDecompression decoder(compressed, settings, &monitor);
+// No progress is reported: the clock stays at 0, so the monitor only looks at the flag.
+PreparedJpegPicture::PreparedJpegPicture(std::unique_ptr<TStream> compressed, const JpegDecodeSettings& settings,
+                                         const std::atomic<bool>& cancel)
+    : compressed_(std::move(compressed)),
+      monitor_([](TProgressStage, std::uint8_t, bool, const TRect&) {}, [] { return 0; }, &cancel),
+      decoder_(std::make_unique<JpegDecompression>(*compressed_, settings, &monitor_)) {}
+
+PreparedJpegPicture::~PreparedJpegPicture() = default;
+
+std::unique_ptr<PreparedJpegPicture> PreparedJpegPicture::Decode(std::unique_ptr<TStream> compressed,
+                                                                 const JpegDecodeSettings& settings,
+                                                                 const std::atomic<bool>& cancel) {
+    std::unique_ptr<PreparedJpegPicture> prepared(new PreparedJpegPicture(std::move(compressed), settings, cancel));
+    JpegDecompression& decoder = *prepared->decoder_;
     if (decoder.EightBitOutput()) return nullptr;
+    // Every scan of a file of several is read here, into the library's coefficients.
     decoder.Start();
-    std::unique_ptr<platform::raster::DibImage> picture =
-        NewDecodedPicture(decoder.OutputWidth(), decoder.OutputHeight(), 24);
-    PictureRows rows(*picture);
-    decoder.ReadImage(rows);
-    decoder.Finish();
-    return picture;
+    // A progressive redraw writes rows scan by scan and holds no rows back.
+    if (!decoder.HasMultipleScans() || decoder.BufferedImage()) prepared->WriteRows();
+    return prepared;
+}
+
+void PreparedJpegPicture::WriteRows() {
+    picture_ = NewDecodedPicture(decoder_->OutputWidth(), decoder_->OutputHeight(), 24);
+    PictureRows rows(*picture_);
+    decoder_->ReadImage(rows);
+    decoder_->Finish();
+    decoder_.reset();
+    compressed_.reset();
+}
+
+std::unique_ptr<platform::raster::DibImage> PreparedJpegPicture::Finish() {
+    if (decoder_) {
+        monitor_.ForgetCancel();
+        WriteRows();
+    }
+    return std::move(picture_);
 }
 
 void AdoptJpegPicture(TBitmap& target, std::unique_ptr<platform::raster::DibImage> picture) {

@@ -35,6 +35,10 @@ public:
         handler_(stage, percentDone, redrawNow, r);
     }
 
+    // The cancel flag no longer stops the work (it goes on elsewhere, the flag's owner
+    // being gone).
+    void ForgetCancel() { cancel_ = nullptr; }
+
     static constexpr std::uint64_t kInterval = 500;
 
 private:

@@ -510,6 +510,21 @@ std::uint8_t* TBitmap::RowPointer(std::int32_t row) {
     raster::DibImage* dib = image_->DIBHandle();
     assert(dib && "a bitmap with rows has a DIB");
     dib->OpenBits();
+    return RowAddress(row);
+}
+
+const std::uint8_t* TBitmap::ReadOnlyRowPointer(std::int32_t row) {
+    if (row < 0 || row >= image_->description_.dsBm.bmHeight) throw EInvalidGraphicOperation(ResId::RowOutOfRange);
+    EnsureHandle();
+    EnsureDib();
+    raster::DibImage* dib = image_->DIBHandle();
+    assert(dib && "a bitmap with rows has a DIB");
+    // Drawing of a canvas still bound reaches the buffer first.
+    dib->Flush();
+    return RowAddress(row);
+}
+
+std::uint8_t* TBitmap::RowAddress(std::int32_t row) const {
     const raster::BitmapInfoHeader& header = image_->description_.dsBmih;
     const std::int32_t memoryRow = header.biHeight > 0 ? header.biHeight - row - 1 : row;
     return static_cast<std::uint8_t*>(image_->description_.dsBm.bmBits) +

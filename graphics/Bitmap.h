@@ -101,6 +101,11 @@ public:
     // hors limites" outside 0 .. Height - 1. A bitmap held as a device image becomes a
     // DIB of the screen's layout at the first call (plDevice no longer).
     std::uint8_t* RowPointer(std::int32_t row);
+    // The same row for reading only: no change is announced and a record shared with
+    // other bitmaps stays shared (no copy of its pixels); a picture held as a device
+    // image gets its DIB beside it, as a copy that every sharer reads. Valid until the
+    // next change of any of the bitmaps that share the record. Same range as RowPointer.
+    const std::uint8_t* ReadOnlyRowPointer(std::int32_t row);
     TCanvas& Canvas();
     bool Monochrome() const;
     void SetMonochrome(bool monochrome);
@@ -136,6 +141,8 @@ private:
     // The DIB (which must exist, in an unshared record) becomes the only image: a record
     // whose DeviceHandle is the DIB replaces this one, and the device image goes with it.
     void MakeDibThePicture();
+    // The first byte of `row` (0 at the top) in the record's DIB, which must exist.
+    std::uint8_t* RowAddress(std::int32_t row) const;
     void MakePalette() const;
     // A new image from `source` in the layout `description` (which is refreshed from the
     // new image); null when the description has a size of 0. With `withCanvas` the new

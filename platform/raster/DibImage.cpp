@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/raster/RecycledPixels.h"
+
 namespace orvalis::platform::raster {
 
 namespace {
@@ -23,9 +25,13 @@ bool IsDibLayout(const BitmapInfoHeader& header) {
 
 }  // namespace
 
-void DibImage::FreeDeleter::operator()(std::uint8_t* bits) const { std::free(bits); }
+void DibImage::FreeDeleter::operator()(std::uint8_t* bits) const { RecyclePixels(bits, size); }
 
-std::unique_ptr<DibImage> DibImage::Create(const BitmapInfo& info) {
+std::unique_ptr<DibImage> DibImage::Create(const BitmapInfo& info) { return Make(info, false); }
+
+std::unique_ptr<DibImage> DibImage::CreateUnfilled(const BitmapInfo& info) { return Make(info, true); }
+
+std::unique_ptr<DibImage> DibImage::Make(const BitmapInfo& info, bool unfilled) {
     BitmapInfoHeader header = info.header;
     if (!IsDibLayout(header) || header.biPlanes != 1 || header.biWidth <= 0 || header.biHeight == 0 ||
         header.biHeight == INT32_MIN)
@@ -34,10 +40,25 @@ std::unique_ptr<DibImage> DibImage::Create(const BitmapInfo& info) {
     const std::int64_t rows = std::abs(std::int64_t(header.biHeight));
     if (stride > kMaxPixelBytes / rows) return nullptr;  // compared before multiplying: no overflow
     const std::int64_t size = stride * rows;
+    // A picture let go of with the same size gives its pages (already mapped, and with
+    // large pages); a zero-filled one gets fresh pages, the buffer kept going first.
+    std::uint8_t* recycled = TakeRecycledPixels(std::size_t(size));
+    if (recycled && !unfilled) {
+        std::free(recycled);
+        recycled = nullptr;
+    }
     // calloc: large buffers come as zero pages that cost nothing until written.
-    std::unique_ptr<std::uint8_t[], FreeDeleter> bits(static_cast<std::uint8_t*>(std::calloc(std::size_t(size), 1)));
+    std::unique_ptr<std::uint8_t[], FreeDeleter> bits(
+        recycled ? recycled : static_cast<std::uint8_t*>(std::calloc(std::size_t(size), 1)),
+        FreeDeleter{std::size_t(size)});
     if (!bits) return nullptr;
-    AdviseLargePages(bits.get(), std::size_t(size));
+    if (recycled) {
+        // The old picture's padding must not show in a copy or a saved file.
+        const std::int64_t used = (std::int64_t(header.biWidth) * header.biBitCount + 7) / 8;
+        for (std::int64_t row = 0; row < rows; ++row) std::memset(recycled + row * stride + used, 0, stride - used);
+    } else {
+        AdviseLargePages(bits.get(), std::size_t(size));
+    }
 
     std::vector<RgbQuad> colours;
     if (header.biBitCount <= 8) {

@@ -30,6 +30,11 @@ public:
     // some, else 2 to the biBitCount; missing entries are black. Null for a layout that
     // no DIB has, a size of 0, more than kMaxPixelBytes of pixels, or no memory.
     static std::unique_ptr<DibImage> Create(const BitmapInfo& info);
+    // The same DIB for a caller that writes every pixel at once (a decoder): its buffer
+    // may be the one a picture of the same byte size was let go of with
+    // (RecycledPixels.h), whose pixels it still holds; only the padding at the end of
+    // each row is made zero.
+    static std::unique_ptr<DibImage> CreateUnfilled(const BitmapInfo& info);
     ~DibImage() override;
 
     DibImage* AsDib() override { return this; }
@@ -70,9 +75,12 @@ public:
     void CopyRowsFrom(DibImage& source, int rows);
 
 private:
+    // A large buffer is kept for the next picture of its size (RecycledPixels.h).
     struct FreeDeleter {
+        std::size_t size = 0;
         void operator()(std::uint8_t* bits) const;
     };
+    static std::unique_ptr<DibImage> Make(const BitmapInfo& info, bool unfilled);
 
     DibImage(const BitmapInfoHeader& header, const std::array<std::uint32_t, 3>& masks, std::vector<RgbQuad> colours,
              std::int64_t stride, std::unique_ptr<std::uint8_t[], FreeDeleter> bits);

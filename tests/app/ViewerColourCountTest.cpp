@@ -20,6 +20,7 @@
 
 #include "app/MainOrvalis.h"
 #include "framework/Image.h"
+#include "graphics/Bitmap.h"
 #include "graphics/Picture.h"
 #include "platform/EndSession.h"
 #include "platform/VirtualKeys.h"
@@ -102,6 +103,40 @@ TEST_F(ViewerColourCount, APngOpenedAndCountedIsShownAndItsReportAppendedToTheLo
         .Press(platform::VK_ESCAPE);
     EXPECT_EQ(RunTheViewer(), 0);
     EXPECT_EQ(Log(), report + report) << "Escape leaves every report in the log";
+}
+
+TEST_F(ViewerColourCount, TheCountReadsTheShownPixelsWithoutACopy) {
+    const PixelRows picture = CountedPicture();
+    WritePalettePng(folder / "image.png", picture);
+    const std::string report = ReferenceReportBytes(ReferenceCount(picture));
+    // The record of the working bitmap and of the shown picture, and their pixels.
+    auto shared = [] {
+        auto* shown = dynamic_cast<TBitmap*>(Orvalis->Image1->Picture()->Graphic());
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ(&shown->ImageRecord(), &Orvalis->BitmapCourant->ImageRecord()) << "one record, shared";
+        EXPECT_EQ(shown->ImageRecord().ShareCount(), 2);
+    };
+    const std::uint8_t* pixels = nullptr;
+    script.CancelFileDialog();
+    Open(folder / "image.png");
+    Count();
+    script.Check([&] {
+        EXPECT_EQ(Log(), report);
+        shared();
+        pixels = Orvalis->BitmapCourant->ImageRecord().DIBHandle()->Bits();
+    });
+    // A second count of the same bitmap: still the same pixels, counted the same.
+    Count();
+    script
+        .Check([&] {
+            EXPECT_EQ(Log(), report + report);
+            shared();
+            EXPECT_EQ(Orvalis->BitmapCourant->ImageRecord().DIBHandle()->Bits(), pixels) << "no private copy";
+            for (int y : {0, 8})
+                for (int x : {0, 12}) EXPECT_EQ(MainPixel(x, y), picture[y][x]) << x << ", " << y;
+        })
+        .Press(platform::VK_ESCAPE);
+    EXPECT_EQ(RunTheViewer(), 0);
 }
 
 TEST_F(ViewerColourCount, APngOpenedWhileASeriesRunsStopsItAndAJpegViewIsRefused) {

@@ -79,14 +79,15 @@ std::function<ssize_t(int, const void*, std::size_t)> FillingDisk::Writer() {
     };
 }
 
-void WriteSolidJpeg(const fs::path& path, int width, int height, std::uint32_t colour) {
+void WriteSolidJpeg(const fs::path& path, int width, int height, std::uint32_t colour, JpegScans scans) {
     Samples samples{width, height, 3, {}};
     for (int i = 0; i < width * height; ++i) {
         samples.bytes.push_back(static_cast<std::uint8_t>(colour >> 16));
         samples.bytes.push_back(static_cast<std::uint8_t>(colour >> 8));
         samples.bytes.push_back(static_cast<std::uint8_t>(colour));
     }
-    const std::vector<std::uint8_t> file = WriteJpeg(samples, {.quality = 100});
+    const std::vector<std::uint8_t> file =
+        WriteJpeg(samples, {.quality = 100, .progressive = scans == JpegScans::Progressive});
     gd::test::WriteBytes(path, file);
 }
 

@@ -33,8 +33,11 @@ private:
     std::filesystem::path previous_;
 };
 
+// How a JPEG file is coded: one scan, or progressive (several).
+enum class JpegScans { One, Progressive };
 // A JPEG file of one colour (0x00RRGGBB), at the best quality.
-void WriteSolidJpeg(const std::filesystem::path& path, int width, int height, std::uint32_t colour);
+void WriteSolidJpeg(const std::filesystem::path& path, int width, int height, std::uint32_t colour,
+                    JpegScans scans = JpegScans::One);
 // A palette PNG (8 bits per index) whose pixels have these colours, rows top first; the
 // palette holds each colour once, in the order the rows first use them.
 void WritePalettePng(const std::filesystem::path& path, const PixelRows& rows);

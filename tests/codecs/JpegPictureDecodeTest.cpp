@@ -1,6 +1,7 @@
 // The decode of a JPEG file away from the user-interface thread: the same picture as
 // the JPEG image's own decode, byte for byte, once adopted by a bitmap; the same
-// refusals; a stop as soon as it is cancelled; nothing for 8-bit output.
+// refusals; a stop as soon as it is cancelled; nothing for 8-bit output; the rows of a
+// file of several scans left for the end, made then whatever became of the cancel flag.
 
 #include <gtest/gtest.h>
 #include <jerror.h>
@@ -13,6 +14,7 @@
 #include "codecs/JpegPictureDecode.h"
 #include "platform/headless/HeadlessSession.h"
 #include "runtime/Exceptions.h"
+#include "runtime/ScopedValue.h"
 
 namespace orvalis {
 namespace {
@@ -36,6 +38,13 @@ void ExpectSamePixels(TBitmap& actual, TBitmap& expected) {
     const std::size_t rowBytes = std::size_t(expected.Width()) * 3;
     for (int y = 0; y < expected.Height(); ++y)
         ASSERT_EQ(std::memcmp(actual.RowPointer(y), expected.RowPointer(y), rowBytes), 0) << "row " << y;
+}
+
+// The prepared picture of `bytes`, finished at once.
+std::unique_ptr<platform::raster::DibImage> DecodeWhole(const Bytes& bytes, const JpegDecodeSettings& settings,
+                                                        const std::atomic<bool>& cancel) {
+    std::unique_ptr<PreparedJpegPicture> prepared = PreparedJpegPicture::Decode(StreamOf(bytes), settings, cancel);
+    return prepared ? prepared->Finish() : nullptr;
 }
 
 class JpegPictureDecode : public ::testing::Test {
@@ -65,17 +74,15 @@ TEST_F(JpegPictureDecode, GivesTheJpegImagesOwnPicture) {
         TBitmap expected;
         expected.CopyFromObject(&image);
 
-        auto stream = StreamOf(file);
         TBitmap adopted;
-        AdoptJpegPicture(adopted, DecodeJpegPicture(*stream, image.DecodeSettings(), cancel));
+        AdoptJpegPicture(adopted, DecodeWhole(file, image.DecodeSettings(), cancel));
         ExpectSamePixels(adopted, expected);
     }
 }
 
 TEST_F(JpegPictureDecode, RefusesWhatTheJpegImageRefuses) {
-    auto notJpeg = StreamOf(Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0});
     try {
-        DecodeJpegPicture(*notJpeg, JpegDecodeSettings{}, cancel);
+        DecodeWhole(Bytes{'G', 'I', 'F', '8', '9', 'a', 0, 0}, JpegDecodeSettings{}, cancel);
         FAIL() << "no error";
     } catch (const EJPEG& error) {
         EXPECT_EQ(error.ErrorCode(), JERR_NO_SOI);
@@ -88,33 +95,36 @@ TEST_F(JpegPictureDecode, RefusesWhatTheJpegImageRefuses) {
     test::LoadBytes(image, file);
     TBitmap expected;
     expected.CopyFromObject(&image);
-    auto cut = StreamOf(file);
     TBitmap adopted;
-    AdoptJpegPicture(adopted, DecodeJpegPicture(*cut, image.DecodeSettings(), cancel));
+    AdoptJpegPicture(adopted, DecodeWhole(file, image.DecodeSettings(), cancel));
     ExpectSamePixels(adopted, expected);
 }
 
 TEST_F(JpegPictureDecode, LeavesEightBitOutputToTheImage) {
-    auto colour = StreamOf(WriteJpeg(ColourPicture(16, 16)));
-    EXPECT_EQ(DecodeJpegPicture(*colour, JpegDecodeSettings{.OutputDepth = od8Bit}, cancel), nullptr);
-    auto grey = StreamOf(WriteJpeg(ColourPicture(16, 16), {.stored = JCS_GRAYSCALE}));
-    EXPECT_EQ(DecodeJpegPicture(*grey, JpegDecodeSettings{}, cancel), nullptr) << "greyscale files give 8-bit rows";
+    const Bytes colour = WriteJpeg(ColourPicture(16, 16));
+    EXPECT_EQ(PreparedJpegPicture::Decode(StreamOf(colour), JpegDecodeSettings{.OutputDepth = od8Bit}, cancel),
+              nullptr);
+    const Bytes grey = WriteJpeg(ColourPicture(16, 16), {.stored = JCS_GRAYSCALE});
+    EXPECT_EQ(PreparedJpegPicture::Decode(StreamOf(grey), JpegDecodeSettings{}, cancel), nullptr)
+        << "greyscale files give 8-bit rows";
 }
 
 TEST_F(JpegPictureDecode, StopsWhenCancelledFromAnotherThread) {
-    auto stream = StreamOf(WriteJpeg(ColourPicture(64, 64)));
     cancel = true;
-    EXPECT_THROW(DecodeJpegPicture(*stream, JpegDecodeSettings{}, cancel), EAbort);
+    EXPECT_THROW(DecodeWhole(WriteJpeg(ColourPicture(64, 64)), JpegDecodeSettings{}, cancel), EAbort);
+    EXPECT_THROW(DecodeWhole(WriteJpeg(ColourPicture(64, 64), {.progressive = true}), JpegDecodeSettings{}, cancel),
+                 EAbort)
+        << "the scans of a progressive file are read under the flag";
 
     // Set while the decode runs on its own thread: it ends with EAbort or, when the
     // flag came too late, with the whole picture; never with anything else.
     std::atomic<bool> late{false};
-    auto large = StreamOf(WriteJpeg(ColourPicture(1200, 900)));
+    const Bytes large = WriteJpeg(ColourPicture(1200, 900));
     bool aborted = false;
     std::unique_ptr<platform::raster::DibImage> picture;
     std::thread worker([&] {
         try {
-            picture = DecodeJpegPicture(*large, JpegDecodeSettings{}, late);
+            picture = DecodeWhole(large, JpegDecodeSettings{}, late);
         } catch (const EAbort&) {
             aborted = true;
         }
@@ -122,6 +132,47 @@ TEST_F(JpegPictureDecode, StopsWhenCancelledFromAnotherThread) {
     late = true;
     worker.join();
     EXPECT_TRUE(aborted || (picture && picture->Width() == 1200));
+}
+
+TEST_F(JpegPictureDecode, LeavesTheRowsOfSeveralScansForTheEnd) {
+    // Rows pending only where the library holds the coefficients of the whole picture:
+    // a file of several scans, not shown scan by scan.
+    const struct {
+        const char* what;
+        JpegOptions options;
+        JpegDecodeSettings settings;
+        bool pending;
+    } cases[] = {
+        {"baseline", {}, {}, false},
+        {"progressive", {.progressive = true}, {}, true},
+        {"progressive, shown scan by scan", {.progressive = true}, {.ProgressiveRedraw = true}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes file = WriteJpeg(ColourPicture(48, 40), c.options);
+        const ScopedValue redraw(DefaultJPEGSettings.ProgressiveRedraw, c.settings.ProgressiveRedraw);
+        TJPEGImage image;
+        test::LoadBytes(image, file);
+        TBitmap expected;
+        expected.CopyFromObject(&image);
+
+        // The preparation's thread, with a cancel flag of its own that is gone, set,
+        // when the rows are written.
+        std::unique_ptr<PreparedJpegPicture> prepared;
+        {
+            std::atomic<bool> preparationCancel{false};
+            std::thread([&] {
+                prepared = PreparedJpegPicture::Decode(StreamOf(file), c.settings, preparationCancel);
+            }).join();
+            preparationCancel = true;
+        }
+        ASSERT_TRUE(prepared);
+        EXPECT_EQ(prepared->RowsPending(), c.pending);
+        TBitmap adopted;
+        AdoptJpegPicture(adopted, prepared->Finish());
+        EXPECT_FALSE(prepared->RowsPending());
+        ExpectSamePixels(adopted, expected);
+    }
 }
 
 }  // namespace

@@ -132,6 +132,43 @@ TEST(Bitmap, ACopySharesTheRecordUntilOneOfThemWritesItsRows) {
     EXPECT_EQ(Pixels(b), (Rows{{0x00FF00, 0x445566}, {0x778899, 0xAABBCC}}));
 }
 
+TEST(Bitmap, RowsReadOnlyLeaveTheRecordSharedAndAnnounceNothing) {
+    const Rows picture = {{0x112233, 0x445566}, {0x778899, 0xAABBCC}};
+    // Held as a DIB, or as a device image alone (its DIB made beside it for reading).
+    for (const TStorageKind kind : {skDIB, skDevice}) {
+        SCOPED_TRACE(kind == skDIB ? "DIB" : "device image");
+        auto a = Bitmap32(picture);
+        a->SetStorageKind(kind);
+        if (kind == skDevice) a->Handle();  // the device image alone is the picture
+        TBitmap b;
+        b.CopyFromObject(a.get());
+        ChangeCounter changes;
+        b.SetOnChange(changes.Event());
+
+        for (int y = 0; y < 2; ++y) {
+            const auto* row = reinterpret_cast<const std::uint32_t*>(b.ReadOnlyRowPointer(y));
+            EXPECT_EQ(row[0] & 0xFFFFFF, picture[std::size_t(y)][0]);
+            EXPECT_EQ(row[1] & 0xFFFFFF, picture[std::size_t(y)][1]);
+        }
+        EXPECT_EQ(&a->ImageRecord(), &b.ImageRecord()) << "no private copy";
+        EXPECT_EQ(b.ImageRecord().ShareCount(), 2);
+        EXPECT_EQ(b.ReadOnlyRowPointer(0), a->ReadOnlyRowPointer(0)) << "one buffer read by both";
+        EXPECT_EQ(changes.count, 0);
+        EXPECT_EQ(b.StorageKind(), kind);
+        EXPECT_THROW(b.ReadOnlyRowPointer(2), EInvalidGraphicOperation);
+        EXPECT_THROW(b.ReadOnlyRowPointer(-1), EInvalidGraphicOperation);
+    }
+}
+
+TEST(Bitmap, RowsReadOnlyShowWhatTheCanvasDrew) {
+    auto bitmap = Bitmap32({{0x112233, 0x445566}});
+    bitmap->Canvas().Brush().SetColor(clBlue);  // 0xFF0000: blue
+    bitmap->Canvas().FillRect({0, 0, 1, 1});
+    const auto* row = reinterpret_cast<const std::uint32_t*>(bitmap->ReadOnlyRowPointer(0));
+    EXPECT_EQ(row[0] & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(row[1] & 0xFFFFFF, 0x445566u);
+}
+
 TEST(Bitmap, CopyingNothingEmptiesTheBitmapWithOneChange) {
     auto bitmap = Bitmap32({{1}});
     ChangeCounter changes;
