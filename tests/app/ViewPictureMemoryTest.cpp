@@ -63,9 +63,8 @@ TEST_P(ViewPictureMemory, EachPictureTakesThePagesOfAPictureLetGoOf) {
         script.Check([&, view] {
             const int step = static_cast<int>(pixels.size());
             EXPECT_NEAR_COLOUR(MainPixel(kWidth / 2, kHeight / 2), kColours[view - 1]);
-            if (step > 0) {
-                EXPECT_EQ(Orvalis->NextView().PicturesTaken(), ++taken) << "step " << step << ": prepared";
-            }
+            // "Ouvrir" takes the file selected in the dialog, each tick the next view.
+            EXPECT_EQ(Orvalis->NextView().PicturesTaken(), ++taken) << "step " << step << ": prepared";
             // The next view's preparation ends (its picture made) before pages are compared.
             Orvalis->NextView().WaitUntilDone();
             pixels.push_back(ShownPixels());
