@@ -83,10 +83,18 @@ class Run(Steps):
         width, height = VIEW_SIZE[0] // per_unit, VIEW_SIZE[1] // per_unit
         wait_until(lambda: driver.window_geometry(window)[2] == width,
                    f"the window to be {width} wide (the view's {VIEW_SIZE[0]} device pixels)")
-        x, y, _, window_height = driver.window_geometry(window)
-        client_top = y + window_height - height
-        shot = self.screenshot(f"view-scale{self.scale}")
-        self.view = shot.crop(x, client_top, width, height)
+        last = None
+
+        def view_settled():
+            # The window's height follows its width a moment later on a slow build: the
+            # view is read once its place and its pixels agree in two shots.
+            nonlocal last
+            x, y, _, window_height = driver.window_geometry(window)
+            seen = ((x, y, window_height),
+                    self.screenshot(f"view-scale{self.scale}").crop(x, y + window_height - height, width, height))
+            settled, last = seen == last, seen
+            return seen[1] if settled else None
+        self.view = wait_until(view_settled, "the view on the screen, settled")
 
         self.step(f"scale {self.scale}: the options dialog")
         driver.wait_focused(window)

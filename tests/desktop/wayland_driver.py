@@ -178,31 +178,36 @@ class WaylandDriver(Driver):
         self.compositor.end()
 
     def start(self, argv, cwd=None, env=None):
-        """Starts a program on the compositor. As another user, the program is copied into
-        the compositor's folder first (the build tree may be out of its reach), and so is a
-        leak-suppression file named in LSAN_OPTIONS."""
+        """Starts a program on the compositor, with the sanitizers' options of the build. As
+        another user, the program is copied into the compositor's folder first (the build
+        tree may be out of its reach), and so is any suppression file those options name."""
         env = dict(self.env, **(env or {}))
+        programs = self.compositor.folder / "programs"
         if self.compositor.credentials:
-            programs = self.compositor.folder / "programs"
             programs.mkdir(exist_ok=True)
             copy = programs / pathlib.Path(argv[0]).name
             shutil.copy2(argv[0], copy)
             argv = [str(copy)] + list(argv[1:])
-            lsan = os.environ.get("LSAN_OPTIONS")
-            if lsan:
-                options = []
-                for option in lsan.split(":"):
-                    if option.startswith("suppressions="):
-                        suppressions = programs / pathlib.Path(option.split("=", 1)[1]).name
-                        shutil.copy2(option.split("=", 1)[1], suppressions)
-                        option = f"suppressions={suppressions}"
-                    options.append(option)
-                env["LSAN_OPTIONS"] = ":".join(options)
-            self.hand_over(programs)
-        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"):
             if name in os.environ and name not in env:
-                env[name] = os.environ[name]
+                env[name] = self._reachable(os.environ[name], programs)
+        if self.compositor.credentials:
+            self.hand_over(programs)
         return Program(list(argv), env, cwd=cwd, credentials=self.compositor.credentials)
+
+    def _reachable(self, options, programs):
+        """Sanitizer options whose suppression file is copied where the compositor's user
+        can read it (the options are separated by colons or spaces)."""
+        if not self.compositor.credentials:
+            return options
+
+        def copied(match):
+            source = pathlib.Path(match.group(2))
+            target = programs / source.name
+            shutil.copy2(source, target)
+            return f"{match.group(1)}{target}"
+
+        return re.sub(r"((?:^|[: ])suppressions=)([^: ]+)", copied, options)
 
     def windows(self):
         """sway's windows: {id: node}, the nodes of the tree that show a client's surface."""
