@@ -14,20 +14,10 @@
 #include "platform/raster/Palette.h"
 #include "platform/raster/RleDecoder.h"
 #include "platform/raster/RowCodec.h"
+#include "tests/platform/RasterLayout.h"
 
 namespace orvalis::platform::raster {
 namespace {
-
-BitmapInfo Layout(int width, int height, int bitCount, std::uint32_t compression = BI_RGB) {
-    BitmapInfo info;
-    info.header.biSize = 40;
-    info.header.biWidth = width;
-    info.header.biHeight = height;
-    info.header.biPlanes = 1;
-    info.header.biBitCount = std::uint16_t(bitCount);
-    info.header.biCompression = compression;
-    return info;
-}
 
 std::vector<std::uint32_t> Row(Image& image, int y) {
     std::vector<std::uint32_t> pixels(std::size_t(image.Width()));

@@ -11,20 +11,10 @@
 
 #include "platform/raster/DibImage.h"
 #include "platform/raster/RecycledPixels.h"
+#include "tests/platform/RasterLayout.h"
 
 namespace orvalis::platform::raster {
 namespace {
-
-BitmapInfo Layout(int width, int height, int bitCount) {
-    BitmapInfo info;
-    info.header.biSize = 40;
-    info.header.biWidth = width;
-    info.header.biHeight = height;
-    info.header.biPlanes = 1;
-    info.header.biBitCount = std::uint16_t(bitCount);
-    info.header.biCompression = BI_RGB;
-    return info;
-}
 
 constexpr std::uint8_t kOldByte = 0xAB;
 
