@@ -85,6 +85,17 @@ void DecodeView(const fs::path& file) {
     if (bitmap.Width() == 0) throw std::runtime_error("the JPEG image did not decode");
 }
 
+// One turn of a pair measured in the viewer: `ours` (already timed), then the decode of
+// `jpeg` alone as the reference, once the viewer's preparation has ended so that the
+// reference has the machine to itself; a warm-up turn keeps neither.
+void SampleAgainstDecode(BenchSamples& samples, double ours, const fs::path& jpeg, bool warmUp) {
+    Orvalis->NextView().WaitUntilDone();
+    const double decode = Milliseconds([&] { DecodeView(jpeg); });
+    if (warmUp) return;
+    samples.ours.push_back(ours);
+    samples.reference.push_back(decode);
+}
+
 // The file of the next view as the advance finds it at the tick.
 enum class NextViewFile {
     AsPrepared,  // the one the preparation read: the advance takes its picture
@@ -118,12 +129,7 @@ BenchSamples AdvanceAgainstDecode(const fs::path& folder, const fs::path& jpeg, 
                     const bool tookPrepared = Orvalis->NextView().PicturesTaken() > taken;
                     if (tookPrepared != (file == NextViewFile::AsPrepared))
                         throw std::runtime_error("the advance did not go the way the pair measures");
-                    // The reference alone on the machine: the next view's preparation first ends.
-                    Orvalis->NextView().WaitUntilDone();
-                    const double decode = Milliseconds([&] { DecodeView(jpeg); });
-                    if (warmUp) return;
-                    samples.ours.push_back(advance);
-                    samples.reference.push_back(decode);
+                    SampleAgainstDecode(samples, advance, jpeg, warmUp);
                 });
         }
         script.Press(platform::VK_ESCAPE);
@@ -158,12 +164,7 @@ BenchSamples OuvrirAgainstDecode(const fs::path& folder, const fs::path& jpeg, i
                         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - *start).count();
                     if (Orvalis->NextView().PicturesTaken() != taken + 1)
                         throw std::runtime_error("'Ouvrir' did not take the prepared picture");
-                    // The reference alone on the machine: the (missing) next view's preparation first ends.
-                    Orvalis->NextView().WaitUntilDone();
-                    const double decode = Milliseconds([&] { DecodeView(jpeg); });
-                    if (warmUp) return;
-                    samples.ours.push_back(open);
-                    samples.reference.push_back(decode);
+                    SampleAgainstDecode(samples, open, jpeg, warmUp);
                 });
         }
         script.Press(platform::VK_ESCAPE);
