@@ -20,7 +20,7 @@
 #include "framework/MessageDialog.h"
 #include "framework/OpenDialog.h"
 #include "framework/Timer.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/Bitmap.h"
 #include "platform/FileTests.h"
 #include "platform/OpenFileDialog.h"

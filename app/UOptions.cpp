@@ -9,7 +9,7 @@
 #include "framework/RadioGroup.h"
 #include "framework/Timer.h"
 #include "framework/UpDown.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {

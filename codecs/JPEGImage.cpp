@@ -8,7 +8,7 @@
 #include "codecs/DecodedPicture.h"
 #include "codecs/JpegCompression.h"
 #include "codecs/JpegDecompression.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/Canvas.h"
 #include "graphics/Picture.h"
 #include "platform/Platform.h"

@@ -11,8 +11,8 @@
 #include <functional>
 
 #include "codecs/JpegErrorManager.h"
-#include "framework/classes/Events.h"
-#include "framework/classes/Rect.h"
+#include "classes/Events.h"
+#include "classes/Rect.h"
 
 namespace orvalis {
 

@@ -11,7 +11,7 @@
 #include "framework/Screen.h"
 #include "framework/SynchronisedCalls.h"
 #include "framework/WinControl.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"

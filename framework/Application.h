@@ -28,8 +28,8 @@
 #include <vector>
 
 #include "framework/ControlMessages.h"
-#include "framework/classes/Component.h"
-#include "framework/classes/Events.h"
+#include "classes/Component.h"
+#include "classes/Events.h"
 #include "platform/Messages.h"
 #include "platform/Window.h"
 #include "runtime/Exceptions.h"

@@ -2,7 +2,7 @@
 
 #include "framework/Accelerator.h"
 #include "framework/ControlLook.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/Menu.h"
 #include "platform/VirtualKeys.h"

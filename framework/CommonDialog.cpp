@@ -1,7 +1,7 @@
 #include "framework/CommonDialog.h"
 
 #include "framework/Application.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/Window.h"
 

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "framework/classes/Component.h"
-#include "framework/classes/Events.h"
+#include "classes/Component.h"
+#include "classes/Events.h"
 
 namespace orvalis {
 

@@ -9,7 +9,7 @@
 #include "framework/Menu.h"
 #include "framework/Screen.h"
 #include "framework/WinControl.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/Painting.h"
 #include "platform/VirtualKeys.h"

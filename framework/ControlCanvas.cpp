@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "framework/WinControl.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Painting.h"
 
 namespace orvalis {

@@ -4,8 +4,8 @@
 // plain look: two-pixel bevels in the system colours (raised for buttons, sunken for
 // boxes that hold text or values) and the small arrows of the up-down control.
 
-#include "framework/classes/Color.h"
-#include "framework/classes/Rect.h"
+#include "classes/Color.h"
+#include "classes/Rect.h"
 #include "graphics/Canvas.h"
 #include "platform/ControlTheme.h"
 

@@ -1,6 +1,6 @@
 #include "framework/Cursor.h"
 
-#include "framework/classes/IdentMaps.h"
+#include "classes/IdentMaps.h"
 
 namespace orvalis {
 namespace {

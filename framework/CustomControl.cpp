@@ -1,6 +1,6 @@
 #include "framework/CustomControl.h"
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace orvalis {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "framework/classes/Events.h"
-#include "framework/classes/TypeInfo.h"
+#include "classes/Events.h"
+#include "classes/TypeInfo.h"
 
 namespace orvalis {
 

@@ -7,7 +7,7 @@
 
 #include "framework/ControlLook.h"
 #include "framework/UpDown.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Clipboard.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Exceptions.h"

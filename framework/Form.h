@@ -41,8 +41,8 @@
 
 #include "framework/ControlCanvas.h"
 #include "framework/WinControl.h"
-#include "framework/classes/Events.h"
-#include "framework/classes/TypeInfo.h"
+#include "classes/Events.h"
+#include "classes/TypeInfo.h"
 
 namespace orvalis {
 

@@ -11,8 +11,8 @@
 #include "framework/RadioGroup.h"
 #include "framework/Timer.h"
 #include "framework/UpDown.h"
-#include "framework/classes/ClassRegistry.h"
-#include "framework/classes/IdentMaps.h"
+#include "classes/ClassRegistry.h"
+#include "classes/IdentMaps.h"
 
 namespace orvalis {
 

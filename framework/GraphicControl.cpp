@@ -1,6 +1,6 @@
 #include "framework/GraphicControl.h"
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Messages.h"
 
 namespace orvalis {

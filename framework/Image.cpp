@@ -2,7 +2,7 @@
 
 #include "framework/Form.h"
 #include "framework/Menu.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/DevicePixels.h"
 #include "graphics/Icon.h"
 #include "graphics/Metafile.h"

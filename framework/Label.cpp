@@ -2,7 +2,7 @@
 
 #include "framework/Accelerator.h"
 #include "framework/WinControl.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/ScratchCanvas.h"
 #include "platform/Menu.h"
 

@@ -4,7 +4,7 @@
 #include <cassert>
 
 #include "framework/Menu.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace orvalis {
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "framework/Control.h"
-#include "framework/classes/Component.h"
-#include "framework/classes/Events.h"
+#include "classes/Component.h"
+#include "classes/Events.h"
 #include "platform/Menu.h"
 #include "runtime/String.h"
 

@@ -13,7 +13,7 @@
 #include "framework/Image.h"
 #include "framework/Label.h"
 #include "framework/Screen.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageBox.h"
 #include "runtime/Exceptions.h"

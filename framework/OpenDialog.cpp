@@ -1,7 +1,7 @@
 #include "framework/OpenDialog.h"
 
 #include "framework/Application.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace orvalis {
 namespace {

@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "framework/CommonDialog.h"
-#include "framework/classes/Strings.h"
+#include "classes/Strings.h"
 #include "platform/OpenFileDialog.h"
 
 namespace orvalis {

@@ -4,7 +4,7 @@
 
 #include "framework/Accelerator.h"
 #include "framework/ControlLook.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/ScratchCanvas.h"
 #include "platform/Menu.h"
 #include "platform/VirtualKeys.h"

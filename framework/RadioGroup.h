@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "framework/CustomControl.h"
-#include "framework/classes/Strings.h"
+#include "classes/Strings.h"
 
 namespace orvalis {
 

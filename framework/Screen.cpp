@@ -4,7 +4,7 @@
 #include <cassert>
 
 #include "framework/Form.h"
-#include "framework/classes/Loading.h"
+#include "classes/Loading.h"
 #include "platform/ScreenMetrics.h"
 #include "runtime/TextConversions.h"
 

@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "framework/classes/Events.h"
-#include "framework/classes/Persistent.h"
-#include "framework/classes/TypeInfo.h"
+#include "classes/Events.h"
+#include "classes/Persistent.h"
+#include "classes/TypeInfo.h"
 
 namespace orvalis {
 

@@ -2,7 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/UtilWindow.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Timers.h"
 #include "runtime/Exceptions.h"
 

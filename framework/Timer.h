@@ -12,8 +12,8 @@
 
 #include <cstdint>
 
-#include "framework/classes/Component.h"
-#include "framework/classes/Events.h"
+#include "classes/Component.h"
+#include "classes/Events.h"
 #include "platform/Messages.h"
 #include "platform/Window.h"
 

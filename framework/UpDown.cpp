@@ -6,7 +6,7 @@
 
 #include "framework/ControlLook.h"
 #include "framework/Edit.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {

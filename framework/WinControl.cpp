@@ -8,7 +8,7 @@
 #include "framework/ControlCanvas.h"
 #include "framework/Form.h"
 #include "framework/Screen.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/CanvasReleaseHooks.h"
 #include "graphics/SystemColors.h"
 #include "platform/Focus.h"

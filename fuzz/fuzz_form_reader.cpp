@@ -21,10 +21,10 @@
 #include <memory>
 #include <vector>
 
-#include "framework/classes/ClassRegistry.h"
-#include "framework/classes/Loading.h"
-#include "framework/classes/Strings.h"
-#include "framework/classes/Writer.h"
+#include "classes/ClassRegistry.h"
+#include "classes/Loading.h"
+#include "classes/Strings.h"
+#include "classes/Writer.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Stream.h"
 #include "tests/classes/TestClasses.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/BitmapCanvas.h"
 #include "graphics/BmpFile.h"
 #include "graphics/Canvas.h"

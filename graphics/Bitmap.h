@@ -17,7 +17,7 @@
 #include <memory>
 #include <mutex>
 
-#include "framework/classes/Color.h"
+#include "classes/Color.h"
 #include "graphics/BitmapImage.h"
 #include "graphics/Graphic.h"
 #include "runtime/SharedRef.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/Bitmap.h"
 #include "graphics/CanvasReleaseHooks.h"
 #include "platform/raster/DeviceImage.h"

@@ -1,6 +1,6 @@
 #include "graphics/Brush.h"
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace orvalis {
 

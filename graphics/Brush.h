@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "framework/classes/Color.h"
-#include "framework/classes/TypeInfo.h"
+#include "classes/Color.h"
+#include "classes/TypeInfo.h"
 #include "graphics/GraphicsObject.h"
 
 namespace orvalis {

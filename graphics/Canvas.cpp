@@ -5,7 +5,7 @@
 #include <numbers>
 #include <string>
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/CanvasText.h"
 #include "graphics/SystemColors.h"
 #include "runtime/Exceptions.h"

@@ -22,9 +22,9 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/classes/Events.h"
-#include "framework/classes/Persistent.h"
-#include "framework/classes/Rect.h"
+#include "classes/Events.h"
+#include "classes/Persistent.h"
+#include "classes/Rect.h"
 #include "graphics/Brush.h"
 #include "graphics/Font.h"
 #include "graphics/Pen.h"

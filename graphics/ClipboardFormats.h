@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/classes/ClassInfo.h"
+#include "classes/ClassInfo.h"
 
 namespace orvalis {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/classes/ClassInfo.h"
+#include "classes/ClassInfo.h"
 #include "runtime/String.h"
 
 namespace orvalis {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {

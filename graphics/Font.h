@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "framework/classes/Color.h"
-#include "framework/classes/FontCharset.h"
-#include "framework/classes/TypeInfo.h"
+#include "classes/Color.h"
+#include "classes/FontCharset.h"
+#include "classes/TypeInfo.h"
 #include "graphics/GraphicsObject.h"
 #include "runtime/String.h"
 

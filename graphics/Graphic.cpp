@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/Filer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Filer.h"
 #include "graphics/Canvas.h"
 #include "runtime/Exceptions.h"
 #include "runtime/FileStream.h"

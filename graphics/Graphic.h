@@ -17,9 +17,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "framework/classes/Events.h"
-#include "framework/classes/Persistent.h"
-#include "framework/classes/Rect.h"
+#include "classes/Events.h"
+#include "classes/Persistent.h"
+#include "classes/Rect.h"
 #include "platform/raster/Image.h"
 #include "platform/raster/Palette.h"
 #include "runtime/ScopedValue.h"

@@ -3,8 +3,8 @@
 // event fired after each change of one of their properties, so that whoever uses the
 // tool (a canvas, a control) can take the change into account.
 
-#include "framework/classes/Events.h"
-#include "framework/classes/Persistent.h"
+#include "classes/Events.h"
+#include "classes/Persistent.h"
 
 namespace orvalis {
 

@@ -1,6 +1,6 @@
 #include "graphics/Icon.h"
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace orvalis {
 

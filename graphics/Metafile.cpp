@@ -1,6 +1,6 @@
 #include "graphics/Metafile.h"
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace orvalis {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace orvalis {
 

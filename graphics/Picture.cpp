@@ -3,8 +3,8 @@
 #include <cassert>
 #include <string>
 
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/Filer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Filer.h"
 #include "graphics/Bitmap.h"
 #include "graphics/ClipboardFormats.h"
 #include "graphics/FileFormats.h"

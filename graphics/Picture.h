@@ -13,8 +13,8 @@
 #include <memory>
 #include <string_view>
 
-#include "framework/classes/Events.h"
-#include "framework/classes/Persistent.h"
+#include "classes/Events.h"
+#include "classes/Persistent.h"
 #include "graphics/Graphic.h"
 #include "runtime/Stream.h"
 

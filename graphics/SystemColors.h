@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "framework/classes/Color.h"
+#include "classes/Color.h"
 
 namespace orvalis {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/classes/Writer.h"
+#include "classes/Writer.h"
 #include "tools/FormTree.h"
 
 namespace orvalis::formc {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "framework/classes/Reader.h"
-#include "framework/classes/ValueTags.h"
+#include "classes/Reader.h"
+#include "classes/ValueTags.h"
 
 namespace orvalis::formc {
 

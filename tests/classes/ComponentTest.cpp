@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "runtime/Exceptions.h"
 #include "tests/classes/TestClasses.h"
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "framework/classes/Loading.h"
-#include "framework/classes/Writer.h"
+#include "classes/Loading.h"
+#include "classes/Writer.h"
 #include "runtime/FileStream.h"
 #include "tests/classes/TestClasses.h"
 

@@ -6,9 +6,9 @@
 
 #include <functional>
 
-#include "framework/classes/ClassRegistry.h"
-#include "framework/classes/Loading.h"
-#include "framework/classes/Reader.h"
+#include "classes/ClassRegistry.h"
+#include "classes/Loading.h"
+#include "classes/Reader.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Resources.h"
 #include "tests/classes/TestClasses.h"

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <thread>
 
-#include "framework/classes/Loading.h"
-#include "framework/classes/Reader.h"
+#include "classes/Loading.h"
+#include "classes/Reader.h"
 #include "runtime/Exceptions.h"
 #include "tests/classes/TestClasses.h"
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/ClassRegistry.h"
+#include "classes/ClassBuilder.h"
+#include "classes/ClassRegistry.h"
 #include "runtime/Exceptions.h"
 #include "tests/classes/TestClasses.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <mutex>
 
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/Loading.h"
-#include "framework/classes/Reader.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Loading.h"
+#include "classes/Reader.h"
 
 namespace orvalis::test {
 

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "framework/classes/Collection.h"
-#include "framework/classes/Color.h"
-#include "framework/classes/Component.h"
-#include "framework/classes/Events.h"
-#include "framework/classes/FontCharset.h"
-#include "framework/classes/Strings.h"
-#include "framework/classes/TypeInfo.h"
-#include "framework/classes/Writer.h"
+#include "classes/Collection.h"
+#include "classes/Color.h"
+#include "classes/Component.h"
+#include "classes/Events.h"
+#include "classes/FontCharset.h"
+#include "classes/Strings.h"
+#include "classes/TypeInfo.h"
+#include "classes/Writer.h"
 #include "runtime/Stream.h"
 
 namespace orvalis {

@@ -9,9 +9,9 @@
 #include <variant>
 #include <vector>
 
-#include "framework/classes/ClassInfo.h"
-#include "framework/classes/Reader.h"
-#include "framework/classes/Writer.h"
+#include "classes/ClassInfo.h"
+#include "classes/Reader.h"
+#include "classes/Writer.h"
 #include "runtime/Exceptions.h"
 #include "runtime/TextConversions.h"
 #include "tests/classes/TestClasses.h"

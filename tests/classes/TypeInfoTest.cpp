@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/ClassInfo.h"
-#include "framework/classes/IdentMaps.h"
+#include "classes/ClassBuilder.h"
+#include "classes/ClassInfo.h"
+#include "classes/IdentMaps.h"
 #include "runtime/Exceptions.h"
 #include "tests/classes/TestClasses.h"
 

@@ -4,11 +4,11 @@
 
 #include <functional>
 
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/ClassInfo.h"
-#include "framework/classes/Loading.h"
-#include "framework/classes/Reader.h"
-#include "framework/classes/Writer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/ClassInfo.h"
+#include "classes/Loading.h"
+#include "classes/Reader.h"
+#include "classes/Writer.h"
 #include "runtime/Exceptions.h"
 #include "tests/classes/TestClasses.h"
 

@@ -13,7 +13,7 @@
 
 #include "JPEGImageFiles.h"
 #include "codecs/JPEGImage.h"
-#include "framework/classes/Filer.h"
+#include "classes/Filer.h"
 #include "graphics/FileFormats.h"
 #include "graphics/Picture.h"
 #include "platform/headless/HeadlessSession.h"

@@ -9,7 +9,7 @@
 #include "framework/RadioGroup.h"
 #include "framework/Screen.h"
 #include "framework/UpDown.h"
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/VirtualKeys.h"
 #include "tests/framework/FrameworkTest.h"

@@ -5,8 +5,8 @@
 
 #include "framework/FrameworkClasses.h"
 #include "framework/Screen.h"
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/ClassRegistry.h"
+#include "classes/ClassBuilder.h"
+#include "classes/ClassRegistry.h"
 #include "platform/Menu.h"
 #include "platform/NonClientMetrics.h"
 #include "runtime/Exceptions.h"

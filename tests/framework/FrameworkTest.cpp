@@ -1,6 +1,6 @@
 #include "tests/framework/FrameworkTest.h"
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "graphics/SystemColors.h"
 #include "platform/MessageQueue.h"
 

@@ -8,8 +8,8 @@
 #include "framework/Edit.h"
 #include "framework/FrameworkClasses.h"
 #include "framework/Label.h"
-#include "framework/classes/Loading.h"
-#include "framework/classes/Writer.h"
+#include "classes/Loading.h"
+#include "classes/Writer.h"
 #include "tests/framework/DialogControlsFixture.h"
 
 namespace orvalis::test {

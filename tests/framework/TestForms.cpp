@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Exceptions.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "BitmapTestSupport.h"
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/Filer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Filer.h"
 #include "graphics/Bitmap.h"
 #include "graphics/ClipboardFormats.h"
 #include "graphics/FileFormats.h"

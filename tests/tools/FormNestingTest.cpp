@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "framework/classes/ClassRegistry.h"
-#include "framework/classes/Reader.h"
+#include "classes/ClassRegistry.h"
+#include "classes/Reader.h"
 #include "runtime/Exceptions.h"
 #include "tests/classes/TestClasses.h"
 #include "tests/tools/FormTestSupport.h"

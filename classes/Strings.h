@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/classes/Events.h"
-#include "framework/classes/Persistent.h"
+#include "classes/Events.h"
+#include "classes/Persistent.h"
 #include "runtime/String.h"
 
 namespace orvalis {

@@ -1,7 +1,7 @@
 #pragma once
 // TObject, the root of every framework class, and ORVALIS_TYPE_INFO, the one line
 // that a class with type information puts into its body. The tables themselves are
-// built by the class's StaticClassInfo() (framework/classes/ClassBuilder.h).
+// built by the class's StaticClassInfo() (classes/ClassBuilder.h).
 
 #include <string_view>
 

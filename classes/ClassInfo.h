@@ -7,7 +7,7 @@
 // first match wins.
 //
 // A class builds its tables once, in its StaticClassInfo(), with the typed
-// description of framework/classes/ClassBuilder.h.
+// description of classes/ClassBuilder.h.
 
 #include <functional>
 #include <memory>
@@ -18,9 +18,9 @@
 #include <variant>
 #include <vector>
 
-#include "framework/classes/Events.h"
-#include "framework/classes/Object.h"
-#include "framework/classes/TypeInfo.h"
+#include "classes/Events.h"
+#include "classes/Object.h"
+#include "classes/TypeInfo.h"
 #include "runtime/String.h"
 #include "runtime/TextConversions.h"
 

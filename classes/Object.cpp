@@ -1,6 +1,6 @@
-#include "framework/classes/Object.h"
+#include "classes/Object.h"
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace orvalis {
 

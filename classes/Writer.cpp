@@ -1,14 +1,14 @@
-#include "framework/classes/Writer.h"
+#include "classes/Writer.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cfloat>
 #include <cstring>
 
-#include "framework/classes/ClassInfo.h"
-#include "framework/classes/Collection.h"
-#include "framework/classes/Component.h"
-#include "framework/classes/IdentMaps.h"
+#include "classes/ClassInfo.h"
+#include "classes/Collection.h"
+#include "classes/Component.h"
+#include "classes/IdentMaps.h"
 #include "runtime/LittleEndian.h"
 #include "runtime/ScopedValue.h"
 #include "runtime/TextConversions.h"

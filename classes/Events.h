@@ -18,8 +18,8 @@
 #include <type_traits>
 #include <utility>
 
-#include "framework/classes/Rect.h"
-#include "framework/classes/TypeInfo.h"
+#include "classes/Rect.h"
+#include "classes/TypeInfo.h"
 #include "runtime/String.h"
 
 namespace orvalis {

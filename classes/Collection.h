@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/classes/Persistent.h"
+#include "classes/Persistent.h"
 
 namespace orvalis {
 

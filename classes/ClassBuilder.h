@@ -27,9 +27,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "framework/classes/ClassInfo.h"
-#include "framework/classes/Collection.h"
-#include "framework/classes/Component.h"
+#include "classes/ClassInfo.h"
+#include "classes/Collection.h"
+#include "classes/Component.h"
 
 namespace orvalis {
 namespace describe {

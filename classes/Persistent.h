@@ -3,7 +3,7 @@
 // copied from another persistent object and it can offer properties that are not
 // published (custom and binary properties) to the reader and the writer.
 
-#include "framework/classes/Object.h"
+#include "classes/Object.h"
 #include "runtime/String.h"
 
 namespace orvalis {

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/classes/ClassInfo.h"
+#include "classes/ClassInfo.h"
 #include "runtime/String.h"
 
 namespace orvalis {

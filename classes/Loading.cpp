@@ -1,14 +1,14 @@
-#include "framework/classes/Loading.h"
+#include "classes/Loading.h"
 
 #include <algorithm>
 #include <cassert>
 #include <mutex>
 #include <vector>
 
-#include "framework/classes/ClassInfo.h"
-#include "framework/classes/Component.h"
-#include "framework/classes/LoadingState.h"
-#include "framework/classes/Reader.h"
+#include "classes/ClassInfo.h"
+#include "classes/Component.h"
+#include "classes/LoadingState.h"
+#include "classes/Reader.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Format.h"
 #include "runtime/Resources.h"

@@ -1,9 +1,9 @@
-#include "framework/classes/ClassInfo.h"
+#include "classes/ClassInfo.h"
 
 #include <cassert>
 
-#include "framework/classes/Collection.h"
-#include "framework/classes/Component.h"
+#include "classes/Collection.h"
+#include "classes/Component.h"
 #include "runtime/Exceptions.h"
 
 namespace orvalis {

@@ -1,11 +1,11 @@
-#include "framework/classes/IdentMaps.h"
+#include "classes/IdentMaps.h"
 
 #include <mutex>
 #include <vector>
 
-#include "framework/classes/ClassInfo.h"
-#include "framework/classes/Color.h"
-#include "framework/classes/FontCharset.h"
+#include "classes/ClassInfo.h"
+#include "classes/Color.h"
+#include "classes/FontCharset.h"
 
 namespace orvalis {
 namespace {

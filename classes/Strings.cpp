@@ -1,10 +1,10 @@
-#include "framework/classes/Strings.h"
+#include "classes/Strings.h"
 
 #include <cassert>
 
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/Reader.h"
-#include "framework/classes/Writer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/Reader.h"
+#include "classes/Writer.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {

@@ -1,4 +1,4 @@
-#include "framework/classes/Reader.h"
+#include "classes/Reader.h"
 
 #include <algorithm>
 #include <cassert>
@@ -9,11 +9,11 @@
 #include <optional>
 #include <string>
 
-#include "framework/classes/ClassRegistry.h"
-#include "framework/classes/Collection.h"
-#include "framework/classes/Component.h"
-#include "framework/classes/IdentMaps.h"
-#include "framework/classes/Loading.h"
+#include "classes/ClassRegistry.h"
+#include "classes/Collection.h"
+#include "classes/Component.h"
+#include "classes/IdentMaps.h"
+#include "classes/Loading.h"
 #include "runtime/Exceptions.h"
 #include "runtime/LittleEndian.h"
 #include "runtime/ScopedValue.h"

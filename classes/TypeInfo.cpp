@@ -1,4 +1,4 @@
-#include "framework/classes/TypeInfo.h"
+#include "classes/TypeInfo.h"
 
 namespace orvalis {
 

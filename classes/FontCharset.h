@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "framework/classes/TypeInfo.h"
+#include "classes/TypeInfo.h"
 #include "runtime/String.h"
 
 namespace orvalis {

@@ -17,11 +17,11 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/classes/ClassInfo.h"
-#include "framework/classes/Events.h"
-#include "framework/classes/Filer.h"
-#include "framework/classes/LoadingState.h"
-#include "framework/classes/ValueTags.h"
+#include "classes/ClassInfo.h"
+#include "classes/Events.h"
+#include "classes/Filer.h"
+#include "classes/LoadingState.h"
+#include "classes/ValueTags.h"
 #include "runtime/Stream.h"
 #include "runtime/String.h"
 

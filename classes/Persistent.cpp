@@ -1,6 +1,6 @@
-#include "framework/classes/Persistent.h"
+#include "classes/Persistent.h"
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 #include "runtime/Exceptions.h"
 
 namespace orvalis {

@@ -1,6 +1,6 @@
-#include "framework/classes/FontCharset.h"
+#include "classes/FontCharset.h"
 
-#include "framework/classes/IdentMaps.h"
+#include "classes/IdentMaps.h"
 
 namespace orvalis {
 namespace {

@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-#include "framework/classes/TypeInfo.h"
+#include "classes/TypeInfo.h"
 #include "runtime/String.h"
 
 namespace orvalis {

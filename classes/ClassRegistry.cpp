@@ -1,9 +1,9 @@
-#include "framework/classes/ClassRegistry.h"
+#include "classes/ClassRegistry.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "framework/classes/Persistent.h"
+#include "classes/Persistent.h"
 #include "runtime/Exceptions.h"
 
 namespace orvalis {

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/classes/Persistent.h"
+#include "classes/Persistent.h"
 #include "runtime/String.h"
 
 namespace orvalis {

@@ -1,12 +1,12 @@
-#include "framework/classes/Component.h"
+#include "classes/Component.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "framework/classes/ClassBuilder.h"
-#include "framework/classes/LoadingState.h"
-#include "framework/classes/Reader.h"
-#include "framework/classes/Writer.h"
+#include "classes/ClassBuilder.h"
+#include "classes/LoadingState.h"
+#include "classes/Reader.h"
+#include "classes/Writer.h"
 #include "runtime/Exceptions.h"
 
 namespace orvalis {

@@ -1,9 +1,9 @@
-#include "framework/classes/Collection.h"
+#include "classes/Collection.h"
 
 #include <algorithm>
 #include <cassert>
 
-#include "framework/classes/ClassBuilder.h"
+#include "classes/ClassBuilder.h"
 
 namespace orvalis {
 

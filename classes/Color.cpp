@@ -1,6 +1,6 @@
-#include "framework/classes/Color.h"
+#include "classes/Color.h"
 
-#include "framework/classes/IdentMaps.h"
+#include "classes/IdentMaps.h"
 
 namespace orvalis {
 namespace {

@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/classes/ClassInfo.h"
-#include "framework/classes/Filer.h"
-#include "framework/classes/ValueTags.h"
+#include "classes/ClassInfo.h"
+#include "classes/Filer.h"
+#include "classes/ValueTags.h"
 #include "runtime/Stream.h"
 #include "runtime/String.h"
 
