@@ -30,6 +30,13 @@ std::string DirectoryOf(const std::string& path) { return Adopt(g_path_get_dirna
 // the filter would be out of reach. Bounded once realised, over the window it belongs to.
 void OnRealize(GtkWidget* dialog, gpointer) { BoundToWorkArea(GTK_WINDOW(dialog)); }
 
+// A key that writes a character into a text field (not a shortcut, not Enter or Tab).
+bool TypesCharacter(const GdkEventKey& event) {
+    if ((event.state & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) != 0) return false;
+    gunichar character = gdk_keyval_to_unicode(event.keyval);
+    return character >= 0x20 && character != 0x7F;
+}
+
 }  // namespace
 
 FileOpenChooser::FileOpenChooser(GtkBackend& backend, int dialog, const OpenFileRequest& request,
@@ -63,9 +70,10 @@ FileOpenChooser::FileOpenChooser(GtkBackend& backend, int dialog, const OpenFile
         gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(readOnly_), (request.flags & OFN_READONLY) != 0);
         gtk_file_chooser_set_extra_widget(chooser, readOnly_);
     }
-    if (!initial.path.empty() && g_file_test(initial.path.c_str(), G_FILE_TEST_IS_REGULAR))
+    if (!initial.path.empty() && g_file_test(initial.path.c_str(), G_FILE_TEST_IS_REGULAR)) {
         gtk_file_chooser_set_filename(chooser, initial.path.c_str());
-    else if (!initial.folder.empty())
+        preselectionPending_ = true;
+    } else if (!initial.folder.empty())
         gtk_file_chooser_set_current_folder(chooser, initial.folder.c_str());
 
     gtk_window_set_position(Window(), parent ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
@@ -133,6 +141,14 @@ void FileOpenChooser::OnResponse(GtkDialog*, gint response, gpointer self) {
 }
 
 gboolean FileOpenChooser::OnKeyPress(GtkWidget* window, GdkEventKey* event, gpointer self) {
+    FileOpenChooser& chooser = Self(self);
+    // GTK selects the pre-filled file only once it has read its folder, and then writes the
+    // file's name into the location entry over whatever the user has typed there meanwhile
+    // (a large folder takes seconds): the first character typed before that drops it.
+    if (chooser.preselectionPending_ && TypesCharacter(*event)) {
+        chooser.preselectionPending_ = false;
+        gtk_file_chooser_unselect_all(chooser.Chooser());
+    }
     // GTK checks a path typed into its location entry in the background and forgets the
     // check when the folder it shows changes meanwhile: Enter pressed right after typing
     // the whole path of a file in another folder would be lost. Such a path, naming a
@@ -145,7 +161,7 @@ gboolean FileOpenChooser::OnKeyPress(GtkWidget* window, GdkEventKey* event, gpoi
     if (!GTK_IS_ENTRY(focus)) return FALSE;
     std::string path = Adopt(g_filename_from_utf8(gtk_entry_get_text(GTK_ENTRY(focus)), -1, nullptr, nullptr, nullptr));
     if (!g_path_is_absolute(path.c_str()) || !g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) return FALSE;
-    Self(self).Confirm({path});
+    chooser.Confirm({path});
     return TRUE;
 }
 
@@ -184,6 +200,7 @@ void FileOpenChooser::OnFolderChanged(GtkFileChooser* widget, gpointer self) {
 void FileOpenChooser::OnSelectionChanged(GtkFileChooser* widget, gpointer self) {
     FileOpenChooser& chooser = Self(self);
     std::string path = Adopt(gtk_file_chooser_get_filename(widget));
+    if (!path.empty()) chooser.preselectionPending_ = false;
     if (path == chooser.path_) return;
     chooser.path_ = path;
     native::FileDialogSelectionChanged(chooser.dialog_, std::move(path));

@@ -56,6 +56,8 @@ private:
     std::string folder_;
     std::string path_;
     int filterIndex_;
+    // The pre-filled file is waiting for GTK to read its folder before it is selected.
+    bool preselectionPending_ = false;
 };
 
 }  // namespace orvalis::platform::gtk
