@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "classes/ClassBuilder.h"
+#include "classes/UpdateScope.h"
 
 namespace orvalis {
 
@@ -55,13 +56,12 @@ void TCollection::Delete(int index) {
 
 void TCollection::Clear() {
     if (items_.empty()) return;
-    BeginUpdate();
+    const TUpdateScope update(*this);
     while (!items_.empty()) {
         std::unique_ptr<TCollectionItem> last = std::move(items_.back());
         items_.pop_back();
         last->collection_ = nullptr;
     }
-    EndUpdate();
 }
 
 void TCollection::BeginUpdate() { ++updateCount_; }
@@ -75,15 +75,9 @@ void TCollection::CopyFromObject(TPersistent* source) {
     auto* other = dynamic_cast<TCollection*>(source);
     if (!other) return TPersistent::CopyFromObject(source);
     if (other == this) return;
-    BeginUpdate();
-    try {
-        Clear();
-        for (int i = 0; i < other->Count(); ++i) Add()->CopyFromObject(other->Items(i));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TUpdateScope update(*this);
+    Clear();
+    for (int i = 0; i < other->Count(); ++i) Add()->CopyFromObject(other->Items(i));
 }
 
 void TCollection::Update(TCollectionItem*) {}

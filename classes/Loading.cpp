@@ -12,6 +12,7 @@
 #include "runtime/Exceptions.h"
 #include "runtime/Format.h"
 #include "runtime/Resources.h"
+#include "runtime/ScopeGuard.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {
@@ -164,17 +165,13 @@ bool LoadInheritedResources(TComponent& instance, const TClassInfo& rootAncestor
     const bool ownsList = !instance.HasState(stateLoading | stateInline);
     std::vector<TComponent*> loaded;
     if (ownsList) loading::PushLoadedList(loaded);
-    bool found = false;
-    try {
-        found = ReadClassChain(instance.ClassInfo(), instance, rootAncestor);
-        if (ownsList)
-            // By index: a component destroyed meanwhile leaves the list.
-            for (std::size_t i = 0; i < loaded.size(); ++i) loaded[i]->LoadingFinished();
-    } catch (...) {
+    const ScopeGuard popLoadedList([ownsList] {
         if (ownsList) loading::PopLoadedList();
-        throw;
-    }
-    if (ownsList) loading::PopLoadedList();
+    });
+    const bool found = ReadClassChain(instance.ClassInfo(), instance, rootAncestor);
+    if (ownsList)
+        // By index: a component destroyed meanwhile leaves the list.
+        for (std::size_t i = 0; i < loaded.size(); ++i) loaded[i]->LoadingFinished();
     return found;
 }
 
@@ -184,10 +181,7 @@ void ResolveCrossFormReferences() {
     std::lock_guard guard(state.fixupLock);
     std::vector<TPersistent*> resolved;
     state.resolvedLists.push_back(&resolved);
-    struct Unlist {
-        State& state;
-        ~Unlist() { state.resolvedLists.pop_back(); }
-    } unlist{state};
+    const ScopeGuard unlist([&state] { state.resolvedLists.pop_back(); });
 
     for (GlobalFixup& entry : state.fixups) entry.visited = false;
     for (;;) {

@@ -14,6 +14,7 @@
 #include "classes/Component.h"
 #include "classes/IdentMaps.h"
 #include "classes/Loading.h"
+#include "classes/UpdateScope.h"
 #include "runtime/Exceptions.h"
 #include "runtime/LittleEndian.h"
 #include "runtime/ScopedValue.h"
@@ -748,22 +749,16 @@ void TReader::StoreHandler(TPersistent& object, const TPropInfo& property) {
 
 void TReader::ReadCollection(TCollection& collection) {
     Nesting nesting(*this);
-    collection.BeginUpdate();
-    try {
-        if (!EndOfList()) collection.Clear();
-        while (!EndOfList()) {
-            if (IsIntegerTag(PeekTag())) ReadInt64();  // the item's former index, not used
-            TCollectionItem* item = collection.Add();
-            ReadListBegin();
-            while (!EndOfList()) ReadNamedProperty(*item);
-            ReadListEnd();
-        }
+    const TUpdateScope update(collection);
+    if (!EndOfList()) collection.Clear();
+    while (!EndOfList()) {
+        if (IsIntegerTag(PeekTag())) ReadInt64();  // the item's former index, not used
+        TCollectionItem* item = collection.Add();
+        ReadListBegin();
+        while (!EndOfList()) ReadNamedProperty(*item);
         ReadListEnd();
-    } catch (...) {
-        collection.EndUpdate();
-        throw;
     }
-    collection.EndUpdate();
+    ReadListEnd();
 }
 
 void TReader::ResolvePendingReferences() {

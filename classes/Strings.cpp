@@ -4,6 +4,7 @@
 
 #include "classes/ClassBuilder.h"
 #include "classes/Reader.h"
+#include "classes/UpdateScope.h"
 #include "classes/Writer.h"
 #include "runtime/TextConversions.h"
 
@@ -26,15 +27,9 @@ int TStrings::Add(const String& text) {
 }
 
 void TStrings::AddStrings(const TStrings& strings) {
-    BeginUpdate();
-    try {
-        const int count = strings.Count();
-        for (int i = 0; i < count; ++i) Add(strings.Strings(i));
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TUpdateScope update(*this);
+    const int count = strings.Count();
+    for (int i = 0; i < count; ++i) Add(strings.Strings(i));
 }
 
 int TStrings::IndexOf(std::string_view text) const {
@@ -53,23 +48,17 @@ String TStrings::Text() const {
 }
 
 void TStrings::SetText(std::string_view text) {
-    BeginUpdate();
-    try {
-        Clear();
-        std::size_t start = 0;
-        while (start < text.size()) {
-            std::size_t end = start;
-            while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-            Add(String(text.substr(start, end - start)));
-            if (end < text.size() && text[end] == '\r') ++end;
-            if (end < text.size() && text[end] == '\n') ++end;
-            start = end;
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    const TUpdateScope update(*this);
+    Clear();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = start;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
+        Add(String(text.substr(start, end - start)));
+        if (end < text.size() && text[end] == '\r') ++end;
+        if (end < text.size() && text[end] == '\n') ++end;
+        start = end;
     }
-    EndUpdate();
 }
 
 void TStrings::BeginUpdate() {
@@ -87,15 +76,9 @@ void TStrings::CopyFromObject(TPersistent* source) {
     auto* strings = dynamic_cast<TStrings*>(source);
     if (!strings) return TPersistent::CopyFromObject(source);
     if (strings == this) return;
-    BeginUpdate();
-    try {
-        Clear();
-        AddStrings(*strings);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TUpdateScope update(*this);
+    Clear();
+    AddStrings(*strings);
 }
 
 void TStrings::DeclareCustomProperties(TFiler& filer) {
@@ -109,16 +92,10 @@ void TStrings::DeclareCustomProperties(TFiler& filer) {
 void TStrings::ReadStrings(TReader& reader) {
     const TReader::Nesting list(reader);
     reader.ReadListBegin();
-    BeginUpdate();
-    try {
-        Clear();
-        while (!reader.EndOfList()) Add(reader.ReadString());
-        reader.ReadListEnd();
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    const TUpdateScope update(*this);
+    Clear();
+    while (!reader.EndOfList()) Add(reader.ReadString());
+    reader.ReadListEnd();
 }
 
 void TStrings::WriteStrings(TWriter& writer) const {

@@ -9,6 +9,7 @@
 // found by argument-dependent lookup: the header that defines an enumeration or a
 // set type defines its DescribeType beside it.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -97,6 +98,17 @@ constexpr TTypeInfo EnumerationType(std::string_view name, std::span<const std::
     type.maxValue = static_cast<std::int64_t>(names.size()) - 1;
     type.names = names;
     return type;
+}
+// An enumeration of the framework, checked as it is described: its last enumerator,
+// `Count` (k<Name>Count), follows the others and is not one of its values, and its
+// names, one per enumerator in order, must be as many, so that an enumerator added
+// without its name does not compile.
+template <auto Count, std::size_t NameCount>
+constexpr TTypeInfo EnumerationType(std::string_view name, const std::string_view (&names)[NameCount],
+                                    TOrdinalSize size = ordUByte) {
+    static_assert(std::is_enum_v<decltype(Count)>, "the count is the enumeration's last enumerator");
+    static_assert(NameCount == static_cast<std::size_t>(Count), "one name per enumerator, in order");
+    return EnumerationType(name, std::span<const std::string_view>(names), size);
 }
 // A set of up to 32 elements stored as a bit mask of 1, 2 or 4 bytes.
 constexpr TTypeInfo SetType(std::string_view name, const TTypeInfo& elementType, TOrdinalSize size = ordUByte) {

@@ -6,12 +6,13 @@
 #include <new>
 #include <string>
 
+#include "classes/ClassBuilder.h"
 #include "framework/Form.h"
 #include "framework/FrameworkClasses.h"
 #include "framework/Screen.h"
 #include "framework/SynchronisedCalls.h"
+#include "framework/TaskModalScope.h"
 #include "framework/WinControl.h"
-#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/MessageBox.h"
 #include "platform/MessageQueue.h"
@@ -262,34 +263,8 @@ void TApplication::ReportException(const Exception& exception) {
 }
 
 int TApplication::MessageBox(std::string_view text, std::string_view caption, std::uint32_t flags) {
-    // Whatever happens, the windows, the activation and the focus come back.
-    struct Restore {
-        TApplication& application;
-        HWND active;
-        HWND focus;
-        std::vector<HWND> disabled;
-        ~Restore() {
-            application.EnableTaskWindows(disabled);
-            if (active && platform::IsWindow(active)) platform::SetActiveWindow(active);
-            if (focus && platform::IsWindow(focus)) platform::SetFocus(focus);
-        }
-    } restore{*this, platform::GetActiveWindow(), platform::GetFocus(), DisableTaskWindows()};
+    const TTaskModalScope modal(this, TTaskModalScope::TGivesBack::ActivationAndFocus);
     return platform::MessageBox(handle_, text, caption, flags);
-}
-
-std::vector<HWND> TApplication::DisableTaskWindows() {
-    std::vector<HWND> disabled;
-    for (HWND window : platform::GetTopLevelWindows()) {
-        if (window == handle_ || !platform::IsWindowVisible(window) || !platform::IsWindowEnabled(window)) continue;
-        platform::EnableWindow(window, false);
-        disabled.push_back(window);
-    }
-    return disabled;
-}
-
-void TApplication::EnableTaskWindows(const std::vector<HWND>& windows) {
-    for (HWND window : windows)
-        if (platform::IsWindow(window)) platform::EnableWindow(window, true);
 }
 
 void TApplication::Minimize() {

@@ -27,9 +27,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "framework/ControlMessages.h"
 #include "classes/Component.h"
 #include "classes/Events.h"
+#include "framework/ControlMessages.h"
 #include "platform/Messages.h"
 #include "platform/Window.h"
 #include "runtime/Exceptions.h"
@@ -129,10 +129,6 @@ public:
     TNotifyEvent OnMinimize;
     TNotifyEvent OnRestore;
 
-    // The other top-level windows of the program that are visible and enabled, disabled
-    // (a modal loop, a message box); and enabled again.
-    std::vector<HWND> DisableTaskWindows();
-    void EnableTaskWindows(const std::vector<HWND>& windows);
     // What forms and controls tell the application when they go.
     void FormDestroyed(const TCustomForm& form);
     void ControlDestroyed(const TControl& control);

@@ -1,8 +1,8 @@
 #include "framework/Button.h"
 
+#include "classes/ClassBuilder.h"
 #include "framework/Accelerator.h"
 #include "framework/ControlLook.h"
-#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/Menu.h"
 #include "platform/VirtualKeys.h"

@@ -1,9 +1,9 @@
 #include "framework/CommonDialog.h"
 
-#include "framework/Application.h"
 #include "classes/ClassBuilder.h"
-#include "platform/Focus.h"
-#include "platform/Window.h"
+#include "framework/Application.h"
+#include "framework/TaskModalScope.h"
+#include "runtime/ScopedValue.h"
 
 namespace orvalis {
 
@@ -24,21 +24,8 @@ TCommonDialog::TCommonDialog(TComponent* owner) : TComponent(owner) {}
 TCommonDialog::~TCommonDialog() = default;
 
 bool TCommonDialog::RunTaskModal(const std::function<bool()>& platformDialog) {
-    // Whatever happens, the windows, the activation and the focus come back.
-    struct Restore {
-        TCommonDialog& dialog;
-        HWND active;
-        HWND focus;
-        std::vector<HWND> disabled;
-        ~Restore() {
-            dialog.running_ = false;
-            if (Application) Application->EnableTaskWindows(disabled);
-            if (active && platform::IsWindow(active)) platform::SetActiveWindow(active);
-            if (focus && platform::IsWindow(focus)) platform::SetFocus(focus);
-        }
-    } restore{*this, platform::GetActiveWindow(), platform::GetFocus(),
-              Application ? Application->DisableTaskWindows() : std::vector<HWND>{}};
-    running_ = true;
+    const TTaskModalScope modal(Application, TTaskModalScope::TGivesBack::ActivationAndFocus);
+    const ScopedValue running(running_, true);
     return platformDialog();
 }
 

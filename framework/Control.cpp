@@ -4,12 +4,12 @@
 #include <cassert>
 #include <cmath>
 
+#include "classes/ClassBuilder.h"
 #include "framework/Application.h"
 #include "framework/Form.h"
 #include "framework/Menu.h"
 #include "framework/Screen.h"
 #include "framework/WinControl.h"
-#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/Painting.h"
 #include "platform/VirtualKeys.h"

@@ -18,15 +18,15 @@
 #include <memory>
 #include <string_view>
 
-#include "framework/ControlMessages.h"
-#include "framework/Cursor.h"
-#include "framework/DragDock.h"
-#include "framework/SizeConstraints.h"
 #include "classes/Color.h"
 #include "classes/Component.h"
 #include "classes/Events.h"
 #include "classes/Rect.h"
 #include "classes/TypeInfo.h"
+#include "framework/ControlMessages.h"
+#include "framework/Cursor.h"
+#include "framework/DragDock.h"
+#include "framework/SizeConstraints.h"
 #include "graphics/Canvas.h"
 #include "graphics/Font.h"
 #include "platform/Accessibility.h"
@@ -38,17 +38,17 @@ class TCustomForm;
 class TPopupMenu;
 class TWinControl;
 
-enum TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAlign : std::uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, kAlignCount };
 inline constexpr std::string_view kAlignNames[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
-inline constexpr TTypeInfo kAlignType = EnumerationType("TAlign", kAlignNames);
+inline constexpr TTypeInfo kAlignType = EnumerationType<kAlignCount>("TAlign", kAlignNames);
 inline const TTypeInfo& DescribeType(TypeTag<TAlign>) { return kAlignType; }
 
 // The sides of the parent that a control keeps its distance to when the parent is
 // resized (Anchors): both sides of a dimension stretch the control, one side keeps it
 // at that side, neither keeps its centre at the same proportion of the parent.
-enum TAnchorKind : std::uint8_t { akLeft, akTop, akRight, akBottom };
+enum TAnchorKind : std::uint8_t { akLeft, akTop, akRight, akBottom, kAnchorKindCount };
 inline constexpr std::string_view kAnchorKindNames[] = {"akLeft", "akTop", "akRight", "akBottom"};
-inline constexpr TTypeInfo kAnchorKindType = EnumerationType("TAnchorKind", kAnchorKindNames);
+inline constexpr TTypeInfo kAnchorKindType = EnumerationType<kAnchorKindCount>("TAnchorKind", kAnchorKindNames);
 inline constexpr TTypeInfo kAnchorsType = SetType("TAnchors", kAnchorKindType);
 using TAnchors = std::uint8_t;
 constexpr TAnchors AnchorBit(TAnchorKind kind) { return TAnchors(1u << kind); }

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "framework/WinControl.h"
 #include "classes/ClassBuilder.h"
+#include "framework/WinControl.h"
 #include "platform/Painting.h"
+#include "runtime/ScopeGuard.h"
 
 namespace orvalis {
 namespace {
@@ -33,13 +34,10 @@ void TControlCanvas::PaintOn(cairo_t* context, const std::function<void()>& pain
     SetHandle(context);
     SetFont(*control_.Font());
     Brush().SetColor(control_.Color());
-    struct Release {
-        TControlCanvas& canvas;
-        ~Release() {
-            canvas.SetHandle(nullptr);
-            canvas.Unlock();
-        }
-    } release{*this};
+    const ScopeGuard release([this] {
+        SetHandle(nullptr);
+        Unlock();
+    });
     paint();
 }
 

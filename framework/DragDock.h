@@ -17,14 +17,14 @@ namespace orvalis {
 class TDragObject;
 class TDragDockObject;
 
-enum TDragMode : std::uint8_t { dmManual, dmAutomatic };
+enum TDragMode : std::uint8_t { dmManual, dmAutomatic, kDragModeCount };
 inline constexpr std::string_view kDragModeNames[] = {"dmManual", "dmAutomatic"};
-inline constexpr TTypeInfo kDragModeType = EnumerationType("TDragMode", kDragModeNames);
+inline constexpr TTypeInfo kDragModeType = EnumerationType<kDragModeCount>("TDragMode", kDragModeNames);
 inline const TTypeInfo& DescribeType(TypeTag<TDragMode>) { return kDragModeType; }
 
-enum TDragKind : std::uint8_t { dkDrag, dkDock };
+enum TDragKind : std::uint8_t { dkDrag, dkDock, kDragKindCount };
 inline constexpr std::string_view kDragKindNames[] = {"dkDrag", "dkDock"};
-inline constexpr TTypeInfo kDragKindType = EnumerationType("TDragKind", kDragKindNames);
+inline constexpr TTypeInfo kDragKindType = EnumerationType<kDragKindCount>("TDragKind", kDragKindNames);
 inline const TTypeInfo& DescribeType(TypeTag<TDragKind>) { return kDragKindType; }
 
 enum TDragState : std::uint8_t { dsDragEnter, dsDragLeave, dsDragMove };

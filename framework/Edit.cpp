@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "classes/ClassBuilder.h"
 #include "framework/ControlLook.h"
 #include "framework/UpDown.h"
-#include "classes/ClassBuilder.h"
 #include "platform/Clipboard.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Exceptions.h"

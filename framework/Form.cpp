@@ -3,20 +3,22 @@
 #include <algorithm>
 #include <cassert>
 
-#include "framework/AccessibleTree.h"
-#include "framework/Application.h"
-#include "framework/Menu.h"
-#include "framework/Screen.h"
 #include "classes/ClassBuilder.h"
 #include "classes/Loading.h"
 #include "classes/Reader.h"
 #include "classes/Writer.h"
+#include "framework/AccessibleTree.h"
+#include "framework/Application.h"
+#include "framework/Menu.h"
+#include "framework/Screen.h"
+#include "framework/TaskModalScope.h"
 #include "platform/Focus.h"
 #include "platform/Menu.h"
 #include "platform/MessageQueue.h"
 #include "platform/NonClientMetrics.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Exceptions.h"
+#include "runtime/ScopeGuard.h"
 #include "runtime/ScopedValue.h"
 
 namespace orvalis {
@@ -224,28 +226,16 @@ TModalResult TCustomForm::ShowAsModal() {
         platform::ReleaseCapture();
     }
     formState_ |= fsModal;
-    HWND activeWindow = platform::GetActiveWindow();
-    // The dialog belongs to the window it is opened from: the desktop keeps it over it.
-    platform::SetWindowOwner(Handle(), activeWindow);
-    Screen->PushFocusedForm(*this);
+    const ScopeGuard endModal([this] { formState_ &= ~fsModal; });
     // Whatever happens, the other windows, the focused form and the activation come back.
-    struct Restore {
-        TCustomForm& form;
-        std::vector<HWND> disabled;
-        HWND& activeWindow;
-        ~Restore() {
-            Application->EnableTaskWindows(disabled);
-            Screen->PopFocusedForm();
-            if (activeWindow && platform::IsWindow(activeWindow)) platform::SetActiveWindow(activeWindow);
-            form.formState_ &= ~fsModal;
-        }
-    } restore{*this, Application->DisableTaskWindows(), activeWindow};
+    TTaskModalScope modal(Application, TTaskModalScope::TGivesBack::Activation);
+    // The dialog belongs to the window it is opened from: the desktop keeps it over it.
+    platform::SetWindowOwner(Handle(), modal.ActiveWindow());
+    Screen->PushFocusedForm(*this);
+    const ScopeGuard popFocusedForm([] { Screen->PopFocusedForm(); });
 
     {
-        struct HideGuard {
-            TCustomForm& form;
-            ~HideGuard() { form.Hide(); }
-        } hide{*this};
+        const ScopeGuard hide([this] { Hide(); });
         Show();
         platform::SendMessage(Handle(), CM_ACTIVATE);
         modalResult_ = mrNone;
@@ -257,7 +247,7 @@ TModalResult TCustomForm::ShowAsModal() {
                 CloseModal();
         } while (modalResult_ == mrNone);
         platform::SendMessage(Handle(), CM_DEACTIVATE);
-        if (platform::GetActiveWindow() != Handle()) activeWindow = 0;
+        if (platform::GetActiveWindow() != Handle()) modal.LeaveActivation();
     }
     return modalResult_;
 }
@@ -368,10 +358,7 @@ bool TCustomForm::SetFocusedControl(TWinControl* control) {
     Screen->FocusMoved(*this, control);
     if (control->HasControlState(csFocusing)) return false;
     control->IncludeControlState(csFocusing);
-    struct Focusing {
-        TWinControl* control;
-        ~Focusing() { control->ExcludeControlState(csFocusing); }
-    } focusing{control};
+    const ScopeGuard focusing([control] { control->ExcludeControlState(csFocusing); });
 
     if (Screen->FocusedForm() != this) {
         if (TCustomForm* previous = Screen->FocusedForm()) {

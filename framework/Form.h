@@ -39,25 +39,34 @@
 #include <memory>
 #include <string_view>
 
-#include "framework/ControlCanvas.h"
-#include "framework/WinControl.h"
 #include "classes/Events.h"
 #include "classes/TypeInfo.h"
+#include "framework/ControlCanvas.h"
+#include "framework/WinControl.h"
 
 namespace orvalis {
 
 class TMainMenu;
 class TReader;
 
-enum TFormBorderStyle : std::uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TFormBorderStyle : std::uint8_t {
+    bsNone,
+    bsSingle,
+    bsSizeable,
+    bsDialog,
+    bsToolWindow,
+    bsSizeToolWin,
+    kFormBorderStyleCount
+};
 inline constexpr std::string_view kFormBorderStyleNames[] = {"bsNone",   "bsSingle",     "bsSizeable",
                                                              "bsDialog", "bsToolWindow", "bsSizeToolWin"};
-inline constexpr TTypeInfo kFormBorderStyleType = EnumerationType("TFormBorderStyle", kFormBorderStyleNames);
+inline constexpr TTypeInfo kFormBorderStyleType =
+    EnumerationType<kFormBorderStyleCount>("TFormBorderStyle", kFormBorderStyleNames);
 inline const TTypeInfo& DescribeType(TypeTag<TFormBorderStyle>) { return kFormBorderStyleType; }
 
-enum TBorderIcon : std::uint8_t { biSystemMenu, biMinimize, biMaximize, biHelp };
+enum TBorderIcon : std::uint8_t { biSystemMenu, biMinimize, biMaximize, biHelp, kBorderIconCount };
 inline constexpr std::string_view kBorderIconNames[] = {"biSystemMenu", "biMinimize", "biMaximize", "biHelp"};
-inline constexpr TTypeInfo kBorderIconType = EnumerationType("TBorderIcon", kBorderIconNames);
+inline constexpr TTypeInfo kBorderIconType = EnumerationType<kBorderIconCount>("TBorderIcon", kBorderIconNames);
 using TBorderIcons = std::uint8_t;
 inline constexpr TTypeInfo kBorderIconsType = SetType("TBorderIcons", kBorderIconType);
 constexpr TBorderIcons BorderIconBit(TBorderIcon icon) { return static_cast<TBorderIcons>(1u << icon); }
@@ -72,17 +81,18 @@ enum TPosition : std::uint8_t {
     poScreenCenter,
     poDesktopCenter,
     poMainFormCenter,
-    poOwnerFormCenter
+    poOwnerFormCenter,
+    kPositionCount
 };
 inline constexpr std::string_view kPositionNames[] = {"poDesigned",        "poDefault",        "poDefaultPosOnly",
                                                       "poDefaultSizeOnly", "poScreenCenter",   "poDesktopCenter",
                                                       "poMainFormCenter",  "poOwnerFormCenter"};
-inline constexpr TTypeInfo kPositionType = EnumerationType("TPosition", kPositionNames);
+inline constexpr TTypeInfo kPositionType = EnumerationType<kPositionCount>("TPosition", kPositionNames);
 inline const TTypeInfo& DescribeType(TypeTag<TPosition>) { return kPositionType; }
 
-enum TWindowState : std::uint8_t { wsNormal, wsMinimized, wsMaximized };
+enum TWindowState : std::uint8_t { wsNormal, wsMinimized, wsMaximized, kWindowStateCount };
 inline constexpr std::string_view kWindowStateNames[] = {"wsNormal", "wsMinimized", "wsMaximized"};
-inline constexpr TTypeInfo kWindowStateType = EnumerationType("TWindowState", kWindowStateNames);
+inline constexpr TTypeInfo kWindowStateType = EnumerationType<kWindowStateCount>("TWindowState", kWindowStateNames);
 inline const TTypeInfo& DescribeType(TypeTag<TWindowState>) { return kWindowStateType; }
 
 // 0 while a modal form runs; 2 for cancel (closing the form, the application quitting).

@@ -1,5 +1,7 @@
 #include "framework/FrameworkClasses.h"
 
+#include "classes/ClassRegistry.h"
+#include "classes/IdentMaps.h"
 #include "framework/Button.h"
 #include "framework/Cursor.h"
 #include "framework/Edit.h"
@@ -11,8 +13,6 @@
 #include "framework/RadioGroup.h"
 #include "framework/Timer.h"
 #include "framework/UpDown.h"
-#include "classes/ClassRegistry.h"
-#include "classes/IdentMaps.h"
 
 namespace orvalis {
 

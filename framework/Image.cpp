@@ -1,8 +1,8 @@
 #include "framework/Image.h"
 
+#include "classes/ClassBuilder.h"
 #include "framework/Form.h"
 #include "framework/Menu.h"
-#include "classes/ClassBuilder.h"
 #include "graphics/DevicePixels.h"
 #include "graphics/Icon.h"
 #include "graphics/Metafile.h"

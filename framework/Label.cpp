@@ -1,8 +1,8 @@
 #include "framework/Label.h"
 
+#include "classes/ClassBuilder.h"
 #include "framework/Accelerator.h"
 #include "framework/WinControl.h"
-#include "classes/ClassBuilder.h"
 #include "graphics/ScratchCanvas.h"
 #include "platform/Menu.h"
 

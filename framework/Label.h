@@ -16,9 +16,9 @@ namespace orvalis {
 
 class TWinControl;
 
-enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter };
+enum TAlignment : std::uint8_t { taLeftJustify, taRightJustify, taCenter, kAlignmentCount };
 inline constexpr std::string_view kAlignmentNames[] = {"taLeftJustify", "taRightJustify", "taCenter"};
-inline constexpr TTypeInfo kAlignmentType = EnumerationType("TAlignment", kAlignmentNames);
+inline constexpr TTypeInfo kAlignmentType = EnumerationType<kAlignmentCount>("TAlignment", kAlignmentNames);
 inline const TTypeInfo& DescribeType(TypeTag<TAlignment>) { return kAlignmentType; }
 
 class TLabel : public TGraphicControl {

@@ -1,7 +1,7 @@
 #include "framework/Menu.h"
 
-#include "framework/Form.h"
 #include "classes/ClassBuilder.h"
+#include "framework/Form.h"
 #include "platform/Messages.h"
 
 namespace orvalis {

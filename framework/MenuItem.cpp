@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
-#include "framework/Menu.h"
 #include "classes/ClassBuilder.h"
+#include "framework/Menu.h"
 
 namespace orvalis {
 namespace {

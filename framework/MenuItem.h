@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "framework/Control.h"
 #include "classes/Component.h"
 #include "classes/Events.h"
+#include "framework/Control.h"
 #include "platform/Menu.h"
 #include "runtime/String.h"
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 
+#include "classes/ClassBuilder.h"
 #include "framework/Application.h"
 #include "framework/Button.h"
 #include "framework/DialogIcons.h"
@@ -13,7 +14,6 @@
 #include "framework/Image.h"
 #include "framework/Label.h"
 #include "framework/Screen.h"
-#include "classes/ClassBuilder.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageBox.h"
 #include "runtime/Exceptions.h"

@@ -1,7 +1,7 @@
 #include "framework/OpenDialog.h"
 
-#include "framework/Application.h"
 #include "classes/ClassBuilder.h"
+#include "framework/Application.h"
 
 namespace orvalis {
 namespace {

@@ -29,8 +29,8 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/CommonDialog.h"
 #include "classes/Strings.h"
+#include "framework/CommonDialog.h"
 #include "platform/OpenFileDialog.h"
 
 namespace orvalis {
@@ -58,6 +58,7 @@ enum TOpenOption : std::uint8_t {
     ofEnableSizing,
     ofDontAddToRecent,
     ofForceShowHidden,
+    kOpenOptionCount
 };
 inline constexpr std::string_view kOpenOptionNames[] = {
     "ofReadOnly",        "ofOverwritePrompt",  "ofHideReadOnly",       "ofNoChangeDir",         "ofShowHelp",
@@ -65,14 +66,14 @@ inline constexpr std::string_view kOpenOptionNames[] = {
     "ofCreatePrompt",    "ofShareAware",       "ofNoReadOnlyReturn",   "ofNoTestFileCreate",    "ofNoNetworkButton",
     "ofNoLongNames",     "ofOldStyleDialog",   "ofNoDereferenceLinks", "ofEnableIncludeNotify", "ofEnableSizing",
     "ofDontAddToRecent", "ofForceShowHidden"};
-inline constexpr TTypeInfo kOpenOptionType = EnumerationType("TOpenOption", kOpenOptionNames);
+inline constexpr TTypeInfo kOpenOptionType = EnumerationType<kOpenOptionCount>("TOpenOption", kOpenOptionNames);
 inline constexpr TTypeInfo kOpenOptionsType = SetType("TOpenOptions", kOpenOptionType, ordLong);
 using TOpenOptions = std::uint32_t;
 constexpr TOpenOptions OpenOptionBit(TOpenOption option) { return TOpenOptions{1} << option; }
 
-enum TOpenOptionEx : std::uint8_t { ofExNoPlacesBar };
+enum TOpenOptionEx : std::uint8_t { ofExNoPlacesBar, kOpenOptionExCount };
 inline constexpr std::string_view kOpenOptionExNames[] = {"ofExNoPlacesBar"};
-inline constexpr TTypeInfo kOpenOptionExType = EnumerationType("TOpenOptionEx", kOpenOptionExNames);
+inline constexpr TTypeInfo kOpenOptionExType = EnumerationType<kOpenOptionExCount>("TOpenOptionEx", kOpenOptionExNames);
 inline constexpr TTypeInfo kOpenOptionsExType = SetType("TOpenOptionsEx", kOpenOptionExType);
 using TOpenOptionsEx = std::uint8_t;
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "classes/ClassBuilder.h"
 #include "framework/Accelerator.h"
 #include "framework/ControlLook.h"
-#include "classes/ClassBuilder.h"
 #include "graphics/ScratchCanvas.h"
 #include "platform/Menu.h"
 #include "platform/VirtualKeys.h"

@@ -16,8 +16,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "framework/CustomControl.h"
 #include "classes/Strings.h"
+#include "framework/CustomControl.h"
 
 namespace orvalis {
 

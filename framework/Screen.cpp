@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
-#include "framework/Form.h"
 #include "classes/Loading.h"
+#include "framework/Form.h"
 #include "platform/ScreenMetrics.h"
 #include "runtime/TextConversions.h"
 

@@ -1,8 +1,8 @@
 #include "framework/Timer.h"
 
+#include "classes/ClassBuilder.h"
 #include "framework/Application.h"
 #include "framework/UtilWindow.h"
-#include "classes/ClassBuilder.h"
 #include "platform/Timers.h"
 #include "runtime/Exceptions.h"
 

@@ -4,9 +4,9 @@
 #include <charconv>
 #include <optional>
 
+#include "classes/ClassBuilder.h"
 #include "framework/ControlLook.h"
 #include "framework/Edit.h"
-#include "classes/ClassBuilder.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {

@@ -20,14 +20,15 @@
 
 namespace orvalis {
 
-enum TUDBtnType : std::uint8_t { btNext, btPrev };
+enum TUDBtnType : std::uint8_t { btNext, btPrev, kUDBtnTypeCount };
 inline constexpr std::string_view kUDBtnTypeNames[] = {"btNext", "btPrev"};
-inline constexpr TTypeInfo kUDBtnTypeType = EnumerationType("TUDBtnType", kUDBtnTypeNames);
+inline constexpr TTypeInfo kUDBtnTypeType = EnumerationType<kUDBtnTypeCount>("TUDBtnType", kUDBtnTypeNames);
 inline const TTypeInfo& DescribeType(TypeTag<TUDBtnType>) { return kUDBtnTypeType; }
 
-enum TUDOrientation : std::uint8_t { udHorizontal, udVertical };
+enum TUDOrientation : std::uint8_t { udHorizontal, udVertical, kUDOrientationCount };
 inline constexpr std::string_view kUDOrientationNames[] = {"udHorizontal", "udVertical"};
-inline constexpr TTypeInfo kUDOrientationType = EnumerationType("TUDOrientation", kUDOrientationNames);
+inline constexpr TTypeInfo kUDOrientationType =
+    EnumerationType<kUDOrientationCount>("TUDOrientation", kUDOrientationNames);
 inline const TTypeInfo& DescribeType(TypeTag<TUDOrientation>) { return kUDOrientationType; }
 
 using TUDClickEvent = TEvent<void(TObject* Sender, TUDBtnType Button)>;

@@ -4,11 +4,11 @@
 #include <cassert>
 #include <string>
 
+#include "classes/ClassBuilder.h"
 #include "framework/Application.h"
 #include "framework/ControlCanvas.h"
 #include "framework/Form.h"
 #include "framework/Screen.h"
-#include "classes/ClassBuilder.h"
 #include "graphics/CanvasReleaseHooks.h"
 #include "graphics/SystemColors.h"
 #include "platform/Focus.h"
@@ -16,6 +16,7 @@
 #include "platform/Painting.h"
 #include "platform/VirtualKeys.h"
 #include "runtime/Exceptions.h"
+#include "runtime/ScopeGuard.h"
 #include "runtime/ScopedValue.h"
 
 namespace orvalis {
@@ -483,11 +484,7 @@ void TWinControl::DoExit() {
 void TWinControl::Paint() {
     platform::PaintStruct paint;
     cairo_t* context = platform::BeginPaint(handle_, paint);
-    struct EndPaintGuard {
-        HWND window;
-        const platform::PaintStruct& paint;
-        ~EndPaintGuard() { platform::EndPaint(window, paint); }
-    } guard{handle_, paint};
+    const ScopeGuard endPaint([window = handle_, &paint] { platform::EndPaint(window, paint); });
     if (!context) return;
     PaintWindow(context);
     PaintControls(context, paint.paint);
@@ -502,16 +499,11 @@ void TWinControl::PaintControls(cairo_t* context, const platform::Rect& area) {
         const platform::Rect target{bounds.Left, bounds.Top, bounds.Right, bounds.Bottom};
         if (target.Intersect(area).IsEmpty()) continue;
         cairo_save(context);
+        const ScopeGuard restore([context] { cairo_restore(context); });
         cairo_translate(context, bounds.Left, bounds.Top);
         cairo_rectangle(context, 0, 0, bounds.Width(), bounds.Height());
         cairo_clip(context);
-        try {
-            control->Perform(platform::WM_PAINT, reinterpret_cast<WPARAM>(context));
-        } catch (...) {
-            cairo_restore(context);
-            throw;
-        }
-        cairo_restore(context);
+        control->Perform(platform::WM_PAINT, reinterpret_cast<WPARAM>(context));
     }
 }
 

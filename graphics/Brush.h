@@ -20,11 +20,12 @@ enum TBrushStyle : std::uint8_t {
     bsFDiagonal,
     bsBDiagonal,
     bsCross,
-    bsDiagCross
+    bsDiagCross,
+    kBrushStyleCount
 };
 inline constexpr std::string_view kBrushStyleNames[] = {"bsSolid",     "bsClear",     "bsHorizontal", "bsVertical",
                                                         "bsFDiagonal", "bsBDiagonal", "bsCross",      "bsDiagCross"};
-inline constexpr TTypeInfo kBrushStyleType = EnumerationType("TBrushStyle", kBrushStyleNames);
+inline constexpr TTypeInfo kBrushStyleType = EnumerationType<kBrushStyleCount>("TBrushStyle", kBrushStyleNames);
 inline const TTypeInfo& DescribeType(TypeTag<TBrushStyle>) { return kBrushStyleType; }
 
 class TBrush : public TGraphicsObject {

@@ -20,18 +20,18 @@
 
 namespace orvalis {
 
-enum TFontStyle : std::uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+enum TFontStyle : std::uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut, kFontStyleCount };
 inline constexpr std::string_view kFontStyleNames[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
-inline constexpr TTypeInfo kFontStyleType = EnumerationType("TFontStyle", kFontStyleNames);
+inline constexpr TTypeInfo kFontStyleType = EnumerationType<kFontStyleCount>("TFontStyle", kFontStyleNames);
 inline const TTypeInfo& DescribeType(TypeTag<TFontStyle>) { return kFontStyleType; }
 // A set of TFontStyle: bit v for element v.
 using TFontStyles = std::uint8_t;
 inline constexpr TTypeInfo kFontStylesType = SetType("TFontStyles", kFontStyleType);
 constexpr TFontStyles FontStyleBit(TFontStyle style) { return static_cast<TFontStyles>(1u << style); }
 
-enum TFontPitch : std::uint8_t { fpDefault, fpVariable, fpFixed };
+enum TFontPitch : std::uint8_t { fpDefault, fpVariable, fpFixed, kFontPitchCount };
 inline constexpr std::string_view kFontPitchNames[] = {"fpDefault", "fpVariable", "fpFixed"};
-inline constexpr TTypeInfo kFontPitchType = EnumerationType("TFontPitch", kFontPitchNames);
+inline constexpr TTypeInfo kFontPitchType = EnumerationType<kFontPitchCount>("TFontPitch", kFontPitchNames);
 inline const TTypeInfo& DescribeType(TypeTag<TFontPitch>) { return kFontPitchType; }
 
 class TFont : public TGraphicsObject {

@@ -11,17 +11,26 @@
 
 namespace orvalis {
 
-enum TPenStyle : std::uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TPenStyle : std::uint8_t {
+    psSolid,
+    psDash,
+    psDot,
+    psDashDot,
+    psDashDotDot,
+    psClear,
+    psInsideFrame,
+    kPenStyleCount
+};
 inline constexpr std::string_view kPenStyleNames[] = {"psSolid",      "psDash",  "psDot",        "psDashDot",
                                                       "psDashDotDot", "psClear", "psInsideFrame"};
-inline constexpr TTypeInfo kPenStyleType = EnumerationType("TPenStyle", kPenStyleNames);
+inline constexpr TTypeInfo kPenStyleType = EnumerationType<kPenStyleCount>("TPenStyle", kPenStyleNames);
 inline const TTypeInfo& DescribeType(TypeTag<TPenStyle>) { return kPenStyleType; }
 
 // pmCopy draws the pen colour; pmNot inverts what is there (drawing twice restores
 // it); pmNop draws nothing; pmBlack and pmWhite draw those colours.
-enum TPenMode : std::uint8_t { pmBlack, pmWhite, pmNop, pmNot, pmCopy };
+enum TPenMode : std::uint8_t { pmBlack, pmWhite, pmNop, pmNot, pmCopy, kPenModeCount };
 inline constexpr std::string_view kPenModeNames[] = {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy"};
-inline constexpr TTypeInfo kPenModeType = EnumerationType("TPenMode", kPenModeNames);
+inline constexpr TTypeInfo kPenModeType = EnumerationType<kPenModeCount>("TPenMode", kPenModeNames);
 inline const TTypeInfo& DescribeType(TypeTag<TPenMode>) { return kPenModeType; }
 
 class TPen : public TGraphicsObject {

@@ -4,6 +4,8 @@
 // they run (ModalLoop.cpp).
 
 #include <functional>
+#include <map>
+#include <utility>
 
 #include "platform/NativeEvents.h"
 #include "platform/OpenFileDialog.h"
@@ -24,6 +26,29 @@ struct FileDialogRun {
     bool finished = false;
     bool confirmed = false;
     OpenFileResult result;
+};
+
+// A dialog's run entered in its desktop's list under the dialog's number for as long as
+// the scope lasts, so that the backend's reports find it; when the scope ends, by return
+// or by exception, it leaves the list and `closeDialog` takes the dialog off the screen.
+template <class Run, class CloseDialog>
+class RegisteredDialogRun {
+public:
+    RegisteredDialogRun(std::map<int, Run*>& runs, int dialog, Run& run, CloseDialog closeDialog)
+        : runs_(runs), dialog_(dialog), closeDialog_(std::move(closeDialog)) {
+        runs_.emplace(dialog_, &run);
+    }
+    RegisteredDialogRun(const RegisteredDialogRun&) = delete;
+    RegisteredDialogRun& operator=(const RegisteredDialogRun&) = delete;
+    ~RegisteredDialogRun() {
+        runs_.erase(dialog_);
+        closeDialog_(dialog_);
+    }
+
+private:
+    std::map<int, Run*>& runs_;
+    int dialog_;
+    CloseDialog closeDialog_;
 };
 
 void HandleMessageBoxAnswer(Desktop& desktop, const BoxAnsweredEvent& event);

@@ -55,16 +55,8 @@ int MessageBox(HWND owner, std::string_view text, std::string_view caption, std:
     detail::Desktop& desktop = detail::UiDesktop();
     int dialog = desktop.nextDialog++;
     detail::MessageBoxRun run;
-    desktop.messageBoxes.emplace(dialog, &run);
-    struct Closer {
-        detail::Desktop& desktop;
-        int dialog;
-        ~Closer() {
-            desktop.messageBoxes.erase(dialog);
-            desktop.backend->CloseMessageBox(dialog);
-        }
-    } closer{desktop, dialog};
-
+    const detail::RegisteredDialogRun registered(desktop.messageBoxes, dialog, run,
+                                                 [&desktop](int shown) { desktop.backend->CloseMessageBox(shown); });
     desktop.backend->ShowMessageBox(dialog, MessageBoxRequest{owner, std::string(text), std::string(caption), flags});
     detail::RunModalLoop([&] { return run.answered; });
     return run.answered ? run.answer : MessageBoxDismissAnswer(flags);

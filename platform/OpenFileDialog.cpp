@@ -168,17 +168,9 @@ bool GetOpenFileName(const OpenFileRequest& request, OpenFileHooks* hooks, OpenF
     run.request = &request;
     run.hooks = hooks;
     run.state = InitialState(request);
-    desktop.fileDialogs.emplace(dialog, &run);
-    struct Closer {
-        detail::Desktop& desktop;
-        int dialog;
-        ~Closer() {
-            desktop.fileDialogs.erase(dialog);
-            desktop.backend->CloseOpenFileDialog(dialog);
-        }
-    };
     {
-        Closer closer{desktop, dialog};
+        const detail::RegisteredDialogRun registered(
+            desktop.fileDialogs, dialog, run, [&desktop](int shown) { desktop.backend->CloseOpenFileDialog(shown); });
         desktop.backend->ShowOpenFileDialog(dialog, request, run.state);
         if (hooks) hooks->OnShow();
         detail::RunModalLoop([&] { return run.finished; });
