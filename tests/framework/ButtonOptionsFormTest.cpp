@@ -3,13 +3,13 @@
 // up-down control between 1 and 20, the radio group, Tab through the controls, and the
 // two buttons, neither of which is the default or the cancel button.
 
+#include "classes/ClassBuilder.h"
 #include "framework/Button.h"
 #include "framework/Edit.h"
 #include "framework/Label.h"
 #include "framework/RadioGroup.h"
 #include "framework/Screen.h"
 #include "framework/UpDown.h"
-#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/VirtualKeys.h"
 #include "tests/framework/FrameworkTest.h"
