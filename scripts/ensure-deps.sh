@@ -4,7 +4,9 @@
 #   scripts/ensure-deps.sh build   building and running the program (make run, make install,
 #                                  make package): compiler, libraries, the forms' fonts
 #   scripts/ensure-deps.sh test    the above, and what the tests, the sanitizer and valgrind
-#                                  runs, the benchmarks and the house style need
+#                                  runs and the benchmarks need
+#   scripts/ensure-deps.sh format  clang-format alone (make format, make format-check), at
+#                                  the major version scripts/format.sh is pinned to
 #
 # As root the missing ones are installed (apt-get); otherwise the one command to run is
 # printed. Nothing else on the machine is changed: no account, no configuration.
@@ -18,8 +20,10 @@ build_packages=(
   # The forms are laid out for DejaVu Sans Condensed.
   fonts-dejavu-core fonts-dejavu-extra
 )
+# The house style's formatter; scripts/format.sh refuses any other major version.
+format_packages=(clang-format-14)
 test_packages=(
-  python3 libgtest-dev clang-format valgrind
+  python3 libgtest-dev valgrind
   # The desktop tests: X11 and Wayland displays, their input and screenshots, the
   # accessibility bus, the window-manager and screen-reader scenarios, a settings daemon
   # that changes the theme under the program.
@@ -32,8 +36,9 @@ test_packages=(
 case ${1:-} in
   build) packages=("${build_packages[@]}") ;;
   test) packages=("${build_packages[@]}" "${test_packages[@]}") ;;
+  format) packages=("${format_packages[@]}") ;;
   *)
-    echo "usage: $0 build|test" >&2
+    echo "usage: $0 build|test|format" >&2
     exit 2
     ;;
 esac

@@ -21,7 +21,7 @@ if ! command -v valgrind >/dev/null; then
 fi
 
 set -e
-cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_TESTS=ON >/dev/null
+cmake -S "$source_dir" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORVALIS_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" -j2 --target app_tests
 set +e
 

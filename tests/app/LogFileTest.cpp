@@ -11,6 +11,7 @@
 
 #include "app/LogFile.h"
 #include "tests/app/ViewerFiles.h"
+#include "tests/support/TemporaryFolder.h"
 
 using namespace orvalis;
 namespace fs = std::filesystem;
@@ -22,14 +23,11 @@ std::string ReadBytes(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-fs::path TempPath(const char* name) {
-    return fs::temp_directory_path() / ("orvalis_log_" + std::to_string(getpid()) + "_" + name);
-}
-
 }  // namespace
 
 TEST(LogFile, WritesWindows1252WithCrLfAndTruncatesAtOpen) {
-    const fs::path path = TempPath("espion.log");
+    const orvalis::test::TemporaryFolder folder("log");
+    const fs::path path = folder / "espion.log";
     std::ofstream(path) << "an earlier run";
     {
         LogFile::OpenFailure failure = LogFile::OpenFailure::NotCreated;
@@ -44,7 +42,6 @@ TEST(LogFile, WritesWindows1252WithCrLfAndTruncatesAtOpen) {
         EXPECT_EQ(log->Flush(), 0);
     }
     EXPECT_EQ(ReadBytes(path).substr(ReadBytes(path).size() - 3), "x\r\n");
-    fs::remove(path);
 }
 
 // What cannot be the log: nothing is made, cut or waited on, and the reason is told
@@ -96,7 +93,8 @@ TEST(LogFile, OnAFullDeviceEveryFlushFailsWithNoRoom) {
 // The disk fills in the middle of a report: the file keeps the whole reports before,
 // the failed one is cut off again, and a later report, once there is room, follows them.
 TEST(LogFile, AReportThatCannotBeWrittenWholeIsCutOffAndTheNextOneTriesAgain) {
-    const fs::path path = TempPath("plein.log");
+    const orvalis::test::TemporaryFolder folder("log");
+    const fs::path path = folder / "plein.log";
     const std::string report = "\nFin de traitement\nN°   1 r= 30 v= 30 b= 30 nb=4\n";
     const std::string written = "\r\nFin de traitement\r\nN\xB0   1 r= 30 v= 30 b= 30 nb=4\r\n";
     struct Case {
@@ -120,5 +118,4 @@ TEST(LogFile, AReportThatCannotBeWrittenWholeIsCutOffAndTheNextOneTriesAgain) {
         EXPECT_EQ(log->Flush(), 0);
         EXPECT_EQ(ReadBytes(path), written + written) << "the failed report is not written again";
     }
-    fs::remove(path);
 }

@@ -19,19 +19,9 @@ namespace orvalis::test {
 
 namespace fs = std::filesystem;
 
-WorkFolder::WorkFolder() : previous_(fs::current_path()) {
-    std::string pattern = (fs::temp_directory_path() / "orvalis-viewer-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-    path_ = fs::canonical(pattern);
-    fs::current_path(path_);
-}
+WorkFolder::WorkFolder() : previous_(fs::current_path()) { fs::current_path(folder_.Path()); }
 
-WorkFolder::~WorkFolder() {
-    fs::current_path(previous_);
-    std::error_code ignored;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-    fs::remove_all(path_, ignored);
-}
+WorkFolder::~WorkFolder() { fs::current_path(previous_); }
 
 namespace {
 

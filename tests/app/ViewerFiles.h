@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/app/ReferenceColourCount.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace orvalis::test {
 
@@ -25,12 +26,13 @@ public:
     WorkFolder(const WorkFolder&) = delete;
     WorkFolder& operator=(const WorkFolder&) = delete;
 
-    const std::filesystem::path& Path() const { return path_; }
-    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+    const std::filesystem::path& Path() const { return folder_.Path(); }
+    std::string operator/(std::string_view name) const { return (folder_ / name).string(); }
 
 private:
-    std::filesystem::path path_;
+    // Made before the working directory moves into it, removed after it came back.
     std::filesystem::path previous_;
+    TemporaryFolder folder_{"viewer"};
 };
 
 // How a JPEG file is coded: one scan, or progressive (several).

@@ -16,11 +16,7 @@
 #include "platform/headless/HeadlessSession.h"
 #include "runtime/String.h"
 #include "tests/app/ViewerFiles.h"
-
-namespace orvalis {
-// Texts show as texts in test failures.
-inline void PrintTo(const String& text, std::ostream* out) { *out << '"' << text.View() << '"'; }
-}  // namespace orvalis
+#include "tests/support/PrintString.h"
 
 namespace orvalis::test {
 

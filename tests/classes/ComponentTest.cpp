@@ -6,19 +6,10 @@
 #include "classes/ClassBuilder.h"
 #include "runtime/Exceptions.h"
 #include "tests/classes/TestClasses.h"
+#include "tests/support/Messages.h"
 
 namespace orvalis::test {
 namespace {
-
-template <class E, class F>
-std::string MessageOf(F&& action) {
-    try {
-        action();
-    } catch (const E& error) {
-        return error.Message().ToStdString();
-    }
-    return "(no error)";
-}
 
 TEST(ComponentNaming, RefusesNamesThatAreNotIdentifiers) {
     TTestChild child(nullptr);

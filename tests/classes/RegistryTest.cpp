@@ -7,6 +7,7 @@
 #include "classes/ClassRegistry.h"
 #include "runtime/Exceptions.h"
 #include "tests/classes/TestClasses.h"
+#include "tests/support/Messages.h"
 
 namespace orvalis::test {
 namespace {
@@ -21,16 +22,6 @@ class TImpostor : public TComponent {
 const TClassInfo& TImpostor::StaticClassInfo() {
     static const TClassInfo info = DescribeClass<TImpostor, TComponent>("TTestChild");
     return info;
-}
-
-template <class E, class F>
-std::string MessageOf(F&& action) {
-    try {
-        action();
-    } catch (const E& error) {
-        return error.Message().ToStdString();
-    }
-    return "(no error)";
 }
 
 TEST(ClassRegistry, RegistersTheClassAndItsAncestorsAndFindsThemWithoutRegardToCase) {

@@ -18,11 +18,7 @@
 #include "classes/TypeInfo.h"
 #include "classes/Writer.h"
 #include "runtime/Stream.h"
-
-namespace orvalis {
-// Texts show as texts in test failures.
-inline void PrintTo(const String& text, std::ostream* out) { *out << '"' << text.View() << '"'; }
-}  // namespace orvalis
+#include "tests/support/PrintString.h"
 
 namespace orvalis::test {
 

@@ -17,6 +17,7 @@
 
 #include "PngFiles.h"
 #include "codecs/GdPng.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace orvalis::gd {
 namespace {
@@ -73,14 +74,6 @@ struct Decoded {
 // Each test works in a scratch folder of its own.
 class PngDecoding : public testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "orvalis-png-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-    }
-
-    void TearDown() override { fs::remove_all(folder_); }
-
     fs::path Write(const PngPicture& picture, const std::string& name = "picture.png") {
         const fs::path path = folder_ / name;
         test::WritePng(path, picture);
@@ -109,7 +102,7 @@ protected:
 
     Decoded DecodePicture(const PngPicture& picture) { return Decode(Write(picture)); }
 
-    fs::path folder_;
+    orvalis::test::TemporaryFolder folder_{"png"};
 };
 
 // ---------------------------------------------------------------------------------------

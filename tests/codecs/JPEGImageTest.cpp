@@ -13,11 +13,12 @@
 
 #include "JPEGImageFiles.h"
 #include "codecs/JPEGImage.h"
-#include "classes/Filer.h"
 #include "graphics/FileFormats.h"
 #include "graphics/Picture.h"
 #include "platform/headless/HeadlessSession.h"
 #include "runtime/Exceptions.h"
+#include "tests/support/Messages.h"
+#include "tests/support/StoredData.h"
 
 namespace orvalis {
 namespace {
@@ -25,11 +26,15 @@ namespace {
 using test::Bytes;
 using test::ColourPicture;
 using test::JpegOptions;
+using test::MessageOf;
 using test::PixelOf;
+using test::Raised;
+using test::ReadStoredData;
 using test::ReferenceDecode;
 using test::Rgb;
 using test::SampleOf;
 using test::Samples;
+using test::StoredData;
 using test::WriteJpeg;
 
 Samples GreyPicture(int width, int height) {
@@ -38,23 +43,6 @@ Samples GreyPicture(int width, int height) {
         for (int x = 0; x < width; ++x)
             *picture.Pixel(x, y) = static_cast<std::uint8_t>((x * 255 / (width - 1) + y * 3) % 256);
     return picture;
-}
-
-// The exception of class E that `action` raises; none when it raises nothing.
-template <typename E, typename F>
-std::optional<E> Raised(F&& action) {
-    try {
-        action();
-    } catch (const E& error) {
-        return error;
-    }
-    return std::nullopt;
-}
-
-template <typename E, typename F>
-std::string MessageOf(F&& action) {
-    const std::optional<E> error = Raised<E>(action);
-    return error ? std::string(error->what()) : "(nothing raised)";
 }
 
 Bytes BytesOf(TMemoryStream& stream) { return Bytes(stream.Memory(), stream.Memory() + stream.Size()); }
@@ -454,43 +442,6 @@ TEST_F(JPEGImageTest, AGivenPaletteDropsADecodedBitmapOfAnotherPaletteButNotTheO
 
 // --- Stored data and the registry --------------------------------------------------------
 
-// What a form writer or reader sees of the binary property "Data".
-class DataFiler : public TFiler {
-public:
-    void OfferCustomProperty(std::string_view, const TCustomReadProc&, const TCustomWriteProc&, bool) override {
-        ADD_FAILURE() << "no custom property";
-    }
-    void OfferBinaryProperty(std::string_view name, const TBinaryReadProc& readProc, const TBinaryWriteProc& writeProc,
-                             bool data) override {
-        EXPECT_EQ(name, "Data");
-        read = readProc;
-        write = writeProc;
-        hasData = data;
-    }
-
-    TBinaryReadProc read;
-    TBinaryWriteProc write;
-    bool hasData = false;
-};
-
-Bytes StoredData(TPersistent& object) {
-    DataFiler filer;
-    object.DeclareCustomProperties(filer);
-    EXPECT_TRUE(filer.hasData);
-    TMemoryStream data;
-    filer.write(data);
-    return BytesOf(data);
-}
-
-void ReadStoredData(TPersistent& object, const Bytes& bytes) {
-    DataFiler filer;
-    object.DeclareCustomProperties(filer);
-    TMemoryStream data;
-    data.WriteBuffer(bytes.data(), bytes.size());
-    data.SetPosition(0);
-    filer.read(data);
-}
-
 TEST_F(JPEGImageTest, StartUpRegistersJpegAndJpgOnceAndTheLastShutDownRemovesThem) {
     auto jpegEntries = [] {
         std::vector<std::string> found;
@@ -525,6 +476,7 @@ TEST_F(JPEGImageTest, APicturesDataHoldingAnImageReadsBack) {
     TPicture picture;
     picture.SetGraphic(&image);
 
+    EXPECT_TRUE(test::HasDataToWrite(picture));
     const Bytes data = StoredData(picture);
     const std::string name = "TJPEGImage";
     ASSERT_EQ(data.size(), 1 + name.size() + 4 + file.size());
@@ -550,6 +502,7 @@ TEST_F(JPEGImageTest, TheStoredDataOfAnImageMadeFromABitmapHoldsThePicture) {
     TJPEGImage image;
     image.CopyFromObject(&source);
 
+    EXPECT_TRUE(test::HasDataToWrite(image));
     const Bytes data = StoredData(image);
     ASSERT_GT(data.size(), 4u);
     TJPEGImage read;

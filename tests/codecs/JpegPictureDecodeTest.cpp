@@ -49,6 +49,17 @@ std::unique_ptr<platform::raster::DibImage> DecodeWhole(const Bytes& bytes, cons
 
 class JpegPictureDecode : public ::testing::Test {
 protected:
+    // The picture decoded whole from `file`, adopted by a bitmap, is the JPEG image's own.
+    void ExpectTheImagesPicture(const Bytes& file) {
+        TJPEGImage image;
+        test::LoadBytes(image, file);
+        TBitmap expected;
+        expected.CopyFromObject(&image);
+        TBitmap adopted;
+        AdoptJpegPicture(adopted, DecodeWhole(file, image.DecodeSettings(), cancel));
+        ExpectSamePixels(adopted, expected);
+    }
+
     platform::headless::HeadlessSession session;
     test::JpegImageStartUp startUp;
     std::atomic<bool> cancel{false};
@@ -68,15 +79,7 @@ TEST_F(JpegPictureDecode, GivesTheJpegImagesOwnPicture) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const Bytes file = WriteJpeg(ColourPicture(c.width, c.height), c.options);
-        TJPEGImage image;
-        test::LoadBytes(image, file);
-        TBitmap expected;
-        expected.CopyFromObject(&image);
-
-        TBitmap adopted;
-        AdoptJpegPicture(adopted, DecodeWhole(file, image.DecodeSettings(), cancel));
-        ExpectSamePixels(adopted, expected);
+        ExpectTheImagesPicture(WriteJpeg(ColourPicture(c.width, c.height), c.options));
     }
 }
 
@@ -91,13 +94,7 @@ TEST_F(JpegPictureDecode, RefusesWhatTheJpegImageRefuses) {
     // image's decode does.
     Bytes file = WriteJpeg(ColourPicture(80, 80));
     file.resize(file.size() / 2);
-    TJPEGImage image;
-    test::LoadBytes(image, file);
-    TBitmap expected;
-    expected.CopyFromObject(&image);
-    TBitmap adopted;
-    AdoptJpegPicture(adopted, DecodeWhole(file, image.DecodeSettings(), cancel));
-    ExpectSamePixels(adopted, expected);
+    ExpectTheImagesPicture(file);
 }
 
 TEST_F(JpegPictureDecode, LeavesEightBitOutputToTheImage) {

@@ -32,6 +32,7 @@
 #include "platform/gtk/GtkStartup.h"
 #include "platform/gtk/TopLevelWindow.h"
 #include "runtime/Resources.h"
+#include "tests/support/TemporaryFolder.h"
 
 using namespace orvalis;
 using namespace orvalis::platform;
@@ -502,17 +503,14 @@ TEST_F(GtkBackendTest, TheCloseBoxOfAMessageBoxAnswersOnlyWhereTheBoxCanBeDismis
 // A folder of files for the file dialog, removed afterwards.
 class Folder {
 public:
-    explicit Folder(std::initializer_list<const char*> names)
-        : path_(std::filesystem::temp_directory_path() / ("orvalis-gtk-" + std::to_string(getpid()))) {
-        std::filesystem::create_directories(path_);
-        for (const char* name : names) std::fclose(std::fopen((path_ / name).c_str(), "w"));
+    explicit Folder(std::initializer_list<const char*> names) {
+        for (const char* name : names) std::fclose(std::fopen((folder_ / name).c_str(), "w"));
     }
-    ~Folder() { std::filesystem::remove_all(path_); }
-    std::string Path() const { return path_.string(); }
-    std::string operator/(const char* name) const { return (path_ / name).string(); }
+    std::string Path() const { return folder_.Path().string(); }
+    std::string operator/(const char* name) const { return (folder_ / name).string(); }
 
 private:
-    std::filesystem::path path_;
+    orvalis::test::TemporaryFolder folder_{"gtk"};
 };
 
 // Hooks that record what they hear and let the test act at each point.

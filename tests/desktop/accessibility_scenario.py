@@ -36,7 +36,7 @@ import time
 
 from desktop_driver import (WAIT_SECONDS, Failure, end_process, owned, play_scenario, start_program, viewer_options,
                             wait_until)
-from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, ViewerSteps, driven_display
+from viewer_steps import FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, ViewerSteps, driven_display
 
 SESSION_MARK = "ORVALIS_ACCESSIBILITY_SESSION"
 ERROR_DIALOG = r"^Erreur$"

@@ -18,8 +18,8 @@ import subprocess
 import sys
 
 from desktop_driver import (WAIT_SECONDS, Failure, Program, near, play_scenario, viewer_options, wait_until)
-from viewer_scenario import (FILE_DIALOG, JPEG_TOLERANCE, MAIN_WINDOW, OPTIONS_DIALOG, SKIES, SKY_POINTS,
-                             VIEW_SIZE, ViewerSteps, driven_display, open_options, write_view)
+from viewer_steps import (FILE_DIALOG, JPEG_TOLERANCE, MAIN_WINDOW, OPTIONS_DIALOG, SKIES, SKY_POINTS,
+                          VIEW_SIZE, ViewerSteps, driven_display, open_options, write_view)
 
 TRY_HELP = "Saisissez « orvalis --help » pour plus d'informations."
 # (arguments, status, the stream that speaks, the lines it says: regular expressions)

@@ -10,7 +10,7 @@ Screenshots and the compositor's log go to the artifacts folder."""
 import sys
 
 from desktop_driver import Steps, play_scenario, viewer_options, wait_until
-from viewer_scenario import FILE_DIALOG, MAIN_WINDOW
+from viewer_steps import FILE_DIALOG, MAIN_WINDOW, play_viewer
 from wayland_driver import WaylandCompositor, WaylandDriver
 
 SCREEN = (960, 540)
@@ -51,10 +51,7 @@ def main():
         with WaylandCompositor(options.artifacts / "sway.log", *SCREEN, SCALE) as compositor:
             driver = WaylandDriver(compositor)
             with driver.working_folder("orvalis-petit-ecran-") as folder:
-                driver.hand_over(folder)
-                report.viewer = driver.start([options.viewer], cwd=folder)
-                report.scenario = Scenario(driver, report.viewer, options.artifacts)
-                report.scenario.play(report.viewer)
+                play_viewer(report, driver, options, folder, lambda viewer: Scenario(driver, viewer, options.artifacts))
     return play_scenario(play, "dialog fit scenario", options.artifacts)
 
 

@@ -9,7 +9,7 @@ or spin on a connection that will never answer.
 import sys
 
 from desktop_driver import Steps, play_scenario, viewer_options
-from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, driven_display, open_options, open_typed, write_view
+from viewer_steps import FILE_DIALOG, MAIN_WINDOW, driven_display, open_options, open_typed, write_view
 
 LOST_DISPLAY = "Orvalis s'arrête : la connexion à l'affichage graphique a été perdue."
 # Ample for a program that watches its connection; one that spins or waits never ends.

@@ -9,7 +9,6 @@ and pass appstreamcli validate-tree on the installed tree.
 
 check_tree() is also what the package's test (package_check.py) asks of the package."""
 
-import argparse
 import os
 import pathlib
 import shutil
@@ -18,6 +17,8 @@ import subprocess
 import sys
 import tempfile
 import xml.etree.ElementTree as ElementTree
+
+from check_outcome import argument_parser, outcome
 
 PREFIX = "/usr/local"
 # The icon theme's sizes, and the pixmap older menus read.
@@ -130,15 +131,11 @@ def check(build_dir):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argument_parser(__doc__)
     parser.add_argument("--build-dir", required=True)
     options = parser.parse_args()
     problems = check(options.build_dir)
-    for problem in problems:
-        print("FAILED: " + problem, file=sys.stderr)
-    if not problems:
-        print("install: the program, its desktop entry, its metadata and its icons are in place")
-    return 1 if problems else 0
+    return outcome(problems, "install: the program, its desktop entry, its metadata and its icons are in place")
 
 
 if __name__ == "__main__":

@@ -13,8 +13,8 @@ import subprocess
 import sys
 
 from desktop_driver import WAIT_SECONDS, near, play_scenario, viewer_options, wait_until
-from viewer_scenario import (FILE_DIALOG, JPEG_TOLERANCE, MAIN_WINDOW, ViewerSteps, driven_display, menu_bar_items,
-                             open_typed)
+from viewer_steps import (FILE_DIALOG, JPEG_TOLERANCE, MAIN_WINDOW, ViewerSteps, driven_display, menu_bar_items,
+                          open_typed, play_viewer)
 
 FORM_COLOUR = (246, 245, 244)  # clBtnFace: the window background of the desktop's theme (Adwaita)
 SMALL = (16, 16, (220, 30, 30))
@@ -88,9 +88,8 @@ def main():
         with driven_display("x11", options.artifacts) as driver, driver.working_folder("orvalis-narrow-") as folder:
             write_view(folder / "petit1.jpg", *SMALL)
             write_view(folder / "grand1.jpg", *LARGE)
-            report.viewer = driver.start([options.viewer], cwd=folder)
-            report.scenario = Scenario(driver, report.viewer, options.artifacts, folder)
-            report.scenario.play(report.viewer)
+            play_viewer(report, driver, options, folder,
+                        lambda viewer: Scenario(driver, viewer, options.artifacts, folder))
     return play_scenario(play, "narrow window scenario", options.artifacts)
 
 

@@ -29,7 +29,7 @@ import threading
 
 from accessibility_scenario import Scenario, bridged_display, main_in_session
 from desktop_driver import WAIT_SECONDS, Failure, end_process, play_scenario, start_program, wait_until
-from viewer_scenario import MAIN_WINDOW, OPTIONS_DIALOG
+from viewer_steps import MAIN_WINDOW, OPTIONS_DIALOG
 
 ERROR_DIALOG = r"^Erreur$"
 DELAY = "Délai entre chaque vue"

@@ -11,7 +11,6 @@ protection Debian's build flags give.
 
     package_check.py --build-dir BUILD --source-dir SOURCE --artifacts FOLDER [--hardened]"""
 
-import argparse
 import gzip
 import os
 import pathlib
@@ -21,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 
+from check_outcome import argument_parser, outcome
 from install_check import METAINFO, check_tree, latest_release, missing_tools
 from packaged_fonts import check_fonts_fit
 
@@ -136,7 +136,7 @@ def check(build_dir, source_dir, artifacts, hardened):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argument_parser(__doc__)
     parser.add_argument("--build-dir", required=True, type=pathlib.Path)
     parser.add_argument("--source-dir", required=True, type=pathlib.Path)
     parser.add_argument("--artifacts", required=True, type=pathlib.Path)
@@ -144,11 +144,7 @@ def main():
     options = parser.parse_args()
     options.artifacts.mkdir(parents=True, exist_ok=True)
     problems = check(options.build_dir, options.source_dir, options.artifacts, options.hardened)
-    for problem in problems:
-        print("FAILED: " + problem, file=sys.stderr)
-    if not problems:
-        print("package: its contents, its fields and lintian are as expected")
-    return 1 if problems else 0
+    return outcome(problems, "package: its contents, its fields and lintian are as expected")
 
 
 if __name__ == "__main__":

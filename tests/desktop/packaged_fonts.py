@@ -14,7 +14,7 @@ import re
 import subprocess
 
 from desktop_driver import Failure, VirtualDisplay, X11Driver, wait_until
-from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, open_options, open_typed, write_view
+from viewer_steps import FILE_DIALOG, MAIN_WINDOW, open_options, open_typed, write_view
 
 FONT_FILE = re.compile(r"\.(ttf|otf|ttc|pfb)$")
 # The label "Délai entre chaque vue" and the edit box beside it (app/forms/Options.form),

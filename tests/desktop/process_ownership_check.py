@@ -10,7 +10,6 @@ unprivileged user of the Wayland tests.
 The test under test is this script again (--as-test CASE): it starts a long sleep,
 prints its process number, then waits to be killed or ends."""
 
-import argparse
 import contextlib
 import os
 import pwd
@@ -18,6 +17,7 @@ import signal
 import subprocess
 import sys
 
+from check_outcome import argument_parser, outcome
 from desktop_driver import WAIT_SECONDS, Failure, programs_left, start_program, wait_until
 from wayland_driver import TEST_USER
 
@@ -77,7 +77,7 @@ def play(case, user):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argument_parser(__doc__)
     parser.add_argument("--as-test", choices=("killed", "ended"))
     parser.add_argument("--user")
     options = parser.parse_args()
@@ -85,11 +85,7 @@ def main():
         return as_test(options.as_test, options.user)
     users = [None, TEST_USER] if os.geteuid() == 0 else [None]
     problems = [problem for case in ("killed", "ended") for user in users for problem in play(case, user)]
-    for problem in problems:
-        print("FAILED: " + problem, file=sys.stderr)
-    if not problems:
-        print("process ownership: no program outlives the test that started it")
-    return 1 if problems else 0
+    return outcome(problems, "process ownership: no program outlives the test that started it")
 
 
 if __name__ == "__main__":

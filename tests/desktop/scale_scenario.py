@@ -17,8 +17,8 @@ on X11 (Xvfb) or Wayland (headless sway with an output of scale 2):
 import sys
 
 from desktop_driver import Failure, Steps, play_scenario, viewer_options, wait_until
-from viewer_scenario import (FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, driven_display, open_options, open_typed,
-                             write_view)
+from viewer_steps import (FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, driven_display, open_options, open_typed,
+                          write_view)
 
 # Wide enough that at scale 2 its client area is still wider than the menu bar, under which
 # the window never narrows.

@@ -24,7 +24,7 @@ import sys
 from accessibility_scenario import ERROR_DIALOG, Scenario, bridged_display, main_in_session
 from desktop_driver import WAIT_SECONDS, Failure, play_scenario
 from theme_scenario import NOT_A_PICTURE, THEMES
-from viewer_scenario import MAIN_WINDOW, open_options
+from viewer_steps import MAIN_WINDOW, open_options
 
 DIALOG_NAMES = {"message": "Erreur", "options": "Options de visualisation"}
 

@@ -24,7 +24,7 @@ import sys
 
 from desktop_driver import (Program, Screenshot, Steps, VirtualDisplay, X11Driver, near, play_scenario, require_tools,
                             wait_until)
-from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, SCREEN, open_options, open_typed, write_view
+from viewer_steps import FILE_DIALOG, MAIN_WINDOW, SCREEN, open_options, open_typed, write_view
 
 # GTK's own high-contrast themes, the light one and the inverse (light on dark).
 THEMES = [("light", "Adwaita"), ("dark", "Adwaita:dark"), ("high-contrast", "HighContrast"),

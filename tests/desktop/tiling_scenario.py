@@ -11,8 +11,8 @@ Screenshots and the compositor's log go to the artifacts folder."""
 import sys
 
 from desktop_driver import play_scenario, viewer_options
-from viewer_scenario import (FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, SCREEN, ViewerSteps, open_options, open_typed,
-                             write_view)
+from viewer_steps import (FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, SCREEN, ViewerSteps, open_options, open_typed,
+                          play_viewer, write_view)
 from wayland_driver import WaylandCompositor, WaylandDriver
 
 
@@ -50,10 +50,8 @@ def main():
             driver = WaylandDriver(compositor)
             with driver.working_folder("orvalis-mosaique-") as folder:
                 write_view(folder / "vue1.jpg", 1)
-                driver.hand_over(folder)
-                report.viewer = driver.start([options.viewer], cwd=folder)
-                report.scenario = Scenario(driver, report.viewer, options.artifacts, folder)
-                report.scenario.play(report.viewer)
+                play_viewer(report, driver, options, folder,
+                            lambda viewer: Scenario(driver, viewer, options.artifacts, folder))
     return play_scenario(play, "tiling scenario", options.artifacts)
 
 

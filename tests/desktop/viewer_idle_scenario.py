@@ -14,8 +14,8 @@ import sys
 import time
 
 from desktop_driver import play_scenario, viewer_options, wait_until
-from viewer_scenario import (FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, VIEW_SIZE, ViewerSteps, driven_display,
-                             open_options, open_typed, write_view)
+from viewer_steps import (FILE_DIALOG, MAIN_WINDOW, OPTIONS_DIALOG, VIEW_SIZE, ViewerSteps, driven_display,
+                          open_options, open_typed, write_view)
 
 IDLE_SECONDS = 5.0
 # What a waiting program may take of one core.

@@ -27,31 +27,18 @@ import struct
 import time
 import zlib
 
-from desktop_driver import (WAIT_SECONDS, Steps, VirtualDisplay, X11Driver, expect_no_display_message, near,
-                            play_scenario, viewer_options, wait_until)
-from wayland_driver import WaylandCompositor, WaylandDriver
+from desktop_driver import WAIT_SECONDS, expect_no_display_message, near, play_scenario, viewer_options, wait_until
+from viewer_steps import (FILE_DIALOG, GROUNDS, GROUND_POINTS, JPEG_TOLERANCE, MAIN_WINDOW, OPTIONS_DIALOG, SKIES,
+                          SKY_POINTS, VIEW_SIZE, ViewerSteps, driven_display, menu_bar_items, open_options, open_typed,
+                          write_view)
 
-SCREEN = (1280, 1024)
-MAIN_WINDOW = r"^(Orvalis|Fichier .*)$"
-FILE_DIALOG = r"^Ouverture d'une liste de vues de perspectives$"
-OPTIONS_DIALOG = r"^Options de visualisation$"
 # Before a series is opened each tick looks for 0.jpg in the working folder: the first
 # tick finds it there and names it with an empty base.
 NO_SERIES_CAPTION = "Fichier  Dessin de la vue n° 0"
 
-# The views: a house seen from a point that moves round it, with a sky and a ground of
-# their own per view, so that each view is told by its colours. Views past the third
-# repeat the three skies, so that the series lasts while the delay is measured.
-VIEW_SIZE = (320, 200)
+# The series' length: views past the third repeat the three skies, so that the series
+# lasts while the delay is measured.
 VIEW_COUNT = 24
-SKIES = [(150, 200, 240), (250, 210, 150), (200, 160, 230)]
-GROUNDS = [(110, 170, 90), (170, 130, 90), (90, 90, 150)]
-HORIZON = 119
-# JPEG keeps flat areas within a few levels.
-JPEG_TOLERANCE = 12
-# Points of the picture (from its top left) away from the house: sky above, ground below.
-SKY_POINTS = [(6, 6), (VIEW_SIZE[0] - 7, 6), (30, 50)]
-GROUND_POINTS = [(6, VIEW_SIZE[1] - 7), (VIEW_SIZE[0] - 7, VIEW_SIZE[1] - 7), (30, 160)]
 
 # The delay measured between caption changes once the options say one second: each
 # interval within 0.6 s of it (a loaded machine delays a tick, or the reading of a
@@ -118,104 +105,6 @@ def write_palette_png(path, width, bands):
                      + chunk(b"PLTE", b"".join(bytes(colour) for colour in colours))
                      + chunk(b"IDAT", zlib.compress(raw))
                      + chunk(b"IEND", b""))
-
-
-def write_view(path, number, size=VIEW_SIZE):
-    """View `number` (from 1): ImageMagick draws it at `size`, and writes it as a JPEG."""
-    width, height = size
-    sky = SKIES[(number - 1) % 3]
-    ground = GROUNDS[(number - 1) % 3]
-    # The eye goes round the house: the near corner moves and the two walls turn.
-    turn = (number - 1) % 5
-    corner = 90 + 12 * turn
-    left, right = corner - 25 - 10 * turn, corner + 75 - 10 * turn
-
-    def rgb(colour):
-        return "rgb(%d,%d,%d)" % colour
-
-    def points(*coordinates):
-        # Drawn on a 240 by 160 plan, scaled to the view.
-        return " ".join(f"{x * width // 240},{y * height // 160}" for x, y in coordinates)
-    subprocess.run(
-        ["convert", "-size", f"{width}x{height}", "xc:" + rgb(sky),
-         "-fill", rgb(ground), "-draw", f"rectangle 0,{HORIZON} {width - 1},{height - 1}",
-         "-fill", "rgb(235,235,225)",
-         "-draw", "polygon " + points((left, 100), (corner, 110), (corner, 50), (left, 56)),
-         "-fill", "rgb(170,170,160)",
-         "-draw", "polygon " + points((corner, 110), (right, 102), (right, 58), (corner, 50)),
-         "-fill", "rgb(150,60,50)",
-         "-draw", "polygon " + points((left, 56), (corner, 50), (right, 58), (corner + 20, 30), (left + 20, 33)),
-         "-stroke", "rgb(40,40,40)", "-draw", "line " + points((corner, 110), (corner, 50)),
-         "-quality", "92", str(path)],
-        check=True, timeout=WAIT_SECONDS)
-
-
-# What the viewer's other scenarios share with this one: its display, its dialogs, its menu bar.
-
-@contextlib.contextmanager
-def driven_display(kind, artifacts, scale=1, logs=""):
-    """The display a scenario runs on, as a context that gives its driver: Xvfb without a
-    window manager, or headless sway with the program forced onto Wayland; a screen of
-    SCREEN units at `scale`, whose log goes to the artifacts (xvfb<logs>.log,
-    sway<logs>.log)."""
-    if kind == "wayland":
-        with WaylandCompositor(artifacts / f"sway{logs}.log", SCREEN[0], SCREEN[1], scale) as compositor:
-            yield WaylandDriver(compositor)
-    else:
-        with VirtualDisplay(SCREEN[0] * scale, SCREEN[1] * scale, log_path=artifacts / f"xvfb{logs}.log") as display:
-            yield X11Driver(display)
-
-
-def open_options(driver):
-    """F10, Right and Enter (Options, from the keyboard): the options dialog, once it has
-    the keyboard."""
-    driver.key("F10", "Right", "Return")
-    return driver.focused_window(OPTIONS_DIALOG)
-
-
-def open_typed(driver, path):
-    """The path typed in the file dialog, which has the keyboard, and Enter: the dialog goes."""
-    driver.type_text(str(path))
-    driver.key("Return")
-    driver.wait_gone(FILE_DIALOG, "the file dialog to go")
-
-
-def menu_bar_items(shot, x, y, width, bar_height, widest_blank):
-    """The items of the menu bar at (x, y), `width` by `bar_height`, found as a person
-    finds them: the runs of dark text in the bar, apart by more than a blank (at most
-    `widest_blank` columns under the display's font); as [left, right] columns of the bar."""
-    inked = sorted({column for column in range(width) for row in range(bar_height)
-                    if sum(shot.pixel(x + column, y + row)) < 3 * 110})
-    items = []
-    for column in inked:
-        if items and column - items[-1][1] <= widest_blank:
-            items[-1][1] = column
-        else:
-            items.append([column, column])
-    return items
-
-
-class ViewerSteps(Steps):
-    """The steps of a scenario of the viewer (`viewer`, a Program), shown through `driver`,
-    whose views are in the folder `series`; `window` is its main window once found."""
-
-    def __init__(self, driver, viewer, artifacts, series):
-        super().__init__(driver.env, artifacts, driver)
-        self.viewer = viewer
-        self.series = series
-
-    def caption(self):
-        return self.driver.window_name(self.window)
-
-    def view_caption(self, number):
-        return f"Fichier {self.series / 'vue'} Dessin de la vue n° {number}"
-
-    def end_by_escape(self, who):
-        """Escape in the main window ends the viewer (`who`, in the failure) with status 0."""
-        self.driver.wait_focused(self.window)
-        self.driver.key("Escape")
-        status = self.viewer.wait_exit()
-        self.expect(status == 0, f"{who} ended with status {status}")
 
 
 class Scenario(ViewerSteps):

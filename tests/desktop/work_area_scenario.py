@@ -14,7 +14,7 @@ import subprocess
 import sys
 
 from desktop_driver import WAIT_SECONDS, Steps, near, play_scenario, viewer_options, wait_until
-from viewer_scenario import MAIN_WINDOW, driven_display
+from viewer_steps import MAIN_WINDOW, driven_display, play_viewer
 from wayland_driver import WaylandCompositor, WaylandDriver
 
 # Larger than both screens in device pixels: 1280 x 1024 at scale 1, 1920 x 1080 at scale 2.
@@ -95,10 +95,9 @@ def main():
         with display_of(options.display, options.artifacts) as (driver, screen, per_unit), \
                 driver.working_folder("orvalis-grande-vue-") as folder:
             write_picture(folder / "grande.jpg")
-            driver.hand_over(folder)
-            report.viewer = driver.start([options.viewer, str(folder / "grande.jpg")], cwd=folder)
-            report.scenario = Scenario(driver, report.viewer, options.artifacts, screen, per_unit)
-            report.scenario.play(report.viewer)
+            play_viewer(report, driver, options, folder,
+                        lambda viewer: Scenario(driver, viewer, options.artifacts, screen, per_unit),
+                        arguments=[str(folder / "grande.jpg")])
     return play_scenario(play, f"work area scenario ({options.display})", options.artifacts)
 
 

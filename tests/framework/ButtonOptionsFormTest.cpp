@@ -1,15 +1,15 @@
-// The options dialog built from its real resource (app/forms/Options.form) with the
+// An options dialog built from its resource (forms/TestOptions.form) with the
 // framework's controls, shown modally under a scripted user: typing the delay, the
 // up-down control between 1 and 20, the radio group, Tab through the controls, and the
 // two buttons, neither of which is the default or the cancel button.
 
+#include "classes/ClassBuilder.h"
 #include "framework/Button.h"
 #include "framework/Edit.h"
 #include "framework/Label.h"
 #include "framework/RadioGroup.h"
 #include "framework/Screen.h"
 #include "framework/UpDown.h"
-#include "classes/ClassBuilder.h"
 #include "platform/Focus.h"
 #include "platform/VirtualKeys.h"
 #include "tests/framework/FrameworkTest.h"
@@ -25,7 +25,7 @@ using platform::VK_TAB;
 using platform::VK_UP;
 using platform::headless::WindowTarget;
 
-// The options dialog as the viewer declares it; its handlers only end the loop.
+// The options dialog as its form source declares it; its handlers only end the loop.
 class TTestOptions : public TForm {
     ORVALIS_TYPE_INFO(TTestOptions)
 
@@ -45,8 +45,7 @@ class TTestOptions : public TForm {
 }  // namespace
 
 const TClassInfo& TTestOptions::StaticClassInfo() {
-    // Named as the resource's class, so that the form reads TOPTIONS.
-    static const TClassInfo info = DescribeClass<TTestOptions, TForm>("TOptions")
+    static const TClassInfo info = DescribeClass<TTestOptions, TForm>("TTestOptions")
                                        .Field("Label1", &TTestOptions::Label1)
                                        .Field("eTimer", &TTestOptions::eTimer)
                                        .Field("UpDownT", &TTestOptions::UpDownT)
@@ -64,7 +63,7 @@ class OptionsForm : public FrameworkTest {
 protected:
     static WindowTarget Dialog() { return WindowTarget::Captioned("Options de visualisation"); }
     static TWinControl* Focus() { return FindControl(platform::GetFocus()); }
-    // The dialog of the program, made as the viewer makes it.
+    // The dialog, made as a program makes its forms.
     TTestOptions* Make(TApplication& application) {
         application.CreateAppForm(options);
         return options;

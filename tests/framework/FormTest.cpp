@@ -3,10 +3,10 @@
 // client size and caption acting on the window at once, the native menu bar, and the
 // custom properties of the form's resource.
 
-#include "framework/FrameworkClasses.h"
-#include "framework/Screen.h"
 #include "classes/ClassBuilder.h"
 #include "classes/ClassRegistry.h"
+#include "framework/FrameworkClasses.h"
+#include "framework/Screen.h"
 #include "platform/Menu.h"
 #include "platform/NonClientMetrics.h"
 #include "runtime/Exceptions.h"

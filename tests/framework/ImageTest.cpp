@@ -5,15 +5,15 @@
 
 #include <cstring>
 
-#include "framework/Form.h"
-#include "framework/FrameworkClasses.h"
-#include "framework/Image.h"
-#include "framework/Menu.h"
 #include "classes/ClassBuilder.h"
 #include "classes/ClassInfo.h"
 #include "classes/ClassRegistry.h"
 #include "classes/Loading.h"
 #include "classes/Writer.h"
+#include "framework/Form.h"
+#include "framework/FrameworkClasses.h"
+#include "framework/Image.h"
+#include "framework/Menu.h"
 #include "graphics/Bitmap.h"
 #include "graphics/Icon.h"
 #include "platform/headless/Inspection.h"

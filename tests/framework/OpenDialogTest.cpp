@@ -4,11 +4,11 @@
 // refusal of OnCanClose, an exception in a handler, the windows disabled meanwhile,
 // timers ticking, and the class as a form resource names it.
 
+#include "classes/ClassBuilder.h"
+#include "classes/ClassRegistry.h"
 #include "framework/Form.h"
 #include "framework/OpenDialog.h"
 #include "framework/Timer.h"
-#include "classes/ClassBuilder.h"
-#include "classes/ClassRegistry.h"
 #include "platform/Focus.h"
 #include "platform/MessageBox.h"
 #include "platform/Window.h"

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "classes/Loading.h"
+#include "classes/Writer.h"
 #include "framework/Edit.h"
 #include "framework/FrameworkClasses.h"
 #include "framework/Label.h"
-#include "classes/Loading.h"
-#include "classes/Writer.h"
 #include "tests/framework/DialogControlsFixture.h"
 
 namespace orvalis::test {

@@ -15,6 +15,7 @@
 #include "runtime/Exceptions.h"
 #include "runtime/FileStream.h"
 #include "runtime/Stream.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace orvalis {
 namespace {
@@ -388,7 +389,8 @@ TEST(BmpFile, StoredDataIsALengthThenTheFileAndNothingForAnEmptyBitmap) {
 }
 
 TEST(BmpFile, FilesAreLoadedAndSavedByName) {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / "orvalis-bmpfile-test.bmp";
+    const test::TemporaryFolder folder("bmpfile");
+    const std::filesystem::path path = folder / "vue.bmp";
     auto bitmap = Bitmap32({{0xABCDEF}});
     bitmap->SaveFile(path.string());
     TBitmap read;

@@ -17,6 +17,7 @@
 
 #include "BitmapTestSupport.h"
 #include "graphics/Bitmap.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace orvalis {
 namespace {
@@ -87,12 +88,6 @@ protected:
         if (std::system("command -v convert > /dev/null 2>&1") != 0)
             FAIL() << "ImageMagick's convert is missing: it is a declared dependency of the tests "
                       "(install the package imagemagick, see scripts/ensure-deps.sh)";
-        char pattern[] = "/tmp/orvalis-bmp-interop-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override {
-        if (!folder_.empty()) std::filesystem::remove_all(folder_);
     }
 
     std::filesystem::path Path(const std::string& name) const { return folder_ / name; }
@@ -147,7 +142,7 @@ protected:
         EXPECT_EQ(Pixels(bitmap), PixelsSeenByPeer(file, bitmap.Width(), bitmap.Height()));
     }
 
-    std::filesystem::path folder_;
+    test::TemporaryFolder folder_{"bmp-interop"};
 };
 
 TEST_F(BmpInterop, EveryKindOfFileThePeerWritesReadsWithItsPixels) {

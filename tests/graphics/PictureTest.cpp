@@ -9,7 +9,6 @@
 
 #include "BitmapTestSupport.h"
 #include "classes/ClassBuilder.h"
-#include "classes/Filer.h"
 #include "graphics/Bitmap.h"
 #include "graphics/ClipboardFormats.h"
 #include "graphics/FileFormats.h"
@@ -17,6 +16,7 @@
 #include "graphics/Metafile.h"
 #include "graphics/Picture.h"
 #include "runtime/Exceptions.h"
+#include "tests/support/StoredData.h"
 
 namespace orvalis {
 
@@ -60,7 +60,10 @@ const TClassInfo& TSampleGraphicChild::StaticClassInfo() {
 namespace {
 
 using test::Bitmap32;
+using test::HasDataToWrite;
 using test::Pixels;
+using test::ReadStoredData;
+using test::StoredData;
 using Rows = std::vector<std::vector<std::uint32_t>>;
 
 struct Listener {
@@ -91,49 +94,6 @@ struct Notifier : IChangeNotifier {
         changesSeenFirst = listener->changes;
     }
 };
-
-// What a form writer or reader sees of the binary property "Data".
-class DataFiler : public TFiler {
-public:
-    explicit DataFiler(TPersistent* ancestor = nullptr) { SetAncestor(ancestor); }
-    void OfferCustomProperty(std::string_view, const TCustomReadProc&, const TCustomWriteProc&, bool) override {
-        FAIL() << "no custom property";
-    }
-    void OfferBinaryProperty(std::string_view name, const TBinaryReadProc& readProc, const TBinaryWriteProc& writeProc,
-                             bool data) override {
-        EXPECT_EQ(name, "Data");
-        read = readProc;
-        write = writeProc;
-        hasData = data;
-    }
-
-    TBinaryReadProc read;
-    TBinaryWriteProc write;
-    bool hasData = false;
-};
-
-std::vector<std::uint8_t> StoredData(TPersistent& object) {
-    DataFiler filer;
-    object.DeclareCustomProperties(filer);
-    TMemoryStream data;
-    filer.write(data);
-    return std::vector<std::uint8_t>(data.Memory(), data.Memory() + data.Size());
-}
-
-void ReadStoredData(TPersistent& object, const std::vector<std::uint8_t>& bytes) {
-    DataFiler filer;
-    object.DeclareCustomProperties(filer);
-    TMemoryStream data;
-    data.WriteBuffer(bytes.data(), bytes.size());
-    data.SetPosition(0);
-    filer.read(data);
-}
-
-bool HasDataToWrite(TPersistent& object, TPersistent* ancestor) {
-    DataFiler filer(ancestor);
-    object.DeclareCustomProperties(filer);
-    return filer.hasData;
-}
 
 TEST(Picture, ANewPictureHoldsNothingAndHasNoSize) {
     TPicture picture;

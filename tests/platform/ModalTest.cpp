@@ -5,6 +5,7 @@
 #include "platform/OpenFileDialog.h"
 #include "platform/Timers.h"
 #include "tests/platform/PlatformFixture.h"
+#include "tests/support/TemporaryFolder.h"
 
 namespace orvalis::platform::testing {
 namespace {
@@ -228,8 +229,7 @@ TEST_F(ModalTest, DefaultExtensionAndTheOutputFlags) {
 }
 
 TEST_F(ModalTest, FileMustExistRefusesMissingFiles) {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / "orvalis_platform_dialog";
-    std::filesystem::create_directories(folder);
+    const test::TemporaryFolder folder("platform-dialog");
     std::ofstream(folder / "vue1.jpg") << "x";
     OpenFileRequest request = ViewerRequest();
     request.flags |= OFN_FILEMUSTEXIST;
@@ -240,7 +240,6 @@ TEST_F(ModalTest, FileMustExistRefusesMissingFiles) {
     ASSERT_EQ(backend.FileDialogRefusals().size(), 1u);
     EXPECT_EQ(backend.FileDialogRefusals()[0].reason, FileDialogRefusal::Reason::FileNotFound);
     EXPECT_EQ(backend.FileDialogRefusals()[0].name, "vue9.jpg");
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -12,14 +12,15 @@
 #include "runtime/FileStream.h"
 #include "runtime/RegularFile.h"
 #include "runtime/Resources.h"
+#include "tests/support/TemporaryFolder.h"
 
 using namespace orvalis;
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path TempFile(const char* name, std::string_view content) {
-    const fs::path path = fs::temp_directory_path() / (std::string("orvalis_") + std::to_string(getpid()) + "_" + name);
+fs::path WriteFile(const test::TemporaryFolder& folder, const char* name, std::string_view content) {
+    const fs::path path = folder / name;
     std::ofstream(path, std::ios::binary) << content;
     return path;
 }
@@ -52,7 +53,8 @@ TEST(MemoryStream, ShortReadRaisesTheStreamReadError) {
 }
 
 TEST(FileStream, ExclusiveOpenRefusesASecondOpener) {
-    const fs::path path = TempFile("exclusive.bin", "\xFF\xD8");
+    const test::TemporaryFolder folder("stream");
+    const fs::path path = WriteFile(folder, "exclusive.bin", "\xFF\xD8");
     {
         TFileStream first(path.string(), fmOpenRead | fmShareExclusive);
         try {
@@ -65,7 +67,6 @@ TEST(FileStream, ExclusiveOpenRefusesASecondOpener) {
     TFileStream again(path.string(), fmOpenRead | fmShareDenyWrite);
     TFileStream reader(path.string(), fmOpenRead | fmShareDenyWrite);
     EXPECT_EQ(reader.Size(), 2);
-    fs::remove(path);
 }
 
 TEST(FileStream, MissingFileOrFolderCannotBeOpened) {
@@ -77,7 +78,8 @@ TEST(FileStream, MissingFileOrFolderCannotBeOpened) {
 // a reader) and devices (reads that never end, writes that go nowhere) under a file's
 // name: refused at once, in every mode, and a FIFO stays what it was.
 TEST(FileStream, APipeOrADeviceIsAFileThatCannotBeOpened) {
-    const fs::path fifo = fs::temp_directory_path() / ("orvalis_" + std::to_string(getpid()) + "_tube");
+    const test::TemporaryFolder folder("stream");
+    const fs::path fifo = folder / "tube";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     for (const std::string& name : {fifo.string(), std::string("/dev/zero"), std::string("/dev/null")}) {
         SCOPED_TRACE(name);
@@ -93,12 +95,12 @@ TEST(FileStream, APipeOrADeviceIsAFileThatCannotBeOpened) {
         EXPECT_THROW(TFileStream(name, fmCreate), EFileCreateError);
     }
     EXPECT_TRUE(fs::is_fifo(fifo));
-    fs::remove(fifo);
 }
 
 TEST(RegularFile, OpensOnlyRegularFilesAndSaysWhatElseItFound) {
-    const fs::path file = TempFile("regular.bin", "contenu");
-    const fs::path fifo = fs::temp_directory_path() / ("orvalis_" + std::to_string(getpid()) + "_tube2");
+    const test::TemporaryFolder folder("stream");
+    const fs::path file = WriteFile(folder, "regular.bin", "contenu");
+    const fs::path fifo = folder / "tube";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     struct Case {
         std::string path;
@@ -133,18 +135,16 @@ TEST(RegularFile, OpensOnlyRegularFilesAndSaysWhatElseItFound) {
     ASSERT_GE(descriptor, 0);
     ::close(descriptor);
     EXPECT_EQ(fs::file_size(file), 0u);
-    fs::remove(file);
-    fs::remove(fifo);
 }
 
 TEST(FileStream, CreateTruncatesAndWrites) {
-    const fs::path path = TempFile("create.bin", "old content");
+    const test::TemporaryFolder folder("stream");
+    const fs::path path = WriteFile(folder, "create.bin", "old content");
     {
         TFileStream out(path.string(), fmCreate);
         out.WriteBuffer("new", 3);
     }
     EXPECT_EQ(fs::file_size(path), 3u);
-    fs::remove(path);
 }
 
 TEST(ResourceStream, FindsByNameWithoutCaseAndRefusesWrites) {
