@@ -11,7 +11,8 @@ Screenshots and the display's log go to the artifacts folder."""
 import sys
 
 from desktop_driver import play_scenario, viewer_options, wait_until
-from viewer_scenario import FILE_DIALOG, MAIN_WINDOW, ViewerSteps, driven_display, open_typed, write_view
+from viewer_steps import (FILE_DIALOG, MAIN_WINDOW, ViewerSteps, driven_display, open_typed, play_viewer,
+                          write_view)
 
 # Files beside the views, so that reading the folder outlasts the first keys typed; and a
 # folder name long enough that the typing outlasts the reading.
@@ -51,9 +52,8 @@ def main():
                 write_view(series / f"vue{number}.jpg", number)
             for number in range(OTHER_FILES):
                 (series / f"note{number:05d}.txt").write_bytes(b"")
-            report.viewer = driver.start([options.viewer], cwd=folder)
-            report.scenario = TypedAtOnce(driver, report.viewer, options.artifacts, series)
-            report.scenario.play(report.viewer)
+            play_viewer(report, driver, options, folder,
+                        lambda viewer: TypedAtOnce(driver, viewer, options.artifacts, series))
     return play_scenario(play, "typed path scenario", options.artifacts)
 
 
