@@ -14,6 +14,7 @@
 #include "classes/Component.h"
 #include "classes/IdentMaps.h"
 #include "classes/Loading.h"
+#include "classes/detail/LoadingState.h"
 #include "runtime/Exceptions.h"
 #include "runtime/LittleEndian.h"
 #include "runtime/ScopedValue.h"

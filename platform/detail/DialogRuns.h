@@ -5,8 +5,8 @@
 
 #include <functional>
 
-#include "platform/NativeEvents.h"
 #include "platform/OpenFileDialog.h"
+#include "platform/detail/NativeEvents.h"
 
 namespace orvalis::platform::detail {
 
