@@ -21,17 +21,20 @@ inline bool Fits(const ClasseCouleur& k, int red, int green, int blue) {
     return std::abs(k.r - red) < k.ecartR && std::abs(k.v - green) < k.ecartV && std::abs(k.b - blue) < k.ecartB;
 }
 
-inline int RedOf(std::uint32_t colour) { return static_cast<int>(colour >> 16 & 0xFF); }
-inline int GreenOf(std::uint32_t colour) { return static_cast<int>(colour >> 8 & 0xFF); }
-inline int BlueOf(std::uint32_t colour) { return static_cast<int>(colour & 0xFF); }
+// The channels of a pixel word, 0x00RRGGBB (the canvas's TColor reads 0x00BBGGRR: RedOf...).
+inline int PixelRed(std::uint32_t colour) { return static_cast<int>(colour >> 16 & 0xFF); }
+inline int PixelGreen(std::uint32_t colour) { return static_cast<int>(colour >> 8 & 0xFF); }
+inline int PixelBlue(std::uint32_t colour) { return static_cast<int>(colour & 0xFF); }
 
-inline bool IsDark(std::uint32_t colour) { return RedOf(colour) + GreenOf(colour) + BlueOf(colour) < kDarkSumLimit; }
+inline bool IsDark(std::uint32_t colour) {
+    return PixelRed(colour) + PixelGreen(colour) + PixelBlue(colour) < kDarkSumLimit;
+}
 
 // The class that a colour fitting none of the classes makes.
 inline ClasseCouleur NewClassFor(std::uint32_t colour) {
-    return {static_cast<std::uint8_t>(RedOf(colour)),
-            static_cast<std::uint8_t>(GreenOf(colour)),
-            static_cast<std::uint8_t>(BlueOf(colour)),
+    return {static_cast<std::uint8_t>(PixelRed(colour)),
+            static_cast<std::uint8_t>(PixelGreen(colour)),
+            static_cast<std::uint8_t>(PixelBlue(colour)),
             kNewClassTolerance,
             kNewClassTolerance,
             kNewClassTolerance,

@@ -77,7 +77,7 @@ private:
     // not yet tried; a new class when nothing fits and the colour is light enough. Kept
     // out of the scan's loop, which it would crowd: it runs for a colour's first runs.
     [[gnu::noinline]] int Classify(std::uint32_t colour) {
-        const int red = RedOf(colour), green = GreenOf(colour), blue = BlueOf(colour);
+        const int red = PixelRed(colour), green = PixelGreen(colour), blue = PixelBlue(colour);
         std::int64_t& known = memo_.Entry(colour);
         int fitted = -1;
         if (known >= 0) {

@@ -107,7 +107,7 @@ std::optional<std::vector<ClasseCouleur>> Classify(const std::vector<ColourTally
     std::vector<const ColourTally*> pending;
     std::int64_t checks = 0;
     for (const ColourTally& tally : tallies) {
-        const int red = RedOf(tally.colour), green = GreenOf(tally.colour), blue = BlueOf(tally.colour);
+        const int red = PixelRed(tally.colour), green = PixelGreen(tally.colour), blue = PixelBlue(tally.colour);
         const auto fitting = std::find_if(classes.begin(), classes.end(),
                                           [&](const ClasseCouleur& k) { return Fits(k, red, green, blue); });
         if (fitting != classes.end()) {
@@ -126,7 +126,7 @@ std::optional<std::vector<ClasseCouleur>> Classify(const std::vector<ColourTally
         checks += static_cast<std::int64_t>(pending.size());
         if (checks > kMostPendingChecks) return std::nullopt;
         for (const ColourTally* dark : pending)
-            if (Fits(classes.back(), RedOf(dark->colour), GreenOf(dark->colour), BlueOf(dark->colour)))
+            if (Fits(classes.back(), PixelRed(dark->colour), PixelGreen(dark->colour), PixelBlue(dark->colour)))
                 return std::nullopt;
     }
     return classes;

@@ -112,15 +112,16 @@ TBitmap* LitBitmap(const String& name, TBitmap& target, NextViewPreparation* pre
 
 TBitmap& LitPNG(const String& name, TBitmap& target) {
     // Opened as "rb" would, but never waiting on a pipe or a device, which are refused.
-    const int descriptor = OpenRegularFile(name.CStr(), O_RDONLY);
-    InputFile file(descriptor >= 0 ? ::fdopen(descriptor, "rb") : nullptr);
+    FileDescriptor descriptor = OpenRegularFile(name.CStr(), O_RDONLY);
+    InputFile file(descriptor.IsOpen() ? ::fdopen(descriptor.Get(), "rb") : nullptr);
     if (!file) {
-        if (descriptor >= 0) ::close(descriptor);
+        descriptor = FileDescriptor();  // closed before the box, so that the file is free meanwhile
         MessageErreur(Format(LoadResString(ResId::FileOpen), {name}), 0);
         return target;
     }
+    descriptor.Release();  // the stream closes the file from now on
     struct stat info {};
-    if (::fstat(descriptor, &info) == 0 && info.st_size > kLargestPictureFileBytes) {
+    if (::fstat(::fileno(file.get()), &info) == 0 && info.st_size > kLargestPictureFileBytes) {
         file.reset();
         RefuseTooLarge(name);
         return target;

@@ -12,29 +12,30 @@
 namespace orvalis {
 
 std::unique_ptr<LogFile> LogFile::Open(const char* path, OpenFailure& failure) {
-    const int descriptor = OpenRegularFile(path, O_WRONLY | O_CREAT | O_TRUNC);
-    if (descriptor < 0) {
+    FileDescriptor descriptor = OpenRegularFile(path, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!descriptor.IsOpen()) {
         struct stat info {};
         const bool fileThere = ::stat(path, &info) == 0 && S_ISREG(info.st_mode);
         failure = fileThere ? OpenFailure::NotWritable : OpenFailure::NotCreated;
         return nullptr;
     }
     failure = OpenFailure::None;
-    return OnDescriptor(descriptor, ::write);
+    return std::unique_ptr<LogFile>(new LogFile(std::move(descriptor), ::write));
 }
 
 std::unique_ptr<LogFile> LogFile::OnDescriptor(int descriptor, WriteFunction write) {
-    return std::unique_ptr<LogFile>(new LogFile(descriptor, std::move(write)));
+    return std::unique_ptr<LogFile>(new LogFile(FileDescriptor(descriptor), std::move(write)));
 }
 
-LogFile::LogFile(int descriptor, WriteFunction write) : descriptor_(descriptor), write_(std::move(write)) {
+LogFile::LogFile(FileDescriptor descriptor, WriteFunction write)
+    : descriptor_(std::move(descriptor)), write_(std::move(write)) {
     // Reports go after what the descriptor's file already holds (nothing, once opened "wt").
-    const off_t position = ::lseek(descriptor_, 0, SEEK_CUR);
+    const off_t position = ::lseek(descriptor_.Get(), 0, SEEK_CUR);
     length_ = position > 0 ? position : 0;
 }
 
 // Every report is in the file at its flush: nothing is left to write out here.
-LogFile::~LogFile() { ::close(descriptor_); }
+LogFile::~LogFile() = default;
 
 void LogFile::Write(const String& utf8Text) {
     const std::string bytes = Utf8ToWindows1252(utf8Text.View());
@@ -51,7 +52,7 @@ int LogFile::Flush() {
     std::size_t written = 0;
     int error = 0;
     while (written < text.size()) {
-        const ssize_t put = write_(descriptor_, text.data() + written, text.size() - written);
+        const ssize_t put = write_(descriptor_.Get(), text.data() + written, text.size() - written);
         if (put > 0) {
             written += static_cast<std::size_t>(put);
         } else if (put == 0 || errno != EINTR) {
@@ -64,7 +65,7 @@ int LogFile::Flush() {
         return 0;
     }
     // What the report left is cut off, so the reports before stay whole and readable.
-    if (written > 0 && ::ftruncate(descriptor_, length_) == 0) ::lseek(descriptor_, length_, SEEK_SET);
+    if (written > 0 && ::ftruncate(descriptor_.Get(), length_) == 0) ::lseek(descriptor_.Get(), length_, SEEK_SET);
     return error;
 }
 

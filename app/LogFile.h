@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "runtime/FileDescriptor.h"
 #include "runtime/String.h"
 
 namespace orvalis {
@@ -43,9 +44,9 @@ public:
     int Flush();
 
 private:
-    LogFile(int descriptor, WriteFunction write);
+    LogFile(FileDescriptor descriptor, WriteFunction write);
 
-    int descriptor_;
+    FileDescriptor descriptor_;
     WriteFunction write_;
     std::string pending_;  // Windows-1252, CR LF
     off_t length_;         // what the file holds of whole reports

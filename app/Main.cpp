@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/MainIcon.h"
 #include "app/ViewerStartup.h"
+#include "app/ViewerTexts.h"
 #include "platform/EndSession.h"
 #include "platform/Platform.h"
 #include "platform/gtk/GtkStartup.h"
@@ -33,8 +35,9 @@ int main(int argc, char** argv) {
             return 2;
         case CommandLine::Action::Run: break;
     }
+    RegisterMainIcon();
     if (!platform::gtk::InstallGtkBackend()) {
-        std::fprintf(stderr, "%s\n", platform::gtk::NoDisplayMessage());
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(texts::kNoDisplay.size()), texts::kNoDisplay.data());
         return 1;
     }
     platform::InstallEndSessionHandler();

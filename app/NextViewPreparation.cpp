@@ -20,20 +20,6 @@ namespace {
 // Files read in blocks of this size, the cancel flag looked at between them.
 constexpr std::size_t kReadBlock = 1 << 20;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // The whole file into `bytes`; false when it could not be read whole or the job was
 // cancelled on the way.
 bool ReadWhole(int fd, std::int64_t size, TMemoryStream& bytes, const std::atomic<bool>& cancel) {
@@ -129,8 +115,8 @@ void NextViewPreparation::Run(Job& job, NextViewPreparation& owner) {
     const platform::raster::RecycledPixelsUse recycling;
     owner.WaitWhileHeld(job);
     if (job.cancel.load(std::memory_order_relaxed)) return;
-    const Descriptor file(OpenRegularFile(job.path.c_str(), O_RDONLY));
-    if (file.Get() < 0) return;
+    const FileDescriptor file = OpenRegularFile(job.path.c_str(), O_RDONLY);
+    if (!file.IsOpen()) return;
     const std::optional<platform::FileIdentity> before = platform::OpenFileIdentity(file.Get());
     if (!before || before->size < 2 || static_cast<std::uint64_t>(before->size) > kLargestFile) return;
     try {

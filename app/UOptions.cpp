@@ -3,13 +3,13 @@
 #include <cstdint>
 
 #include "app/MainOrvalis.h"
+#include "classes/ClassBuilder.h"
 #include "framework/Button.h"
 #include "framework/Edit.h"
 #include "framework/Label.h"
 #include "framework/RadioGroup.h"
 #include "framework/Timer.h"
 #include "framework/UpDown.h"
-#include "classes/ClassBuilder.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis {

@@ -7,6 +7,11 @@
 
 namespace orvalis::texts {
 
+// The program started without a display: one line on the error stream, and how to get one.
+inline constexpr std::string_view kNoDisplay =
+    "Orvalis a besoin d'un affichage graphique : lancez-le dans une session X11 ou Wayland, ou sur "
+    "un affichage virtuel (xvfb-run orvalis, ou xvfb-run make run depuis ses sources).";
+
 // The open command's dialog.
 inline constexpr std::string_view kOpenDialogTitle = "Ouverture d'une liste de vues de perspectives";
 inline constexpr std::string_view kOpenDialogFilter = "Fichiers JPEG |*.JPG;*JPEG|Graphique Portable |*.PNG";

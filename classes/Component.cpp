@@ -4,9 +4,9 @@
 #include <cassert>
 
 #include "classes/ClassBuilder.h"
-#include "classes/LoadingState.h"
 #include "classes/Reader.h"
 #include "classes/Writer.h"
+#include "classes/detail/LoadingState.h"
 #include "runtime/Exceptions.h"
 
 namespace orvalis {

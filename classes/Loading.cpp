@@ -7,8 +7,8 @@
 
 #include "classes/ClassInfo.h"
 #include "classes/Component.h"
-#include "classes/LoadingState.h"
 #include "classes/Reader.h"
+#include "classes/detail/LoadingState.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Format.h"
 #include "runtime/Resources.h"

@@ -15,6 +15,7 @@
 #include "classes/IdentMaps.h"
 #include "classes/Loading.h"
 #include "classes/UpdateScope.h"
+#include "classes/detail/LoadingState.h"
 #include "runtime/Exceptions.h"
 #include "runtime/LittleEndian.h"
 #include "runtime/ScopedValue.h"

@@ -20,7 +20,6 @@
 #include "classes/ClassInfo.h"
 #include "classes/Events.h"
 #include "classes/Filer.h"
-#include "classes/LoadingState.h"
 #include "classes/ValueTags.h"
 #include "runtime/Stream.h"
 #include "runtime/String.h"
@@ -33,6 +32,13 @@ class TCollection;
 class TComponent;
 class TPersistent;
 class TReader;
+// The pending references kept while reading (classes/detail/LoadingState.h).
+struct TPropFixup;
+
+namespace loading {
+// Forgets a destroyed component in every reader at work (classes/detail/LoadingState.h).
+void ForgetComponent(TComponent& component);
+}  // namespace loading
 
 using TReadErrorEvent = TEvent<void(TReader* Reader, const String& Message, bool& Handled)>;
 using TFindHandlerEvent = TEvent<void(TReader* Reader, const String& MethodName, TMethod& Handler)>;

@@ -347,21 +347,22 @@ std::int32_t TBitmap::Height() const { return std::abs(image_->description_.dsBm
 void TBitmap::SetWidth(std::int32_t width) {
     assert(width >= 0 && "a negative width");
     if (width == image_->description_.dsBm.bmWidth) return;
-    EnsureHandle();
-    raster::DibSection description = image_->description_;
-    description.dsBm.bmWidth = width;
-    description.dsBmih.biWidth = width;
-    Rebuild(image_->DeviceHandle(), image_->palette_, description);
-    NotifyChanged(this);
+    Reshape(
+        [width](raster::DibSection& description) { description.dsBm.bmWidth = description.dsBmih.biWidth = width; });
 }
 
 void TBitmap::SetHeight(std::int32_t height) {
     assert(height >= 0 && "a negative height");
     if (height == image_->description_.dsBm.bmHeight) return;
+    Reshape([height](raster::DibSection& description) {
+        description.dsBm.bmHeight = description.dsBmih.biHeight = height;
+    });
+}
+
+void TBitmap::Reshape(const std::function<void(raster::DibSection&)>& change) {
     EnsureHandle();
     raster::DibSection description = image_->description_;
-    description.dsBm.bmHeight = height;
-    description.dsBmih.biHeight = height;
+    change(description);
     Rebuild(image_->DeviceHandle(), image_->palette_, description);
     NotifyChanged(this);
 }

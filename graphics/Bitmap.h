@@ -14,6 +14,7 @@
 // form property "Data"), see graphics/BmpFile.h.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -150,6 +151,8 @@ private:
     std::unique_ptr<raster::Image> BuildImage(raster::Image* source, raster::PaletteHandle newPalette,
                                               raster::DibSection& description, bool withCanvas);
     void Rebuild(raster::Image* source, const raster::PaletteHandle& sourcePalette, raster::DibSection description);
+    // Rebuilds the bitmap on its description as `change` edits it (a new width or height).
+    void Reshape(const std::function<void(raster::DibSection&)>& change);
     void InstallRecord(std::unique_ptr<raster::Image> image, raster::PaletteHandle palette,
                        const raster::DibSection& description, bool os2Format,
                        std::unique_ptr<TMemoryStream> savedStream);

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "classes/ClassBuilder.h"
-#include "graphics/CanvasText.h"
 #include "graphics/SystemColors.h"
+#include "graphics/detail/CanvasText.h"
 #include "runtime/Exceptions.h"
 
 namespace orvalis {
@@ -62,9 +62,10 @@ constexpr PenDashes kPenDashes[] = {
 };
 
 // The pixels of one 8 × 8 tile of a hatch, as (x, y) pairs drawn in the brush colour.
-cairo_pattern_t* HatchPattern(TBrushStyle style, TColor color) {
-    cairo_surface_t* tile = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8);
-    cairo_t* context = cairo_create(tile);
+platform::PatternPtr HatchPattern(TBrushStyle style, TColor color) {
+    const platform::SurfacePtr tile(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8));
+    const platform::ContextPtr owned(cairo_create(tile.get()));
+    cairo_t* context = owned.get();
     SetSourceColor(context, color);
     const bool horizontal = style == bsHorizontal || style == bsCross;
     const bool vertical = style == bsVertical || style == bsCross;
@@ -77,10 +78,8 @@ cairo_pattern_t* HatchPattern(TBrushStyle style, TColor color) {
         if (backward) cairo_rectangle(context, 7 - i, i, 1, 1);
     }
     cairo_fill(context);
-    cairo_destroy(context);
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(tile);
-    cairo_surface_destroy(tile);
-    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+    platform::PatternPtr pattern(cairo_pattern_create_for_surface(tile.get()));
+    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
     return pattern;
 }
 
@@ -129,20 +128,16 @@ TCanvas::TCanvas()
     pen_->SetOnChange(TNotifyEvent(this, &TCanvas::PenChanged));
 }
 
-TCanvas::~TCanvas() {
-    if (handle_) cairo_destroy(handle_);
-    if (brushPattern_) cairo_pattern_destroy(brushPattern_);
-}
+TCanvas::~TCanvas() = default;
 
 cairo_t* TCanvas::Handle() {
     RequiredState(csHandleValid);
-    return handle_;
+    return handle_.get();
 }
 
 void TCanvas::SetHandle(cairo_t* context) {
-    if (context == handle_) return;
-    if (handle_) cairo_destroy(handle_);
-    handle_ = context ? cairo_reference(context) : nullptr;
+    if (context == handle_.get()) return;
+    handle_.reset(context ? cairo_reference(context) : nullptr);
     state_ = context ? static_cast<std::uint8_t>(state_ | csHandleValid)
                      : static_cast<std::uint8_t>(state_ & ~csHandleValid);
 }
@@ -160,7 +155,7 @@ void TCanvas::RequiredState(std::uint8_t state) {
     if (needed == 0) return;
     if (needed & csHandleValid) {
         CreateHandle();
-        if (!handle_) throw EInvalidOperation(ResId::CanvasCannotDraw);
+        if (!handle_.get()) throw EInvalidOperation(ResId::CanvasCannotDraw);
     }
     if (needed & csFontValid) face_ = std::make_unique<canvastext::TextFace>(*font_);
     if (needed & csPenValid) {
@@ -170,12 +165,11 @@ void TCanvas::RequiredState(std::uint8_t state) {
                 if (entry.style == pen_->Style()) penDashes_.assign(entry.dashes.begin(), entry.dashes.end());
     }
     if (needed & csBrushValid) {
-        if (brushPattern_) cairo_pattern_destroy(brushPattern_);
-        brushPattern_ = nullptr;
+        brushPattern_.reset();
         brushRgb_ = ColorToRGB(brush_->Color());
         if (brush_->Style() == bsSolid) {
-            brushPattern_ = cairo_pattern_create_rgb(RedOf(brushRgb_) / 255.0, GreenOf(brushRgb_) / 255.0,
-                                                     BlueOf(brushRgb_) / 255.0);
+            brushPattern_.reset(cairo_pattern_create_rgb(RedOf(brushRgb_) / 255.0, GreenOf(brushRgb_) / 255.0,
+                                                         BlueOf(brushRgb_) / 255.0));
         } else if (brush_->Style() != bsClear) {
             brushPattern_ = HatchPattern(brush_->Style(), brush_->Color());
         }
@@ -196,30 +190,30 @@ void TCanvas::BrushChanged(TObject*) { state_ &= ~csBrushValid; }
 
 bool TCanvas::UseBrush() {
     if (!brushPattern_) return false;
-    cairo_set_source(handle_, brushPattern_);
+    cairo_set_source(handle_.get(), brushPattern_.get());
     return true;
 }
 
 bool TCanvas::UsePen() {
     if (pen_->Style() == psClear || pen_->Mode() == pmNop) return false;
-    cairo_set_line_width(handle_, pen_->Width());
-    cairo_set_dash(handle_, penDashes_.data(), static_cast<int>(penDashes_.size()), 0);
+    cairo_set_line_width(handle_.get(), pen_->Width());
+    cairo_set_dash(handle_.get(), penDashes_.data(), static_cast<int>(penDashes_.size()), 0);
     switch (pen_->Mode()) {
-        case pmBlack: SetSourceColor(handle_, clBlack); break;
-        case pmWhite: SetSourceColor(handle_, clWhite); break;
+        case pmBlack: SetSourceColor(handle_.get(), clBlack); break;
+        case pmWhite: SetSourceColor(handle_.get(), clWhite); break;
         case pmNot:
-            SetSourceColor(handle_, clWhite);
-            cairo_set_operator(handle_, CAIRO_OPERATOR_DIFFERENCE);
+            SetSourceColor(handle_.get(), clWhite);
+            cairo_set_operator(handle_.get(), CAIRO_OPERATOR_DIFFERENCE);
             break;
-        default: SetSourceColor(handle_, pen_->Color()); break;
+        default: SetSourceColor(handle_.get(), pen_->Color()); break;
     }
     return true;
 }
 
 void TCanvas::FillBrushRect(const TRect& rect) {
     if (!UseBrush()) return;
-    AddRect(handle_, Normalized(rect));
-    cairo_fill(handle_);
+    AddRect(handle_.get(), Normalized(rect));
+    cairo_fill(handle_.get());
 }
 
 TSize TCanvas::TextExtent(std::string_view text) {
@@ -234,10 +228,10 @@ void TCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
     canvastext::TextLayout layout = face_->Layout(text);
     const canvastext::PixelSize size = layout.Size();
     {
-        SavedState saved(handle_);
+        SavedState saved(handle_.get());
         FillBrushRect({x, y, x + size.width, y + size.height});
-        SetSourceColor(handle_, font_->Color());
-        layout.Show(handle_, x, y);
+        SetSourceColor(handle_.get(), font_->Color());
+        layout.Show(handle_.get(), x, y);
     }
     penPos_ = {x + size.width, y};
     Changed();
@@ -247,12 +241,12 @@ void TCanvas::TextRect(const TRect& rect, std::int32_t x, std::int32_t y, std::s
     Changing();
     RequiredState(csHandleValid | csFontValid | csBrushValid);
     {
-        SavedState saved(handle_);
-        AddRect(handle_, Normalized(rect));
-        cairo_clip(handle_);
+        SavedState saved(handle_.get());
+        AddRect(handle_.get(), Normalized(rect));
+        cairo_clip(handle_.get());
         FillBrushRect(rect);
-        SetSourceColor(handle_, font_->Color());
-        face_->Layout(text).Show(handle_, x, y);
+        SetSourceColor(handle_.get(), font_->Color());
+        face_->Layout(text).Show(handle_.get(), x, y);
     }
     Changed();
 }
@@ -293,13 +287,13 @@ std::int32_t TCanvas::DrawText(std::string_view text, TRect& rect, std::uint32_t
 
     Changing();
     {
-        SavedState saved(handle_);
+        SavedState saved(handle_.get());
         if (!(flags & DT_NOCLIP)) {
-            AddRect(handle_, Normalized(rect));
-            cairo_clip(handle_);
+            AddRect(handle_.get(), Normalized(rect));
+            cairo_clip(handle_.get());
         }
-        SetSourceColor(handle_, font_->Color());
-        layout.Show(handle_, x, y);
+        SetSourceColor(handle_.get(), font_->Color());
+        layout.Show(handle_.get(), x, y);
     }
     Changed();
     return size.height;
@@ -309,7 +303,7 @@ void TCanvas::FillRect(const TRect& rect) {
     Changing();
     RequiredState(csHandleValid | csBrushValid);
     {
-        SavedState saved(handle_);
+        SavedState saved(handle_.get());
         FillBrushRect(rect);
     }
     Changed();
@@ -320,15 +314,15 @@ void TCanvas::FrameRect(const TRect& rect) {
     RequiredState(csHandleValid | csBrushValid);
     const TRect r = Normalized(rect);
     if (r.Width() > 0 && r.Height() > 0) {
-        SavedState saved(handle_);
+        SavedState saved(handle_.get());
         if (UseBrush()) {
-            cairo_rectangle(handle_, r.Left, r.Top, r.Width(), 1);
-            if (r.Height() > 1) cairo_rectangle(handle_, r.Left, r.Bottom - 1, r.Width(), 1);
+            cairo_rectangle(handle_.get(), r.Left, r.Top, r.Width(), 1);
+            if (r.Height() > 1) cairo_rectangle(handle_.get(), r.Left, r.Bottom - 1, r.Width(), 1);
             if (r.Height() > 2) {
-                cairo_rectangle(handle_, r.Left, r.Top + 1, 1, r.Height() - 2);
-                if (r.Width() > 1) cairo_rectangle(handle_, r.Right - 1, r.Top + 1, 1, r.Height() - 2);
+                cairo_rectangle(handle_.get(), r.Left, r.Top + 1, 1, r.Height() - 2);
+                if (r.Width() > 1) cairo_rectangle(handle_.get(), r.Right - 1, r.Top + 1, 1, r.Height() - 2);
             }
-            cairo_fill(handle_);
+            cairo_fill(handle_.get());
         }
     }
     Changed();
@@ -338,14 +332,14 @@ void TCanvas::Rectangle(std::int32_t left, std::int32_t top, std::int32_t right,
     Changing();
     RequiredState(csHandleValid | csPenValid | csBrushValid);
     {
-        SavedState saved(handle_);
+        SavedState saved(handle_.get());
         const TRect r = Normalized({left, top, right, bottom});
         FillBrushRect(r);
         if (UsePen()) {
             const double inset = pen_->Width() / 2.0;
-            cairo_rectangle(handle_, r.Left + inset, r.Top + inset, r.Width() - pen_->Width(),
+            cairo_rectangle(handle_.get(), r.Left + inset, r.Top + inset, r.Width() - pen_->Width(),
                             r.Height() - pen_->Width());
-            cairo_stroke(handle_);
+            cairo_stroke(handle_.get());
         }
     }
     Changed();
@@ -355,22 +349,22 @@ void TCanvas::Ellipse(std::int32_t left, std::int32_t top, std::int32_t right, s
     Changing();
     RequiredState(csHandleValid | csPenValid | csBrushValid);
     {
-        SavedState saved(handle_);
+        SavedState saved(handle_.get());
         const TRect r = Normalized({left, top, right, bottom});
         const double width = pen_->Style() == psClear ? 0 : pen_->Width();
         const auto addEllipse = [&](double inset) {
             const double rx = (r.Width() - 2 * inset) / 2.0;
             const double ry = (r.Height() - 2 * inset) / 2.0;
             if (rx <= 0 || ry <= 0) return false;
-            cairo_save(handle_);
-            cairo_translate(handle_, r.Left + r.Width() / 2.0, r.Top + r.Height() / 2.0);
-            cairo_scale(handle_, rx, ry);
-            cairo_arc(handle_, 0, 0, 1, 0, 2 * std::numbers::pi);
-            cairo_restore(handle_);
+            cairo_save(handle_.get());
+            cairo_translate(handle_.get(), r.Left + r.Width() / 2.0, r.Top + r.Height() / 2.0);
+            cairo_scale(handle_.get(), rx, ry);
+            cairo_arc(handle_.get(), 0, 0, 1, 0, 2 * std::numbers::pi);
+            cairo_restore(handle_.get());
             return true;
         };
-        if (UseBrush() && addEllipse(0)) cairo_fill(handle_);
-        if (UsePen() && addEllipse(width / 2)) cairo_stroke(handle_);
+        if (UseBrush() && addEllipse(0)) cairo_fill(handle_.get());
+        if (UsePen() && addEllipse(width / 2)) cairo_stroke(handle_.get());
     }
     Changed();
 }
@@ -379,7 +373,7 @@ void TCanvas::LineTo(std::int32_t x, std::int32_t y) {
     Changing();
     RequiredState(csHandleValid | csPenValid);
     {
-        SavedState saved(handle_);
+        SavedState saved(handle_.get());
         if (UsePen()) {
             // Pixel centres lie on half coordinates; the end point is left out, so a
             // horizontal or vertical line stops at the pixel before it.
@@ -387,17 +381,17 @@ void TCanvas::LineTo(std::int32_t x, std::int32_t y) {
             const TPoint from = penPos_;
             if (from.Y == y && from.X != x) {
                 const double shift = x > from.X ? 0 : 1;
-                cairo_move_to(handle_, from.X + shift, y + centre);
-                cairo_line_to(handle_, x + shift, y + centre);
+                cairo_move_to(handle_.get(), from.X + shift, y + centre);
+                cairo_line_to(handle_.get(), x + shift, y + centre);
             } else if (from.X == x && from.Y != y) {
                 const double shift = y > from.Y ? 0 : 1;
-                cairo_move_to(handle_, x + centre, from.Y + shift);
-                cairo_line_to(handle_, x + centre, y + shift);
+                cairo_move_to(handle_.get(), x + centre, from.Y + shift);
+                cairo_line_to(handle_.get(), x + centre, y + shift);
             } else {
-                cairo_move_to(handle_, from.X + centre, from.Y + centre);
-                cairo_line_to(handle_, x + centre, y + centre);
+                cairo_move_to(handle_.get(), from.X + centre, from.Y + centre);
+                cairo_line_to(handle_.get(), x + centre, y + centre);
             }
-            cairo_stroke(handle_);
+            cairo_stroke(handle_.get());
         }
     }
     penPos_ = {x, y};
@@ -409,21 +403,22 @@ void TCanvas::Polygon(std::span<const TPoint> points) {
     Changing();
     RequiredState(csHandleValid | csPenValid | csBrushValid);
     {
-        SavedState saved(handle_);
+        SavedState saved(handle_.get());
         const double centre = pen_->Width() % 2 ? 0.5 : 0.0;
         const auto addPath = [&] {
-            cairo_move_to(handle_, points[0].X + centre, points[0].Y + centre);
-            for (const TPoint& point : points.subspan(1)) cairo_line_to(handle_, point.X + centre, point.Y + centre);
-            cairo_close_path(handle_);
+            cairo_move_to(handle_.get(), points[0].X + centre, points[0].Y + centre);
+            for (const TPoint& point : points.subspan(1))
+                cairo_line_to(handle_.get(), point.X + centre, point.Y + centre);
+            cairo_close_path(handle_.get());
         };
-        cairo_set_fill_rule(handle_, CAIRO_FILL_RULE_EVEN_ODD);
+        cairo_set_fill_rule(handle_.get(), CAIRO_FILL_RULE_EVEN_ODD);
         if (UseBrush()) {
             addPath();
-            cairo_fill(handle_);
+            cairo_fill(handle_.get());
         }
         if (UsePen()) {
             addPath();
-            cairo_stroke(handle_);
+            cairo_stroke(handle_.get());
         }
     }
     Changed();
@@ -434,11 +429,11 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
     RequiredState(csHandleValid);
     const TRect r = Normalized(rect);
     {
-        SavedState saved(handle_);
-        SetSourceColor(handle_, clWhite);
-        cairo_set_operator(handle_, CAIRO_OPERATOR_DIFFERENCE);
+        SavedState saved(handle_.get());
+        SetSourceColor(handle_.get(), clWhite);
+        cairo_set_operator(handle_.get(), CAIRO_OPERATOR_DIFFERENCE);
         const auto dot = [&](std::int32_t x, std::int32_t y) {
-            if ((x + y) % 2 == 0) cairo_rectangle(handle_, x, y, 1, 1);
+            if ((x + y) % 2 == 0) cairo_rectangle(handle_.get(), x, y, 1, 1);
         };
         for (std::int32_t x = r.Left; x < r.Right; ++x) {
             dot(x, r.Top);
@@ -448,7 +443,7 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
             dot(r.Left, y);
             if (r.Right - 1 > r.Left) dot(r.Right - 1, y);
         }
-        cairo_fill(handle_);
+        cairo_fill(handle_.get());
     }
     Changed();
 }
@@ -469,31 +464,28 @@ void TCanvas::DrawSurface(const TRect& dest, cairo_surface_t* source, const TRec
     Changing();
     RequiredState(csHandleValid);
     {
-        SavedState saved(handle_);
-        AddRect(handle_, Normalized(dest));
-        cairo_clip(handle_);
+        SavedState saved(handle_.get());
+        AddRect(handle_.get(), Normalized(dest));
+        cairo_clip(handle_.get());
         switch (copyMode_) {
             case cmSrcCopy: {
                 cairo_surface_flush(source);
                 // Copying within one surface reads a copy of the source part.
-                cairo_surface_t* from = cairo_surface_reference(source);
+                platform::SurfacePtr from(cairo_surface_reference(source));
                 TRect part = sourceRect;
-                if (source == cairo_get_target(handle_)) {
+                if (source == cairo_get_target(handle_.get())) {
                     const TRect n = Normalized(sourceRect);
-                    cairo_surface_t* copy =
-                        cairo_surface_create_similar(source, cairo_surface_get_content(source), n.Width(), n.Height());
-                    cairo_t* context = cairo_create(copy);
-                    cairo_set_source_surface(context, source, -n.Left, -n.Top);
-                    cairo_set_operator(context, CAIRO_OPERATOR_SOURCE);
-                    cairo_paint(context);
-                    cairo_destroy(context);
-                    cairo_surface_destroy(from);
-                    from = copy;
+                    from.reset(
+                        cairo_surface_create_similar(source, cairo_surface_get_content(source), n.Width(), n.Height()));
+                    const platform::ContextPtr context(cairo_create(from.get()));
+                    cairo_set_source_surface(context.get(), source, -n.Left, -n.Top);
+                    cairo_set_operator(context.get(), CAIRO_OPERATOR_SOURCE);
+                    cairo_paint(context.get());
                     part = {sourceRect.Left - n.Left, sourceRect.Top - n.Top, sourceRect.Right - n.Left,
                             sourceRect.Bottom - n.Top};
                 }
-                cairo_pattern_t* pattern = cairo_pattern_create_for_surface(from);
-                cairo_surface_destroy(from);
+                const platform::PatternPtr owned(cairo_pattern_create_for_surface(from.get()));
+                cairo_pattern_t* pattern = owned.get();
                 cairo_matrix_t matrix;
                 cairo_matrix_init_translate(&matrix, part.Left, part.Top);
                 cairo_matrix_scale(&matrix, static_cast<double>(part.Width()) / dest.Width(),
@@ -501,24 +493,23 @@ void TCanvas::DrawSurface(const TRect& dest, cairo_surface_t* source, const TRec
                 cairo_matrix_translate(&matrix, -dest.Left, -dest.Top);
                 cairo_pattern_set_matrix(pattern, &matrix);
                 cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
-                cairo_set_source(handle_, pattern);
-                cairo_pattern_destroy(pattern);
-                cairo_set_operator(handle_, CAIRO_OPERATOR_SOURCE);
-                cairo_paint(handle_);
+                cairo_set_source(handle_.get(), pattern);
+                cairo_set_operator(handle_.get(), CAIRO_OPERATOR_SOURCE);
+                cairo_paint(handle_.get());
                 break;
             }
             case cmBlackness:
-                SetSourceColor(handle_, clBlack);
-                cairo_paint(handle_);
+                SetSourceColor(handle_.get(), clBlack);
+                cairo_paint(handle_.get());
                 break;
             case cmWhiteness:
-                SetSourceColor(handle_, clWhite);
-                cairo_paint(handle_);
+                SetSourceColor(handle_.get(), clWhite);
+                cairo_paint(handle_.get());
                 break;
             case cmDstInvert:
-                SetSourceColor(handle_, clWhite);
-                cairo_set_operator(handle_, CAIRO_OPERATOR_DIFFERENCE);
-                cairo_paint(handle_);
+                SetSourceColor(handle_.get(), clWhite);
+                cairo_set_operator(handle_.get(), CAIRO_OPERATOR_DIFFERENCE);
+                cairo_paint(handle_.get());
                 break;
             default: assert(false && "a copy mode that the canvas does not perform");
         }

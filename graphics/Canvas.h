@@ -28,6 +28,7 @@
 #include "graphics/Brush.h"
 #include "graphics/Font.h"
 #include "graphics/Pen.h"
+#include "platform/CairoPointers.h"
 
 namespace orvalis {
 
@@ -175,13 +176,13 @@ private:
     bool UsePen();
     void FillBrushRect(const TRect& rect);
 
-    cairo_t* handle_ = nullptr;
+    platform::ContextPtr handle_;
     std::uint8_t state_ = 0;
     std::unique_ptr<TFont> font_;
     std::unique_ptr<TBrush> brush_;
     std::unique_ptr<TPen> pen_;
     std::unique_ptr<canvastext::TextFace> face_;  // while csFontValid
-    cairo_pattern_t* brushPattern_ = nullptr;     // while csBrushValid; null for a clear brush
+    platform::PatternPtr brushPattern_;           // while csBrushValid; null for a clear brush
     TColor brushRgb_ = clBlack;                   // the colour brushPattern_ was made in
     std::vector<double> penDashes_;               // while csPenValid
     std::uint32_t copyMode_ = cmSrcCopy;

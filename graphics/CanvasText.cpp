@@ -1,22 +1,20 @@
-#include "graphics/CanvasText.h"
+#include "graphics/detail/CanvasText.h"
 
 #include <algorithm>
 #include <cassert>
 #include <cstdlib>
 
+#include "platform/CairoPointers.h"
+
 namespace orvalis::canvastext {
 namespace {
-
-struct FontOptionsRelease {
-    void operator()(cairo_font_options_t* options) const { cairo_font_options_destroy(options); }
-};
 
 // The font map and the context that every text of this thread is laid out in.
 struct ThreadContext {
     ThreadContext() : fontMap(pango_cairo_font_map_new()) {
         pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(fontMap.get()), TFont::kPixelsPerInch);
         context.reset(pango_font_map_create_context(fontMap.get()));
-        std::unique_ptr<cairo_font_options_t, FontOptionsRelease> options(cairo_font_options_create());
+        const platform::FontOptionsPtr options(cairo_font_options_create());
         cairo_font_options_set_antialias(options.get(), CAIRO_ANTIALIAS_GRAY);
         cairo_font_options_set_hint_style(options.get(), CAIRO_HINT_STYLE_NONE);
         cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);

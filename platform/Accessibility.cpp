@@ -1,10 +1,10 @@
 #include "platform/Accessibility.h"
 
-#include "platform/AssistiveTools.h"
-#include "platform/Desktop.h"
 #include "platform/MessageQueue.h"
-#include "platform/NativeEvents.h"
-#include "platform/WindowTree.h"
+#include "platform/detail/AssistiveTools.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/NativeEvents.h"
+#include "platform/detail/WindowTree.h"
 
 namespace orvalis::platform {
 

@@ -1,6 +1,6 @@
 #include "platform/Clipboard.h"
 
-#include "platform/Desktop.h"
+#include "platform/detail/Desktop.h"
 
 namespace orvalis::platform {
 

@@ -4,9 +4,9 @@
 #include <csignal>
 #include <initializer_list>
 
-#include "platform/Desktop.h"
-#include "platform/EndSessionNotice.h"
-#include "platform/PostedQueue.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/EndSessionNotice.h"
+#include "platform/detail/PostedQueue.h"
 
 namespace orvalis::platform {
 

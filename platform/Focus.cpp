@@ -2,11 +2,11 @@
 
 #include <utility>
 
-#include "platform/Desktop.h"
-#include "platform/InputEvents.h"
-#include "platform/InputState.h"
 #include "platform/Window.h"
-#include "platform/WindowTree.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/InputEvents.h"
+#include "platform/detail/InputState.h"
+#include "platform/detail/WindowTree.h"
 
 namespace orvalis::platform {
 

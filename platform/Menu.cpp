@@ -2,8 +2,8 @@
 
 #include <cassert>
 
-#include "platform/Desktop.h"
-#include "platform/WindowTree.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/WindowTree.h"
 
 namespace orvalis::platform {
 

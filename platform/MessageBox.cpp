@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "platform/Desktop.h"
-#include "platform/DialogRuns.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/DialogRuns.h"
 
 namespace orvalis::platform {
 

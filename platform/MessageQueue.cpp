@@ -2,20 +2,20 @@
 
 #include <thread>
 
-#include "platform/AssistiveTools.h"
-#include "platform/Desktop.h"
-#include "platform/DialogRuns.h"
-#include "platform/EndSessionNotice.h"
 #include "platform/Focus.h"
-#include "platform/InputEvents.h"
-#include "platform/InputState.h"
 #include "platform/Menu.h"
-#include "platform/NativeEvents.h"
-#include "platform/Overloaded.h"
-#include "platform/PaintingState.h"
-#include "platform/PostedQueue.h"
 #include "platform/VirtualKeys.h"
-#include "platform/WindowTree.h"
+#include "platform/detail/AssistiveTools.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/DialogRuns.h"
+#include "platform/detail/EndSessionNotice.h"
+#include "platform/detail/InputEvents.h"
+#include "platform/detail/InputState.h"
+#include "platform/detail/NativeEvents.h"
+#include "platform/detail/Overloaded.h"
+#include "platform/detail/PaintingState.h"
+#include "platform/detail/PostedQueue.h"
+#include "platform/detail/WindowTree.h"
 
 namespace orvalis::platform {
 

@@ -1,6 +1,6 @@
-#include "platform/DialogRuns.h"
 #include "platform/EndSession.h"
 #include "platform/MessageQueue.h"
+#include "platform/detail/DialogRuns.h"
 
 namespace orvalis::platform::detail {
 

@@ -1,8 +1,8 @@
 #include "platform/NativeInput.h"
 
-#include "platform/Desktop.h"
-#include "platform/InputEvents.h"
-#include "platform/NativeEvents.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/InputEvents.h"
+#include "platform/detail/NativeEvents.h"
 
 namespace orvalis::platform::native {
 

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/Desktop.h"
-#include "platform/DialogRuns.h"
 #include "platform/FileTests.h"
-#include "platform/NativeEvents.h"
-#include "platform/Overloaded.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/DialogRuns.h"
+#include "platform/detail/NativeEvents.h"
+#include "platform/detail/Overloaded.h"
 #include "runtime/TextConversions.h"
 
 namespace orvalis::platform {

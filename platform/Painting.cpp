@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "platform/CairoPointers.h"
-#include "platform/Desktop.h"
-#include "platform/PaintingState.h"
-#include "platform/WindowTree.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/PaintingState.h"
+#include "platform/detail/WindowTree.h"
 
 namespace orvalis::platform {
 
@@ -119,11 +119,10 @@ void SyncSurface(Desktop& desktop, WindowRecord& topLevel) {
     SurfacePtr fresh(cairo_image_surface_create(CAIRO_FORMAT_RGB24, size.width * scale, size.height * scale));
     cairo_surface_set_device_scale(fresh.get(), scale, scale);
     if (old) {
-        cairo_t* context = cairo_create(fresh.get());
-        cairo_set_source_surface(context, old, 0, 0);
-        cairo_set_operator(context, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(context);
-        cairo_destroy(context);
+        const ContextPtr context(cairo_create(fresh.get()));
+        cairo_set_source_surface(context.get(), old, 0, 0);
+        cairo_set_operator(context.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_paint(context.get());
     }
     topLevel.surface = std::move(fresh);
 }

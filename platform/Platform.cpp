@@ -2,9 +2,9 @@
 
 #include <cassert>
 
-#include "platform/Desktop.h"
 #include "platform/Timers.h"
-#include "platform/WindowTree.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/WindowTree.h"
 
 namespace orvalis::platform {
 

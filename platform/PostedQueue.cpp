@@ -1,4 +1,4 @@
-#include "platform/PostedQueue.h"
+#include "platform/detail/PostedQueue.h"
 
 #include <sys/eventfd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/TimerTable.h"
+#include "platform/detail/TimerTable.h"
 
 namespace orvalis::platform::detail {
 

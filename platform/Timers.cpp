@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Desktop.h"
+#include "platform/detail/Desktop.h"
 
 namespace orvalis::platform {
 

@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <cassert>
 
-#include "platform/AssistiveTools.h"
 #include "platform/CairoPointers.h"
-#include "platform/Desktop.h"
 #include "platform/Focus.h"
-#include "platform/InputState.h"
 #include "platform/MessageQueue.h"
 #include "platform/NonClientMetrics.h"
 #include "platform/Painting.h"
-#include "platform/PaintingState.h"
 #include "platform/VirtualKeys.h"
-#include "platform/WindowTree.h"
+#include "platform/detail/AssistiveTools.h"
+#include "platform/detail/Desktop.h"
+#include "platform/detail/InputState.h"
+#include "platform/detail/PaintingState.h"
+#include "platform/detail/WindowTree.h"
 
 namespace orvalis::platform {
 

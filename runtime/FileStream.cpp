@@ -41,28 +41,21 @@ TFileStream::TFileStream(const String& fileName, std::uint16_t mode) : fileName_
     // A FIFO or a device under the name is refused like a file that cannot be opened.
     descriptor_ = OpenRegularFile(fileName.CStr(), flags);
     const int lock = create ? LOCK_EX : LockFor(mode);
-    const bool locked = descriptor_ >= 0 && ::flock(descriptor_, lock | LOCK_NB) == 0;
+    const bool locked = descriptor_.IsOpen() && ::flock(descriptor_.Get(), lock | LOCK_NB) == 0;
+    // The descriptor, if any, is closed as the constructor leaves by an exception.
     if (!locked) {
-        if (descriptor_ >= 0) ::close(descriptor_);
-        descriptor_ = -1;
         if (create) throw EFileCreateError(ResId::FileCreate, {fileName});
         throw EFileOpenError(ResId::FileOpen, {fileName});
     }
     // Truncate only once the lock shows that nobody else holds the file.
-    if (create && ::ftruncate(descriptor_, 0) != 0) {
-        ::close(descriptor_);
-        descriptor_ = -1;
-        throw EFileCreateError(ResId::FileCreate, {fileName});
-    }
+    if (create && ::ftruncate(descriptor_.Get(), 0) != 0) throw EFileCreateError(ResId::FileCreate, {fileName});
 }
 
-TFileStream::~TFileStream() {
-    if (descriptor_ >= 0) ::close(descriptor_);
-}
+TFileStream::~TFileStream() = default;
 
 std::size_t TFileStream::Read(void* buffer, std::size_t count) {
     for (;;) {
-        const ssize_t got = ::read(descriptor_, buffer, count);
+        const ssize_t got = ::read(descriptor_.Get(), buffer, count);
         if (got >= 0) return static_cast<std::size_t>(got);
         if (errno != EINTR) return 0;
     }
@@ -70,7 +63,7 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
 
 std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
     for (;;) {
-        const ssize_t put = ::write(descriptor_, buffer, count);
+        const ssize_t put = ::write(descriptor_.Get(), buffer, count);
         if (put >= 0) return static_cast<std::size_t>(put);
         if (errno != EINTR) return 0;
     }
@@ -78,12 +71,12 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
 
 std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin) {
     const int whence = origin == SeekOrigin::Beginning ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
-    const off_t position = ::lseek(descriptor_, offset, whence);
+    const off_t position = ::lseek(descriptor_.Get(), offset, whence);
     return position < 0 ? -1 : static_cast<std::int64_t>(position);
 }
 
 void TFileStream::SetSize(std::int64_t size) {
-    if (::ftruncate(descriptor_, size) != 0) throw EWriteError(ResId::StreamWrite);
+    if (::ftruncate(descriptor_.Get(), size) != 0) throw EWriteError(ResId::StreamWrite);
     if (Position() > size) SetPosition(size);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "runtime/FileDescriptor.h"
 #include "runtime/Stream.h"
 #include "runtime/String.h"
 
@@ -39,11 +40,11 @@ public:
 
     const String& FileName() const { return fileName_; }
     // The open file, for questions about it (its identity); the stream keeps it.
-    int Descriptor() const { return descriptor_; }
+    int Descriptor() const { return descriptor_.Get(); }
 
 private:
     String fileName_;
-    int descriptor_ = -1;
+    FileDescriptor descriptor_;
 };
 
 }  // namespace orvalis

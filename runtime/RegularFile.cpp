@@ -9,22 +9,23 @@ namespace orvalis {
 
 namespace {
 
-int Refused(int error) {
+FileDescriptor Refused(int error) {
     errno = error;
-    return -1;
+    return FileDescriptor();
 }
 
 }  // namespace
 
-int OpenRegularFile(const char* path, int flags, mode_t mode) {
+FileDescriptor OpenRegularFile(const char* path, int flags, mode_t mode) {
     // A device is not even opened (opening some has effects of its own); the check
     // after the open covers a name that changes in between.
     struct stat info {};
     if (::stat(path, &info) == 0 && !S_ISREG(info.st_mode)) return Refused(S_ISDIR(info.st_mode) ? EISDIR : ENODEV);
     // O_NONBLOCK makes the open of a FIFO return at once; O_TRUNC is left to after the
     // check, so that only a regular file is ever cut.
-    const int descriptor = ::open(path, (flags & ~O_TRUNC) | O_NONBLOCK | O_CLOEXEC, mode);
-    if (descriptor < 0) return -1;
+    FileDescriptor owned(::open(path, (flags & ~O_TRUNC) | O_NONBLOCK | O_CLOEXEC, mode));
+    if (!owned.IsOpen()) return owned;
+    const int descriptor = owned.Get();
     int refusal = 0;
     if (::fstat(descriptor, &info) != 0)
         refusal = errno;
@@ -36,8 +37,8 @@ int OpenRegularFile(const char* path, int flags, mode_t mode) {
         refusal = errno;
     else if ((flags & O_TRUNC) && ::ftruncate(descriptor, 0) != 0)
         refusal = errno;
-    if (refusal == 0) return descriptor;
-    ::close(descriptor);
+    if (refusal == 0) return owned;
+    owned = FileDescriptor();
     return Refused(refusal);
 }
 

@@ -6,12 +6,14 @@
 
 #include <fcntl.h>
 
+#include "runtime/FileDescriptor.h"
+
 namespace orvalis {
 
 // open(2) with `flags` (O_CLOEXEC is added) that never blocks: returns a descriptor in
-// blocking mode on a regular file, or -1 with errno set. What is not a regular file is
+// blocking mode on a regular file, or none (not IsOpen) with errno set. What is not a regular file is
 // refused with EISDIR for a folder and ENODEV for anything else (a FIFO, a device, a
 // socket), and is never truncated.
-int OpenRegularFile(const char* path, int flags, mode_t mode = 0666);
+FileDescriptor OpenRegularFile(const char* path, int flags, mode_t mode = 0666);
 
 }  // namespace orvalis

@@ -5,7 +5,9 @@ The table under "## Layers" names each layer's folder in its first column and, i
 "uses" column, the folders it may include from (in backticks, beside the outside
 libraries). A layer may include its own headers and those of every layer it uses,
 directly or through another. Each layer may use only layers listed above it, so the
-table itself is the order. Exits 1 naming every include that breaks the order.
+table itself is the order. A folder's internal headers sit in a `detail/` folder inside it
+and may be included only by the files under that folder. Exits 1 naming every include
+that breaks the order or reaches into another folder's internal headers.
 
     layer_includes.py --root <source tree>
 """
@@ -66,21 +68,36 @@ def layer_of(path, layers):
     return max(owners, key=len) if owners else None
 
 
+def internal_owner(include):
+    """The folder whose internal header the include names (the part before `detail/`), or None."""
+    parts = Path(include).parts
+    return "/".join(parts[: parts.index("detail")]) if "detail" in parts else None
+
+
+def sources_of(root, layer, layers):
+    """The headers and sources of a layer, in its detail/ folders too, but not in a layer within it."""
+    for source in sorted((root / layer).rglob("*")):
+        if source.suffix in (".h", ".cpp") and layer_of(str(source.parent.relative_to(root)), layers) == layer:
+            yield source
+
+
 def include_faults(root, layers):
     allowed = reachable(layers)
     faults = []
     for layer in layers:
-        for source in sorted((root / layer).glob("*")):
-            if source.suffix not in (".h", ".cpp"):
-                continue
+        for source in sources_of(root, layer, layers):
+            where = source.relative_to(root)
             for number, line in enumerate(source.read_text(encoding="utf-8").splitlines(), 1):
                 match = INCLUDE.match(line)
                 if match is None:
                     continue
-                target = layer_of(str(Path(match.group(1)).parent), layers)
+                include = match.group(1)
+                target = layer_of(str(Path(include).parent), layers)
+                owner = internal_owner(include)
                 if target is not None and target not in allowed[layer]:
-                    where = source.relative_to(root)
-                    faults.append(f"{where}:{number}: {layer}/ includes {match.group(1)} from {target}/")
+                    faults.append(f"{where}:{number}: {layer}/ includes {include} from {target}/")
+                elif owner is not None and not str(where).startswith(owner + "/"):
+                    faults.append(f"{where}:{number}: {layer}/ includes {include}, internal to {owner}/")
     return faults
 
 

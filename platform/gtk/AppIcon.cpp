@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+#include "runtime/LittleEndian.h"
+
 namespace orvalis::platform::gtk {
 
 namespace {
@@ -12,12 +14,6 @@ namespace {
 constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kEntrySize = 16;
 constexpr std::array<std::uint8_t, 8> kPngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-std::uint32_t Little(std::span<const std::uint8_t> bytes, std::size_t at, std::size_t count) {
-    std::uint32_t value = 0;
-    for (std::size_t i = count; i-- > 0;) value = (value << 8) | bytes[at + i];
-    return value;
-}
 
 GdkPixbuf* DecodePng(std::span<const std::uint8_t> png) {
     GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
@@ -37,13 +33,15 @@ GdkPixbuf* DecodePng(std::span<const std::uint8_t> png) {
 
 std::vector<std::span<const std::uint8_t>> IconGroupImages(std::span<const std::uint8_t> group) {
     std::vector<std::span<const std::uint8_t>> images;
-    if (group.size() < kHeaderSize || Little(group, 0, 2) != 0 || Little(group, 2, 2) != 1) return images;
-    std::size_t count = Little(group, 4, 2);
+    if (group.size() < kHeaderSize || ReadLittleEndian(group.data(), 2) != 0 ||
+        ReadLittleEndian(group.data() + 2, 2) != 1)
+        return images;
+    std::size_t count = ReadLittleEndian(group.data() + 4, 2);
     for (std::size_t i = 0; i < count; ++i) {
         std::size_t entry = kHeaderSize + i * kEntrySize;
         if (entry + kEntrySize > group.size()) break;
-        std::size_t size = Little(group, entry + 8, 4);
-        std::size_t offset = Little(group, entry + 12, 4);
+        std::size_t size = ReadLittleEndian(group.data() + entry + 8, 4);
+        std::size_t offset = ReadLittleEndian(group.data() + entry + 12, 4);
         if (offset > group.size() || size > group.size() - offset || size < kPngSignature.size()) continue;
         std::span<const std::uint8_t> image = group.subspan(offset, size);
         if (std::equal(kPngSignature.begin(), kPngSignature.end(), image.begin())) images.push_back(image);

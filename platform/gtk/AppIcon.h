@@ -1,6 +1,6 @@
 #pragma once
-// The application icon "MAINICON": an icon group in the .ico layout whose images are
-// PNG files (48 and 16 pixels), embedded in the program and shown on every window.
+// The application icon: an icon group in the .ico layout whose images are PNG files,
+// shown on every window.
 
 #include <cstdint>
 #include <span>
@@ -8,8 +8,6 @@
 
 namespace orvalis::platform::gtk {
 
-// The embedded group (generated at build time from platform/gtk/icon/MainIcon.ico).
-std::span<const std::uint8_t> MainIconBytes();
 // The PNG images of an icon group, in the group's order; entries that lie outside the
 // bytes or hold no PNG are passed over.
 std::vector<std::span<const std::uint8_t>> IconGroupImages(std::span<const std::uint8_t> group);

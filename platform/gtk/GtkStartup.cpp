@@ -34,16 +34,10 @@ bool InstallGtkBackend() {
         g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
     }
 
-    if (!FindResource(ResourceType::Icon, "MAINICON"))
-        RegisterResource(ResourceType::Icon, "MAINICON", MainIconBytes());
-    SetDefaultWindowIcon(*FindResource(ResourceType::Icon, "MAINICON"));
+    // The application's icon, when the program registered one, is every window's.
+    if (const auto icon = FindResource(ResourceType::Icon, "MAINICON")) SetDefaultWindowIcon(*icon);
     InstallBackend(std::make_unique<GtkBackend>());
     return true;
-}
-
-const char* NoDisplayMessage() {
-    return "Orvalis a besoin d'un affichage graphique : lancez-le dans une session X11 ou Wayland, ou sur "
-           "un affichage virtuel (xvfb-run orvalis, ou xvfb-run make run depuis ses sources).";
 }
 
 }  // namespace orvalis::platform::gtk

@@ -8,11 +8,12 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/CairoPointers.h"
 #include "platform/Focus.h"
 #include "platform/NonClientMetrics.h"
 #include "platform/Window.h"
 #include "platform/headless/Inspection.h"
-#include "platform/headless/Report.h"
+#include "platform/headless/detail/Report.h"
 
 namespace orvalis::platform::headless {
 
@@ -133,9 +134,8 @@ int HeadlessBackend::MenuBarWidth(const MenuBar& menu) {
     // Each caption as shown, in the menu font, with the room that a desktop theme gives a
     // menu-bar item on each side of it.
     constexpr double kItemPadding = 8;
-    const std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface(
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1), cairo_surface_destroy);
-    const std::unique_ptr<cairo_t, decltype(&cairo_destroy)> context(cairo_create(surface.get()), cairo_destroy);
+    const SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1));
+    const ContextPtr context(cairo_create(surface.get()));
     cairo_select_font_face(context.get(), kMenuFontFamily, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(context.get(), kMenuFontPixels);
     double width = 0;

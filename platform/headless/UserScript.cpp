@@ -13,7 +13,7 @@
 #include "platform/Window.h"
 #include "platform/headless/HeadlessBackend.h"
 #include "platform/headless/Inspection.h"
-#include "platform/headless/Report.h"
+#include "platform/headless/detail/Report.h"
 
 namespace orvalis::platform::headless {
 

@@ -44,9 +44,10 @@ Rect Normalized(const Rect& r) {
 }
 
 // A pattern showing `sourceRect` of the surface over `destinationRect` of user space.
-cairo_pattern_t* ScaledPattern(cairo_surface_t* surface, const Rect& destinationRect, const Rect& sourceRect,
-                               cairo_filter_t filter) {
-    cairo_pattern_t* pattern = cairo_pattern_create_for_surface(surface);
+PatternPtr ScaledPattern(cairo_surface_t* surface, const Rect& destinationRect, const Rect& sourceRect,
+                         cairo_filter_t filter) {
+    PatternPtr owned(cairo_pattern_create_for_surface(surface));
+    cairo_pattern_t* pattern = owned.get();
     const double sx = double(sourceRect.Width()) / destinationRect.Width();
     const double sy = double(sourceRect.Height()) / destinationRect.Height();
     cairo_matrix_t matrix;
@@ -55,7 +56,7 @@ cairo_pattern_t* ScaledPattern(cairo_surface_t* surface, const Rect& destination
     cairo_pattern_set_matrix(pattern, &matrix);
     cairo_pattern_set_filter(pattern, filter);
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
-    return pattern;
+    return owned;
 }
 
 cairo_filter_t FilterOf(StretchMode mode) {
@@ -69,7 +70,8 @@ std::optional<std::vector<Rect>> PixelClip(cairo_t* context, const Rect& area, P
     cairo_save(context);
     cairo_rectangle(context, area.left, area.top, area.Width(), area.Height());
     cairo_clip(context);
-    cairo_rectangle_list_t* list = cairo_copy_clip_rectangle_list(context);
+    const RectangleListPtr owned(cairo_copy_clip_rectangle_list(context));
+    const cairo_rectangle_list_t* list = owned.get();
     cairo_restore(context);
     std::optional<std::vector<Rect>> clips;
     if (list->status == CAIRO_STATUS_SUCCESS) {
@@ -81,7 +83,6 @@ std::optional<std::vector<Rect>> PixelClip(cairo_t* context, const Rect& area, P
                                  .Offset(offset.x, offset.y));
         }
     }
-    cairo_rectangle_list_destroy(list);
     return clips;
 }
 
@@ -236,11 +237,10 @@ bool StretchBlt(cairo_t* destination, const Rect& destinationRect, Image& source
         cairo_save(destination);
         cairo_rectangle(destination, area.left, area.top, area.Width(), area.Height());
         cairo_clip(destination);
-        cairo_pattern_t* pattern = ScaledPattern(surface, destinationRect, sourceRect, FilterOf(settings.mode));
-        cairo_set_source(destination, pattern);
+        const PatternPtr pattern = ScaledPattern(surface, destinationRect, sourceRect, FilterOf(settings.mode));
+        cairo_set_source(destination, pattern.get());
         cairo_set_operator(destination, CAIRO_OPERATOR_SOURCE);
         cairo_paint(destination);
-        cairo_pattern_destroy(pattern);
         cairo_restore(destination);
         return true;
     }
@@ -248,14 +248,14 @@ bool StretchBlt(cairo_t* destination, const Rect& destinationRect, Image& source
     // Any other operation combines pixels: the source is scaled first, on its own.
     SurfacePtr scaled = CreateRgbSurface(area.Width(), area.Height());
     if (!scaled) return false;
-    cairo_t* scaling = cairo_create(scaled.get());
-    cairo_pattern_t* pattern =
-        ScaledPattern(surface, destinationRect.Offset(-area.left, -area.top), sourceRect, FilterOf(settings.mode));
-    cairo_set_source(scaling, pattern);
-    cairo_set_operator(scaling, CAIRO_OPERATOR_SOURCE);
-    cairo_paint(scaling);
-    cairo_pattern_destroy(pattern);
-    cairo_destroy(scaling);
+    {
+        const ContextPtr scaling(cairo_create(scaled.get()));
+        const PatternPtr pattern =
+            ScaledPattern(surface, destinationRect.Offset(-area.left, -area.top), sourceRect, FilterOf(settings.mode));
+        cairo_set_source(scaling.get(), pattern.get());
+        cairo_set_operator(scaling.get(), CAIRO_OPERATOR_SOURCE);
+        cairo_paint(scaling.get());
+    }
     ApplyRasterOperation(destination, area, scaled.get(), settings);
     return true;
 }
@@ -285,12 +285,10 @@ bool MaskedStretchBlt(cairo_t* destination, const Rect& destinationRect, Image& 
     cairo_save(destination);
     cairo_rectangle(destination, area.left, area.top, area.Width(), area.Height());
     cairo_clip(destination);
-    cairo_pattern_t* pattern = ScaledPattern(surface, destinationRect, sourceRect, FilterOf(mode));
-    cairo_pattern_t* maskPattern = ScaledPattern(coverage.get(), destinationRect, sourceRect, CAIRO_FILTER_NEAREST);
-    cairo_set_source(destination, pattern);
-    cairo_mask(destination, maskPattern);
-    cairo_pattern_destroy(maskPattern);
-    cairo_pattern_destroy(pattern);
+    const PatternPtr pattern = ScaledPattern(surface, destinationRect, sourceRect, FilterOf(mode));
+    const PatternPtr maskPattern = ScaledPattern(coverage.get(), destinationRect, sourceRect, CAIRO_FILTER_NEAREST);
+    cairo_set_source(destination, pattern.get());
+    cairo_mask(destination, maskPattern.get());
     cairo_restore(destination);
     return true;
 }

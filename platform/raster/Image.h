@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/CairoPointers.h"
 #include "platform/raster/BitmapInfo.h"
 
 namespace orvalis::platform::raster {
@@ -63,11 +64,6 @@ private:
     int height_;
     int contexts_ = 0;
 };
-
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-using SurfacePtr = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
 
 // Large pixel buffers are filled row after row at once (a decode or a conversion writes
 // a whole picture): asking for large pages spares thousands of page faults per picture.

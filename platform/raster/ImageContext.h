@@ -8,6 +8,8 @@
 
 #include <memory>
 
+#include "platform/CairoPointers.h"
+
 namespace orvalis::platform::raster {
 
 class Image;
@@ -20,14 +22,14 @@ public:
     ImageContext& operator=(const ImageContext&) = delete;
     ~ImageContext();
 
-    cairo_t* Cairo() const { return cairo_; }
+    cairo_t* Cairo() const { return cairo_.get(); }
     Image& Target() const { return image_; }
 
 private:
-    ImageContext(Image& image, cairo_t* cairo);
+    ImageContext(Image& image, ContextPtr cairo);
 
     Image& image_;
-    cairo_t* cairo_;
+    ContextPtr cairo_;
 };
 
 }  // namespace orvalis::platform::raster

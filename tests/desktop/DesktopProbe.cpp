@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/ViewerTexts.h"
 #include "platform/EndSession.h"
 #include "platform/Menu.h"
 #include "platform/MessageBox.h"
@@ -22,6 +23,7 @@
 #include "platform/Window.h"
 #include "platform/gtk/GtkStartup.h"
 
+using namespace orvalis;
 using namespace orvalis::platform;
 
 namespace {
@@ -213,7 +215,7 @@ private:
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     if (!gtk::InstallGtkBackend()) {
-        std::fprintf(stderr, "%s\n", gtk::NoDisplayMessage());
+        std::fprintf(stderr, "%.*s\n", static_cast<int>(texts::kNoDisplay.size()), texts::kNoDisplay.data());
         return 1;
     }
     InstallEndSessionHandler();

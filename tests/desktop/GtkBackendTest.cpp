@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/MainIcon.h"
 #include "platform/Clipboard.h"
 #include "platform/Focus.h"
 #include "platform/Menu.h"
@@ -78,6 +79,7 @@ const std::vector<FileFilter> kViewerFilters = {{"Fichiers JPEG ", "*.JPG;*JPEG"
 class GtkBackendTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        RegisterMainIcon();
         ASSERT_TRUE(gtk::InstallGtkBackend()) << "no display: these tests run under tests/desktop/run_in_xvfb.py";
         RegisterWindowClass({"GtkBackendTest", CS_DBLCLKS});
         // A hidden window whose timer bounds every wait and ends dialogs that never answer.

@@ -7,6 +7,7 @@
 #include <array>
 #include <vector>
 
+#include "app/MainIcon.h"
 #include "platform/MessageBox.h"
 #include "platform/VirtualKeys.h"
 #include "platform/gtk/AppIcon.h"
@@ -15,6 +16,7 @@
 #include "platform/gtk/MenuBarWidget.h"
 #include "platform/gtk/MessageBoxDialog.h"
 
+using namespace orvalis;
 using namespace orvalis::platform;
 using namespace orvalis::platform::gtk;
 

@@ -119,21 +119,18 @@ TEST(RegularFile, OpensOnlyRegularFilesAndSaysWhatElseItFound) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         errno = 0;
-        const int descriptor = OpenRegularFile(c.path.c_str(), c.flags);
+        const FileDescriptor descriptor = OpenRegularFile(c.path.c_str(), c.flags);
         if (c.error == 0) {
-            ASSERT_GE(descriptor, 0);
-            EXPECT_EQ(::fcntl(descriptor, F_GETFL) & O_NONBLOCK, 0) << "reads wait as usual";
-            EXPECT_NE(::fcntl(descriptor, F_GETFD) & FD_CLOEXEC, 0);
-            ::close(descriptor);
+            ASSERT_TRUE(descriptor.IsOpen());
+            EXPECT_EQ(::fcntl(descriptor.Get(), F_GETFL) & O_NONBLOCK, 0) << "reads wait as usual";
+            EXPECT_NE(::fcntl(descriptor.Get(), F_GETFD) & FD_CLOEXEC, 0);
         } else {
-            EXPECT_EQ(descriptor, -1);
+            EXPECT_EQ(descriptor.Get(), -1);
             EXPECT_EQ(errno, c.error);
         }
     }
     // Truncation is for regular files only, and only when asked.
-    const int descriptor = OpenRegularFile(file.c_str(), O_WRONLY | O_TRUNC);
-    ASSERT_GE(descriptor, 0);
-    ::close(descriptor);
+    ASSERT_TRUE(OpenRegularFile(file.c_str(), O_WRONLY | O_TRUNC).IsOpen());
     EXPECT_EQ(fs::file_size(file), 0u);
 }
 

@@ -7,8 +7,8 @@
 #include <map>
 #include <utility>
 
-#include "platform/NativeEvents.h"
 #include "platform/OpenFileDialog.h"
+#include "platform/detail/NativeEvents.h"
 
 namespace orvalis::platform::detail {
 

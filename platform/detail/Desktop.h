@@ -18,12 +18,12 @@
 #include "platform/Backend.h"
 #include "platform/CairoPointers.h"
 #include "platform/Geometry.h"
-#include "platform/InputEvents.h"
 #include "platform/Messages.h"
-#include "platform/NativeEvents.h"
-#include "platform/PostedQueue.h"
-#include "platform/TimerTable.h"
 #include "platform/Window.h"
+#include "platform/detail/InputEvents.h"
+#include "platform/detail/NativeEvents.h"
+#include "platform/detail/PostedQueue.h"
+#include "platform/detail/TimerTable.h"
 
 namespace orvalis::platform::detail {
 

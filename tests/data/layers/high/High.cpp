@@ -1,0 +1,3 @@
+#include "high/High.h"
+
+#include "high/detail/Inner.h"

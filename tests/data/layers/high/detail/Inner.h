@@ -1,0 +1,2 @@
+#pragma once
+// Internal to high/: its own sources alone include it.

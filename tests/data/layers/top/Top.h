@@ -1,0 +1,3 @@
+#pragma once
+
+#include "high/detail/Inner.h"
