@@ -5,10 +5,10 @@
 #include <limits>
 #include <vector>
 
+#include "classes/ClassBuilder.h"
 #include "codecs/DecodedPicture.h"
 #include "codecs/JpegCompression.h"
 #include "codecs/JpegDecompression.h"
-#include "classes/ClassBuilder.h"
 #include "graphics/Canvas.h"
 #include "graphics/Picture.h"
 #include "platform/Platform.h"

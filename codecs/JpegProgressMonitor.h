@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "codecs/JpegErrorManager.h"
 #include "classes/Events.h"
 #include "classes/Rect.h"
+#include "codecs/JpegErrorManager.h"
 
 namespace orvalis {
 
