@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
         case CommandLine::Action::Run: break;
     }
     RegisterMainIcon();
-    if (!platform::gtk::InstallGtkBackend()) {
+    if (!platform::gtk::InstallGtkBackend(texts::kLostDisplay)) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(texts::kNoDisplay.size()), texts::kNoDisplay.data());
         return 1;
     }

@@ -11,6 +11,9 @@ namespace orvalis::texts {
 inline constexpr std::string_view kNoDisplay =
     "Orvalis a besoin d'un affichage graphique : lancez-le dans une session X11 ou Wayland, ou sur "
     "un affichage virtuel (xvfb-run orvalis, ou xvfb-run make run depuis ses sources).";
+// The display went away under the running program: one line on the error stream.
+inline constexpr std::string_view kLostDisplay =
+    "Orvalis s'arrête : la connexion à l'affichage graphique a été perdue.";
 
 // The open command's dialog.
 inline constexpr std::string_view kOpenDialogTitle = "Ouverture d'une liste de vues de perspectives";

@@ -17,7 +17,7 @@ using TColor = std::int32_t;
 
 inline constexpr TTypeInfo kColorType = IntegerType("TColor", ordLong, INT32_MIN, INT32_MAX);
 
-constexpr TColor SystemColor(int index) { return static_cast<TColor>(0x80000000u + static_cast<unsigned>(index)); }
+constexpr TColor SystemColour(int index) { return static_cast<TColor>(0x80000000u + static_cast<unsigned>(index)); }
 
 inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clMaroon = 0x000080;
@@ -38,36 +38,36 @@ inline constexpr TColor clWhite = 0xFFFFFF;
 inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor clDefault = 0x20000000;
 
-inline constexpr TColor clScrollBar = SystemColor(0);
-inline constexpr TColor clBackground = SystemColor(1);
-inline constexpr TColor clActiveCaption = SystemColor(2);
-inline constexpr TColor clInactiveCaption = SystemColor(3);
-inline constexpr TColor clMenu = SystemColor(4);
-inline constexpr TColor clWindow = SystemColor(5);
-inline constexpr TColor clWindowFrame = SystemColor(6);
-inline constexpr TColor clMenuText = SystemColor(7);
-inline constexpr TColor clWindowText = SystemColor(8);
-inline constexpr TColor clCaptionText = SystemColor(9);
-inline constexpr TColor clActiveBorder = SystemColor(10);
-inline constexpr TColor clInactiveBorder = SystemColor(11);
-inline constexpr TColor clAppWorkSpace = SystemColor(12);
-inline constexpr TColor clHighlight = SystemColor(13);
-inline constexpr TColor clHighlightText = SystemColor(14);
-inline constexpr TColor clBtnFace = SystemColor(15);
-inline constexpr TColor clBtnShadow = SystemColor(16);
-inline constexpr TColor clGrayText = SystemColor(17);
-inline constexpr TColor clBtnText = SystemColor(18);
-inline constexpr TColor clInactiveCaptionText = SystemColor(19);
-inline constexpr TColor clBtnHighlight = SystemColor(20);
-inline constexpr TColor cl3DDkShadow = SystemColor(21);
-inline constexpr TColor cl3DLight = SystemColor(22);
-inline constexpr TColor clInfoText = SystemColor(23);
-inline constexpr TColor clInfoBk = SystemColor(24);
-inline constexpr TColor clHotLight = SystemColor(26);
-inline constexpr TColor clGradientActiveCaption = SystemColor(27);
-inline constexpr TColor clGradientInactiveCaption = SystemColor(28);
-inline constexpr TColor clMenuHighlight = SystemColor(29);
-inline constexpr TColor clMenuBar = SystemColor(30);
+inline constexpr TColor clScrollBar = SystemColour(0);
+inline constexpr TColor clBackground = SystemColour(1);
+inline constexpr TColor clActiveCaption = SystemColour(2);
+inline constexpr TColor clInactiveCaption = SystemColour(3);
+inline constexpr TColor clMenu = SystemColour(4);
+inline constexpr TColor clWindow = SystemColour(5);
+inline constexpr TColor clWindowFrame = SystemColour(6);
+inline constexpr TColor clMenuText = SystemColour(7);
+inline constexpr TColor clWindowText = SystemColour(8);
+inline constexpr TColor clCaptionText = SystemColour(9);
+inline constexpr TColor clActiveBorder = SystemColour(10);
+inline constexpr TColor clInactiveBorder = SystemColour(11);
+inline constexpr TColor clAppWorkSpace = SystemColour(12);
+inline constexpr TColor clHighlight = SystemColour(13);
+inline constexpr TColor clHighlightText = SystemColour(14);
+inline constexpr TColor clBtnFace = SystemColour(15);
+inline constexpr TColor clBtnShadow = SystemColour(16);
+inline constexpr TColor clGrayText = SystemColour(17);
+inline constexpr TColor clBtnText = SystemColour(18);
+inline constexpr TColor clInactiveCaptionText = SystemColour(19);
+inline constexpr TColor clBtnHighlight = SystemColour(20);
+inline constexpr TColor cl3DDkShadow = SystemColour(21);
+inline constexpr TColor cl3DLight = SystemColour(22);
+inline constexpr TColor clInfoText = SystemColour(23);
+inline constexpr TColor clInfoBk = SystemColour(24);
+inline constexpr TColor clHotLight = SystemColour(26);
+inline constexpr TColor clGradientActiveCaption = SystemColour(27);
+inline constexpr TColor clGradientInactiveCaption = SystemColour(28);
+inline constexpr TColor clMenuHighlight = SystemColour(29);
+inline constexpr TColor clMenuBar = SystemColour(30);
 
 // The colour identifier map.
 bool IdentToColor(std::string_view ident, std::int32_t& color);

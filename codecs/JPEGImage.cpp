@@ -329,7 +329,7 @@ TBitmap& TJPEGImage::DecodeToBitmap() {
             ReportProgress(progressStarting, 0, false, TRect{});
             if (tempPalette_) {
                 if (outputDepth_ == od8Bit) {
-                    decoder.UseColorMap(EntriesOf(*tempPalette_));
+                    decoder.UseColourMap(EntriesOf(*tempPalette_));
                     bitmap.SetPalette(raster::CopyPalette(tempPalette_));
                 } else {
                     tempPalette_.reset();

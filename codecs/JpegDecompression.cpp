@@ -13,7 +13,7 @@ namespace {
 
 // How many colours an 8-bit picture may use: the rest of a 256-entry palette stays for
 // the system's own colours.
-constexpr int kQuantizedColors = 236;
+constexpr int kQuantizedColours = 236;
 
 // Two 8-bit fractions multiplied, rounded.
 std::uint8_t Scale(unsigned a, unsigned b) { return static_cast<std::uint8_t>((a * b + 127) / 255); }
@@ -40,7 +40,7 @@ JpegDecompression::JpegDecompression(TStream& compressed, const JpegDecodeSettin
     if (info_.out_color_space == JCS_RGB) info_.out_color_space = JCS_EXT_BGR;
     if (settings.OutputDepth == od8Bit || info_.out_color_space == JCS_GRAYSCALE) {
         info_.quantize_colors = TRUE;
-        info_.desired_number_of_colors = kQuantizedColors;
+        info_.desired_number_of_colors = kQuantizedColours;
     }
     if (settings.DecodeMode == dmBestSpeed) {
         info_.dct_method = JDCT_IFAST;
@@ -75,7 +75,7 @@ JpegHeader JpegDecompression::ReadHeader(TStream& compressed) {
             decoder.HasMultipleScans()};
 }
 
-void JpegDecompression::UseColorMap(const std::vector<JpegPaletteEntry>& entries) {
+void JpegDecompression::UseColourMap(const std::vector<JpegPaletteEntry>& entries) {
     assert(info_.mem && EightBitOutput() && !started_);
     if (entries.empty()) return;
     const auto count = static_cast<JDIMENSION>(std::min<std::size_t>(entries.size(), 256));

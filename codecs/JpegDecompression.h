@@ -4,7 +4,7 @@
 //
 //     JpegDecompression decoder(compressed, settings, &monitor);  // header read, settings set
 //     layout := decoder.EightBitOutput() ? pl8Bit : pl24Bit
-//     decoder.UseColorMap(entries);    // optional, 8-bit output: map onto a given palette
+//     decoder.UseColourMap(entries);    // optional, 8-bit output: map onto a given palette
 //     decoder.Start();
 //     size := decoder.OutputWidth() x decoder.OutputHeight()
 //     decoder.ReadImage(output);       // rows, and the palette, into the caller's memory
@@ -83,7 +83,7 @@ public:
 
     // Makes the library map the colours onto these entries (at most 256 are used; none
     // changes nothing). Before Start, with 8-bit output.
-    void UseColorMap(const std::vector<JpegPaletteEntry>& entries);
+    void UseColourMap(const std::vector<JpegPaletteEntry>& entries);
 
     // The output size, without starting the decode.
     void CalcOutputDimensions();

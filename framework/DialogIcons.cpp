@@ -1,7 +1,7 @@
 #include "framework/DialogIcons.h"
 
 #include "graphics/Canvas.h"
-#include "graphics/SystemColors.h"
+#include "graphics/SystemColours.h"
 #include "platform/ControlTheme.h"
 #include "platform/ScreenMetrics.h"
 

@@ -189,8 +189,8 @@ void TRadioGroup::Paint() {
         canvas.Brush().SetColor(face);
     }
 
-    const TColor textColor = Enabled() ? Font()->Color() : clGrayText;
-    canvas.Font().SetColor(textColor);
+    const TColor textColour = Enabled() ? Font()->Color() : clGrayText;
+    canvas.Font().SetColor(textColour);
     if (!Caption().IsEmpty()) {
         TRect caption{kMargin, 0, client.Right - kMargin, lineHeight};
         canvas.DrawText(Caption().View(), caption, DT_LEFT | DT_SINGLELINE | DT_CALCRECT);
@@ -209,8 +209,8 @@ void TRadioGroup::Paint() {
             canvas.Brush().SetColor(Enabled() ? clWindow : clBtnFace);
             canvas.Ellipse(mark.Left, mark.Top, mark.Right, mark.Bottom);
             if (index == itemIndex_) {
-                canvas.Pen().SetColor(textColor);
-                canvas.Brush().SetColor(textColor);
+                canvas.Pen().SetColor(textColour);
+                canvas.Brush().SetColor(textColour);
                 canvas.Ellipse(mark.Left + 4, mark.Top + 4, mark.Right - 4, mark.Bottom - 4);
             }
             canvas.Brush().SetColor(face);

@@ -10,7 +10,8 @@
 #include "framework/Form.h"
 #include "framework/Screen.h"
 #include "graphics/CanvasReleaseHooks.h"
-#include "graphics/SystemColors.h"
+#include "graphics/SystemColours.h"
+#include "platform/CairoPointers.h"
 #include "platform/Focus.h"
 #include "platform/MessageQueue.h"
 #include "platform/Painting.h"
@@ -510,7 +511,8 @@ void TWinControl::PaintControls(cairo_t* context, const platform::Rect& area) {
 void TWinControl::EraseBackground(cairo_t* context) {
     const TRect client = ClientRect();
     const cairo_rectangle_int_t whole{0, 0, client.Width(), client.Height()};
-    cairo_region_t* region = cairo_region_create_rectangle(&whole);
+    const platform::RegionPtr owned(cairo_region_create_rectangle(&whole));
+    cairo_region_t* region = owned.get();
     for (const TControl* control : controls_) {
         if (dynamic_cast<const TWinControl*>(control) || !control->Visible() || !(control->ControlStyle() & csOpaque))
             continue;
@@ -518,7 +520,7 @@ void TWinControl::EraseBackground(cairo_t* context) {
         cairo_region_subtract_rectangle(region, &covered);
     }
     cairo_save(context);
-    const TColor rgb = ColorToRGB(Color());
+    const TColor rgb = ColourToRGB(Color());
     cairo_set_source_rgb(context, RedOf(rgb) / 255.0, GreenOf(rgb) / 255.0, BlueOf(rgb) / 255.0);
     for (int i = 0; i < cairo_region_num_rectangles(region); ++i) {
         cairo_rectangle_int_t part;
@@ -527,7 +529,6 @@ void TWinControl::EraseBackground(cairo_t* context) {
     }
     cairo_fill(context);
     cairo_restore(context);
-    cairo_region_destroy(region);
 }
 
 void TWinControl::BroadcastToChildren(TMessage& message) {

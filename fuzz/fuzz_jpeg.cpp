@@ -108,7 +108,7 @@ void Decode(TMemoryStream& compressed, const Variant& variant) {
     try {
         JpegDecompression decoder(compressed, variant.settings, &monitor);
         current = &decoder;
-        if (variant.givenPalette && decoder.EightBitOutput()) decoder.UseColorMap(GivenPalette());
+        if (variant.givenPalette && decoder.EightBitOutput()) decoder.UseColourMap(GivenPalette());
         decoder.Start();
         MemoryOutput output(decoder.OutputWidth(), decoder.OutputHeight(), decoder.EightBitOutput(), variant.bottomUp);
         if (variant.givenPalette && decoder.EightBitOutput()) output.SetPaletteSize(GivenPalette().size());

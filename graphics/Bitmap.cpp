@@ -8,7 +8,7 @@
 #include "graphics/BitmapCanvas.h"
 #include "graphics/BmpFile.h"
 #include "graphics/Canvas.h"
-#include "graphics/SystemColors.h"
+#include "graphics/SystemColours.h"
 #include "platform/raster/Blit.h"
 #include "platform/raster/DeviceImage.h"
 #include "platform/raster/Screen.h"
@@ -54,7 +54,7 @@ const PixelLayoutEntry* FindLayout(TPixelLayout layout) {
 
 // A TColor (0x00BBGGRR, system colours resolved) as a raster colour (0x00RRGGBB).
 std::uint32_t RasterColour(TColor color) {
-    const TColor rgb = ColorToRGB(color);
+    const TColor rgb = ColourToRGB(color);
     return std::uint32_t(RedOf(rgb)) << 16 | std::uint32_t(GreenOf(rgb)) << 8 | BlueOf(rgb);
 }
 
@@ -62,7 +62,7 @@ raster::RgbQuad QuadOf(std::uint32_t rgb) {
     return {std::uint8_t(rgb), std::uint8_t(rgb >> 8), std::uint8_t(rgb >> 16), 0};
 }
 
-TColor ColorOfPixel(std::uint32_t rgb) {
+TColor ColourOfPixel(std::uint32_t rgb) {
     return RGB(std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb));
 }
 
@@ -586,13 +586,13 @@ void TBitmap::SetPalette(raster::PaletteHandle palette) {
 // --- Transparency and drawing ----------------------------------------------------------
 
 TColor TBitmap::TransparentColor() {
-    if (transparentColor_ != clDefault) return ColorToRGB(transparentColor_) | 0x02000000;
+    if (transparentColor_ != clDefault) return ColourToRGB(transparentColor_) | 0x02000000;
     if (Monochrome()) return 0x02FFFFFF;
     EnsureHandle();
     raster::Image* image = image_->DeviceHandle();
     // Without a pixel there is nothing to leave out.
     if (!image) return clNone;
-    return ColorOfPixel(raster::GetPixel(*image, 0, image->Height() - 1)) | 0x02000000;
+    return ColourOfPixel(raster::GetPixel(*image, 0, image->Height() - 1)) | 0x02000000;
 }
 
 void TBitmap::SetTransparentColor(TColor color) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "classes/ClassBuilder.h"
-#include "graphics/SystemColors.h"
+#include "graphics/SystemColours.h"
 #include "graphics/detail/CanvasText.h"
 #include "runtime/Exceptions.h"
 
@@ -30,8 +30,8 @@ private:
     cairo_t* context_;
 };
 
-void SetSourceColor(cairo_t* context, TColor color) {
-    const TColor rgb = ColorToRGB(color);
+void SetSourceColour(cairo_t* context, TColor color) {
+    const TColor rgb = ColourToRGB(color);
     cairo_set_source_rgb(context, RedOf(rgb) / 255.0, GreenOf(rgb) / 255.0, BlueOf(rgb) / 255.0);
 }
 
@@ -66,7 +66,7 @@ platform::PatternPtr HatchPattern(TBrushStyle style, TColor color) {
     const platform::SurfacePtr tile(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 8, 8));
     const platform::ContextPtr owned(cairo_create(tile.get()));
     cairo_t* context = owned.get();
-    SetSourceColor(context, color);
+    SetSourceColour(context, color);
     const bool horizontal = style == bsHorizontal || style == bsCross;
     const bool vertical = style == bsVertical || style == bsCross;
     const bool forward = style == bsFDiagonal || style == bsDiagCross;
@@ -149,7 +149,7 @@ void TCanvas::CreateHandle() {}
 void TCanvas::RequiredState(std::uint8_t state) {
     // A system colour's brush follows the desktop's theme, which may change while the
     // canvas lives: the brush is made again when its colour reads otherwise.
-    if ((state & state_ & csBrushValid) && brush_->Color() < 0 && ColorToRGB(brush_->Color()) != brushRgb_)
+    if ((state & state_ & csBrushValid) && brush_->Color() < 0 && ColourToRGB(brush_->Color()) != brushRgb_)
         state_ &= ~csBrushValid;
     const std::uint8_t needed = state & ~state_;
     if (needed == 0) return;
@@ -166,7 +166,7 @@ void TCanvas::RequiredState(std::uint8_t state) {
     }
     if (needed & csBrushValid) {
         brushPattern_.reset();
-        brushRgb_ = ColorToRGB(brush_->Color());
+        brushRgb_ = ColourToRGB(brush_->Color());
         if (brush_->Style() == bsSolid) {
             brushPattern_.reset(cairo_pattern_create_rgb(RedOf(brushRgb_) / 255.0, GreenOf(brushRgb_) / 255.0,
                                                          BlueOf(brushRgb_) / 255.0));
@@ -199,13 +199,13 @@ bool TCanvas::UsePen() {
     cairo_set_line_width(handle_.get(), pen_->Width());
     cairo_set_dash(handle_.get(), penDashes_.data(), static_cast<int>(penDashes_.size()), 0);
     switch (pen_->Mode()) {
-        case pmBlack: SetSourceColor(handle_.get(), clBlack); break;
-        case pmWhite: SetSourceColor(handle_.get(), clWhite); break;
+        case pmBlack: SetSourceColour(handle_.get(), clBlack); break;
+        case pmWhite: SetSourceColour(handle_.get(), clWhite); break;
         case pmNot:
-            SetSourceColor(handle_.get(), clWhite);
+            SetSourceColour(handle_.get(), clWhite);
             cairo_set_operator(handle_.get(), CAIRO_OPERATOR_DIFFERENCE);
             break;
-        default: SetSourceColor(handle_.get(), pen_->Color()); break;
+        default: SetSourceColour(handle_.get(), pen_->Color()); break;
     }
     return true;
 }
@@ -230,7 +230,7 @@ void TCanvas::TextOut(std::int32_t x, std::int32_t y, std::string_view text) {
     {
         SavedState saved(handle_.get());
         FillBrushRect({x, y, x + size.width, y + size.height});
-        SetSourceColor(handle_.get(), font_->Color());
+        SetSourceColour(handle_.get(), font_->Color());
         layout.Show(handle_.get(), x, y);
     }
     penPos_ = {x + size.width, y};
@@ -245,7 +245,7 @@ void TCanvas::TextRect(const TRect& rect, std::int32_t x, std::int32_t y, std::s
         AddRect(handle_.get(), Normalized(rect));
         cairo_clip(handle_.get());
         FillBrushRect(rect);
-        SetSourceColor(handle_.get(), font_->Color());
+        SetSourceColour(handle_.get(), font_->Color());
         face_->Layout(text).Show(handle_.get(), x, y);
     }
     Changed();
@@ -292,7 +292,7 @@ std::int32_t TCanvas::DrawText(std::string_view text, TRect& rect, std::uint32_t
             AddRect(handle_.get(), Normalized(rect));
             cairo_clip(handle_.get());
         }
-        SetSourceColor(handle_.get(), font_->Color());
+        SetSourceColour(handle_.get(), font_->Color());
         layout.Show(handle_.get(), x, y);
     }
     Changed();
@@ -430,7 +430,7 @@ void TCanvas::DrawFocusRect(const TRect& rect) {
     const TRect r = Normalized(rect);
     {
         SavedState saved(handle_.get());
-        SetSourceColor(handle_.get(), clWhite);
+        SetSourceColour(handle_.get(), clWhite);
         cairo_set_operator(handle_.get(), CAIRO_OPERATOR_DIFFERENCE);
         const auto dot = [&](std::int32_t x, std::int32_t y) {
             if ((x + y) % 2 == 0) cairo_rectangle(handle_.get(), x, y, 1, 1);
@@ -499,15 +499,15 @@ void TCanvas::DrawSurface(const TRect& dest, cairo_surface_t* source, const TRec
                 break;
             }
             case cmBlackness:
-                SetSourceColor(handle_.get(), clBlack);
+                SetSourceColour(handle_.get(), clBlack);
                 cairo_paint(handle_.get());
                 break;
             case cmWhiteness:
-                SetSourceColor(handle_.get(), clWhite);
+                SetSourceColour(handle_.get(), clWhite);
                 cairo_paint(handle_.get());
                 break;
             case cmDstInvert:
-                SetSourceColor(handle_.get(), clWhite);
+                SetSourceColour(handle_.get(), clWhite);
                 cairo_set_operator(handle_.get(), CAIRO_OPERATOR_DIFFERENCE);
                 cairo_paint(handle_.get());
                 break;

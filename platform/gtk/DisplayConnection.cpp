@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
 
 #ifdef GDK_WINDOWING_X11
 #include <X11/Xlib.h>
@@ -21,8 +22,13 @@ namespace {
 
 // Nothing that depends on the display may run any more (windows, GTK's own exit
 // handlers): the program ends here, as GDK itself ends a program whose display is gone.
+std::string& LostDisplayText() {
+    static std::string text;
+    return text;
+}
+
 [[noreturn]] void EndForLostDisplay() {
-    std::fprintf(stderr, "%s\n", LostDisplayMessage());
+    std::fprintf(stderr, "%s\n", LostDisplayText().c_str());
     _exit(1);
 }
 
@@ -46,7 +52,8 @@ int OnX11ConnectionBroken(Display*) { EndForLostDisplay(); }
 
 }  // namespace
 
-void WatchDisplayConnection(GdkDisplay* display) {
+void WatchDisplayConnection(GdkDisplay* display, std::string_view lostDisplayText) {
+    LostDisplayText() = lostDisplayText;
     const int fd = ConnectionFd(display);
     if (fd < 0) return;
     // Before GDK's own event source (default priority), which would read the closed
@@ -68,7 +75,5 @@ void EndIfDisplayLost(GdkDisplay* display) {
         EndForLostDisplay();
 #endif
 }
-
-const char* LostDisplayMessage() { return "Orvalis s'arrête : la connexion à l'affichage graphique a été perdue."; }
 
 }  // namespace orvalis::platform::gtk

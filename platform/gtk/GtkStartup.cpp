@@ -13,7 +13,7 @@
 
 namespace orvalis::platform::gtk {
 
-bool InstallGtkBackend() {
+bool InstallGtkBackend(std::string_view lostDisplayText) {
     static bool opened = false;
     if (!opened) {
         // GTK's dialogs speak the user's language, but the program's own conversions keep
@@ -27,7 +27,7 @@ bool InstallGtkBackend() {
         g_setenv("GDK_GL", "disable", FALSE);
         opened = gtk_init_check(nullptr, nullptr);
         if (!opened) return false;
-        WatchDisplayConnection(gdk_display_get_default());
+        WatchDisplayConnection(gdk_display_get_default(), lostDisplayText);
         // No style animations in GTK's dialogs: the file chooser keeps one running out of
         // sight (60 frames a second while it is shown, 1 % of a core), so a program that
         // waits for the user would not be idle. Its widgets look the same, still.

@@ -411,7 +411,7 @@ TEST(JpegDecode, AGivenColourMapIsUsedAsThePalette) {
     const Bytes file = WriteJpeg(ColourPicture(61, 45));
     const auto stream = StreamOf(file);
     JpegDecompression decoder(*stream, {.OutputDepth = od8Bit});
-    decoder.UseColorMap(given);
+    decoder.UseColourMap(given);
     decoder.Start();
     Canvas canvas;
     canvas.Begin(decoder);
@@ -430,7 +430,7 @@ TEST(JpegDecode, AGivenColourMapThatTheLibraryReplacesStillGivesItsPalette) {
     const Bytes file = WriteJpeg(GreyOf(ColourPicture(61, 45)), {.stored = JCS_GRAYSCALE});
     const auto stream = StreamOf(file);
     JpegDecompression decoder(*stream, {.OutputDepth = od8Bit});
-    decoder.UseColorMap({{255, 0, 0}, {0, 0, 255}});
+    decoder.UseColourMap({{255, 0, 0}, {0, 0, 255}});
     decoder.Start();
     Canvas canvas;
     canvas.Begin(decoder);

@@ -214,7 +214,7 @@ private:
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    if (!gtk::InstallGtkBackend()) {
+    if (!gtk::InstallGtkBackend(texts::kLostDisplay)) {
         std::fprintf(stderr, "%.*s\n", static_cast<int>(texts::kNoDisplay.size()), texts::kNoDisplay.data());
         return 1;
     }

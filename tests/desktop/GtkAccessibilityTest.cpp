@@ -136,7 +136,8 @@ struct Announcements {
 class GtkAccessibilityTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(gtk::InstallGtkBackend()) << "no display: these tests run under tests/desktop/run_in_xvfb.py";
+        ASSERT_TRUE(gtk::InstallGtkBackend("the test's display went away"))
+            << "no display: these tests run under tests/desktop/run_in_xvfb.py";
         RegisterWindowClass({"GtkAccessibilityTest", 0});
         described_.scene = OptionsScene();
         window_ = ShowDescribedWindow(described_, "Options", {100, 100, 300, 260});

@@ -80,7 +80,8 @@ class GtkBackendTest : public ::testing::Test {
 protected:
     void SetUp() override {
         RegisterMainIcon();
-        ASSERT_TRUE(gtk::InstallGtkBackend()) << "no display: these tests run under tests/desktop/run_in_xvfb.py";
+        ASSERT_TRUE(gtk::InstallGtkBackend("the test's display went away"))
+            << "no display: these tests run under tests/desktop/run_in_xvfb.py";
         RegisterWindowClass({"GtkBackendTest", CS_DBLCLKS});
         // A hidden window whose timer bounds every wait and ends dialogs that never answer.
         CreateWindowParams params;

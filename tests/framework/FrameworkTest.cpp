@@ -1,7 +1,7 @@
 #include "tests/framework/FrameworkTest.h"
 
 #include "classes/ClassBuilder.h"
-#include "graphics/SystemColors.h"
+#include "graphics/SystemColours.h"
 #include "platform/MessageQueue.h"
 
 namespace orvalis::test {

@@ -10,7 +10,7 @@
 #include "graphics/Bitmap.h"
 #include "graphics/BitmapCanvas.h"
 #include "graphics/CanvasReleaseHooks.h"
-#include "graphics/SystemColors.h"
+#include "graphics/SystemColours.h"
 #include "platform/headless/HeadlessSession.h"
 #include "platform/raster/Blit.h"
 #include "platform/raster/DeviceImage.h"
@@ -425,7 +425,7 @@ TEST(Bitmap, TheTransparentColourIsTheBottomLeftPixelUnlessOneIsSet) {
     EXPECT_EQ(bitmap->TransparentColor(), 0x02FF0000);
     bitmap->SetTransparentColor(clBtnFace);
     EXPECT_EQ(bitmap->TransparentMode(), tmFixed);
-    EXPECT_EQ(bitmap->TransparentColor(), ColorToRGB(clBtnFace) | 0x02000000);
+    EXPECT_EQ(bitmap->TransparentColor(), ColourToRGB(clBtnFace) | 0x02000000);
     bitmap->SetTransparentColor(clDefault);
     EXPECT_EQ(bitmap->TransparentMode(), tmAuto);
     bitmap->SetMonochrome(true);

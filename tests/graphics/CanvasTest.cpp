@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "graphics/Canvas.h"
-#include "graphics/SystemColors.h"
+#include "graphics/SystemColours.h"
 #include "runtime/Exceptions.h"
 
 namespace orvalis {
@@ -59,18 +59,18 @@ private:
     cairo_surface_t* surface_;
 };
 
-TEST(SystemColors, ResolvesTheTableAndLeavesExplicitColoursAlone) {
+TEST(SystemColours, ResolvesTheTableAndLeavesExplicitColoursAlone) {
     struct Case {
         TColor color;
         TColor rgb;
     };
     const Case cases[] = {
-        {clBtnFace, 0xF0F0F0},       {clWindowText, 0x000000}, {clWindow, 0xFFFFFF},   {clHighlight, 0xD77800},
-        {clInfoBk, 0xE1FFFF},        {clBtnShadow, 0xA0A0A0},  {clGrayText, 0x6D6D6D}, {clRed, clRed},
-        {0x123456, 0x123456},        {clNone, clNone},         {clDefault, clDefault}, {SystemColor(25), clBlack},
-        {SystemColor(200), clBlack},
+        {clBtnFace, 0xF0F0F0},        {clWindowText, 0x000000}, {clWindow, 0xFFFFFF},   {clHighlight, 0xD77800},
+        {clInfoBk, 0xE1FFFF},         {clBtnShadow, 0xA0A0A0},  {clGrayText, 0x6D6D6D}, {clRed, clRed},
+        {0x123456, 0x123456},         {clNone, clNone},         {clDefault, clDefault}, {SystemColour(25), clBlack},
+        {SystemColour(200), clBlack},
     };
-    for (const Case& c : cases) EXPECT_EQ(ColorToRGB(c.color), c.rgb) << std::hex << c.color;
+    for (const Case& c : cases) EXPECT_EQ(ColourToRGB(c.color), c.rgb) << std::hex << c.color;
     EXPECT_EQ(RedOf(0x00332211), 0x11);
     EXPECT_EQ(GreenOf(0x00332211), 0x22);
     EXPECT_EQ(BlueOf(0x00332211), 0x33);

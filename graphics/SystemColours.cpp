@@ -1,17 +1,17 @@
-#include "graphics/SystemColors.h"
+#include "graphics/SystemColours.h"
 
 #include "platform/ControlTheme.h"
 
 namespace orvalis {
 namespace {
 
-struct SystemColorEntry {
+struct SystemColourEntry {
     TColor system;
     TColor rgb;
 };
 
 // One light, neutral look: grey faces, white windows, black text, blue selection.
-constexpr SystemColorEntry kSystemColors[] = {
+constexpr SystemColourEntry kSystemColours[] = {
     {clScrollBar, RGB(200, 200, 200)},
     {clBackground, RGB(58, 110, 165)},
     {clActiveCaption, RGB(153, 180, 209)},
@@ -46,11 +46,11 @@ constexpr SystemColorEntry kSystemColors[] = {
 
 }  // namespace
 
-TColor ColorToRGB(TColor color) {
+TColor ColourToRGB(TColor color) {
     if (color >= 0) return color;
     if (const platform::ControlTheme* theme = platform::DesktopTheme())
         if (const auto colour = theme->Colour(color & 0xFF)) return RGB(colour->red, colour->green, colour->blue);
-    for (const SystemColorEntry& entry : kSystemColors)
+    for (const SystemColourEntry& entry : kSystemColours)
         if (entry.system == color) return entry.rgb;
     return clBlack;
 }

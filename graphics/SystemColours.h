@@ -13,7 +13,7 @@ namespace orvalis {
 // The explicit colour of `color`: system colours resolved, others unchanged (clNone
 // and clDefault included: the caller decides what they mean). A system index that the
 // table does not know gives black.
-TColor ColorToRGB(TColor color);
+TColor ColourToRGB(TColor color);
 
 // The three components of an explicit colour (the high byte, palette flags, ignored).
 constexpr std::uint8_t RedOf(TColor rgb) { return static_cast<std::uint8_t>(rgb & 0xFF); }
