@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -176,6 +177,28 @@ private:
     std::function<bool()> whenReady_;
     std::chrono::steady_clock::time_point deadline_;
 };
+
+// GDK ends the program itself when it meets a lost connection before the backend's watch
+// does (a flush while painting); its last words, through either of GLib's ways of
+// logging, give way to the program's own line and status 1. Its other messages pass.
+TEST_F(GtkBackendTest, GdksOwnEndOnALostConnectionSaysTheProgramsLine) {
+    const std::vector<std::function<void()>> endings = {
+        [] { g_log("Gdk", G_LOG_LEVEL_MESSAGE, "Error flushing display: %s", "Broken pipe"); },
+        [] { g_log("Gdk", G_LOG_LEVEL_MESSAGE, "Error %d (%s) dispatching to Wayland display.", 32, "Broken pipe"); },
+        [] { g_log_structured("Gdk", G_LOG_LEVEL_MESSAGE, "MESSAGE", "Lost connection to Wayland compositor."); },
+        [] { g_log_structured("Gdk", G_LOG_LEVEL_MESSAGE, "MESSAGE", "Error reading events from display: %s", "EOF"); },
+    };
+    for (const std::function<void()>& ending : endings)
+        EXPECT_EXIT(ending(), ::testing::ExitedWithCode(1), "the test's display went away");
+    EXPECT_EXIT(
+        {
+            g_log("Gdk", G_LOG_LEVEL_MESSAGE, "Error flushing nothing at all");
+            g_log("Other", G_LOG_LEVEL_MESSAGE, "Error flushing display: %s", "Broken pipe");
+            std::fprintf(stderr, "still running\n");
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "still running");
+}
 
 TEST_F(GtkBackendTest, TheDrawingAreaHasExactlyTheClientSize) {
     const std::uint32_t fixed = WS_CAPTION | WS_SYSMENU | WS_DLGFRAME;
